@@ -1,0 +1,281 @@
+// Make and unmake. One body per side and per mode: the full make keeps keys,
+// piece-square sums and the history; the perft make keeps only its key stack; the
+// quick make moves pieces for a legality test.
+#include <array>
+#include <cstring>
+
+#include "board/board.h"
+#include "board/movegen.h"
+#include "board/zobrist.h"
+#include "eval/pst.h"
+
+namespace {
+
+enum MakeMode { FULL, PERFT, QUICK };
+
+// Castling rights a move loses when it leaves from or arrives on a square.
+constexpr auto RIGHTS_LOST = [] {
+    std::array<uint8_t, 64> t{};
+    t[4] = WHITE_OO | WHITE_OOO;   // e1
+    t[7] = WHITE_OO;               // h1
+    t[0] = WHITE_OOO;              // a1
+    t[60] = BLACK_OO | BLACK_OOO;  // e8
+    t[63] = BLACK_OO;              // h8
+    t[56] = BLACK_OOO;             // a8
+    return t;
+}();
+
+// Where the keys of the position after the move go; null in quick mode.
+struct Keys {
+    uint64_t *key;
+    uint64_t *pawnKey;
+};
+
+template <MakeMode M> inline void addPiece(Board_BB64 &b, Colour c, int pt, Square s, Keys k) {
+    const Bitboard bb = squareBB(s);
+    b.pieceBB[pt - 1] ^= bb;
+    b.colorBB[c] ^= bb;
+    b.pieceOn[s] = uint8_t(pt);
+    b.colorOn[s] = uint8_t(c);
+    if constexpr (M == FULL) {
+        const TermPair v = pstValue(c, pt, s);
+        b.pstScore[c][0] = int16_t(b.pstScore[c][0] + v.mg);
+        b.pstScore[c][1] = int16_t(b.pstScore[c][1] + v.eg);
+        if (pt == PAWN) *k.pawnKey ^= zobristPiece[pieceIndex(c, pt)][s];
+    }
+    if constexpr (M != QUICK) *k.key ^= zobristPiece[pieceIndex(c, pt)][s];
+}
+
+template <MakeMode M> inline void takePiece(Board_BB64 &b, Square s, Keys k) {
+    const int pt = b.pieceOn[s];
+    const Colour c = Colour(b.colorOn[s]);
+    const Bitboard bb = squareBB(s);
+    b.pieceBB[pt - 1] ^= bb;
+    b.colorBB[c] ^= bb;
+    b.pieceOn[s] = 0;
+    b.colorOn[s] = NO_COLOUR;
+    if constexpr (M == FULL) {
+        const TermPair v = pstValue(c, pt, s);
+        b.pstScore[c][0] = int16_t(b.pstScore[c][0] - v.mg);
+        b.pstScore[c][1] = int16_t(b.pstScore[c][1] - v.eg);
+        if (pt == PAWN) *k.pawnKey ^= zobristPiece[pieceIndex(c, pt)][s];
+    }
+    if constexpr (M != QUICK) *k.key ^= zobristPiece[pieceIndex(c, pt)][s];
+}
+
+template <MakeMode M> inline void shiftPiece(Board_BB64 &b, Square from, Square to, Keys k) {
+    const int pt = b.pieceOn[from];
+    const Colour c = Colour(b.colorOn[from]);
+    takePiece<M>(b, from, k);
+    addPiece<M>(b, c, pt, to, k);
+}
+
+// The rook's journey of each castling move, by the move's extra value.
+constexpr Square CASTLE_ROOK_FROM[4] = {7, 0, 63, 56};
+constexpr Square CASTLE_ROOK_TO[4] = {5, 3, 61, 59};
+
+// Piece placement of a move, shared by all modes. Returns the captured piece type.
+template <Colour Us, MakeMode M> int placeMove(Board_BB64 &b, Move m, Keys k) {
+    const Square from = moveFrom(m), to = moveTo(m);
+    int captured = 0;
+    switch (moveKind(m)) {
+    case EN_PASSANT:
+        captured = PAWN;
+        takePiece<M>(b, to - pawnPush(Us), k);
+        shiftPiece<M>(b, from, to, k);
+        break;
+    case CASTLING:
+        shiftPiece<M>(b, from, to, k);
+        shiftPiece<M>(b, CASTLE_ROOK_FROM[moveExtra(m)], CASTLE_ROOK_TO[moveExtra(m)], k);
+        break;
+    case PROMOTION:
+        captured = b.pieceOn[to];
+        if (captured) takePiece<M>(b, to, k);
+        takePiece<M>(b, from, k);
+        addPiece<M>(b, Us, promotionPiece(m), to, k);
+        break;
+    default:
+        captured = b.pieceOn[to];
+        if (captured) takePiece<M>(b, to, k);
+        shiftPiece<M>(b, from, to, k);
+    }
+    return captured;
+}
+
+// Exact inverse of placeMove's piece placement.
+template <Colour Us, MakeMode M> void unplaceMove(Board_BB64 &b, Move m, int captured) {
+    constexpr Colour Them = opposite(Us);
+    const Square from = moveFrom(m), to = moveTo(m);
+    const Keys none{nullptr, nullptr};
+    constexpr MakeMode Q = M == FULL ? FULL : QUICK;  // keys are never touched on the way back
+    uint64_t scratch = 0;
+    const Keys k = M == FULL ? Keys{&scratch, &scratch} : none;
+    switch (moveKind(m)) {
+    case EN_PASSANT:
+        shiftPiece<Q>(b, to, from, k);
+        addPiece<Q>(b, Them, PAWN, to - pawnPush(Us), k);
+        break;
+    case CASTLING:
+        shiftPiece<Q>(b, CASTLE_ROOK_TO[moveExtra(m)], CASTLE_ROOK_FROM[moveExtra(m)], k);
+        shiftPiece<Q>(b, to, from, k);
+        break;
+    case PROMOTION:
+        takePiece<Q>(b, to, k);
+        addPiece<Q>(b, Us, PAWN, from, k);
+        if (captured) addPiece<Q>(b, Them, captured, to, k);
+        break;
+    default:
+        shiftPiece<Q>(b, to, from, k);
+        if (captured) addPiece<Q>(b, Them, captured, to, k);
+    }
+}
+
+}  // namespace
+
+void Board_BB64::updateCastleKey(int oldRights, int newRights, uint64_t &key) {
+    for (int changed = oldRights ^ newRights; changed; changed &= changed - 1)
+        key ^= zobristCastle[changed & -changed];
+}
+
+void Board_BB64::movePiece(Square from, Square to) {
+    shiftPiece<FULL>(*this, from, to, {&history[historyIndex].key, &history[historyIndex].pawnKey});
+}
+void Board_BB64::movePieceQuiet(Square from, Square to) {
+    uint64_t scratch = 0;
+    shiftPiece<FULL>(*this, from, to, {&scratch, &scratch});
+}
+void Board_BB64::removePiece(Square s) {
+    takePiece<FULL>(*this, s, {&history[historyIndex].key, &history[historyIndex].pawnKey});
+}
+
+template <Colour Us, bool Perft> void Board_BB64::doMove(Move m, UndoInfo &undo) {
+    constexpr Colour Them = opposite(Us);
+    constexpr MakeMode M = Perft ? PERFT : FULL;
+    uint64_t unusedPawnKey = 0;
+    Keys k;
+    if constexpr (Perft) {
+        perftKeys[perftIndex + 1] = perftKeys[perftIndex];
+        k = {&perftKeys[++perftIndex], &unusedPawnKey};
+    } else {
+        HistoryEntry &next = history[historyIndex + 1];
+        next.key = history[historyIndex].key;
+        next.pawnKey = history[historyIndex].pawnKey;
+        next.repetitionCount = 0;
+        ++historyIndex;
+        k = {&next.key, &next.pawnKey};
+    }
+    undo.castleEp = uint16_t(castlingRights | (epSquare << 8));
+    undo.halfmove = halfmoveClock;
+
+    const Square from = moveFrom(m), to = moveTo(m);
+    const int kind = moveKind(m);
+    const bool pawnMove = pieceOn[from] == PAWN;
+    undo.captured = uint32_t(placeMove<Us, M>(*this, m, k));
+
+    int rights = castlingRights;
+    if (kind == CASTLING) rights &= Us == WHITE ? ~(WHITE_OO | WHITE_OOO) : ~(BLACK_OO | BLACK_OOO);
+    else if (kind == PROMOTION) rights &= ~RIGHTS_LOST[to];
+    else if (kind == NORMAL) rights &= ~(RIGHTS_LOST[from] | RIGHTS_LOST[to]);
+
+    if constexpr (!Perft) {
+        if (kind == CASTLING || (kind == NORMAL && !pawnMove && !undo.captured)) ++halfmoveClock;
+        else halfmoveClock = 0;
+    }
+
+    if (epSquare != NO_SQUARE) *k.key ^= zobristEp[epSquare & 7];
+    epSquare = NO_SQUARE;
+    if (kind == NORMAL && moveExtra(m) == 1 && (adjacentOnRank[to] & pieces(Them, PAWN))) {
+        epSquare = uint8_t(to - pawnPush(Us));
+        *k.key ^= zobristEp[epSquare & 7];
+    }
+    updateCastleKey(castlingRights, rights, *k.key);
+    castlingRights = uint8_t(rights);
+    sideToMove = Them;
+    *k.key ^= zobristSide;
+}
+
+template <Colour Us> void Board_BB64::makeMove(Move m, UndoInfo &undo) { doMove<Us, false>(m, undo); }
+template <Colour Us> void Board_BB64::makePerftMove(Move m, UndoInfo &undo) { doMove<Us, true>(m, undo); }
+
+template <Colour Us> void Board_BB64::unmakeMove(Move m, const UndoInfo &undo) {
+    sideToMove = Us;
+    unplaceMove<Us, FULL>(*this, m, int(undo.captured));
+    castlingRights = uint8_t(undo.castleEp & 0xFF);
+    epSquare = uint8_t(undo.castleEp >> 8);
+    halfmoveClock = undo.halfmove;
+    --historyIndex;
+}
+
+template <Colour Us> void Board_BB64::unmakePerftMove(Move m, const UndoInfo &undo) {
+    sideToMove = Us;
+    unplaceMove<Us, QUICK>(*this, m, int(undo.captured));
+    castlingRights = uint8_t(undo.castleEp & 0xFF);
+    epSquare = uint8_t(undo.castleEp >> 8);
+    halfmoveClock = undo.halfmove;
+    --perftIndex;
+}
+
+template <Colour Us> void Board_BB64::makeMoveQuick(Move m, UndoInfo &undo) {
+    undo.captured = uint32_t(placeMove<Us, QUICK>(*this, m, {nullptr, nullptr}));
+    sideToMove = opposite(Us);
+}
+
+template <Colour Us> void Board_BB64::unmakeMoveQuick(Move m, const UndoInfo &undo) {
+    unplaceMove<Us, QUICK>(*this, m, int(undo.captured));
+    sideToMove = Us;
+}
+
+template <Colour Us> bool Board_BB64::isLegalAfterQuickMake(Move m) {
+    UndoInfo undo;
+    makeMoveQuick<Us>(m, undo);
+    const bool legal = !isAttackedBy(*this, opposite(Us), kingSquare(Us));
+    unmakeMoveQuick<Us>(m, undo);
+    return legal;
+}
+
+void Board_BB64::makeMove(Move m, UndoInfo &undo) {
+    sideToMove == WHITE ? makeMove<WHITE>(m, undo) : makeMove<BLACK>(m, undo);
+}
+void Board_BB64::unmakeMove(Move m, const UndoInfo &undo) {
+    // The side that made the move is the one not to move now.
+    sideToMove == BLACK ? unmakeMove<WHITE>(m, undo) : unmakeMove<BLACK>(m, undo);
+}
+
+void Board_BB64::makeNullMove(UndoInfo &undo) {
+    history[historyIndex].movePlayed = 0;
+    HistoryEntry &next = history[historyIndex + 1];
+    next.key = history[historyIndex].key ^ zobristSide;
+    next.pawnKey = history[historyIndex].pawnKey;
+    next.repetitionCount = 0;
+    ++historyIndex;
+    undo.castleEp = uint16_t(castlingRights | (epSquare << 8));
+    undo.halfmove = halfmoveClock;
+    undo.captured = 0;
+    if (epSquare != NO_SQUARE) next.key ^= zobristEp[epSquare & 7];
+    sideToMove ^= 1;
+    halfmoveClock = 0;
+    epSquare = NO_SQUARE;
+}
+
+void Board_BB64::unmakeNullMove(const UndoInfo &undo) {
+    sideToMove ^= 1;
+    --historyIndex;
+    castlingRights = uint8_t(undo.castleEp & 0xFF);
+    epSquare = uint8_t(undo.castleEp >> 8);
+    halfmoveClock = undo.halfmove;
+}
+
+template void Board_BB64::makeMove<WHITE>(Move, UndoInfo &);
+template void Board_BB64::makeMove<BLACK>(Move, UndoInfo &);
+template void Board_BB64::unmakeMove<WHITE>(Move, const UndoInfo &);
+template void Board_BB64::unmakeMove<BLACK>(Move, const UndoInfo &);
+template void Board_BB64::makePerftMove<WHITE>(Move, UndoInfo &);
+template void Board_BB64::makePerftMove<BLACK>(Move, UndoInfo &);
+template void Board_BB64::unmakePerftMove<WHITE>(Move, const UndoInfo &);
+template void Board_BB64::unmakePerftMove<BLACK>(Move, const UndoInfo &);
+template void Board_BB64::makeMoveQuick<WHITE>(Move, UndoInfo &);
+template void Board_BB64::makeMoveQuick<BLACK>(Move, UndoInfo &);
+template void Board_BB64::unmakeMoveQuick<WHITE>(Move, const UndoInfo &);
+template void Board_BB64::unmakeMoveQuick<BLACK>(Move, const UndoInfo &);
+template bool Board_BB64::isLegalAfterQuickMake<WHITE>(Move);
+template bool Board_BB64::isLegalAfterQuickMake<BLACK>(Move);

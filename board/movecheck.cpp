@@ -1,0 +1,150 @@
+// Tests on single moves that come from outside the generator (hash moves, killers),
+// the checks a move would give, and the draw test.
+#include <algorithm>
+
+#include "board/movegen.h"
+
+namespace {
+
+inline Bitboard diagonalMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, BISHOP) | b.pieces(c, QUEEN); }
+inline Bitboard lineMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, ROOK) | b.pieces(c, QUEEN); }
+
+template <Colour Us> bool isValidCastling(const Board_BB64 &b, Move m) {
+    // Only the four fixed castling moves exist; each extra value belongs to one side.
+    constexpr Move CASTLES[4] = {MOVE_WHITE_OO, MOVE_WHITE_OOO, MOVE_BLACK_OO, MOVE_BLACK_OOO};
+    const int extra = moveExtra(m);
+    if ((extra >> 1) != Us || m != CASTLES[extra]) return false;
+    constexpr Bitboard PATH[4] = {0x60ULL, 0x0EULL, 0x60ULL << 56, 0x0EULL << 56};
+    constexpr Square PASSED[4] = {5, 3, 61, 59};
+    return (b.castlingRights & (1 << extra)) && !(b.occupied() & PATH[extra]) &&
+           !isAttackedBy(b, opposite(Us), PASSED[extra]);
+}
+
+template <Colour Us> bool isValidPawnMove(const Board_BB64 &b, Move m) {
+    constexpr Colour Them = opposite(Us);
+    constexpr int Up = pawnPush(Us);
+    const Square from = moveFrom(m), to = moveTo(m);
+    const Bitboard toBB = squareBB(to);
+    const bool onSeventh = relativeRank(Us, rankOf(from)) == RANK_7;
+    const bool lastRank = relativeRank(Us, rankOf(to)) == RANK_8;
+    switch (moveKind(m)) {
+    case PROMOTION:
+        if (!onSeventh || !lastRank) return false;
+        return to == from + Up ? !b.pieceOn[to] : bool(pawnAttacks[Us][from] & toBB & b.pieces(Them));
+    case EN_PASSANT:
+        return to == b.epSquare && (pawnAttacks[Us][from] & toBB) && !b.pieceOn[to] &&
+               (b.pieces(Them, PAWN) & squareBB(to - Up));
+    case CASTLING: return false;
+    default:
+        if (moveExtra(m) == 1)
+            return relativeRank(Us, rankOf(from)) == RANK_2 && to == from + 2 * Up && !b.pieceOn[from + Up] &&
+                   !b.pieceOn[to];
+        if (moveExtra(m) != 0 || onSeventh || lastRank) return false;
+        if (b.pieceOn[to]) return pawnAttacks[Us][from] & toBB;
+        return to == from + Up;
+    }
+}
+
+}  // namespace
+
+template <Colour Us> bool isValidMove(const Board_BB64 &b, Move m) {
+    const Square from = moveFrom(m), to = moveTo(m);
+    if (b.colorOn[from] != Us || b.colorOn[to] == Us) return false;
+    const int pt = b.pieceOn[from];
+    if (pt == PAWN) return isValidPawnMove<Us>(b, m);
+    if (moveKind(m) == CASTLING) return pt == KING && isValidCastling<Us>(b, m);
+    if (moveKind(m) != NORMAL || moveExtra(m) != 0) return false;
+    switch (pt) {
+    case KNIGHT: return knightAttacks[from] & squareBB(to);
+    case KING: return kingAttacks[from] & squareBB(to);
+    case BISHOP: return (bishopRays[from] & squareBB(to)) && !(between[from][to] & b.occupied());
+    case ROOK: return (rookRays[from] & squareBB(to)) && !(between[from][to] & b.occupied());
+    default: return ((bishopRays[from] | rookRays[from]) & squareBB(to)) && !(between[from][to] & b.occupied());
+    }
+}
+
+bool isValidMove(const Board_BB64 &b, Move m) {
+    return b.sideToMove == WHITE ? isValidMove<WHITE>(b, m) : isValidMove<BLACK>(b, m);
+}
+
+template <Colour Us> bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info) {
+    const Square from = moveFrom(m);
+    const bool needsTest = info.inCheck() || b.pieceOn[from] == KING || (info.pinned() & squareBB(from)) ||
+                           moveKind(m) == EN_PASSANT || moveKind(m) == CASTLING;
+    return !needsTest || b.isLegalAfterQuickMake<Us>(m);
+}
+
+bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info) {
+    return b.sideToMove == WHITE ? isLegal<WHITE>(b, m, info) : isLegal<BLACK>(b, m, info);
+}
+
+template <Colour Us> void checkersAfter(const Board_BB64 &b, Move m, AttackInfo &info) {
+    constexpr Colour Them = opposite(Us);
+    constexpr Square ROOK_TO[4] = {5, 3, 61, 59};
+    const Square from = moveFrom(m), to = moveTo(m);
+    const Square k = b.kingSquare(Them);
+    Bitboard occ = (b.occupied() & ~squareBB(from)) | squareBB(to);
+    Square checkerSq = to;
+    int pt = b.pieceOn[from];
+    if (moveKind(m) == EN_PASSANT) occ &= ~squareBB(to - pawnPush(Us));
+    else if (moveKind(m) == PROMOTION) pt = promotionPiece(m);
+    else if (moveKind(m) == CASTLING) {
+        checkerSq = ROOK_TO[moveExtra(m)];
+        pt = ROOK;
+        occ = (occ & ~squareBB(checkerSq + (moveExtra(m) & 1 ? -3 : 2))) | squareBB(checkerSq);
+    }
+    info = AttackInfo{};
+    // Direct check by the moved (or promoted, or castling rook) piece.
+    bool direct;
+    switch (pt) {
+    case PAWN: direct = pawnAttacks[Us][checkerSq] & squareBB(k); break;
+    case KNIGHT: direct = knightAttacks[checkerSq] & squareBB(k); break;
+    case BISHOP: direct = (bishopRays[checkerSq] & squareBB(k)) && !(between[checkerSq][k] & occ); break;
+    case ROOK: direct = (rookRays[checkerSq] & squareBB(k)) && !(between[checkerSq][k] & occ); break;
+    case QUEEN:
+        direct = ((bishopRays[checkerSq] | rookRays[checkerSq]) & squareBB(k)) && !(between[checkerSq][k] & occ);
+        break;
+    default: direct = false;
+    }
+    if (direct) info.add(checkerSq);
+    // Discovered checks by sliders behind the vacated square(s); the moved piece is excluded.
+    const Bitboard others = b.pieces(Us) & ~squareBB(from) & occ & ~squareBB(checkerSq);
+    for (Bitboard s = bishopAttacks(k, occ) & diagonalMovers(b, Us) & others; s && info.count < 2;) info.add(popLsb(s));
+    for (Bitboard s = rookAttacks(k, occ) & lineMovers(b, Us) & others; s && info.count < 2;) info.add(popLsb(s));
+}
+
+void checkersAfter(const Board_BB64 &b, Move m, AttackInfo &info) {
+    b.sideToMove == WHITE ? checkersAfter<WHITE>(b, m, info) : checkersAfter<BLACK>(b, m, info);
+}
+
+bool isDraw(Board_BB64 &b, int &reason) {
+    reason = DRAW_NONE;
+    if (b.halfmoveClock > 99) {
+        reason = DRAW_FIFTY_MOVES;
+        return true;
+    }
+    if (!(b.pieces(PAWN) | b.pieces(ROOK) | b.pieces(QUEEN))) {
+        const int w = popCount(b.pieces(WHITE)), bl = popCount(b.pieces(BLACK));
+        if ((bl == 1 && w <= 2) || (w == 1 && bl <= 2)) {
+            reason = DRAW_MATERIAL;
+            return true;
+        }
+    }
+    if (b.halfmoveClock <= 3) return false;
+    const int p = int(b.historyIndex);
+    const int lo = std::max(0, p - int(b.halfmoveClock));
+    for (int i = p - 4; i >= lo; i -= 2)
+        if (b.history[i].key == b.history[p].key) {
+            b.history[p].repetitionCount = uint16_t(b.history[i].repetitionCount + 1);
+            reason = b.history[p].repetitionCount > 1 ? DRAW_REPETITION : DRAW_NONE;
+            return true;
+        }
+    return false;
+}
+
+template bool isValidMove<WHITE>(const Board_BB64 &, Move);
+template bool isValidMove<BLACK>(const Board_BB64 &, Move);
+template bool isLegal<WHITE>(Board_BB64 &, Move, const CheckInfo &);
+template bool isLegal<BLACK>(Board_BB64 &, Move, const CheckInfo &);
+template void checkersAfter<WHITE>(const Board_BB64 &, Move, AttackInfo &);
+template void checkersAfter<BLACK>(const Board_BB64 &, Move, AttackInfo &);

@@ -1,0 +1,284 @@
+// Attack tests, pins, and the legal move generators. Every generator appends legal
+// moves only: a candidate that moves the king, moves a pinned piece, or is played in
+// check is confirmed by a quick make before it enters the list.
+#include <initializer_list>
+
+#include "board/movegen.h"
+
+namespace {
+
+// Bishop-like movers and rook-like movers: queens belong to both.
+inline Bitboard diagonalMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, BISHOP) | b.pieces(c, QUEEN); }
+inline Bitboard lineMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, ROOK) | b.pieces(c, QUEEN); }
+
+// The legality filter: most moves need no test thanks to the pin sets.
+template <Colour Us> inline void addLegal(Board_BB64 &b, const CheckInfo &info, Move m, MoveList &list) {
+    const Square from = moveFrom(m);
+    const bool needsTest = info.inCheck() || b.pieceOn[from] == KING || (info.pinned() & squareBB(from)) ||
+                           moveKind(m) == EN_PASSANT || moveKind(m) == CASTLING;
+    if (!needsTest || b.isLegalAfterQuickMake<Us>(m)) list.add(m);
+}
+
+// Attack set of a piece category from s.
+template <int Pt> inline Bitboard attacksFrom(Square s, Bitboard occ) {
+    if constexpr (Pt == KNIGHT) return knightAttacks[s];
+    else if constexpr (Pt == BISHOP) return bishopAttacks(s, occ);
+    else if constexpr (Pt == ROOK) return rookAttacks(s, occ);
+    else return kingAttacks[s];
+}
+
+// Moves of one piece category (BISHOP stands for all diagonal movers, ROOK for all
+// line movers) onto the target squares, pieces and destinations lowest first.
+template <Colour Us, int Pt>
+void addPieceMoves(Board_BB64 &b, const CheckInfo &info, Bitboard movers, Bitboard targets, MoveList &list) {
+    static_assert(Pt != PAWN);
+    const Bitboard occ = b.occupied();
+    while (movers) {
+        const Square from = popLsb(movers);
+        for (Bitboard to = attacksFrom<Pt>(from, occ) & targets; to;)
+            addLegal<Us>(b, info, makeMove(from, popLsb(to)), list);
+    }
+}
+
+// All four promotions of one pawn move: queen, knight, rook, bishop.
+template <Colour Us> void addPromotions(Board_BB64 &b, const CheckInfo &info, Square from, Square to, MoveList &list) {
+    for (int pt : {QUEEN, KNIGHT, ROOK, BISHOP}) addLegal<Us>(b, info, makePromotion(from, to, pt), list);
+}
+
+// Pawn moves for every target of a shifted set; D is the step from pawn to target.
+template <Colour Us, int D, bool Promote>
+void addPawnMoves(Board_BB64 &b, const CheckInfo &info, Bitboard targets, MoveList &list, bool queenOnly = false) {
+    for (; targets;) {
+        const Square to = popLsb(targets);
+        if constexpr (Promote) {
+            if (queenOnly) addLegal<Us>(b, info, makePromotion(to - D, to, QUEEN), list);
+            else addPromotions<Us>(b, info, to - D, to, list);
+        } else
+            addLegal<Us>(b, info, makeMove(to - D, to), list);
+    }
+}
+
+template <Colour Us> struct PawnSteps {
+    static constexpr Colour Them = opposite(Us);
+    static constexpr int Up = pawnPush(Us);
+    static constexpr int UpWest = Up + WEST;
+    static constexpr int UpEast = Up + EAST;
+    static constexpr Bitboard Rank2 = relativeRankBB(Us, RANK_2);
+    static constexpr Bitboard Rank3 = relativeRankBB(Us, RANK_3);
+    static constexpr Bitboard Rank7 = relativeRankBB(Us, RANK_7);
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- attack tests
+
+template <Colour By> bool isAttackedBy(const Board_BB64 &b, Square s, AttackInfo &info) {
+    const Bitboard occ = b.occupied();
+    const Bitboard groups[5] = {
+        pawnAttacks[opposite(By)][s] & b.pieces(By, PAWN),
+        knightAttacks[s] & b.pieces(By, KNIGHT),
+        kingAttacks[s] & b.pieces(By, KING),
+        bishopAttacks(s, occ) & diagonalMovers(b, By),
+        rookAttacks(s, occ) & lineMovers(b, By),
+    };
+    bool attacked = false;
+    for (Bitboard g : groups)
+        if (g) {
+            attacked = true;
+            info.add(lsb(g));
+        }
+    return attacked;
+}
+
+bool isAttackedBy(const Board_BB64 &b, Colour by, Square s, AttackInfo &info) {
+    return by == WHITE ? isAttackedBy<WHITE>(b, s, info) : isAttackedBy<BLACK>(b, s, info);
+}
+
+bool isAttackedBy(const Board_BB64 &b, Colour by, Square s) {
+    const Bitboard occ = b.occupied();
+    return (pawnAttacks[opposite(by)][s] & b.pieces(by, PAWN)) || (knightAttacks[s] & b.pieces(by, KNIGHT)) ||
+           (kingAttacks[s] & b.pieces(by, KING)) || (bishopAttacks(s, occ) & diagonalMovers(b, by)) ||
+           (rookAttacks(s, occ) & lineMovers(b, by));
+}
+
+Bitboard attackersTo(const Board_BB64 &b, Square s, Bitboard occ) {
+    return (pawnAttacks[BLACK][s] & b.pieces(WHITE, PAWN)) | (pawnAttacks[WHITE][s] & b.pieces(BLACK, PAWN)) |
+           (knightAttacks[s] & b.pieces(KNIGHT)) | (kingAttacks[s] & b.pieces(KING)) |
+           (bishopAttacks(s, occ) & (b.pieces(BISHOP) | b.pieces(QUEEN))) |
+           (rookAttacks(s, occ) & (b.pieces(ROOK) | b.pieces(QUEEN)));
+}
+
+template <Colour Us> void computePins(const Board_BB64 &b, CheckInfo &info) {
+    constexpr Colour Them = opposite(Us);
+    const Square k = b.kingSquare(Us);
+    const Bitboard occ = b.occupied();
+    auto pinsFrom = [&](Bitboard snipers) {
+        Bitboard pinned = 0;
+        while (snipers) {
+            const Bitboard blockers = between[popLsb(snipers)][k] & occ;
+            if (blockers && !moreThanOne(blockers)) pinned |= blockers;
+        }
+        return pinned & b.pieces(Us);
+    };
+    info.orthoPinned = pinsFrom(rookRays[k] & lineMovers(b, Them));
+    info.diagPinned = pinsFrom(bishopRays[k] & diagonalMovers(b, Them));
+}
+
+template <Colour Us> void computeCheckInfo(const Board_BB64 &b, CheckInfo &info) {
+    computePins<Us>(b, info);
+    info.checkers = AttackInfo{};
+    isAttackedBy<opposite(Us)>(b, b.kingSquare(Us), info.checkers);
+}
+
+void computeCheckInfo(const Board_BB64 &b, CheckInfo &info) {
+    b.sideToMove == WHITE ? computeCheckInfo<WHITE>(b, info) : computeCheckInfo<BLACK>(b, info);
+}
+
+// ---------------------------------------------------------------- generators
+
+template <Colour Us> void generateEpCaptures(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+    if (b.epSquare == NO_SQUARE) return;
+    for (Bitboard pawns = pawnAttacks[opposite(Us)][b.epSquare] & b.pieces(Us, PAWN); pawns;)
+        addLegal<Us>(b, info, makeMove(popLsb(pawns), b.epSquare, EN_PASSANT), list);
+}
+
+template <Colour Us> void generateCapturesAndPromotions(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+    using P = PawnSteps<Us>;
+    const Bitboard enemies = b.pieces(P::Them);
+    const Bitboard empty = ~b.occupied();
+    const Bitboard pawns = b.pieces(Us, PAWN);
+    // Promotions by a push, then capturing promotions to either side.
+    addPawnMoves<Us, P::Up, true>(b, info, shift<P::Up>(pawns & P::Rank7) & empty, list);
+    addPawnMoves<Us, P::UpWest, true>(b, info, shift<P::UpWest>(pawns & P::Rank7) & enemies, list);
+    addPawnMoves<Us, P::UpEast, true>(b, info, shift<P::UpEast>(pawns & P::Rank7) & enemies, list);
+    // Pawn captures that do not promote.
+    addPawnMoves<Us, P::UpWest, false>(b, info, shift<P::UpWest>(pawns & ~P::Rank7) & enemies, list);
+    addPawnMoves<Us, P::UpEast, false>(b, info, shift<P::UpEast>(pawns & ~P::Rank7) & enemies, list);
+    // Knight, slider and king captures.
+    addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), enemies, list);
+    addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us), enemies, list);
+    addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us), enemies, list);
+    addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), enemies, list);
+}
+
+template <Colour Us> void generateQuiets(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+    using P = PawnSteps<Us>;
+    const Bitboard empty = ~b.occupied();
+    const Bitboard pawns = b.pieces(Us, PAWN);
+    // Piece moves to empty squares.
+    addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), empty, list);
+    addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us), empty, list);
+    addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us), empty, list);
+    addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), empty, list);
+    // Single pushes of advanced pawns, then of pawns on their initial rank, then double steps.
+    addPawnMoves<Us, P::Up, false>(b, info, shift<P::Up>(pawns & ~P::Rank2 & ~P::Rank7) & empty, list);
+    const Bitboard single = shift<P::Up>(pawns & P::Rank2) & empty;
+    addPawnMoves<Us, P::Up, false>(b, info, single, list);
+    for (Bitboard to = shift<P::Up>(single) & empty; to;) {
+        const Square s = popLsb(to);
+        addLegal<Us>(b, info, makeMove(s - 2 * P::Up, s, NORMAL, 1), list);
+    }
+}
+
+template <Colour Us> void generateCastling(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+    constexpr Colour Them = opposite(Us);
+    constexpr int OO = Us == WHITE ? WHITE_OO : BLACK_OO, OOO = Us == WHITE ? WHITE_OOO : BLACK_OOO;
+    constexpr Square F1 = relativeSquare(Us, 5), D1 = relativeSquare(Us, 3);
+    constexpr Bitboard OO_PATH = Us == WHITE ? 0x60ULL : 0x60ULL << 56;   // f1 g1
+    constexpr Bitboard OOO_PATH = Us == WHITE ? 0x0EULL : 0x0EULL << 56;  // b1 c1 d1
+    if (info.inCheck()) return;
+    const Bitboard occ = b.occupied();
+    if ((b.castlingRights & OO) && !(occ & OO_PATH) && !isAttackedBy(b, Them, F1))
+        addLegal<Us>(b, info, Us == WHITE ? MOVE_WHITE_OO : MOVE_BLACK_OO, list);
+    if ((b.castlingRights & OOO) && !(occ & OOO_PATH) && !isAttackedBy(b, Them, D1))
+        addLegal<Us>(b, info, Us == WHITE ? MOVE_WHITE_OOO : MOVE_BLACK_OOO, list);
+}
+
+template <Colour Us> void generateEvasions(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+    using P = PawnSteps<Us>;
+    const Square k = b.kingSquare(Us);
+    if (info.checkers.count == 1) {
+        const Square checker = info.checkers.squares[0];
+        const Bitboard target = squareBB(checker);
+        const Bitboard free = ~info.pinned();
+        const Bitboard pawns = b.pieces(Us, PAWN) & free;
+        generateEpCaptures<Us>(b, info, list);
+        // Captures of the checker: pawns (promoting on the last rank), knights, sliders.
+        const Bitboard capturers = pawnAttacks[P::Them][checker] & pawns;
+        for (Bitboard from = capturers; from;) {
+            const Square f = popLsb(from);
+            if (squareBB(f) & P::Rank7) addPromotions<Us>(b, info, f, checker, list);
+            else addLegal<Us>(b, info, makeMove(f, checker), list);
+        }
+        addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT) & free, target, list);
+        addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us) & free, target, list);
+        addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us) & free, target, list);
+        // Interpositions on the squares between a checking slider and the king.
+        if (const Bitboard gap = between[checker][k]) {
+            addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us) & free, gap, list);
+            addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT) & free, gap, list);
+            addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us) & free, gap, list);
+            const Bitboard empty = ~b.occupied();
+            addPawnMoves<Us, P::Up, false>(b, info, shift<P::Up>(pawns & ~P::Rank7) & gap, list);
+            for (Bitboard to = shift<P::Up>(shift<P::Up>(pawns & P::Rank2) & empty) & gap; to;) {
+                const Square s = popLsb(to);
+                addLegal<Us>(b, info, makeMove(s - 2 * P::Up, s, NORMAL, 1), list);
+            }
+            addPawnMoves<Us, P::Up, true>(b, info, shift<P::Up>(pawns & P::Rank7) & gap, list);
+        }
+    }
+    // King moves, to any square without an own piece.
+    addPieceMoves<Us, KING>(b, info, squareBB(k), ~b.pieces(Us), list);
+}
+
+template <Colour Us> void generateQuiescenceMoves(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+    using P = PawnSteps<Us>;
+    const Bitboard enemies = b.pieces(P::Them);
+    const Bitboard pawns = b.pieces(Us, PAWN);
+    generateEpCaptures<Us>(b, info, list);
+    // Queen promotions by a push and by a capture, then other pawn captures.
+    addPawnMoves<Us, P::Up, true>(b, info, shift<P::Up>(pawns & P::Rank7) & ~b.occupied(), list, true);
+    addPawnMoves<Us, P::UpWest, true>(b, info, shift<P::UpWest>(pawns & P::Rank7) & enemies, list, true);
+    addPawnMoves<Us, P::UpEast, true>(b, info, shift<P::UpEast>(pawns & P::Rank7) & enemies, list, true);
+    addPawnMoves<Us, P::UpWest, false>(b, info, shift<P::UpWest>(pawns & ~P::Rank7) & enemies, list);
+    addPawnMoves<Us, P::UpEast, false>(b, info, shift<P::UpEast>(pawns & ~P::Rank7) & enemies, list);
+    // Piece captures: knights, bishops, rooks, queens, king.
+    addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), enemies, list);
+    addPieceMoves<Us, BISHOP>(b, info, b.pieces(Us, BISHOP), enemies, list);
+    addPieceMoves<Us, ROOK>(b, info, b.pieces(Us, ROOK), enemies, list);
+    const Bitboard queens = b.pieces(Us, QUEEN);
+    const Bitboard occ = b.occupied();
+    for (Bitboard q = queens; q;) {
+        const Square from = popLsb(q);
+        for (Bitboard to = queenAttacks(from, occ) & enemies; to;) addLegal<Us>(b, info, makeMove(from, popLsb(to)), list);
+    }
+    addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), enemies, list);
+}
+
+template <Colour Us> static bool generateAllLegalFor(Board_BB64 &b, MoveList &list) {
+    CheckInfo info;
+    computeCheckInfo<Us>(b, info);
+    generateEpCaptures<Us>(b, info, list);
+    generateCapturesAndPromotions<Us>(b, info, list);
+    generateQuiets<Us>(b, info, list);
+    generateCastling<Us>(b, info, list);
+    return info.inCheck();
+}
+
+bool generateAllLegal(Board_BB64 &b, MoveList &list) {
+    return b.sideToMove == WHITE ? generateAllLegalFor<WHITE>(b, list) : generateAllLegalFor<BLACK>(b, list);
+}
+
+#define GRELVIN_INSTANTIATE(Us)                                                                          \
+    template bool isAttackedBy<Us>(const Board_BB64 &, Square, AttackInfo &);                           \
+    template void computePins<Us>(const Board_BB64 &, CheckInfo &);                                     \
+    template void computeCheckInfo<Us>(const Board_BB64 &, CheckInfo &);                                \
+    template void generateEpCaptures<Us>(Board_BB64 &, const CheckInfo &, MoveList &);                  \
+    template void generateCapturesAndPromotions<Us>(Board_BB64 &, const CheckInfo &, MoveList &);       \
+    template void generateQuiets<Us>(Board_BB64 &, const CheckInfo &, MoveList &);                      \
+    template void generateCastling<Us>(Board_BB64 &, const CheckInfo &, MoveList &);                    \
+    template void generateEvasions<Us>(Board_BB64 &, const CheckInfo &, MoveList &);                    \
+    template void generateQuiescenceMoves<Us>(Board_BB64 &, const CheckInfo &, MoveList &);
+GRELVIN_INSTANTIATE(WHITE)
+GRELVIN_INSTANTIATE(BLACK)
+#undef GRELVIN_INSTANTIATE

@@ -1,0 +1,65 @@
+// Basic chess types shared by every subsystem: squares, colours, piece types,
+// bitboards, and the small helpers that go with them.
+#pragma once
+
+#include <cstdint>
+
+using Bitboard = uint64_t;
+using Square = int;  // 0..63, a1 = 0, h8 = 63; NO_SQUARE = 64
+
+enum Colour : int { WHITE = 0, BLACK = 1, NO_COLOUR = 2 };
+
+enum PieceType : int { NO_PIECE_TYPE = 0, PAWN = 1, KNIGHT = 2, BISHOP = 3, ROOK = 4, QUEEN = 5, KING = 6 };
+
+constexpr Square NO_SQUARE = 64;
+
+enum : int { FILE_A = 0, FILE_B, FILE_C, FILE_D, FILE_E, FILE_F, FILE_G, FILE_H };
+enum : int { RANK_1 = 0, RANK_2, RANK_3, RANK_4, RANK_5, RANK_6, RANK_7, RANK_8 };
+
+// Castling right bits.
+enum : int { WHITE_OO = 1, WHITE_OOO = 2, BLACK_OO = 4, BLACK_OOO = 8 };
+
+// Scores: 32000 is both the infinite bound and the mate base; 40000 means "no score"
+// (a search that was stopped); anything beyond +-20000 is a mate score.
+constexpr int INFINITE_SCORE = 32000;
+constexpr int MATE_SCORE = 32000;
+constexpr int MATE_BOUND = 20000;
+constexpr int NO_SCORE = 40000;
+
+constexpr Colour opposite(Colour c) { return Colour(c ^ 1); }
+constexpr int fileOf(Square s) { return s & 7; }
+constexpr int rankOf(Square s) { return s >> 3; }
+constexpr Square makeSquare(int file, int rank) { return rank * 8 + file; }
+// Rank as seen from the given side (RANK_1 is the side's own back rank).
+constexpr int relativeRank(Colour c, int rank) { return c == WHITE ? rank : 7 - rank; }
+constexpr Square relativeSquare(Colour c, Square s) { return c == WHITE ? s : s ^ 56; }
+
+// Index of per-piece tables: colour * 6 + (piece type - 1).
+constexpr int pieceIndex(Colour c, int pt) { return c * 6 + pt - 1; }
+
+// ".pnbrqk" by piece type; upper case for White where a colour is shown.
+constexpr char PIECE_CHARS[] = ".pnbrqk";
+
+// A middle-game / end-game pair of evaluation terms.
+struct TermPair {
+    int16_t mg = 0;
+    int16_t eg = 0;
+    constexpr TermPair() = default;
+    constexpr TermPair(int m, int e) : mg(int16_t(m)), eg(int16_t(e)) {}
+    constexpr TermPair &operator+=(TermPair o) {
+        mg = int16_t(mg + o.mg);
+        eg = int16_t(eg + o.eg);
+        return *this;
+    }
+    constexpr TermPair &operator-=(TermPair o) {
+        mg = int16_t(mg - o.mg);
+        eg = int16_t(eg - o.eg);
+        return *this;
+    }
+    friend constexpr TermPair operator+(TermPair a, TermPair b) { return a += b; }
+    friend constexpr TermPair operator-(TermPair a, TermPair b) { return a -= b; }
+    friend constexpr bool operator==(TermPair a, TermPair b) { return a.mg == b.mg && a.eg == b.eg; }
+};
+
+// Blend a pair by the game phase (0..24), truncating toward zero.
+constexpr int blend(TermPair p, int phase) { return (p.mg * phase + p.eg * (24 - phase)) / 24; }

@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "board/movegen.h"
+
+namespace {
+
+// Plain recursive count through the full make/unmake, checking the board's
+// incremental state against a from-scratch computation at every node.
+uint64_t perftFull(Board_BB64 &b, int depth) {
+    MoveList list;
+    generateAllLegal(b, list);
+    if (depth == 1) return list.size();
+    uint64_t sum = 0;
+    for (const ScoredMove &sm : list) {
+        UndoInfo undo;
+        b.makeMove(sm.move, undo);
+        EXPECT_TRUE(b.isConsistent());
+        sum += perftFull(b, depth - 1);
+        b.unmakeMove(sm.move, undo);
+    }
+    return sum;
+}
+
+Board_BB64 boardFrom(const char *fen) {
+    Board_BB64 b;
+    EXPECT_TRUE(b.setFromFEN(fen)) << fen;
+    return b;
+}
+
+std::set<std::string> legalTexts(Board_BB64 &b) {
+    MoveList list;
+    generateAllLegal(b, list);
+    std::set<std::string> out;
+    for (const ScoredMove &sm : list) {
+        char text[6];
+        moveToText(sm.move, text);
+        out.insert(text);
+    }
+    return out;
+}
+
+struct PerftCase {
+    const char *fen;
+    int depth;
+    uint64_t leaves;
+};
+
+}  // namespace
+
+TEST(MoveGen, PerftThroughFullMakeKeepsBoardConsistent) {
+    const PerftCase cases[] = {
+        {START_FEN, 3, 8902},
+        {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", 2, 2039},
+        {"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", 4, 43238},
+        {"r2q1rk1/pP1p2pp/Q4n2/bbp1p3/Np6/1B3NBn/pPPP1PPP/R3K2R b KQ - 0 1", 3, 9467},
+        {"rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", 3, 62379},
+    };
+    for (const PerftCase &c : cases) {
+        Board_BB64 b = boardFrom(c.fen);
+        EXPECT_EQ(perftFull(b, c.depth), c.leaves) << c.fen;
+    }
+}
+
+TEST(MoveGen, CountsAndSpecificMoveSets) {
+    Board_BB64 b = boardFrom(START_FEN);
+    EXPECT_EQ(legalTexts(b).size(), 20u);
+    // King next to a rook on the file: only the capture and the two side steps.
+    b = boardFrom("4k3/8/8/8/8/8/4r3/4K3 w - - 0 1");
+    EXPECT_EQ(legalTexts(b), (std::set<std::string>{"e1d1", "e1f1", "e1e2"}));
+    // En passant that would expose the king along the rank is not generated.
+    b = boardFrom("8/8/8/KPp4r/8/8/8/7k w - c6 0 1");
+    EXPECT_EQ(legalTexts(b).count("b5c6"), 0u);
+    // A pinned rook moves along the pin line only; a pinned knight not at all.
+    b = boardFrom("4k3/4r3/8/8/4R3/8/4N3/4K3 w - - 0 1");
+    b = boardFrom("4k3/4r3/8/8/4R3/8/8/4K3 w - - 0 1");
+    std::set<std::string> moves = legalTexts(b);
+    for (const char *m : {"e4e5", "e4e6", "e4e7", "e4e3", "e4e2"}) EXPECT_EQ(moves.count(m), 1u) << m;
+    EXPECT_EQ(moves.count("e4d4"), 0u);
+    b = boardFrom("4k3/4r3/8/8/4N3/8/8/4K3 w - - 0 1");
+    for (const std::string &m : legalTexts(b)) EXPECT_EQ(m.substr(0, 2), "e1");
+}
+
+TEST(MoveGen, CastlingRules) {
+    auto castles = [](const char *fen) {
+        Board_BB64 b = boardFrom(fen);
+        std::set<std::string> all = legalTexts(b), out;
+        for (const char *c : {"e1g1", "e1c1", "e8g8", "e8c8"})
+            if (all.count(c)) out.insert(c);
+        return out;
+    };
+    EXPECT_EQ(castles("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1"), (std::set<std::string>{"e1g1", "e1c1"}));
+    EXPECT_EQ(castles("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1"), (std::set<std::string>{"e8g8", "e8c8"}));
+    // In check: none.
+    EXPECT_TRUE(castles("r3k2r/8/8/8/8/8/4r3/R3K2R w KQ - 0 1").empty());
+    // Through an attacked f1 / onto an attacked c1.
+    EXPECT_EQ(castles("4k3/8/8/8/8/8/5r2/R3K2R w KQ - 0 1"), (std::set<std::string>{"e1c1"}));
+    EXPECT_EQ(castles("4k3/8/8/8/8/8/2r5/R3K2R w KQ - 0 1"), (std::set<std::string>{"e1g1"}));
+    // b1 must be empty but may be attacked.
+    EXPECT_EQ(castles("4k3/8/8/8/8/8/1r6/R3K2R w KQ - 0 1"), (std::set<std::string>{"e1g1", "e1c1"}));
+    EXPECT_EQ(castles("4k3/8/8/8/8/8/8/RN2K2R w KQ - 0 1"), (std::set<std::string>{"e1g1"}));
+}
+
+TEST(MoveGen, EvasionsEqualLegalMovesInCheck) {
+    const char *fens[] = {
+        "4k3/8/8/8/8/8/4r3/4K3 w - - 0 1",
+        "4k3/8/8/8/1b6/8/8/R3K2R w KQ - 0 1",
+        "rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3",
+        "8/8/8/4k3/2pP4/8/8/3K4 b - d3 0 1",
+        "3k4/8/8/8/8/8/3q4/3RK3 w - - 0 1",
+        "4k3/1P6/8/8/8/8/8/r3K3 w - - 0 1",
+        "2r1k3/1P6/8/8/8/8/6n1/4K3 w - - 0 1",
+    };
+    for (const char *fen : fens) {
+        Board_BB64 b = boardFrom(fen);
+        CheckInfo info;
+        computeCheckInfo(b, info);
+        ASSERT_TRUE(info.inCheck()) << fen;
+        MoveList evasions, all;
+        b.sideToMove == WHITE ? generateEvasions<WHITE>(b, info, evasions) : generateEvasions<BLACK>(b, info, evasions);
+        generateAllLegal(b, all);
+        std::multiset<Move> a, e;
+        for (auto &sm : evasions) e.insert(sm.move);
+        for (auto &sm : all) a.insert(sm.move);
+        EXPECT_EQ(a, e) << fen;
+    }
+}
+
+// Random games: keys and sums stay exact, make/unmake restores everything, the validity
+// and legality tests agree with the generator, and checkersAfter matches the real board.
+TEST(MoveGen, RandomPlayInvariants) {
+    std::mt19937 rng(12345);
+    for (int game = 0; game < 60; ++game) {
+        Board_BB64 b = boardFrom(game % 2 ? START_FEN : "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
+        for (int ply = 0; ply < 200; ++ply) {
+            MoveList list;
+            const bool inCheck = generateAllLegal(b, list);
+            if (!list.size()) break;
+            CheckInfo info;
+            computeCheckInfo(b, info);
+            ASSERT_EQ(info.inCheck(), inCheck);
+            std::set<Move> legal;
+            for (auto &sm : list) legal.insert(sm.move);
+            // Every 16-bit move that is valid and legal is in the list, and vice versa.
+            for (int i = 0; i < 400; ++i) {
+                const Move m = Move(rng());
+                if (m == 0) continue;
+                const bool ok = isValidMove(b, m) && isLegal(b, m, info);
+                ASSERT_EQ(ok, legal.count(m) == 1) << "move " << m;
+            }
+            for (Move m : legal) {
+                ASSERT_TRUE(isValidMove(b, m));
+                AttackInfo predicted;
+                checkersAfter(b, m, predicted);
+                const Board_BB64 before = b;
+                UndoInfo undo;
+                b.makeMove(m, undo);
+                ASSERT_TRUE(b.isConsistent());
+                AttackInfo actual;
+                const Colour mover = opposite(b.side());
+                computeCheckInfo(b, info);
+                ASSERT_EQ(predicted.count, info.checkers.count);
+                b.unmakeMove(m, undo);
+                ASSERT_EQ(std::memcmp(b.pieceBB, before.pieceBB, sizeof b.pieceBB), 0);
+                ASSERT_EQ(std::memcmp(b.pstScore, before.pstScore, sizeof b.pstScore), 0);
+                ASSERT_EQ(b.key(), before.key());
+                ASSERT_EQ(b.castlingRights, before.castlingRights);
+                ASSERT_EQ(b.epSquare, before.epSquare);
+                ASSERT_EQ(b.halfmoveClock, before.halfmoveClock);
+                (void)actual;
+                (void)mover;
+            }
+            computeCheckInfo(b, info);
+            UndoInfo undo;
+            b.makeMove(list[rng() % list.size()], undo);
+            if (rng() % 16 == 0 && !isAttackedBy(b, opposite(b.side()), b.kingSquare(b.side()))) {
+                b.makeNullMove(undo);
+                ASSERT_TRUE(b.isConsistent());
+            }
+        }
+    }
+}
