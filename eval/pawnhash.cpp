@@ -1,0 +1,87 @@
+// The pawn hash table: sizing, probing and storing.
+#include "eval/pawnhash.h"
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+// Data word: weak mg (bits 0-15), weak eg (16-31), open files (32-39), half-open
+// files (40-47); the top 16 bits stay zero.
+uint64_t packData(const PawnEntryData &d) {
+    return uint64_t(uint16_t(d.weak.mg)) | uint64_t(uint16_t(d.weak.eg)) << 16 | uint64_t(d.openFiles) << 32 |
+           uint64_t(d.halfOpenFiles) << 40;
+}
+
+PawnEntryData unpackData(uint64_t w) {
+    PawnEntryData d;
+    d.weak = TermPair(int16_t(uint16_t(w)), int16_t(uint16_t(w >> 16)));
+    d.openFiles = uint8_t(w >> 32);
+    d.halfOpenFiles = uint8_t(w >> 40);
+    return d;
+}
+
+}  // namespace
+
+// Largest power of two n >= 1 with n entries fitting in sizeMB megabytes.
+uint32_t PawnHashTable::entriesFor(uint32_t sizeMB) {
+    const uint64_t bytes = uint64_t(std::min(sizeMB, MAX_SIZE_MB)) << 20;
+    uint64_t n = 1;
+    while (n * 2 * ENTRY_BYTES <= bytes) n *= 2;
+    return uint32_t(n);
+}
+
+static_assert(sizeof(uint64_t) * 2 == PawnHashTable::ENTRY_BYTES);
+
+bool PawnHashTable::resize(uint32_t sizeMB) {
+    const uint32_t n = entriesFor(sizeMB);
+    entries_.reset();  // release the old table first so two never coexist
+    // Value-initialisation zero-fills the atomics.
+    entries_.reset(new (std::nothrow) Entry[n]());
+    bool ok = true;
+    if (!entries_) {
+        entries_.reset(new Entry[1]());
+        ok = false;
+    }
+    entryCount_ = ok ? n : 1;
+    mask_ = entryCount_ - 1;
+    hits_.store(0, std::memory_order_relaxed);
+    return ok;
+}
+
+void PawnHashTable::clear() {
+    for (uint32_t i = 0; i < entryCount_; ++i) {
+        entries_[i].check.store(0, std::memory_order_relaxed);
+        entries_[i].data.store(0, std::memory_order_relaxed);
+    }
+    hits_.store(0, std::memory_order_relaxed);
+}
+
+double PawnHashTable::fillPercent() const {
+    const uint32_t sample = std::min(entryCount_, 65536u);
+    uint32_t used = 0;
+    for (uint32_t i = 0; i < sample; ++i)
+        if (entries_[i].check.load(std::memory_order_relaxed) != 0 ||
+            entries_[i].data.load(std::memory_order_relaxed) != 0)
+            ++used;
+    return used == 0 ? 0.0 : used * 100.0 / 65536.0;
+}
+
+bool PawnHashTable::probe(uint64_t key, PawnEntryData &out) {
+    if (!entries_) return false;
+    Entry &e = slot(key);
+    const uint64_t data = e.data.load(std::memory_order_relaxed);
+    const uint64_t check = e.check.load(std::memory_order_relaxed);
+    if ((check ^ data) != key) return false;
+    hits_.store(hits_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    out = unpackData(data);
+    return true;
+}
+
+void PawnHashTable::store(uint64_t key, const PawnEntryData &d) {
+    if (!entries_) return;
+    Entry &e = slot(key);
+    const uint64_t data = packData(d);
+    e.check.store(key ^ data, std::memory_order_relaxed);
+    e.data.store(data, std::memory_order_relaxed);
+}

@@ -1,0 +1,66 @@
+// The pawn hash: pawn-only evaluation terms cached by pawn key. Shared by all search
+// threads without a lock.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "board/types.h"
+
+// What the pawn hash caches for one pawn structure.
+struct PawnEntryData {
+    TermPair weak;         // isolated + doubled + backward, White minus Black
+    uint8_t openFiles = 0;      // bit f: no pawn on file f
+    uint8_t halfOpenFiles = 0;  // bit f: pawns of exactly one colour on file f
+};
+
+class PawnHashTable {
+public:
+    static constexpr uint32_t MAX_SIZE_MB = 4096;
+    static constexpr uint32_t ENTRY_BYTES = 16;
+
+    PawnHashTable() = default;
+    explicit PawnHashTable(uint32_t sizeMB) { resize(sizeMB); }
+    PawnHashTable(const PawnHashTable &) = delete;
+    PawnHashTable &operator=(const PawnHashTable &) = delete;
+
+    // Reallocates (zero-filled) with the largest power-of-two entry count that fits in
+    // sizeMB (capped at 4096, at least one entry). Returns false if allocation fails,
+    // in which case the table keeps a single entry.
+    bool resize(uint32_t sizeMB);
+    void clear();
+    // Entry count that resize(sizeMB) allocates.
+    static uint32_t entriesFor(uint32_t sizeMB);
+
+    // Size in whole megabytes of the current allocation.
+    uint32_t sizeMB() const { return uint32_t((uint64_t(entryCount_) * ENTRY_BYTES) >> 20); }
+    uint32_t entryCount() const { return entryCount_; }
+    uint64_t hits() const { return hits_.load(std::memory_order_relaxed); }
+    // Share of used entries among the first 65536, in percent.
+    double fillPercent() const;
+
+    // True on a hit (full-key match); counts the hit.
+    bool probe(uint64_t key, PawnEntryData &out);
+    // Always overwrites the entry at the key's index.
+    void store(uint64_t key, const PawnEntryData &data);
+
+private:
+    // The check word holds key XOR data, so a reader that sees the words of two
+    // different writes fails the key test instead of trusting mixed data.
+    struct Entry {
+        std::atomic<uint64_t> check;
+        std::atomic<uint64_t> data;
+    };
+    static_assert(sizeof(std::atomic<uint64_t>) == 8);
+
+    Entry &slot(uint64_t key) { return entries_[uint32_t(key) & mask_]; }
+
+    std::unique_ptr<Entry[]> entries_;
+    uint32_t mask_ = 0;
+    uint32_t entryCount_ = 0;
+    // Updated with a relaxed load and store: under several threads an increment may
+    // be lost, which is acceptable for a statistic and avoids a locked instruction.
+    // Its own cache line keeps the writes away from the fields every probe reads.
+    alignas(64) std::atomic<uint64_t> hits_{0};
+};
