@@ -1,0 +1,28 @@
+// The clock and the limits of a search, shared by the front end (which writes them
+// between searches) and the search (which reads them). All times are centiseconds.
+#pragma once
+
+#include <cstdint>
+
+struct SearchLimits {
+    bool clockRunning = false;
+    uint32_t elapsed = 0;             // engine time used while the clock was last stopped
+    uint32_t clockStart = 0;          // timestamp of the last clock start
+    uint32_t searchStartElapsed = 0;  // used time when the current search began
+    uint32_t maxTime = 0;             // budget of the current search (compare as signed)
+    uint32_t movesPerSession = 40;    // 0 = whole game
+    uint32_t timePerSession = 30000;
+    uint32_t increment = 0;
+    bool timed = true;       // false in analysis: no budget applies
+    bool fixedDepth = false; // stop after the iteration of depth maxDepth
+    uint32_t maxDepth = 0;
+};
+
+// Seconds since the epoch * 100 + milliseconds / 10, truncated to 32 bits.
+uint32_t timestampNow();
+// Engine time used so far, including the running period of the clock.
+uint32_t currentElapsed(const SearchLimits &limits);
+// Time used since the search started, as a signed number of centiseconds.
+inline int32_t searchElapsed(const SearchLimits &limits) {
+    return int32_t(currentElapsed(limits) - limits.searchStartElapsed);
+}

@@ -1,0 +1,36 @@
+// The routines inside the search tree, one body per side to move. Internal to search/.
+#pragma once
+
+#include "board/movegen.h"
+#include "search/search.h"
+
+// The full-width node: depth >= 1, side to move not in check.
+template <Colour Us>
+int searchNode(SearchState &st, int alpha, int beta, int ply, int depth, PrincipalVariation &pv);
+// The node of a position in check; checkers are the pieces giving it.
+template <Colour Us>
+int searchInCheck(SearchState &st, const AttackInfo &checkers, int alpha, int beta, int ply, int quietChecksDone,
+                  int depth, PrincipalVariation &pv);
+// Chooses the routine for the reply after a move was made; Us is the side to move in
+// the child, and the score returned is the parent's.
+template <Colour Us>
+int searchChild(SearchState &st, const AttackInfo &checkers, int alpha, int beta, int ply, int quietChecksDone,
+                int depth, int moveNumber, PrincipalVariation &pv);
+template <Colour Us>
+int quiesce(SearchState &st, int alpha, int beta, int ply, int quietChecksDone, PrincipalVariation &pv);
+
+// Makes m, searches the reply (with the late-move reduction when allowed) and takes
+// m back. Returns the score from the mover's point of view.
+template <Colour Us>
+int searchMove(SearchState &st, Move m, int alpha, int beta, int ply, int depth, int moveNumber,
+               int quietChecksDone, bool mayReduce, PrincipalVariation &childPv);
+
+// Late-move reduction candidates: quiet moves, except pawn moves to the seventh rank,
+// which are one step from promotion.
+template <Colour Us> bool isReducible(const Board_BB64 &b, Move m) {
+    if (b.pieceOn[moveTo(m)] != 0 || moveKind(m) == PROMOTION || moveKind(m) == EN_PASSANT) return false;
+    return !(b.pieceOn[moveFrom(m)] == PAWN && relativeRank(Us, rankOf(moveTo(m))) == RANK_7);
+}
+
+// Thread 0 asks the player whether time is up and stops itself if so.
+bool timeIsUp(SearchState &st);

@@ -1,0 +1,70 @@
+#include "search/report.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <iostream>
+
+void PrincipalVariation::setToRest(const PrincipalVariation &from) {
+    length = from.length > 1 ? uint16_t(from.length - 1) : 0;
+    for (uint16_t i = 0; i < length; ++i) moves[i] = from.moves[i + 1];
+}
+
+void PrincipalVariation::setLine(Move m, const PrincipalVariation &child) {
+    moves[0] = m;
+    const uint16_t rest = child.length < MAX_PV_LENGTH - 1 ? child.length : uint16_t(MAX_PV_LENGTH - 1);
+    for (uint16_t i = 0; i < rest; ++i) moves[i + 1] = child.moves[i];
+    length = uint16_t(rest + 1);
+}
+
+void SearchStats::reset() {
+    for (RelaxedCounter *c : {&nodes, &qsNodes, &qsChecks, &cutoffs, &firstMoveCutoffs, &qsCutoffs,
+                              &qsFirstMoveCutoffs, &ttHashHits, &tbHits})
+        c->reset();
+}
+
+void StatsTotals::add(const SearchStats &s) {
+    nodes += s.nodes.load();
+    qsNodes += s.qsNodes.load();
+    qsChecks += s.qsChecks.load();
+    cutoffs += s.cutoffs.load();
+    firstMoveCutoffs += s.firstMoveCutoffs.load();
+    qsCutoffs += s.qsCutoffs.load();
+    qsFirstMoveCutoffs += s.qsFirstMoveCutoffs.load();
+    ttHashHits += s.ttHashHits.load();
+    tbHits += s.tbHits.load();
+}
+
+void printThinkingLine(uint32_t depth, int score, int32_t elapsedCs, uint64_t nodes, const PrincipalVariation &pv) {
+    std::printf("%u %d %d %" PRIu64, depth, score, elapsedCs, nodes);
+    char text[6];
+    for (uint16_t i = 0; i < pv.length; ++i) {
+        moveToText(pv.moves[i], text);
+        std::printf(" %s", text);
+    }
+    std::printf("\n");
+}
+
+namespace {
+
+uint64_t percent(uint64_t part, uint64_t whole) { return whole ? part * 100 / whole : 0; }
+
+}  // namespace
+
+void printStatistics(const StatsTotals &t, int32_t elapsedCs, double ttFillPercent, double pawnFillPercent,
+                     uint64_t pawnHashHits) {
+    const uint64_t nps = elapsedCs > 0 ? t.nodes * 100 / uint64_t(elapsedCs) : 0;
+    const uint64_t all = t.cutoffs + t.qsCutoffs, allFirst = t.firstMoveCutoffs + t.qsFirstMoveCutoffs;
+    // The fill values go through a stream so they print in its default float format.
+    std::cout << "# total nodes = " << t.nodes << ", QS nodes = " << t.qsNodes << " ("
+              << percent(t.qsNodes, t.nodes) << "%), time = " << elapsedCs << ", nps = " << nps << "\n"
+              << "# QS checks = " << t.qsChecks << "\n"
+              << "# cutoffs = " << t.cutoffs << ", cutoffs on 1st move = " << t.firstMoveCutoffs << " ("
+              << percent(t.firstMoveCutoffs, t.cutoffs) << "%)\n"
+              << "# qsCutoffs = " << t.qsCutoffs << ", qsCutoffs on 1st move = " << t.qsFirstMoveCutoffs << " ("
+              << percent(t.qsFirstMoveCutoffs, t.qsCutoffs) << "%)\n"
+              << "# allCutoffs = " << all << ", all cutoffs on 1st move = " << allFirst << " ("
+              << percent(allFirst, all) << "%)\n"
+              << "# ttHashFull% = " << ttFillPercent << ", ttHashHits = " << t.ttHashHits << "\n"
+              << "# pawnHashFull% = " << pawnFillPercent << ", pawnHashHits = " << pawnHashHits << "\n"
+              << "# tbHits = " << t.tbHits << std::endl;
+}

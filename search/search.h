@@ -1,0 +1,104 @@
+// The search: iterative deepening over a principal variation search with a
+// transposition table, run by each search thread on its own copy of the board.
+//
+// Running a fixed-depth search from a position (what "sd" + "go" come down to):
+//
+//     TranspositionTable tt(64);                // shared by every search thread
+//     PawnHashTable pawnHash(8);                // likewise
+//     SearchLimits limits;
+//     limits.fixedDepth = true;
+//     limits.maxDepth = 8;
+//     limits.timed = true;                      // false (analysis) returns no move
+//     limits.searchStartElapsed = currentElapsed(limits);
+//     auto state = std::make_unique<SearchState>();   // large: keep it off the stack
+//     state->threadIndex = 0;                   // thread 0 alone prints and stops others
+//     state->tt = &tt;
+//     state->pawnHash = &pawnHash;
+//     state->limits = &limits;
+//     state->player = &myInterface;             // a SearchInterface: time-out test,
+//                                               // thinking output, statistics
+//     SearchResult r = iterativeDeepening(*state, gameBoard);
+//     // r.bestMove, r.ponderMove (NO_MOVE when aborted, untimed or no legal move)
+//
+// BasicSearchInterface (search/basic_interface.h) is a ready SearchInterface for a
+// single thread without a time limit. initStaticTables() and initEvaluationTables()
+// must have run before the first search. Helper threads run the same call with their
+// own SearchState and threadIndex > 0 and are stopped through their stop flag.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "board/board.h"
+#include "search/limits.h"
+#include "search/report.h"
+
+class TranspositionTable;
+class PawnHashTable;
+
+// What the search calls back on the player that owns it (thread 0 only).
+class SearchInterface {
+public:
+    virtual ~SearchInterface() = default;
+    // True when the search must stop for time; called at every node.
+    virtual bool timeOut() = 0;
+    // A new best line at the root (the implementation decides whether to print it).
+    virtual void reportThinking(int depth, int score, const PrincipalVariation &pv) = 0;
+    // The search has ended (statistics).
+    virtual void searchFinished() = 0;
+};
+
+// The endgame tablebases as the search sees them; absent (null) when none are loaded.
+class TablebaseProbe {
+public:
+    virtual ~TablebaseProbe() = default;
+    // Exact score for the side to move, mate distance counted from b; false when the
+    // position cannot be answered (castling rights, no table, cache-only miss...).
+    virtual bool probe(const Board_BB64 &b, bool mayReadFiles, int &score) = 0;
+};
+
+// Everything one search thread owns. Allocate it once per thread and reuse it.
+struct SearchState {
+    uint32_t threadIndex = 0;
+    Board_BB64 board;
+    // Set by the front end or thread 0 from other threads, polled at every node.
+    std::atomic<bool> stop{false};
+    std::atomic<bool> abort{false};
+    bool easyMove = false;
+
+    TranspositionTable *tt = nullptr;
+    PawnHashTable *pawnHash = nullptr;
+    TablebaseProbe *tablebase = nullptr;
+    SearchLimits *limits = nullptr;
+    SearchInterface *player = nullptr;
+
+    SearchStats stats;
+    int iterationDepth = 0;
+    uint32_t firstMovesTime = 0;  // centiseconds spent on the first two root moves
+
+    bool stopped() const { return stop.load(std::memory_order_relaxed); }
+    void requestStop() { stop.store(true, std::memory_order_relaxed); }
+};
+
+struct SearchResult {
+    Move bestMove = NO_MOVE;
+    Move ponderMove = NO_MOVE;
+};
+
+// Searches the side to move of game; the state's board becomes a copy of it. The stop
+// and abort flags are cleared first unless clearFlags is false (a thread pool that
+// clears them when it wakes the thread, so a stop sent in between is not lost).
+SearchResult iterativeDeepening(SearchState &state, const Board_BB64 &game, bool clearFlags = true);
+
+// One pass over the root moves with the window (alpha, beta); pv carries the best
+// line in and out.
+int rootSearch(SearchState &state, int alpha, int beta, int depth, PrincipalVariation &pv);
+
+// Mate-distance bounds of a node at the given ply: the worst and best scores still
+// possible there. A bare king cannot mate, so its side's best (or the opponent's
+// worst) is a draw.
+struct MateBounds {
+    int low;
+    int high;
+};
+MateBounds mateBounds(const Board_BB64 &b, int ply);

@@ -1,0 +1,146 @@
+#include "search/tt.h"
+
+#include <cstdio>
+#include <new>
+
+namespace {
+
+constexpr uint32_t BUCKET_SIZE = 4;
+constexpr uint32_t MIN_ENTRIES = BUCKET_SIZE;
+constexpr uint32_t FILL_SAMPLE = 65536;
+
+uint64_t pack(Move move, int score, int bound, int depth, int age) {
+    return uint64_t(move) | uint64_t(uint16_t(int16_t(score))) << 16 | uint64_t(uint16_t(bound)) << 32 |
+           uint64_t(uint8_t(depth)) << 48 | uint64_t(uint8_t(age)) << 56;
+}
+
+TTData unpack(uint64_t keyXorData, uint64_t data) {
+    TTData d;
+    d.key = keyXorData ^ data;
+    d.move = Move(data);
+    d.score = int16_t(uint16_t(data >> 16));
+    d.bound = uint16_t(data >> 32);
+    d.depth = uint8_t(data >> 48);
+    d.age = uint8_t(data >> 56);
+    return d;
+}
+
+TTData read(const TTEntry &e) {
+    const uint64_t data = e.data.load(std::memory_order_relaxed);
+    return unpack(e.keyXorData.load(std::memory_order_relaxed), data);
+}
+
+// Mate scores are kept relative to the node that stored them, so they stay right when
+// the same position is reached at another distance from the root.
+int scoreToTable(int score, int ply) {
+    if (score > MATE_BOUND) return score + ply;
+    if (score < -MATE_BOUND) return score - ply;
+    return score;
+}
+
+int scoreFromTable(int score, int ply) {
+    if (score > MATE_BOUND) return score - ply;
+    if (score < -MATE_BOUND) return score + ply;
+    return score;
+}
+
+}  // namespace
+
+TranspositionTable::~TranspositionTable() { ::operator delete[](entries_, std::align_val_t(64)); }
+
+void TranspositionTable::resize(uint32_t sizeMB) {
+    if (sizeMB > MAX_SIZE_MB) sizeMB = MAX_SIZE_MB;
+    const uint64_t budget = uint64_t(sizeMB) << 20;
+    uint64_t count = 1;
+    while (count * 2 * sizeof(TTEntry) <= budget) count *= 2;
+    if (count < MIN_ENTRIES) count = MIN_ENTRIES;
+    const uint32_t newSizeMB = uint32_t((count * sizeof(TTEntry)) >> 20);
+    if (entries_ && newSizeMB == sizeMB_ && count == entryCount_) return;
+
+    std::printf("# new size of %s: %u MB\n", "TT hash", newSizeMB);
+    std::fflush(stdout);
+
+    ::operator delete[](entries_, std::align_val_t(64));
+    entries_ = nullptr;
+    void *raw = nullptr;
+    // An allocation that fails is retried at half the size rather than leaving the
+    // engine without a table.
+    while (!(raw = ::operator new[](count * sizeof(TTEntry), std::align_val_t(64), std::nothrow)) &&
+           count > MIN_ENTRIES) {
+        count /= 2;
+    }
+    if (!raw) {
+        std::printf("# could not allocate the TT hash\n");
+        std::fflush(stdout);
+        entryCount_ = bucketMask_ = sizeMB_ = 0;
+        return;
+    }
+    entries_ = static_cast<TTEntry *>(raw);
+    for (uint64_t i = 0; i < count; ++i) new (&entries_[i]) TTEntry{{0}, {0}};
+    entryCount_ = uint32_t(count);
+    bucketMask_ = entryCount_ / BUCKET_SIZE - 1;
+    sizeMB_ = uint32_t((count * sizeof(TTEntry)) >> 20);
+}
+
+bool TranspositionTable::probe(const Board_BB64 &b, int alpha, int beta, int ply, int depth, int &score,
+                               Move &move, bool &found) const {
+    if (!entries_) return false;
+    const uint64_t key = b.key();
+    const TTEntry *bucket = entries_ + BUCKET_SIZE * (uint32_t(key) & bucketMask_);
+    for (uint32_t i = 0; i < BUCKET_SIZE; ++i) {
+        const TTData d = read(bucket[i]);
+        if (d.key != key) continue;
+        found = true;
+        if (d.move != NO_MOVE) move = d.move;
+        if (d.depth < depth) return false;
+        const int s = scoreFromTable(d.score, ply);
+        const bool usable = d.bound == TT_EXACT || (d.bound == TT_LOWER && s >= beta) ||
+                            (d.bound == TT_UPPER && s <= alpha);
+        if (usable) score = s;
+        return usable;
+    }
+    return false;
+}
+
+void TranspositionTable::store(const Board_BB64 &b, int lowBound, int highBound, int alpha, int beta, int ply,
+                               int depth, int score, Move move) {
+    if (!entries_) return;
+    int bound = TT_EXACT;
+    if (beta <= score && score < highBound) bound = TT_LOWER;
+    else if (lowBound < score && score <= alpha) bound = TT_UPPER;
+    const int age = int((b.historyIndex - uint32_t(ply)) & 255);
+
+    const uint64_t key = b.key();
+    TTEntry *bucket = entries_ + BUCKET_SIZE * (uint32_t(key) & bucketMask_);
+    TTEntry *slot = nullptr;
+    for (uint32_t i = 0; i < BUCKET_SIZE && !slot; ++i)
+        if (read(bucket[i]).key == key) slot = &bucket[i];
+    for (uint32_t i = 0; i < BUCKET_SIZE && !slot; ++i)
+        if (read(bucket[i]).key == 0) slot = &bucket[i];
+    if (!slot) {
+        int leastWorth = 0;
+        for (uint32_t i = 0; i < BUCKET_SIZE; ++i) {
+            const TTData d = read(bucket[i]);
+            const int worth = d.depth * 256 + 256 - d.age;
+            if (!slot || worth < leastWorth) {
+                slot = &bucket[i];
+                leastWorth = worth;
+            }
+        }
+    }
+    const uint64_t data = pack(move, scoreToTable(score, ply), bound, depth, age);
+    slot->data.store(data, std::memory_order_relaxed);
+    slot->keyXorData.store(key ^ data, std::memory_order_relaxed);
+}
+
+double TranspositionTable::fillPercent() const {
+    const uint32_t sample = entryCount_ < FILL_SAMPLE ? entryCount_ : FILL_SAMPLE;
+    uint32_t used = 0;
+    for (uint32_t i = 0; i < sample; ++i)
+        if (read(entries_[i]).key != 0) ++used;
+    return used == 0 ? 0.0 : double(used) * 100.0 / double(FILL_SAMPLE);
+}
+
+TTData TranspositionTable::entryAt(uint32_t i) const {
+    return i < entryCount_ ? read(entries_[i]) : TTData{};
+}

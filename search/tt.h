@@ -1,0 +1,66 @@
+// The transposition table: search results by position key, shared by every search
+// thread without a lock. Buckets of four 16-byte entries fill one cache line.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "board/board.h"
+
+enum TTBound : int { TT_EXACT = 1, TT_LOWER = 2, TT_UPPER = 3 };
+
+// One slot. The first word holds the key XOR-ed with the data word, so a reader that
+// catches a half-written slot sees a key that matches nothing instead of pairing one
+// position's key with another position's data.
+struct TTEntry {
+    std::atomic<uint64_t> keyXorData;
+    std::atomic<uint64_t> data;  // move | score << 16 | bound << 32 | depth << 48 | age << 56
+};
+static_assert(sizeof(TTEntry) == 16);
+
+// A slot's contents unpacked.
+struct TTData {
+    uint64_t key = 0;
+    Move move = NO_MOVE;
+    int16_t score = 0;
+    uint16_t bound = 0;
+    uint8_t depth = 0;
+    uint8_t age = 0;
+};
+
+class TranspositionTable {
+public:
+    static constexpr uint32_t MAX_SIZE_MB = 4096;
+
+    TranspositionTable() = default;
+    explicit TranspositionTable(uint32_t sizeMB) { resize(sizeMB); }
+    ~TranspositionTable();
+    TranspositionTable(const TranspositionTable &) = delete;
+    TranspositionTable &operator=(const TranspositionTable &) = delete;
+
+    // Largest power-of-two entry count that fits in sizeMB; prints the size line.
+    // Does nothing when the table already has that size.
+    void resize(uint32_t sizeMB);
+    uint32_t sizeMB() const { return sizeMB_; }
+    uint32_t entryCount() const { return entryCount_; }
+
+    // ply: distance from the root; depth: remaining depth of the node. Sets found on a
+    // key match and move to the entry's move (when it has one); true when score can
+    // end the node.
+    bool probe(const Board_BB64 &b, int alpha, int beta, int ply, int depth, int &score, Move &move,
+               bool &found) const;
+    // lowBound/highBound: the node's mate-distance bounds; alpha/beta: its window.
+    void store(const Board_BB64 &b, int lowBound, int highBound, int alpha, int beta, int ply, int depth,
+               int score, Move move);
+
+    // Share of used slots among the first 65536, in percent.
+    double fillPercent() const;
+    // Unpacked copy of slot i (for tests and diagnostics).
+    TTData entryAt(uint32_t i) const;
+
+private:
+    TTEntry *entries_ = nullptr;
+    uint32_t bucketMask_ = 0;
+    uint32_t entryCount_ = 0;
+    uint32_t sizeMB_ = 0;
+};
