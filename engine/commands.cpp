@@ -1,0 +1,125 @@
+// The command table and the command loop.
+#include <cstring>
+
+#include "engine/wbengine.h"
+
+// Rows keep the order in which they are scanned; no two share a name.
+const CommandEntry commandTable[COMMAND_COUNT] = {
+    {"quit", &WBEngine::onQuit, 0, 0, true},
+    {"xboard", &WBEngine::onXboard, 0, 0, false},
+    {"protover", &WBEngine::onPending, 1, 1, false},
+    {"new", &WBEngine::onNew, 0, 0, true},
+    {"force", &WBEngine::onPending, 0, 0, true},
+    {"ping", &WBEngine::onPing, 1, 1, false},
+    {"usermove", &WBEngine::onPending, 1, 1, true},
+    {"go", &WBEngine::onPending, 0, 0, true},
+    {"playother", &WBEngine::onPending, 0, 0, true},
+    {"setboard", &WBEngine::onSetboard, 4, 6, true},
+    {"level", &WBEngine::onPending, 3, 3, false},
+    {"sd", &WBEngine::onPending, 1, 1, true},
+    {"time", &WBEngine::onPending, 1, 1, false},
+    {"undo", &WBEngine::onPending, 0, 0, true},
+    {"remove", &WBEngine::onPending, 0, 0, true},
+    {"analyze", &WBEngine::onPending, 0, 0, true},
+    {"exit", &WBEngine::onPending, 0, 0, true},
+    {"auto", &WBEngine::onPending, 0, 1, false},
+    {"post", &WBEngine::onPending, 0, 0, false},
+    {"nopost", &WBEngine::onPending, 0, 0, false},
+    {"cores", &WBEngine::onPending, 1, 1, false},
+    {"egtpath", &WBEngine::onPending, 2, 2, false},
+    {"option", &WBEngine::onPending, 1, 1, false},
+    {"book", &WBEngine::onPending, 0, 0, false},
+    {"nobook", &WBEngine::onPending, 0, 0, false},
+    {"perft", &WBEngine::onPerft, 1, 1, true},
+    {"divide", &WBEngine::onDivide, 1, 1, true},
+    {"selftest", &WBEngine::onSelftest, 0, 0, true},
+    {"test", &WBEngine::onTest, 0, 1, true},
+    {"eval", &WBEngine::onEval, 0, 0, false},
+    {"tune", &WBEngine::onPending, 1, 2, false},
+    {"randpos", &WBEngine::onPending, 0, 2, true},
+    {"randgame", &WBEngine::onPending, 0, 0, false},
+    {"norandgame", &WBEngine::onPending, 0, 0, false},
+    {"randgames", &WBEngine::onPending, 1, 1, false},
+};
+
+const CommandEntry *findCommand(std::string_view word) {
+    for (const CommandEntry &row : commandTable)
+        if (word == row.name) return &row;
+    return nullptr;
+}
+
+std::vector<std::string> splitArguments(std::string_view text, char delimiter) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t pos; (pos = text.find(delimiter, start)) != std::string_view::npos; start = pos + 1)
+        parts.emplace_back(text.substr(start, pos - start));
+    if (start < text.size()) parts.emplace_back(text.substr(start));
+    return parts;
+}
+
+void WBEngine::executeLine(const char *line) {
+    const std::string_view text(line);
+    if (text.empty()) return;
+    const size_t blank = text.find(' ');
+    const CommandEntry *row = findCommand(text.substr(0, blank));
+    // Words outside the table (other protocol commands, bare moves) are ignored quietly.
+    if (!row) return;
+    const Arguments args =
+        blank == std::string_view::npos ? Arguments() : splitArguments(text.substr(blank + 1), ' ');
+
+    bool ok = false;
+    if (args.size() < row->minArgs) {
+        std::printf("Error (missing arguments, expected at least %u): %s\n", row->minArgs, line);
+    } else if (args.size() > row->maxArgs) {
+        std::printf("Error (too many arguments, expected at most %u): %s\n", row->maxArgs, line);
+    } else {
+        if (row->stopsSearch) player.stopSearch();
+        ok = (this->*row->handler)(args);
+    }
+    if (!ok) std::printf("# command \"%s\" returned an error code \n", line);
+}
+
+void WBEngine::commandLoop(std::FILE *input) {
+    // 1023 characters a line; a longer line arrives as several.
+    char line[1024];
+    while (!quitRequested) {
+        if (boardChanged) printBoard();
+        if (!xboardMode) {
+            std::printf("# Your move: ");
+            std::fflush(stdout);
+        }
+        if (!std::fgets(line, sizeof line, input)) {
+            // The end of the input is a quit without the command.
+            player.stopSearch();
+            onQuit({});
+            break;
+        }
+        size_t n = std::strlen(line);
+        if (n && line[n - 1] == '\n') line[--n] = 0;
+        if (n && line[n - 1] == '\r') line[--n] = 0;
+        while (n && line[n - 1] == ' ') line[--n] = 0;
+
+        executeLine(line);
+        std::fflush(stdout);
+        if (quitRequested) break;
+        afterCommand();
+    }
+}
+
+void WBEngine::afterCommand() {
+    // No new search while one is running.
+    if (player.searchBusy()) return;
+    // The end-of-game test arrives with the game-state commands; gameOver is only ever
+    // set by it, so for now this only keeps a finished game out of the search.
+    if (gameOver) {
+        engineColour = NO_COLOUR;
+        forceMode = true;
+    }
+    if (engineColour == player.board().sideToMove && player.boardUsable()) startSearch();
+}
+
+void WBEngine::startSearch() {
+    // Sizes changed by options take effect here. Waking the search threads comes with
+    // the thread pool; until then the engine never moves by itself.
+    player.prepareSearch(false);
+}

@@ -1,0 +1,16 @@
+// Runs the engine binary as a child process on a given input and collects its output.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct EngineRun {
+    std::string output;  // everything written to standard output
+    int exitStatus = -1; // -1 when the process did not exit normally
+    std::vector<std::string> lines() const;
+    bool hasLine(const std::string &line) const;
+};
+
+// The input is fed as the engine's standard input (end of input after it); the engine
+// runs in an empty temporary folder so that no configuration file is picked up.
+EngineRun runEngine(const std::string &input);

@@ -1,0 +1,185 @@
+#include "tools/perft.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "board/movegen.h"
+#include "search/movepick.h"
+#include "tools/stopwatch.h"
+
+void PerftHash::prepare(uint32_t requestedMB) {
+    if (entries_) {
+        std::memset(static_cast<void *>(entries_.get()), 0, size_t(entryCount_) * sizeof(Entry));
+        return;
+    }
+    const uint64_t budget = uint64_t(std::min(requestedMB, MAX_SIZE_MB)) << 20;
+    // A bucket needs four entries, even for a request of 0 MB.
+    uint64_t count = 4;
+    while (count * 2 * sizeof(Entry) <= budget) count *= 2;
+    std::printf("# new size of Perft hash: %u MB\n", unsigned(count * sizeof(Entry) >> 20));
+    std::fflush(stdout);
+
+    entries_.reset(new (std::nothrow) Entry[count]());
+    if (!entries_) {
+        // Counting still works without the table, only slower.
+        std::printf("# failed to allocate the Perft hash, counting without it\n");
+        std::fflush(stdout);
+        entryCount_ = bucketMask_ = sizeMB_ = 0;
+        return;
+    }
+    entryCount_ = uint32_t(count);
+    bucketMask_ = entryCount_ / 4 - 1;
+    sizeMB_ = uint32_t(count * sizeof(Entry) >> 20);
+}
+
+bool PerftHash::probe(uint64_t key, uint32_t depth, uint64_t &count) const {
+    if (!entries_) return false;
+    const Entry *bucket = &entries_[(key & bucketMask_) * 4];
+    for (int i = 0; i < 4; ++i) {
+        if (bucket[i].keyHigh() != key >> 16) continue;
+        if (bucket[i].depth() != depth) return false;
+        count = bucket[i].count;
+        return true;
+    }
+    return false;
+}
+
+void PerftHash::store(uint64_t key, uint32_t depth, uint64_t count) {
+    if (!entries_) return;
+    Entry *bucket = &entries_[(key & bucketMask_) * 4];
+    Entry *slot = nullptr;
+    for (int i = 0; i < 4 && !slot; ++i)
+        if (bucket[i].keyHigh() == key >> 16) slot = &bucket[i];
+    for (int i = 0; i < 4 && !slot; ++i)
+        if (bucket[i].keyHigh() == 0) slot = &bucket[i];
+    if (!slot) {
+        slot = &bucket[0];
+        for (int i = 1; i < 4; ++i)
+            if (bucket[i].depth() < slot->depth()) slot = &bucket[i];
+    }
+    slot->count = count;
+    slot->depthAndKey = (key & ~uint64_t(0xFFFF)) | (depth & 0xFFFF);
+}
+
+double PerftHash::fillPercent() const {
+    const uint32_t sample = std::min<uint32_t>(entryCount_, 65536);
+    uint32_t used = 0;
+    for (uint32_t i = 0; i < sample; ++i) used += entries_[i].keyHigh() != 0;
+    return double(used) * 100.0 / 65536.0;
+}
+
+template <Colour Us> uint64_t perft(PerftContext &ctx, const AttackInfo &checkers, uint32_t depth) {
+    constexpr Colour Them = opposite(Us);
+    Board_BB64 &b = ctx.board;
+    ++ctx.nodes;
+
+    // The probe comes before the picker's set-up: a hit then skips the pin computation.
+    const uint64_t key = b.perftKeys[b.perftIndex];
+    uint64_t sum = 0;
+    if (depth > 1 && ctx.hash.probe(key, depth, sum)) return sum;
+
+    MovePicker picker;
+    initPicker(picker, checkers.count ? PICK_EVASIONS : PICK_ALL_LEGAL, b, checkers);
+    // Leaves are counted from the generated list without being visited.
+    if (depth == 1) return generateAndCount(picker);
+
+    for (Move m = nextMove(picker); m != NO_MOVE; m = nextMove(picker)) {
+        AttackInfo childCheckers;
+        checkersAfter<Us>(b, m, childCheckers);
+        UndoInfo undo;
+        b.makePerftMove<Us>(m, undo);
+        sum += perft<Them>(ctx, childCheckers, depth - 1);
+        b.unmakePerftMove<Us>(m, undo);
+    }
+    ctx.hash.store(key, depth, sum);
+    return sum;
+}
+
+template <Colour Us> uint64_t divideRoot(PerftContext &ctx, const AttackInfo &checkers, uint32_t depth) {
+    constexpr Colour Them = opposite(Us);
+    Board_BB64 &b = ctx.board;
+    ++ctx.nodes;
+
+    MovePicker picker;
+    initPicker(picker, checkers.count ? PICK_EVASIONS : PICK_ALL_LEGAL, b, checkers);
+    uint64_t total = 0;
+    for (Move m = nextMove(picker); m != NO_MOVE; m = nextMove(picker)) {
+        AttackInfo childCheckers;
+        checkersAfter<Us>(b, m, childCheckers);
+        UndoInfo undo;
+        b.makePerftMove<Us>(m, undo);
+        const uint64_t count = depth == 1 ? 1 : perft<Them>(ctx, childCheckers, depth - 1);
+        b.unmakePerftMove<Us>(m, undo);
+        total += count;
+        char text[8];
+        moveToText(m, text);
+        std::printf("%s %" PRIu64 "\n", text, count);
+    }
+    std::fflush(stdout);
+    return total;
+}
+
+uint64_t countFromRoot(PerftContext &ctx, uint32_t depth, bool divide) {
+    const Board_BB64 &b = ctx.board;
+    const Colour us = b.side();
+    AttackInfo checkers;
+    isAttackedBy(b, opposite(us), b.kingSquare(us), checkers);
+    if (us == WHITE) return divide ? divideRoot<WHITE>(ctx, checkers, depth) : perft<WHITE>(ctx, checkers, depth);
+    return divide ? divideRoot<BLACK>(ctx, checkers, depth) : perft<BLACK>(ctx, checkers, depth);
+}
+
+bool perftPositionOk(const Board_BB64 &b) {
+    if (b.sideToMove > BLACK) return false;
+    if (popCount(b.pieces(WHITE, KING)) != 1 || popCount(b.pieces(BLACK, KING)) != 1) return false;
+    return !isAttackedBy(b, b.side(), b.kingSquare(opposite(b.side())));
+}
+
+uint32_t perftMaxDepth(const Board_BB64 &b) {
+    // Each ply of the walk pushes one key, down to the last make (divide makes moves at
+    // depth 1 too).
+    return b.perftIndex < uint32_t(PERFT_KEYS_SIZE) ? uint32_t(PERFT_KEYS_SIZE) - 1 - b.perftIndex : 0;
+}
+
+namespace {
+
+void printReport(uint64_t leaves, uint64_t nodes, uint32_t elapsed, double fill, bool divide) {
+    const char *prefix = divide ? "" : "# ";
+    const uint64_t nps = elapsed ? nodes * 100 / elapsed : 0;
+    std::printf("%sTotal leaves: %" PRIu64 "\n", prefix, leaves);
+    std::printf("%sTotal nodes:  %" PRIu64 "\n", prefix, nodes);
+    std::printf("%sTime elapsed: %u.%02u s\n", prefix, elapsed / 100, elapsed % 100);
+    std::printf("%sNodes/second: %" PRIu64 "\n", prefix, nps);
+    std::printf("# perftHashFull%%:  %g\n", fill);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+bool perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide) {
+    if (depth < 1) return false;
+    if (!perftPositionOk(b)) {
+        std::printf("Error (illegal position for perft)\n");
+        return false;
+    }
+    if (uint32_t(depth) > perftMaxDepth(b)) {
+        std::printf("Error (depth too large for perft): %d\n", depth);
+        return false;
+    }
+    Stopwatch watch;
+    watch.restart();
+    hash.prepare(hashMB);
+    b.rebuildKeys();
+    PerftContext ctx{b, hash};
+    const uint64_t leaves = countFromRoot(ctx, uint32_t(depth), divide);
+    watch.stop();
+    printReport(leaves, ctx.nodes, watch.elapsed(), hash.fillPercent(), divide);
+    return true;
+}
+
+template uint64_t perft<WHITE>(PerftContext &, const AttackInfo &, uint32_t);
+template uint64_t perft<BLACK>(PerftContext &, const AttackInfo &, uint32_t);
+template uint64_t divideRoot<WHITE>(PerftContext &, const AttackInfo &, uint32_t);
+template uint64_t divideRoot<BLACK>(PerftContext &, const AttackInfo &, uint32_t);
