@@ -68,6 +68,8 @@ bool isValidMove(const Board_BB64 &b, Move m) {
 }
 
 template <Colour Us> bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info) {
+    // Castling out of check would pass the destination test; it is never legal.
+    if (moveKind(m) == CASTLING && info.inCheck()) return false;
     const Square from = moveFrom(m);
     const bool needsTest = info.inCheck() || b.pieceOn[from] == KING || (info.pinned() & squareBB(from)) ||
                            moveKind(m) == EN_PASSANT || moveKind(m) == CASTLING;

@@ -12,19 +12,19 @@ const CommandEntry commandTable[COMMAND_COUNT] = {
     {"force", &WBEngine::onPending, 0, 0, true},
     {"ping", &WBEngine::onPing, 1, 1, false},
     {"usermove", &WBEngine::onPending, 1, 1, true},
-    {"go", &WBEngine::onPending, 0, 0, true},
+    {"go", &WBEngine::onGo, 0, 0, true},
     {"playother", &WBEngine::onPending, 0, 0, true},
     {"setboard", &WBEngine::onSetboard, 4, 6, true},
     {"level", &WBEngine::onPending, 3, 3, false},
-    {"sd", &WBEngine::onPending, 1, 1, true},
+    {"sd", &WBEngine::onSd, 1, 1, true},
     {"time", &WBEngine::onPending, 1, 1, false},
     {"undo", &WBEngine::onPending, 0, 0, true},
     {"remove", &WBEngine::onPending, 0, 0, true},
     {"analyze", &WBEngine::onPending, 0, 0, true},
     {"exit", &WBEngine::onPending, 0, 0, true},
     {"auto", &WBEngine::onPending, 0, 1, false},
-    {"post", &WBEngine::onPending, 0, 0, false},
-    {"nopost", &WBEngine::onPending, 0, 0, false},
+    {"post", &WBEngine::onPost, 0, 0, false},
+    {"nopost", &WBEngine::onNopost, 0, 0, false},
     {"cores", &WBEngine::onPending, 1, 1, false},
     {"egtpath", &WBEngine::onPending, 2, 2, false},
     {"option", &WBEngine::onPending, 1, 1, false},
@@ -119,7 +119,7 @@ void WBEngine::afterCommand() {
 }
 
 void WBEngine::startSearch() {
-    // Sizes changed by options take effect here. Waking the search threads comes with
-    // the thread pool; until then the engine never moves by itself.
+    // Sizes changed by options take effect here, before the search thread starts.
     player.prepareSearch(false);
+    player.startSearch();
 }

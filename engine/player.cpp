@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "board/movegen.h"
+#include "engine/search_thread.h"
 #include "eval/pawnhash.h"
 #include "search/tt.h"
 #include "tools/perft.h"
@@ -14,7 +15,8 @@ ChessPlayer::ChessPlayer(EngineInterface *engine, SearchLimits *limits)
       limits_(limits),
       engine_(engine),
       board_(std::make_unique<Board_BB64>()),
-      perftHash_(std::make_unique<PerftHash>()) {
+      perftHash_(std::make_unique<PerftHash>()),
+      searchThread_(std::make_unique<SearchThread>(0)) {
     board_->setFromFEN(START_FEN);
 }
 

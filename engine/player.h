@@ -8,8 +8,10 @@
 
 #include "board/board.h"
 #include "search/limits.h"
+#include "search/search.h"
 
 class PawnHashTable;
+class SearchThread;
 class PerftHash;
 class TranspositionTable;
 
@@ -24,13 +26,13 @@ public:
 // so that the deepest search line still fits on top of the longest game.
 constexpr uint32_t GAME_RECORD_CAPACITY = 768;
 
-class ChessPlayer {
+class ChessPlayer : public SearchInterface {
 public:
     static constexpr uint32_t DEFAULT_TT_MB = 256;
     static constexpr uint32_t DEFAULT_PAWN_HASH_MB = 32;
 
     ChessPlayer(EngineInterface *engine, SearchLimits *limits);
-    ~ChessPlayer();
+    ~ChessPlayer() override;
     ChessPlayer(const ChessPlayer &) = delete;
     ChessPlayer &operator=(const ChessPlayer &) = delete;
 
@@ -56,10 +58,17 @@ public:
     void prepareSearch(bool clearTables);
     void preparePerftHash();
 
-    // Nothing searches yet, so nothing is ever busy and there is nothing to stop; the
-    // command loop already calls these at the points where a search must not run.
-    bool searchBusy() const { return false; }
-    void stopSearch() {}
+    // The engine's search of the game position runs on a search thread; the move it
+    // finds is played through the engine interface (see searchJob).
+    void startSearch();
+    bool searchBusy() const;
+    // Stops a running search without playing a move and waits until it has ended.
+    void stopSearch();
+
+    // Search callbacks (thread 0): the time-out test, thinking output, statistics.
+    bool timeOut() override;
+    void reportThinking(int depth, int score, const PrincipalVariation &pv) override;
+    void searchFinished() override;
 
     TranspositionTable *transpositionTable() { return tt_.get(); }
     PawnHashTable *pawnHash() { return pawnHash_.get(); }
@@ -84,6 +93,10 @@ public:
     uint32_t currentThreads = 0;
 
 private:
+    void searchJob();
+    void computeBudget();
+    void applyOutOfBookBonus();
+
     SearchLimits *limits_;
     EngineInterface *engine_;
     std::unique_ptr<Board_BB64> board_;
@@ -96,4 +109,5 @@ private:
     std::unique_ptr<PawnHashTable> pawnHash_;
     uint32_t pawnHashCurrentMB_ = 0;
     std::unique_ptr<PerftHash> perftHash_;
+    std::unique_ptr<SearchThread> searchThread_;
 };

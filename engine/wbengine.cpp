@@ -10,10 +10,26 @@ WBEngine::WBEngine() : player(this, &limits) {}
 
 WBEngine::~WBEngine() { player.stopSearch(); }
 
+// Runs on the first search thread; the thread counts as busy until this returns, so
+// the command loop neither starts a search nor changes the game meanwhile.
 void WBEngine::makeEngineMove(Move move) {
-    // Only the search plays engine moves, and it is not wired in yet: the move is
-    // recorded so the game stays consistent, nothing is announced.
+    char text[6];
+    moveToText(move, text);
+    std::printf("# making engine move: %s\n", text);
     if (player.recordMove(move)) boardChanged = true;
+    std::printf("move %s\n", text);
+    if (player.ponderMove != NO_MOVE) {
+        char ponder[6];
+        moveToText(player.ponderMove, ponder);
+        std::printf("# ponder move: %s\n", ponder);
+    }
+    printBoard();
+    if (gameOver) {
+        engineColour = NO_COLOUR;
+        forceMode = true;
+    }
+    std::fflush(stdout);
+    if (autoMode) engineColour = player.board().sideToMove;
 }
 
 void WBEngine::setUpStartPosition() {
@@ -122,6 +138,34 @@ bool WBEngine::onTest(const Arguments &args) {
 bool WBEngine::onEval(const Arguments &) {
     if (!player.pawnHash() || !player.boardUsable()) return false;
     printEvaluation(player.board(), *player.pawnHash());
+    return true;
+}
+
+bool WBEngine::onGo(const Arguments &) {
+    if (gameOver) {
+        std::printf("Error (cannot make a move at end of game)\n");
+        return false;
+    }
+    forceMode = analyzeMode = false;
+    engineColour = player.board().sideToMove;
+    return true;
+}
+
+bool WBEngine::onSd(const Arguments &args) {
+    const int depth = std::atoi(args[0].c_str());
+    if (depth < 0) return false;
+    limits.maxDepth = uint32_t(depth);
+    limits.fixedDepth = true;
+    return true;
+}
+
+bool WBEngine::onPost(const Arguments &) {
+    player.postThinking = true;
+    return true;
+}
+
+bool WBEngine::onNopost(const Arguments &) {
+    player.postThinking = false;
     return true;
 }
 

@@ -52,6 +52,10 @@ public:
     bool onSelftest(const Arguments &args);
     bool onTest(const Arguments &args);
     bool onEval(const Arguments &args);
+    bool onGo(const Arguments &args);
+    bool onSd(const Arguments &args);
+    bool onPost(const Arguments &args);
+    bool onNopost(const Arguments &args);
     bool onPending(const Arguments &args);
 
 private:

@@ -36,7 +36,7 @@ void printRow(const char *name, TermPair w, TermPair k, int phase) {
 
 }  // namespace
 
-void printEvaluation(const Board_BB64 &b, PawnHashTable &pawnHash) {
+bool printEvaluation(const Board_BB64 &b, PawnHashTable &pawnHash) {
     EvalTrace trace;
     int score = eval::evaluateTraced(b, pawnHash, -INFINITE_SCORE, INFINITE_SCORE, &trace);
     // A dead draw stops the evaluation before anything is recorded.
@@ -56,4 +56,5 @@ void printEvaluation(const Board_BB64 &b, PawnHashTable &pawnHash) {
                 trace.scaling / 100.0, score);
     std::printf("%s\n", RULE);
     std::fflush(stdout);
+    return true;
 }

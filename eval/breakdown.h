@@ -6,4 +6,5 @@
 class PawnHashTable;
 
 // Prints the term table, phase, scaling factor and total (White's view) to stdout.
-void printEvaluation(const Board_BB64 &b, PawnHashTable &pawnHash);
+// Always succeeds; the result is there for the command dispatcher.
+bool printEvaluation(const Board_BB64 &b, PawnHashTable &pawnHash);

@@ -31,8 +31,6 @@ uint32_t PawnHashTable::entriesFor(uint32_t sizeMB) {
     return uint32_t(n);
 }
 
-static_assert(sizeof(uint64_t) * 2 == PawnHashTable::ENTRY_BYTES);
-
 bool PawnHashTable::resize(uint32_t sizeMB) {
     const uint32_t n = entriesFor(sizeMB);
     entries_.reset();  // release the old table first so two never coexist
@@ -61,8 +59,7 @@ double PawnHashTable::fillPercent() const {
     const uint32_t sample = std::min(entryCount_, 65536u);
     uint32_t used = 0;
     for (uint32_t i = 0; i < sample; ++i)
-        if (entries_[i].check.load(std::memory_order_relaxed) != 0 ||
-            entries_[i].data.load(std::memory_order_relaxed) != 0)
+        if ((entries_[i].check.load(std::memory_order_relaxed) ^ entries_[i].data.load(std::memory_order_relaxed)) != 0)
             ++used;
     return used == 0 ? 0.0 : used * 100.0 / 65536.0;
 }

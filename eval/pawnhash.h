@@ -37,7 +37,8 @@ public:
     uint32_t sizeMB() const { return uint32_t((uint64_t(entryCount_) * ENTRY_BYTES) >> 20); }
     uint32_t entryCount() const { return entryCount_; }
     uint64_t hits() const { return hits_.load(std::memory_order_relaxed); }
-    // Share of used entries among the first 65536, in percent.
+    // Entries with a non-zero key among the first min(entryCount, 65536), as a
+    // percentage of 65536.
     double fillPercent() const;
 
     // True on a hit (full-key match); counts the hit.
@@ -52,7 +53,8 @@ private:
         std::atomic<uint64_t> check;
         std::atomic<uint64_t> data;
     };
-    static_assert(sizeof(std::atomic<uint64_t>) == 8);
+    static_assert(std::atomic<uint64_t>::is_always_lock_free);
+    static_assert(sizeof(Entry) == ENTRY_BYTES);
 
     Entry &slot(uint64_t key) { return entries_[uint32_t(key) & mask_]; }
 

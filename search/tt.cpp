@@ -55,7 +55,7 @@ void TranspositionTable::resize(uint32_t sizeMB) {
     while (count * 2 * sizeof(TTEntry) <= budget) count *= 2;
     if (count < MIN_ENTRIES) count = MIN_ENTRIES;
     const uint32_t newSizeMB = uint32_t((count * sizeof(TTEntry)) >> 20);
-    if (entries_ && newSizeMB == sizeMB_ && count == entryCount_) return;
+    if (entries_ && sizeMB == sizeMB_) return;  // a rounded-down request still reallocates
 
     std::printf("# new size of %s: %u MB\n", "TT hash", newSizeMB);
     std::fflush(stdout);

@@ -97,8 +97,13 @@ TEST(MoveGen, CastlingRules) {
     };
     EXPECT_EQ(castles("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1"), (std::set<std::string>{"e1g1", "e1c1"}));
     EXPECT_EQ(castles("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1"), (std::set<std::string>{"e8g8", "e8c8"}));
-    // In check: none.
+    // In check: none, and a castling hash move is refused as well.
     EXPECT_TRUE(castles("r3k2r/8/8/8/8/8/4r3/R3K2R w KQ - 0 1").empty());
+    Board_BB64 b = boardFrom("4k3/8/8/8/8/8/4r3/R3K2R w KQ - 0 1");
+    CheckInfo info;
+    computeCheckInfo(b, info);
+    EXPECT_TRUE(isValidMove(b, MOVE_WHITE_OO));
+    EXPECT_FALSE(isLegal(b, MOVE_WHITE_OO, info));
     // Through an attacked f1 / onto an attacked c1.
     EXPECT_EQ(castles("4k3/8/8/8/8/8/5r2/R3K2R w KQ - 0 1"), (std::set<std::string>{"e1c1"}));
     EXPECT_EQ(castles("4k3/8/8/8/8/8/2r5/R3K2R w KQ - 0 1"), (std::set<std::string>{"e1g1"}));

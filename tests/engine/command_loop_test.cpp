@@ -68,8 +68,8 @@ TEST(CommandLoop, LineEndsAreTrimmedAndLongLinesArriveInPieces) {
 }
 
 TEST(CommandLoop, PendingCommandsReportFailure) {
-    const EngineRun run = runEngine("xboard\ngo\nlevel 40 5 0\n");
-    EXPECT_EQ(afterXboard(run), failure("go") + failure("level 40 5 0"));
+    const EngineRun run = runEngine("xboard\nforce\nlevel 40 5 0\n");
+    EXPECT_EQ(afterXboard(run), failure("force") + failure("level 40 5 0"));
 }
 
 TEST(CommandLoop, SetboardShowsTheNewPositionAndReportsBadFens) {

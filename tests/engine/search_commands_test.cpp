@@ -1,0 +1,79 @@
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "board/movegen.h"
+#include "engine/wbengine.h"
+#include "eval/evaluate.h"
+
+namespace {
+
+void waitUntilIdle(WBEngine &engine) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (engine.player.searchBusy() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+}  // namespace
+
+// "sd" then "go": the engine searches the side to move to the fixed depth in the
+// background, then plays and announces its move on the game board.
+TEST(SearchCommands, FixedDepthGoPlaysALegalMove) {
+    initStaticTables();
+    initEvaluationTables();
+    testing::internal::CaptureStdout();
+    WBEngine engine;
+    engine.player.ttHashSizeMB = 1;
+    engine.player.pawnHashSizeMB = 1;
+    engine.executeLine("new");
+    engine.executeLine("setboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1");
+    engine.executeLine("sd 4");
+    engine.executeLine("go");
+    ASSERT_EQ(engine.engineColour, uint32_t(WHITE));
+    engine.player.prepareSearch(false);
+    engine.player.startSearch();
+    waitUntilIdle(engine);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("# forced mate in 1 plies: d1d8"), std::string::npos) << out;
+    EXPECT_NE(out.find("\nmove d1d8\n"), std::string::npos) << out;
+    EXPECT_EQ(engine.player.gamePly(), 1u);
+    EXPECT_EQ(engine.player.board().pieceOn[59], ROOK);
+}
+
+// A stop-search command aborts a running search: no move is played.
+TEST(SearchCommands, StopDuringSearchPlaysNoMove) {
+    initStaticTables();
+    initEvaluationTables();
+    testing::internal::CaptureStdout();
+    WBEngine engine;
+    engine.player.ttHashSizeMB = 1;
+    engine.player.pawnHashSizeMB = 1;
+    engine.executeLine("new");
+    engine.executeLine("sd 60");
+    engine.executeLine("go");
+    engine.player.prepareSearch(false);
+    engine.player.startSearch();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    engine.executeLine("force");  // any stop-search row stops the search first
+    EXPECT_FALSE(engine.player.searchBusy());
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.find("\nmove "), std::string::npos);
+    EXPECT_EQ(engine.player.gamePly(), 0u);
+}
+
+TEST(SearchCommands, SdRejectsNegativeDepthAndGoRefusesFinishedGame) {
+    testing::internal::CaptureStdout();
+    WBEngine engine;
+    engine.executeLine("sd -1");
+    EXPECT_FALSE(engine.limits.fixedDepth);
+    engine.executeLine("sd 0");
+    EXPECT_TRUE(engine.limits.fixedDepth);
+    engine.gameOver = true;
+    engine.executeLine("go");
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("Error (cannot make a move at end of game)\n# command \"go\" returned an error code \n"),
+              std::string::npos)
+        << out;
+}
