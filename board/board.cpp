@@ -175,7 +175,9 @@ bool Board_BB64::setFromFEN(const char *text) {
         if (rankOf(target) != (us == WHITE ? RANK_6 : RANK_3)) return false;
         const Square behind = target - pawnPush(us);
         if (!(pieces(them, PAWN) & squareBB(behind))) return false;
-        if (adjacentOnRank[behind] & pieces(us, PAWN)) {
+        // An occupied target cannot have been passed over; capturing onto it would
+        // stack two pieces on one square.
+        if ((adjacentOnRank[behind] & pieces(us, PAWN)) && !pieceOn[target]) {
             epSquare = uint8_t(target);
             history[0].key ^= zobristEp[fileOf(target)];
         }

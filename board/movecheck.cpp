@@ -4,6 +4,14 @@
 
 #include "board/movegen.h"
 
+bool castlingPiecesInPlace(const Board_BB64 &b, int extra) {
+    constexpr Square KING_FROM[4] = {4, 4, 60, 60};
+    constexpr Square ROOK_FROM[4] = {7, 0, 63, 56};
+    const int us = extra >> 1;
+    const Square k = KING_FROM[extra], r = ROOK_FROM[extra];
+    return b.pieceOn[k] == KING && b.colorOn[k] == us && b.pieceOn[r] == ROOK && b.colorOn[r] == us;
+}
+
 namespace {
 
 inline Bitboard diagonalMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, BISHOP) | b.pieces(c, QUEEN); }
@@ -16,7 +24,7 @@ template <Colour Us> bool isValidCastling(const Board_BB64 &b, Move m) {
     if ((extra >> 1) != Us || m != CASTLES[extra]) return false;
     constexpr Bitboard PATH[4] = {0x60ULL, 0x0EULL, 0x60ULL << 56, 0x0EULL << 56};
     constexpr Square PASSED[4] = {5, 3, 61, 59};
-    return (b.castlingRights & (1 << extra)) && !(b.occupied() & PATH[extra]) &&
+    return (b.castlingRights & (1 << extra)) && castlingPiecesInPlace(b, extra) && !(b.occupied() & PATH[extra]) &&
            !isAttackedBy(b, opposite(Us), PASSED[extra]);
 }
 
@@ -85,6 +93,8 @@ template <Colour Us> void checkersAfter(const Board_BB64 &b, Move m, AttackInfo 
     constexpr Square ROOK_TO[4] = {5, 3, 61, 59};
     const Square from = moveFrom(m), to = moveTo(m);
     const Square k = b.kingSquare(Them);
+    info = AttackInfo{};
+    if (k == NO_SQUARE) return;
     Bitboard occ = (b.occupied() & ~squareBB(from)) | squareBB(to);
     Square checkerSq = to;
     int pt = b.pieceOn[from];
@@ -95,7 +105,6 @@ template <Colour Us> void checkersAfter(const Board_BB64 &b, Move m, AttackInfo 
         pt = ROOK;
         occ = (occ & ~squareBB(checkerSq + (moveExtra(m) & 1 ? -3 : 2))) | squareBB(checkerSq);
     }
-    info = AttackInfo{};
     // Direct check by the moved (or promoted, or castling rook) piece.
     bool direct;
     switch (pt) {

@@ -24,11 +24,13 @@ template <int Pt> inline Bitboard attacksFrom(Square s, Bitboard occ) {
     if constexpr (Pt == KNIGHT) return knightAttacks[s];
     else if constexpr (Pt == BISHOP) return bishopAttacks(s, occ);
     else if constexpr (Pt == ROOK) return rookAttacks(s, occ);
+    else if constexpr (Pt == QUEEN) return queenAttacks(s, occ);
     else return kingAttacks[s];
 }
 
-// Moves of one piece category (BISHOP stands for all diagonal movers, ROOK for all
-// line movers) onto the target squares, pieces and destinations lowest first.
+// Moves of one piece category onto the target squares, pieces and destinations lowest
+// first. Given the diagonal (line) movers, BISHOP (ROOK) also walks the queens' diagonals
+// (lines).
 template <Colour Us, int Pt>
 void addPieceMoves(Board_BB64 &b, const CheckInfo &info, Bitboard movers, Bitboard targets, MoveList &list) {
     static_assert(Pt != PAWN);
@@ -73,6 +75,8 @@ template <Colour Us> struct PawnSteps {
 // ---------------------------------------------------------------- attack tests
 
 template <Colour By> bool isAttackedBy(const Board_BB64 &b, Square s, AttackInfo &info) {
+    // A board set from a bad FEN may lack a king; its king square NO_SQUARE is never attacked.
+    if (s == NO_SQUARE) return false;
     const Bitboard occ = b.occupied();
     const Bitboard groups[5] = {
         pawnAttacks[opposite(By)][s] & b.pieces(By, PAWN),
@@ -95,6 +99,7 @@ bool isAttackedBy(const Board_BB64 &b, Colour by, Square s, AttackInfo &info) {
 }
 
 bool isAttackedBy(const Board_BB64 &b, Colour by, Square s) {
+    if (s == NO_SQUARE) return false;
     const Bitboard occ = b.occupied();
     return (pawnAttacks[opposite(by)][s] & b.pieces(by, PAWN)) || (knightAttacks[s] & b.pieces(by, KNIGHT)) ||
            (kingAttacks[s] & b.pieces(by, KING)) || (bishopAttacks(s, occ) & diagonalMovers(b, by)) ||
@@ -112,6 +117,8 @@ template <Colour Us> void computePins(const Board_BB64 &b, CheckInfo &info) {
     constexpr Colour Them = opposite(Us);
     const Square k = b.kingSquare(Us);
     const Bitboard occ = b.occupied();
+    info.orthoPinned = info.diagPinned = 0;
+    if (k == NO_SQUARE) return;
     auto pinsFrom = [&](Bitboard snipers) {
         Bitboard pinned = 0;
         while (snipers) {
@@ -154,10 +161,11 @@ template <Colour Us> void generateCapturesAndPromotions(Board_BB64 &b, const Che
     // Pawn captures that do not promote.
     addPawnMoves<Us, P::UpWest, false>(b, info, shift<P::UpWest>(pawns & ~P::Rank7) & enemies, list);
     addPawnMoves<Us, P::UpEast, false>(b, info, shift<P::UpEast>(pawns & ~P::Rank7) & enemies, list);
-    // Knight, slider and king captures.
+    // Knight, bishop, rook, queen and king captures (a queen's in all directions at once).
     addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), enemies, list);
-    addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us), enemies, list);
-    addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us), enemies, list);
+    addPieceMoves<Us, BISHOP>(b, info, b.pieces(Us, BISHOP), enemies, list);
+    addPieceMoves<Us, ROOK>(b, info, b.pieces(Us, ROOK), enemies, list);
+    addPieceMoves<Us, QUEEN>(b, info, b.pieces(Us, QUEEN), enemies, list);
     addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), enemies, list);
 }
 
@@ -188,9 +196,12 @@ template <Colour Us> void generateCastling(Board_BB64 &b, const CheckInfo &info,
     constexpr Bitboard OOO_PATH = Us == WHITE ? 0x0EULL : 0x0EULL << 56;  // b1 c1 d1
     if (info.inCheck()) return;
     const Bitboard occ = b.occupied();
-    if ((b.castlingRights & OO) && !(occ & OO_PATH) && !isAttackedBy(b, Them, F1))
+    constexpr int ExtraOO = Us == WHITE ? CASTLE_WHITE_OO : CASTLE_BLACK_OO;
+    if ((b.castlingRights & OO) && castlingPiecesInPlace(b, ExtraOO) && !(occ & OO_PATH) &&
+        !isAttackedBy(b, Them, F1))
         addLegal<Us>(b, info, Us == WHITE ? MOVE_WHITE_OO : MOVE_BLACK_OO, list);
-    if ((b.castlingRights & OOO) && !(occ & OOO_PATH) && !isAttackedBy(b, Them, D1))
+    if ((b.castlingRights & OOO) && castlingPiecesInPlace(b, ExtraOO + 1) && !(occ & OOO_PATH) &&
+        !isAttackedBy(b, Them, D1))
         addLegal<Us>(b, info, Us == WHITE ? MOVE_WHITE_OOO : MOVE_BLACK_OOO, list);
 }
 
@@ -246,12 +257,7 @@ template <Colour Us> void generateQuiescenceMoves(Board_BB64 &b, const CheckInfo
     addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), enemies, list);
     addPieceMoves<Us, BISHOP>(b, info, b.pieces(Us, BISHOP), enemies, list);
     addPieceMoves<Us, ROOK>(b, info, b.pieces(Us, ROOK), enemies, list);
-    const Bitboard queens = b.pieces(Us, QUEEN);
-    const Bitboard occ = b.occupied();
-    for (Bitboard q = queens; q;) {
-        const Square from = popLsb(q);
-        for (Bitboard to = queenAttacks(from, occ) & enemies; to;) addLegal<Us>(b, info, makeMove(from, popLsb(to)), list);
-    }
+    addPieceMoves<Us, QUEEN>(b, info, b.pieces(Us, QUEEN), enemies, list);
     addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), enemies, list);
 }
 
@@ -266,6 +272,8 @@ template <Colour Us> static bool generateAllLegalFor(Board_BB64 &b, MoveList &li
 }
 
 bool generateAllLegal(Board_BB64 &b, MoveList &list) {
+    // A board left by a FEN that failed before its side field has no side to move.
+    if (b.sideToMove > BLACK) return false;
     return b.sideToMove == WHITE ? generateAllLegalFor<WHITE>(b, list) : generateAllLegalFor<BLACK>(b, list);
 }
 

@@ -52,6 +52,9 @@ bool generateAllLegal(Board_BB64 &b, MoveList &list);
 // Pseudo-legality of a move from outside the generator (hash move, killer).
 template <Colour Us> bool isValidMove(const Board_BB64 &b, Move m);
 bool isValidMove(const Board_BB64 &b, Move m);
+// The king and rook of a castling move (by its extra value) stand on their home squares.
+// A FEN's rights are not checked against the placement, so castling must check it.
+bool castlingPiecesInPlace(const Board_BB64 &b, int extra);
 // The generators' legality filter for one pseudo-legal move.
 template <Colour Us> bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info);
 bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info);
