@@ -28,9 +28,7 @@ bool settleEarly(SearchState &st, Window &w, int ply, int depth, Move &hashMove,
     if (timeIsUp(st)) return score = NO_SCORE, true;
     int reason = DRAW_NONE;
     if (isDraw(b, reason)) return score = 0, true;
-    // Guard for the end of the history stack; no real line gets this long.
-    if (b.historyIndex + 2 >= uint32_t(HISTORY_SIZE))
-        return score = evaluate(b, *st.pawnHash, w.alpha, w.beta), true;
+    if (historyFull(b)) return score = evaluate(b, *st.pawnHash, w.alpha, w.beta), true;
 
     w.bounds = mateBounds(b, ply);
     w.alpha = std::max(w.alpha, w.bounds.low - 1);

@@ -32,5 +32,9 @@ template <Colour Us> bool isReducible(const Board_BB64 &b, Move m) {
     return !(b.pieceOn[moveFrom(m)] == PAWN && relativeRank(Us, rankOf(moveTo(m))) == RANK_7);
 }
 
+// No move can be made once the history stack is full (a game over 1000 plies long with
+// the search on top); such a node keeps its static evaluation.
+inline bool historyFull(const Board_BB64 &b) { return b.historyIndex + 1 >= uint32_t(HISTORY_SIZE); }
+
 // Thread 0 asks the player whether time is up and stops itself if so.
 bool timeIsUp(SearchState &st);

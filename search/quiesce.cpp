@@ -144,7 +144,7 @@ int quiesce(SearchState &st, int alpha, int beta, int ply, int quietChecksDone, 
     if (alpha >= beta) return alpha;
 
     int best = evaluate(b, *st.pawnHash, alpha, beta);
-    if (best >= beta || b.historyIndex + 2 >= uint32_t(HISTORY_SIZE)) return best;
+    if (best >= beta || historyFull(b)) return best;
 
     int picked = 0;
     if (searchCaptures<Us>(st, alpha, beta, ply, quietChecksDone, pv, best, picked)) return best;

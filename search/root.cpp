@@ -128,7 +128,9 @@ IterationBounds iterationBounds(const Board_BB64 &b, int d) {
     return ib;
 }
 
-// One iteration: the aspiration window first, then wider windows after a fail.
+// One iteration: the aspiration window first, then wider windows after a fail. A stop
+// seen after the first pass skips the re-searches; one seen later only makes them
+// return at once.
 template <Colour Us>
 int searchIteration(SearchState &st, const IterationBounds &ib, int d, int previous, PrincipalVariation &pv) {
     const int alpha = std::max(previous - 30, ib.lowLimit), beta = std::min(previous + 30, ib.highLimit);
@@ -136,38 +138,47 @@ int searchIteration(SearchState &st, const IterationBounds &ib, int d, int previ
     if (st.stopped()) return s;
     if (s >= beta && s <= ib.maxMate) {
         s = rootSearchFor<Us>(st, alpha, ib.highLimit, d, pv);
-        if (!st.stopped() && s <= alpha && s >= ib.minMate) s = rootSearchFor<Us>(st, ib.lowLimit, ib.highLimit, d, pv);
+        if (s <= alpha && s >= ib.minMate) s = rootSearchFor<Us>(st, ib.lowLimit, ib.highLimit, d, pv);
     } else if (s <= alpha && s >= ib.minMate) {
         s = rootSearchFor<Us>(st, ib.lowLimit, beta, d, pv);
-        if (!st.stopped() && s >= beta && s <= ib.maxMate) s = rootSearchFor<Us>(st, ib.lowLimit, ib.highLimit, d, pv);
+        if (s >= beta && s <= ib.maxMate) s = rootSearchFor<Us>(st, ib.lowLimit, ib.highLimit, d, pv);
     }
     if (d > 7) std::fflush(stdout);
     return s;
 }
 
-// Thread 0's reasons to end the search after iteration d; prints the reason's line.
+// Thread 0's reasons to end the search after iteration d. Every rule is checked in
+// turn, so one iteration can print more than one line (a forced move that mates).
 bool shouldStop(SearchState &st, const IterationBounds &ib, int d, int s, int rootMoves, const bool *easy,
                 Move bestMove) {
     const SearchLimits &lim = *st.limits;
     char text[6];
     moveToText(bestMove, text);
-    const int64_t used = searchElapsed(lim);
+    bool stop = false;
     if (d == 1 && rootMoves == 1) {
         std::printf("# forced move: %s\n", text);
-    } else if (d >= 6 && easy[d] && easy[d - 1] && lim.timed && used >= int32_t(lim.maxTime) / 8) {
-        std::printf("# easy move: %s\n", text);
-    } else if (d >= 6 && lim.timed && int64_t(int32_t(lim.maxTime)) - used < int64_t(st.firstMovesTime) * 3 / 2) {
-        std::printf("# probably not enough time left for another iteration\n");
-    } else if (s == ib.maxMate && ib.maxMate != 0) {
-        std::printf("# forced mate in %d plies: %s\n", MATE_SCORE - s, text);
-    } else if (s == ib.maxMate) {
-        std::printf("# forced draw: %s\n", text);
-    } else if (s == ib.minMate && s < 0) {
-        std::printf("# getting mated in %d plies: %s\n", s + MATE_SCORE, text);
-    } else {
-        return lim.fixedDepth && int(lim.maxDepth) == d;
+        stop = true;
     }
-    return true;
+    if (d >= 6) {
+        const int64_t used = searchElapsed(lim);
+        if (easy[d] && easy[d - 1] && lim.timed && used >= int32_t(lim.maxTime) / 8) {
+            std::printf("# easy move: %s\n", text);
+            stop = true;
+        } else if (lim.timed && int64_t(int32_t(lim.maxTime)) - used < int64_t(st.firstMovesTime) * 3 / 2) {
+            std::printf("# probably not enough time left for another iteration\n");
+            stop = true;
+        }
+    }
+    if (s == ib.maxMate) {
+        if (ib.maxMate != 0) std::printf("# forced mate in %d plies: %s\n", MATE_SCORE - s, text);
+        else std::printf("# forced draw: %s\n", text);
+        stop = true;
+    }
+    if (s == ib.minMate && s < 0) {
+        std::printf("# getting mated in %d plies: %s\n", s + MATE_SCORE, text);
+        stop = true;
+    }
+    return stop || (lim.fixedDepth && int(lim.maxDepth) == d);
 }
 
 constexpr int MAX_DEPTH = 100;
@@ -215,6 +226,11 @@ template <Colour Us> SearchResult iterativeDeepeningFor(SearchState &st, const B
     st.firstMovesTime = 0;
     st.iterationDepth = 0;
 
+    // A game that has used up the history stack leaves no room for a single move.
+    if (historyFull(st.board)) {
+        if (isThread0(st) && st.player) st.player->searchFinished();
+        return {};
+    }
     const RootMoves root = scoreRootMoves<Us>(st);
     if (root.count == 0 || root.settled == root.count) {
         if (!isThread0(st)) return {};

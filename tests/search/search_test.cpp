@@ -53,11 +53,17 @@ TEST(Search, GettingMatedIsReported) {
 
 TEST(Search, SingleLegalMoveIsPlayedAfterDepthOne) {
     SearchFixture f;
+    // Ka7 is forced and Ra2 mates: depth 1 ends the search for both reasons, and both
+    // lines are printed, in the order of the rules.
     const SearchResult r = f.search("k7/8/8/8/8/8/1R6/1R5K b - - 0 1", 20);
     char text[6];
     moveToText(r.bestMove, text);
     EXPECT_STREQ(text, "a8a7");
-    EXPECT_NE(f.output.find("# forced move: a8a7\n"), std::string::npos) << f.output;
+    const size_t forced = f.output.find("# forced move: a8a7\n");
+    const size_t mated = f.output.find("# getting mated in 2 plies: a8a7\n");
+    ASSERT_NE(forced, std::string::npos) << f.output;
+    ASSERT_NE(mated, std::string::npos) << f.output;
+    EXPECT_LT(forced, mated);
     EXPECT_EQ(f.player.lastDepth, 1);
 }
 
@@ -103,6 +109,32 @@ TEST(Search, SameSearchTwiceFromFreshTablesIsIdentical) {
     a.game->toFEN(after);
     EXPECT_STREQ(after, before);
     EXPECT_EQ(a.game->key(), fresh.key());
+}
+
+// A game long enough to fill the history stack: the search must stay inside it.
+TEST(Search, HistoryStackIsNeverOverrun) {
+    const char *fen = "r1bq1rk1/ppp2ppp/2np1n2/2b1p3/2B1P3/2NP1N2/PPP2PPP/R1BQ1RK1 w - - 0 7";
+    for (uint32_t index : {HISTORY_SIZE - 8u, HISTORY_SIZE - 1u}) {
+        SearchFixture f;
+        Board_BB64 &game = f.board(fen);
+        game.history[index] = game.history[0];
+        game.historyIndex = index;
+        f.limits.timed = true;
+        f.limits.fixedDepth = true;
+        f.limits.maxDepth = 6;
+        testing::internal::CaptureStdout();
+        const SearchResult r = iterativeDeepening(*f.state, game);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(f.state->board.historyIndex, index);
+        EXPECT_EQ(f.state->board.key(), game.key());
+        EXPECT_EQ(f.player.finished, 1);
+        // With room for a few plies the search still plays; with none it cannot.
+        if (index + 1 < HISTORY_SIZE) {
+            EXPECT_NE(r.bestMove, NO_MOVE) << index;
+        } else {
+            EXPECT_EQ(r.bestMove, NO_MOVE);
+        }
+    }
 }
 
 TEST(SearchNodes, MateDistanceWindow) {
