@@ -3,12 +3,14 @@
 // change to search or evaluation must explain.
 //
 //   search_bench [depth]      (default depth 10)
+//   search_bench --fens       prints the positions, one FEN a line (for comparisons)
 #include <algorithm>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "eval/evaluate.h"
 #include "eval/pawnhash.h"
@@ -54,6 +56,10 @@ constexpr const char *BENCH_FENS[] = {
 }  // namespace
 
 int main(int argc, char **argv) {
+    if (argc > 1 && std::string(argv[1]) == "--fens") {
+        for (const char *fen : BENCH_FENS) std::printf("%s\n", fen);
+        return 0;
+    }
     const int depth = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
     initStaticTables();
     initEvaluationTables();
