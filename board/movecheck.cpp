@@ -96,14 +96,19 @@ template <Colour Us> void checkersAfter(const Board_BB64 &b, Move m, AttackInfo 
     info = AttackInfo{};
     if (k == NO_SQUARE) return;
     Bitboard occ = (b.occupied() & ~squareBB(from)) | squareBB(to);
+    Bitboard vacated = squareBB(from);
     Square checkerSq = to;
     int pt = b.pieceOn[from];
-    if (moveKind(m) == EN_PASSANT) occ &= ~squareBB(to - pawnPush(Us));
-    else if (moveKind(m) == PROMOTION) pt = promotionPiece(m);
+    if (moveKind(m) == EN_PASSANT) {
+        vacated |= squareBB(to - pawnPush(Us));
+        occ &= ~vacated;
+    } else if (moveKind(m) == PROMOTION)
+        pt = promotionPiece(m);
     else if (moveKind(m) == CASTLING) {
         checkerSq = ROOK_TO[moveExtra(m)];
         pt = ROOK;
-        occ = (occ & ~squareBB(checkerSq + (moveExtra(m) & 1 ? -3 : 2))) | squareBB(checkerSq);
+        vacated |= squareBB(checkerSq + (moveExtra(m) & 1 ? -3 : 2));
+        occ = (occ & ~vacated) | squareBB(to) | squareBB(checkerSq);
     }
     // Direct check by the moved (or promoted, or castling rook) piece.
     bool direct;
@@ -119,9 +124,15 @@ template <Colour Us> void checkersAfter(const Board_BB64 &b, Move m, AttackInfo 
     }
     if (direct) info.add(checkerSq);
     // Discovered checks by sliders behind the vacated square(s); the moved piece is excluded.
+    // A line can only open where a vacated square lies on one of the king's rays, which
+    // spares the slider lookups for most moves.
     const Bitboard others = b.pieces(Us) & ~squareBB(from) & occ & ~squareBB(checkerSq);
-    for (Bitboard s = bishopAttacks(k, occ) & diagonalMovers(b, Us) & others; s && info.count < 2;) info.add(popLsb(s));
-    for (Bitboard s = rookAttacks(k, occ) & lineMovers(b, Us) & others; s && info.count < 2;) info.add(popLsb(s));
+    if (vacated & bishopRays[k])
+        for (Bitboard s = bishopAttacks(k, occ) & diagonalMovers(b, Us) & others; s && info.count < 2;)
+            info.add(popLsb(s));
+    if (vacated & rookRays[k])
+        for (Bitboard s = rookAttacks(k, occ) & lineMovers(b, Us) & others; s && info.count < 2;)
+            info.add(popLsb(s));
 }
 
 void checkersAfter(const Board_BB64 &b, Move m, AttackInfo &info) {
