@@ -130,6 +130,13 @@ template <Colour Us, MakeMode M> void unplaceMove(Board_BB64 &b, Move m, int cap
     }
 }
 
+// Rights, en-passant square and clock as they were before the move.
+inline void restoreCounters(Board_BB64 &b, const UndoInfo &undo) {
+    b.castlingRights = uint8_t(undo.castleEp & 0xFF);
+    b.epSquare = uint8_t(undo.castleEp >> 8);
+    b.halfmoveClock = undo.halfmove;
+}
+
 }  // namespace
 
 void Board_BB64::updateCastleKey(int oldRights, int newRights, uint64_t &key) {
@@ -200,18 +207,15 @@ template <Colour Us> void Board_BB64::makePerftMove(Move m, UndoInfo &undo) { do
 template <Colour Us> void Board_BB64::unmakeMove(Move m, const UndoInfo &undo) {
     sideToMove = Us;
     unplaceMove<Us, FULL>(*this, m, int(undo.captured));
-    castlingRights = uint8_t(undo.castleEp & 0xFF);
-    epSquare = uint8_t(undo.castleEp >> 8);
-    halfmoveClock = undo.halfmove;
+    restoreCounters(*this, undo);
     --historyIndex;
 }
 
+// The perft make never touched the piece-square sums, so neither does its unmake.
 template <Colour Us> void Board_BB64::unmakePerftMove(Move m, const UndoInfo &undo) {
     sideToMove = Us;
     unplaceMove<Us, QUICK>(*this, m, int(undo.captured));
-    castlingRights = uint8_t(undo.castleEp & 0xFF);
-    epSquare = uint8_t(undo.castleEp >> 8);
-    halfmoveClock = undo.halfmove;
+    restoreCounters(*this, undo);
     --perftIndex;
 }
 
@@ -260,9 +264,7 @@ void Board_BB64::makeNullMove(UndoInfo &undo) {
 void Board_BB64::unmakeNullMove(const UndoInfo &undo) {
     sideToMove ^= 1;
     --historyIndex;
-    castlingRights = uint8_t(undo.castleEp & 0xFF);
-    epSquare = uint8_t(undo.castleEp >> 8);
-    halfmoveClock = undo.halfmove;
+    restoreCounters(*this, undo);
 }
 
 template void Board_BB64::makeMove<WHITE>(Move, UndoInfo &);

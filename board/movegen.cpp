@@ -47,16 +47,16 @@ template <Colour Us> void addPromotions(Board_BB64 &b, const CheckInfo &info, Sq
     for (int pt : {QUEEN, KNIGHT, ROOK, BISHOP}) addLegal<Us>(b, info, makePromotion(from, to, pt), list);
 }
 
+enum PawnMoveKind { PLAIN, PROMOTE_ALL, PROMOTE_QUEEN };
+
 // Pawn moves for every target of a shifted set; D is the step from pawn to target.
-template <Colour Us, int D, bool Promote>
-void addPawnMoves(Board_BB64 &b, const CheckInfo &info, Bitboard targets, MoveList &list, bool queenOnly = false) {
+template <Colour Us, int D, PawnMoveKind K>
+void addPawnMoves(Board_BB64 &b, const CheckInfo &info, Bitboard targets, MoveList &list) {
     for (; targets;) {
         const Square to = popLsb(targets);
-        if constexpr (Promote) {
-            if (queenOnly) addLegal<Us>(b, info, makePromotion(to - D, to, QUEEN), list);
-            else addPromotions<Us>(b, info, to - D, to, list);
-        } else
-            addLegal<Us>(b, info, makeMove(to - D, to), list);
+        if constexpr (K == PROMOTE_ALL) addPromotions<Us>(b, info, to - D, to, list);
+        else if constexpr (K == PROMOTE_QUEEN) addLegal<Us>(b, info, makePromotion(to - D, to, QUEEN), list);
+        else addLegal<Us>(b, info, makeMove(to - D, to), list);
     }
 }
 
@@ -149,24 +149,28 @@ template <Colour Us> void generateEpCaptures(Board_BB64 &b, const CheckInfo &inf
         addLegal<Us>(b, info, makeMove(popLsb(pawns), b.epSquare, EN_PASSANT), list);
 }
 
-template <Colour Us> void generateCapturesAndPromotions(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+// Promotions by a push, capturing promotions to either side, other pawn captures, then
+// knight, bishop, rook, queen and king captures (a queen's in all directions at once).
+// The quiescence search wants queen promotions only.
+template <Colour Us, PawnMoveKind Promote>
+void addPromotionsAndCaptures(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
     using P = PawnSteps<Us>;
     const Bitboard enemies = b.pieces(P::Them);
-    const Bitboard empty = ~b.occupied();
     const Bitboard pawns = b.pieces(Us, PAWN);
-    // Promotions by a push, then capturing promotions to either side.
-    addPawnMoves<Us, P::Up, true>(b, info, shift<P::Up>(pawns & P::Rank7) & empty, list);
-    addPawnMoves<Us, P::UpWest, true>(b, info, shift<P::UpWest>(pawns & P::Rank7) & enemies, list);
-    addPawnMoves<Us, P::UpEast, true>(b, info, shift<P::UpEast>(pawns & P::Rank7) & enemies, list);
-    // Pawn captures that do not promote.
-    addPawnMoves<Us, P::UpWest, false>(b, info, shift<P::UpWest>(pawns & ~P::Rank7) & enemies, list);
-    addPawnMoves<Us, P::UpEast, false>(b, info, shift<P::UpEast>(pawns & ~P::Rank7) & enemies, list);
-    // Knight, bishop, rook, queen and king captures (a queen's in all directions at once).
+    addPawnMoves<Us, P::Up, Promote>(b, info, shift<P::Up>(pawns & P::Rank7) & ~b.occupied(), list);
+    addPawnMoves<Us, P::UpWest, Promote>(b, info, shift<P::UpWest>(pawns & P::Rank7) & enemies, list);
+    addPawnMoves<Us, P::UpEast, Promote>(b, info, shift<P::UpEast>(pawns & P::Rank7) & enemies, list);
+    addPawnMoves<Us, P::UpWest, PLAIN>(b, info, shift<P::UpWest>(pawns & ~P::Rank7) & enemies, list);
+    addPawnMoves<Us, P::UpEast, PLAIN>(b, info, shift<P::UpEast>(pawns & ~P::Rank7) & enemies, list);
     addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), enemies, list);
     addPieceMoves<Us, BISHOP>(b, info, b.pieces(Us, BISHOP), enemies, list);
     addPieceMoves<Us, ROOK>(b, info, b.pieces(Us, ROOK), enemies, list);
     addPieceMoves<Us, QUEEN>(b, info, b.pieces(Us, QUEEN), enemies, list);
     addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), enemies, list);
+}
+
+template <Colour Us> void generateCapturesAndPromotions(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+    addPromotionsAndCaptures<Us, PROMOTE_ALL>(b, info, list);
 }
 
 template <Colour Us> void generateQuiets(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
@@ -179,9 +183,9 @@ template <Colour Us> void generateQuiets(Board_BB64 &b, const CheckInfo &info, M
     addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us), empty, list);
     addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), empty, list);
     // Single pushes of advanced pawns, then of pawns on their initial rank, then double steps.
-    addPawnMoves<Us, P::Up, false>(b, info, shift<P::Up>(pawns & ~P::Rank2 & ~P::Rank7) & empty, list);
+    addPawnMoves<Us, P::Up, PLAIN>(b, info, shift<P::Up>(pawns & ~P::Rank2 & ~P::Rank7) & empty, list);
     const Bitboard single = shift<P::Up>(pawns & P::Rank2) & empty;
-    addPawnMoves<Us, P::Up, false>(b, info, single, list);
+    addPawnMoves<Us, P::Up, PLAIN>(b, info, single, list);
     for (Bitboard to = shift<P::Up>(single) & empty; to;) {
         const Square s = popLsb(to);
         addLegal<Us>(b, info, makeMove(s - 2 * P::Up, s, NORMAL, 1), list);
@@ -230,12 +234,12 @@ template <Colour Us> void generateEvasions(Board_BB64 &b, const CheckInfo &info,
             addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT) & free, gap, list);
             addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us) & free, gap, list);
             const Bitboard empty = ~b.occupied();
-            addPawnMoves<Us, P::Up, false>(b, info, shift<P::Up>(pawns & ~P::Rank7) & gap, list);
+            addPawnMoves<Us, P::Up, PLAIN>(b, info, shift<P::Up>(pawns & ~P::Rank7) & gap, list);
             for (Bitboard to = shift<P::Up>(shift<P::Up>(pawns & P::Rank2) & empty) & gap; to;) {
                 const Square s = popLsb(to);
                 addLegal<Us>(b, info, makeMove(s - 2 * P::Up, s, NORMAL, 1), list);
             }
-            addPawnMoves<Us, P::Up, true>(b, info, shift<P::Up>(pawns & P::Rank7) & gap, list);
+            addPawnMoves<Us, P::Up, PROMOTE_ALL>(b, info, shift<P::Up>(pawns & P::Rank7) & gap, list);
         }
     }
     // King moves, to any square without an own piece.
@@ -243,22 +247,8 @@ template <Colour Us> void generateEvasions(Board_BB64 &b, const CheckInfo &info,
 }
 
 template <Colour Us> void generateQuiescenceMoves(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
-    using P = PawnSteps<Us>;
-    const Bitboard enemies = b.pieces(P::Them);
-    const Bitboard pawns = b.pieces(Us, PAWN);
     generateEpCaptures<Us>(b, info, list);
-    // Queen promotions by a push and by a capture, then other pawn captures.
-    addPawnMoves<Us, P::Up, true>(b, info, shift<P::Up>(pawns & P::Rank7) & ~b.occupied(), list, true);
-    addPawnMoves<Us, P::UpWest, true>(b, info, shift<P::UpWest>(pawns & P::Rank7) & enemies, list, true);
-    addPawnMoves<Us, P::UpEast, true>(b, info, shift<P::UpEast>(pawns & P::Rank7) & enemies, list, true);
-    addPawnMoves<Us, P::UpWest, false>(b, info, shift<P::UpWest>(pawns & ~P::Rank7) & enemies, list);
-    addPawnMoves<Us, P::UpEast, false>(b, info, shift<P::UpEast>(pawns & ~P::Rank7) & enemies, list);
-    // Piece captures: knights, bishops, rooks, queens, king.
-    addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), enemies, list);
-    addPieceMoves<Us, BISHOP>(b, info, b.pieces(Us, BISHOP), enemies, list);
-    addPieceMoves<Us, ROOK>(b, info, b.pieces(Us, ROOK), enemies, list);
-    addPieceMoves<Us, QUEEN>(b, info, b.pieces(Us, QUEEN), enemies, list);
-    addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), enemies, list);
+    addPromotionsAndCaptures<Us, PROMOTE_QUEEN>(b, info, list);
 }
 
 template <Colour Us> static bool generateAllLegalFor(Board_BB64 &b, MoveList &list) {
@@ -277,16 +267,22 @@ bool generateAllLegal(Board_BB64 &b, MoveList &list) {
     return b.sideToMove == WHITE ? generateAllLegalFor<WHITE>(b, list) : generateAllLegalFor<BLACK>(b, list);
 }
 
-#define GRELVIN_INSTANTIATE(Us)                                                                          \
-    template bool isAttackedBy<Us>(const Board_BB64 &, Square, AttackInfo &);                           \
-    template void computePins<Us>(const Board_BB64 &, CheckInfo &);                                     \
-    template void computeCheckInfo<Us>(const Board_BB64 &, CheckInfo &);                                \
-    template void generateEpCaptures<Us>(Board_BB64 &, const CheckInfo &, MoveList &);                  \
-    template void generateCapturesAndPromotions<Us>(Board_BB64 &, const CheckInfo &, MoveList &);       \
-    template void generateQuiets<Us>(Board_BB64 &, const CheckInfo &, MoveList &);                      \
-    template void generateCastling<Us>(Board_BB64 &, const CheckInfo &, MoveList &);                    \
-    template void generateEvasions<Us>(Board_BB64 &, const CheckInfo &, MoveList &);                    \
-    template void generateQuiescenceMoves<Us>(Board_BB64 &, const CheckInfo &, MoveList &);
-GRELVIN_INSTANTIATE(WHITE)
-GRELVIN_INSTANTIATE(BLACK)
-#undef GRELVIN_INSTANTIATE
+// Both colours of every per-side routine.
+template bool isAttackedBy<WHITE>(const Board_BB64 &, Square, AttackInfo &);
+template bool isAttackedBy<BLACK>(const Board_BB64 &, Square, AttackInfo &);
+template void computePins<WHITE>(const Board_BB64 &, CheckInfo &);
+template void computePins<BLACK>(const Board_BB64 &, CheckInfo &);
+template void computeCheckInfo<WHITE>(const Board_BB64 &, CheckInfo &);
+template void computeCheckInfo<BLACK>(const Board_BB64 &, CheckInfo &);
+template void generateEpCaptures<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateEpCaptures<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateCapturesAndPromotions<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateCapturesAndPromotions<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateQuiets<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateQuiets<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateCastling<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateCastling<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateEvasions<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateEvasions<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateQuiescenceMoves<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateQuiescenceMoves<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);

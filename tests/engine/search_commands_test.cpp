@@ -16,18 +16,23 @@ void waitUntilIdle(WBEngine &engine) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
+// A new game with small tables (the defaults would allocate 256 MB per test).
+void startSmallGame(WBEngine &engine) {
+    initStaticTables();
+    initEvaluationTables();
+    engine.player.ttHashSizeMB = 1;
+    engine.player.pawnHashSizeMB = 1;
+    engine.executeLine("new");
+}
+
 }  // namespace
 
 // "sd" then "go": the engine searches the side to move to the fixed depth in the
 // background, then plays and announces its move on the game board.
 TEST(SearchCommands, FixedDepthGoPlaysALegalMove) {
-    initStaticTables();
-    initEvaluationTables();
     testing::internal::CaptureStdout();
     WBEngine engine;
-    engine.player.ttHashSizeMB = 1;
-    engine.player.pawnHashSizeMB = 1;
-    engine.executeLine("new");
+    startSmallGame(engine);
     engine.executeLine("setboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1");
     engine.executeLine("sd 4");
     engine.executeLine("go");
@@ -44,13 +49,9 @@ TEST(SearchCommands, FixedDepthGoPlaysALegalMove) {
 
 // A stop-search command aborts a running search: no move is played.
 TEST(SearchCommands, StopDuringSearchPlaysNoMove) {
-    initStaticTables();
-    initEvaluationTables();
     testing::internal::CaptureStdout();
     WBEngine engine;
-    engine.player.ttHashSizeMB = 1;
-    engine.player.pawnHashSizeMB = 1;
-    engine.executeLine("new");
+    startSmallGame(engine);
     engine.executeLine("sd 60");
     engine.executeLine("go");
     engine.player.prepareSearch(false);
