@@ -27,7 +27,7 @@ int main() {
     Board_BB64 board;
     PerftHash hash;
     uint64_t totalLeaves = 0;
-    uint32_t totalTime = 0;
+    uint32_t totalTimeCs = 0;
     for (const BenchPosition &p : POSITIONS) {
         if (!board.setFromFEN(p.fen)) {
             std::printf("bad FEN: %s\n", p.fen);
@@ -40,14 +40,14 @@ int main() {
         PerftContext ctx{board, hash};
         const uint64_t leaves = countFromRoot(ctx, p.depth, false);
         watch.stop();
-        const uint32_t t = watch.elapsed();
+        const uint32_t timeCs = watch.elapsedCs();
         totalLeaves += leaves;
-        totalTime += t;
+        totalTimeCs += timeCs;
         std::printf("%-72s depth %u: %12" PRIu64 " leaves %4u.%02u s %12" PRIu64 " leaves/s\n", p.fen, p.depth,
-                    leaves, t / 100, t % 100, t ? leaves * 100 / t : 0);
+                    leaves, timeCs / 100, timeCs % 100, timeCs ? leaves * 100 / timeCs : 0);
         std::fflush(stdout);
     }
-    std::printf("total: %" PRIu64 " leaves in %u.%02u s, %" PRIu64 " leaves/s\n", totalLeaves, totalTime / 100,
-                totalTime % 100, totalTime ? totalLeaves * 100 / totalTime : 0);
+    std::printf("total: %" PRIu64 " leaves in %u.%02u s, %" PRIu64 " leaves/s\n", totalLeaves, totalTimeCs / 100,
+                totalTimeCs % 100, totalTimeCs ? totalLeaves * 100 / totalTimeCs : 0);
     return 0;
 }

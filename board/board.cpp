@@ -1,8 +1,9 @@
+// Board set-up and bookkeeping: FEN in and out, keys recomputed from scratch, the
+// consistency check and the piece iterator.
 #include "board/board.h"
 
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 
 #include "board/zobrist.h"
 #include "eval/pst.h"
@@ -101,14 +102,9 @@ bool readNumber(const char *p, const char *end, long &value) {
     return digits;
 }
 
-}  // namespace
-
-bool Board_BB64::setFromFEN(const char *text) {
-    clear();
-    const char *p = text;
-    if (*p == ' ') return false;
-
-    // Piece placement, rank 8 first.
+// The FEN fields in order. Each reader starts at its field, adds what it reads to the
+// board and the start key history[0].key, and leaves p on the character after the field.
+bool readPlacement(Board_BB64 &b, const char *&p) {
     int rank = 7, file = 0;
     for (; *p && *p != ' '; ++p) {
         const char ch = *p;
@@ -125,80 +121,98 @@ bool Board_BB64::setFromFEN(const char *text) {
             if (!pt || file > 7) return false;
             const Colour c = white ? WHITE : BLACK;
             const Square s = makeSquare(file, rank);
-            putPieceQuiet(c, pt, s);
-            history[0].key ^= zobristPiece[pieceIndex(c, pt)][s];
-            if (pt == PAWN) history[0].pawnKey ^= zobristPiece[pieceIndex(c, pt)][s];
+            b.putPieceQuiet(c, pt, s);
+            b.history[0].key ^= zobristPiece[pieceIndex(c, pt)][s];
+            if (pt == PAWN) b.history[0].pawnKey ^= zobristPiece[pieceIndex(c, pt)][s];
             ++file;
         }
     }
-    if (*p != ' ' || rank != 0 || file != 8) return false;
-    ++p;
+    return rank == 0 && file == 8;
+}
 
-    // Side to move.
-    if (*p == 'w') sideToMove = WHITE;
+bool readSideToMove(Board_BB64 &b, const char *&p) {
+    if (*p == 'w') b.sideToMove = WHITE;
     else if (*p == 'b') {
-        sideToMove = BLACK;
-        history[0].key ^= zobristSide;
+        b.sideToMove = BLACK;
+        b.history[0].key ^= zobristSide;
     } else return false;
-    if (*++p != ' ') return false;
     ++p;
+    return true;
+}
 
-    // Castling: "-", an ordered run of KQkq, or empty.
-    if (*p == '-') {
-        if (*++p != ' ') return false;
-    } else {
-        for (; *p && *p != ' '; ++p) {
-            int right;
-            switch (*p) {
-            case 'K': right = WHITE_OO; break;
-            case 'Q': right = WHITE_OOO; break;
-            case 'k': right = BLACK_OO; break;
-            case 'q': right = BLACK_OOO; break;
-            default: return false;
-            }
-            // Letters must arrive in KQkq order: nothing of equal or later rank may be set yet.
-            if (castlingRights & ~(right - 1)) return false;
-            castlingRights |= uint8_t(right);
-            history[0].key ^= zobristCastle[right];
+// "-", an ordered run of KQkq, or empty.
+bool readCastling(Board_BB64 &b, const char *&p) {
+    if (*p == '-') return *++p == ' ';
+    for (; *p && *p != ' '; ++p) {
+        int right;
+        switch (*p) {
+        case 'K': right = WHITE_OO; break;
+        case 'Q': right = WHITE_OOO; break;
+        case 'k': right = BLACK_OO; break;
+        case 'q': right = BLACK_OOO; break;
+        default: return false;
         }
-        if (*p != ' ') return false;
+        // Letters must arrive in KQkq order: nothing of equal or later rank may be set yet.
+        if (b.castlingRights & ~(right - 1)) return false;
+        b.castlingRights |= uint8_t(right);
+        b.history[0].key ^= zobristCastle[right];
     }
-    ++p;
+    return *p == ' ';
+}
 
-    // En passant.
+// A target no pawn of the side to move can capture on is dropped, so that equal
+// positions get equal keys.
+bool readEnPassant(Board_BB64 &b, const char *&p) {
     if (*p == '-') {
         ++p;
-    } else {
-        if (p[0] < 'a' || p[0] > 'h' || p[1] < '1' || p[1] > '8') return false;
-        const Square target = makeSquare(p[0] - 'a', p[1] - '1');
-        const Colour us = Colour(sideToMove), them = opposite(us);
-        if (rankOf(target) != (us == WHITE ? RANK_6 : RANK_3)) return false;
-        const Square behind = target - pawnPush(us);
-        if (!(pieces(them, PAWN) & squareBB(behind))) return false;
-        // An occupied target cannot have been passed over; capturing onto it would
-        // stack two pieces on one square.
-        if ((adjacentOnRank[behind] & pieces(us, PAWN)) && !pieceOn[target]) {
-            epSquare = uint8_t(target);
-            history[0].key ^= zobristEp[fileOf(target)];
-        }
-        p += 2;
+        return true;
     }
-    if (*p == 0) return true;
-    if (*p != ' ') return false;
-    ++p;
+    if (p[0] < 'a' || p[0] > 'h' || p[1] < '1' || p[1] > '8') return false;
+    const Square target = makeSquare(p[0] - 'a', p[1] - '1');
+    const Colour us = b.side(), them = opposite(us);
+    if (rankOf(target) != (us == WHITE ? RANK_6 : RANK_3)) return false;
+    const Square behind = target - pawnPush(us);
+    if (!(b.pieces(them, PAWN) & squareBB(behind))) return false;
+    // An occupied target cannot have been passed over; capturing onto it would
+    // stack two pieces on one square.
+    if ((adjacentOnRank[behind] & b.pieces(us, PAWN)) && !b.pieceOn[target]) {
+        b.epSquare = uint8_t(target);
+        b.history[0].key ^= zobristEp[fileOf(target)];
+    }
+    p += 2;
+    return true;
+}
 
-    // Counters: one field alone is a move number; otherwise halfmove clock then move number.
+// One field alone is a move number; otherwise halfmove clock then move number.
+bool readCounters(Board_BB64 &b, const char *p) {
     const char *blank = std::strchr(p, ' ');
     long value;
-    if (!blank) return readNumber(p, p + std::strlen(p), value) && value >= 1 ? true : false;
+    if (!blank) return readNumber(p, p + std::strlen(p), value) && value >= 1;
     if (blank - p > 4) return false;
     readNumber(p, blank, value);
     if (value < 0) return false;
-    halfmoveClock = uint8_t(value);
+    b.halfmoveClock = uint8_t(value);
     readNumber(blank + 1, blank + 1 + std::strlen(blank + 1), value);
     if (value < 1) return false;
-    perftKeys[perftIndex] = history[0].key;
+    b.perftKeys[b.perftIndex] = b.history[0].key;
     return true;
+}
+
+}  // namespace
+
+bool Board_BB64::setFromFEN(const char *text) {
+    clear();
+    const char *p = text;
+    if (*p == ' ') return false;
+    if (!readPlacement(*this, p) || *p++ != ' ') return false;
+    if (!readSideToMove(*this, p) || *p++ != ' ') return false;
+    if (!readCastling(*this, p)) return false;
+    ++p;
+    if (!readEnPassant(*this, p)) return false;
+    // The counters are optional.
+    if (*p == 0) return true;
+    if (*p != ' ') return false;
+    return readCounters(*this, p + 1);
 }
 
 void Board_BB64::toFEN(char *buffer) const {

@@ -2,7 +2,6 @@
 // piece-square sums and the history; the perft make keeps only its key stack; the
 // quick make moves pieces for a legality test.
 #include <array>
-#include <cstring>
 
 #include "board/board.h"
 #include "board/movegen.h"
@@ -70,10 +69,6 @@ template <MakeMode M> inline void shiftPiece(Board_BB64 &b, Square from, Square 
     addPiece<M>(b, c, pt, to, k);
 }
 
-// The rook's journey of each castling move, by the move's extra value.
-constexpr Square CASTLE_ROOK_FROM[4] = {7, 0, 63, 56};
-constexpr Square CASTLE_ROOK_TO[4] = {5, 3, 61, 59};
-
 // Piece placement of a move, shared by all modes. Returns the captured piece type.
 template <Colour Us, MakeMode M> int placeMove(Board_BB64 &b, Move m, Keys k) {
     const Square from = moveFrom(m), to = moveTo(m);
@@ -130,11 +125,25 @@ template <Colour Us, MakeMode M> void unplaceMove(Board_BB64 &b, Move m, int cap
     }
 }
 
-// Rights, en-passant square and clock as they were before the move.
+// Rights, en-passant square and clock before a move, and their restoration.
+inline void saveCounters(const Board_BB64 &b, UndoInfo &undo) {
+    undo.castleEp = uint16_t(b.castlingRights | (b.epSquare << 8));
+    undo.halfmove = b.halfmoveClock;
+}
 inline void restoreCounters(Board_BB64 &b, const UndoInfo &undo) {
     b.castlingRights = uint8_t(undo.castleEp & 0xFF);
     b.epSquare = uint8_t(undo.castleEp >> 8);
     b.halfmoveClock = undo.halfmove;
+}
+
+// Opens the history entry of the next ply with the current keys.
+inline HistoryEntry &pushHistory(Board_BB64 &b) {
+    HistoryEntry &next = b.history[b.historyIndex + 1];
+    next.key = b.history[b.historyIndex].key;
+    next.pawnKey = b.history[b.historyIndex].pawnKey;
+    next.repetitionCount = 0;
+    ++b.historyIndex;
+    return next;
 }
 
 }  // namespace
@@ -164,15 +173,10 @@ template <Colour Us, bool Perft> void Board_BB64::doMove(Move m, UndoInfo &undo)
         perftKeys[perftIndex + 1] = perftKeys[perftIndex];
         k = {&perftKeys[++perftIndex], &unusedPawnKey};
     } else {
-        HistoryEntry &next = history[historyIndex + 1];
-        next.key = history[historyIndex].key;
-        next.pawnKey = history[historyIndex].pawnKey;
-        next.repetitionCount = 0;
-        ++historyIndex;
+        HistoryEntry &next = pushHistory(*this);
         k = {&next.key, &next.pawnKey};
     }
-    undo.castleEp = uint16_t(castlingRights | (epSquare << 8));
-    undo.halfmove = halfmoveClock;
+    saveCounters(*this, undo);
 
     const Square from = moveFrom(m), to = moveTo(m);
     const int kind = moveKind(m);
@@ -247,13 +251,9 @@ void Board_BB64::unmakeMove(Move m, const UndoInfo &undo) {
 
 void Board_BB64::makeNullMove(UndoInfo &undo) {
     history[historyIndex].movePlayed = 0;
-    HistoryEntry &next = history[historyIndex + 1];
-    next.key = history[historyIndex].key ^ zobristSide;
-    next.pawnKey = history[historyIndex].pawnKey;
-    next.repetitionCount = 0;
-    ++historyIndex;
-    undo.castleEp = uint16_t(castlingRights | (epSquare << 8));
-    undo.halfmove = halfmoveClock;
+    HistoryEntry &next = pushHistory(*this);
+    next.key ^= zobristSide;
+    saveCounters(*this, undo);
     undo.captured = 0;
     if (epSquare != NO_SQUARE) next.key ^= zobristEp[epSquare & 7];
     sideToMove ^= 1;

@@ -15,6 +15,12 @@ constexpr Move MOVE_WHITE_OO = 0x2184;
 constexpr Move MOVE_WHITE_OOO = 0x6084;
 constexpr Move MOVE_BLACK_OO = 0xAFBC;
 constexpr Move MOVE_BLACK_OOO = 0xEEBC;
+// By castling extra value: the move, the rook's journey, and the squares between king
+// and rook that must be empty.
+inline constexpr Move CASTLE_MOVES[4] = {MOVE_WHITE_OO, MOVE_WHITE_OOO, MOVE_BLACK_OO, MOVE_BLACK_OOO};
+inline constexpr Square CASTLE_ROOK_FROM[4] = {7, 0, 63, 56};
+inline constexpr Square CASTLE_ROOK_TO[4] = {5, 3, 61, 59};
+inline constexpr Bitboard CASTLE_PATH[4] = {0x60ULL, 0x0EULL, 0x60ULL << 56, 0x0EULL << 56};
 
 constexpr Move makeMove(Square from, Square to, int kind = NORMAL, int extra = 0) {
     return Move(from | (to << 6) | (kind << 12) | (extra << 14));

@@ -4,28 +4,19 @@
 
 #include "board/movegen.h"
 
+namespace {
+
+// A FEN's rights are not checked against the placement, so castling must check it.
 bool castlingPiecesInPlace(const Board_BB64 &b, int extra) {
-    constexpr Square KING_FROM[4] = {4, 4, 60, 60};
-    constexpr Square ROOK_FROM[4] = {7, 0, 63, 56};
     const int us = extra >> 1;
-    const Square k = KING_FROM[extra], r = ROOK_FROM[extra];
+    const Square k = us == WHITE ? 4 : 60, r = CASTLE_ROOK_FROM[extra];
     return b.pieceOn[k] == KING && b.colorOn[k] == us && b.pieceOn[r] == ROOK && b.colorOn[r] == us;
 }
 
-namespace {
-
-inline Bitboard diagonalMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, BISHOP) | b.pieces(c, QUEEN); }
-inline Bitboard lineMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, ROOK) | b.pieces(c, QUEEN); }
-
 template <Colour Us> bool isValidCastling(const Board_BB64 &b, Move m) {
     // Only the four fixed castling moves exist; each extra value belongs to one side.
-    constexpr Move CASTLES[4] = {MOVE_WHITE_OO, MOVE_WHITE_OOO, MOVE_BLACK_OO, MOVE_BLACK_OOO};
     const int extra = moveExtra(m);
-    if ((extra >> 1) != Us || m != CASTLES[extra]) return false;
-    constexpr Bitboard PATH[4] = {0x60ULL, 0x0EULL, 0x60ULL << 56, 0x0EULL << 56};
-    constexpr Square PASSED[4] = {5, 3, 61, 59};
-    return (b.castlingRights & (1 << extra)) && castlingPiecesInPlace(b, extra) && !(b.occupied() & PATH[extra]) &&
-           !isAttackedBy(b, opposite(Us), PASSED[extra]);
+    return (extra >> 1) == Us && m == CASTLE_MOVES[extra] && castlingAvailable(b, extra);
 }
 
 template <Colour Us> bool isValidPawnMove(const Board_BB64 &b, Move m) {
@@ -55,6 +46,12 @@ template <Colour Us> bool isValidPawnMove(const Board_BB64 &b, Move m) {
 
 }  // namespace
 
+bool castlingAvailable(const Board_BB64 &b, int extra) {
+    // The king passes over the rook's destination square.
+    return (b.castlingRights & (1 << extra)) && castlingPiecesInPlace(b, extra) &&
+           !(b.occupied() & CASTLE_PATH[extra]) && !isAttackedBy(b, opposite(Colour(extra >> 1)), CASTLE_ROOK_TO[extra]);
+}
+
 template <Colour Us> bool isValidMove(const Board_BB64 &b, Move m) {
     const Square from = moveFrom(m), to = moveTo(m);
     if (b.colorOn[from] != Us || b.colorOn[to] == Us) return false;
@@ -78,10 +75,7 @@ bool isValidMove(const Board_BB64 &b, Move m) {
 template <Colour Us> bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info) {
     // Castling out of check would pass the destination test; it is never legal.
     if (moveKind(m) == CASTLING && info.inCheck()) return false;
-    const Square from = moveFrom(m);
-    const bool needsTest = info.inCheck() || b.pieceOn[from] == KING || (info.pinned() & squareBB(from)) ||
-                           moveKind(m) == EN_PASSANT || moveKind(m) == CASTLING;
-    return !needsTest || b.isLegalAfterQuickMake<Us>(m);
+    return !needsLegalityTest(b, m, info) || b.isLegalAfterQuickMake<Us>(m);
 }
 
 bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info) {
@@ -90,7 +84,6 @@ bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info) {
 
 template <Colour Us> void checkersAfter(const Board_BB64 &b, Move m, AttackInfo &info) {
     constexpr Colour Them = opposite(Us);
-    constexpr Square ROOK_TO[4] = {5, 3, 61, 59};
     const Square from = moveFrom(m), to = moveTo(m);
     const Square k = b.kingSquare(Them);
     info = AttackInfo{};
@@ -105,9 +98,9 @@ template <Colour Us> void checkersAfter(const Board_BB64 &b, Move m, AttackInfo 
     } else if (moveKind(m) == PROMOTION)
         pt = promotionPiece(m);
     else if (moveKind(m) == CASTLING) {
-        checkerSq = ROOK_TO[moveExtra(m)];
+        checkerSq = CASTLE_ROOK_TO[moveExtra(m)];
         pt = ROOK;
-        vacated |= squareBB(checkerSq + (moveExtra(m) & 1 ? -3 : 2));
+        vacated |= squareBB(CASTLE_ROOK_FROM[moveExtra(m)]);
         occ = (occ & ~vacated) | squareBB(to) | squareBB(checkerSq);
     }
     // Direct check by the moved (or promoted, or castling rook) piece.

@@ -7,16 +7,9 @@
 
 namespace {
 
-// Bishop-like movers and rook-like movers: queens belong to both.
-inline Bitboard diagonalMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, BISHOP) | b.pieces(c, QUEEN); }
-inline Bitboard lineMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, ROOK) | b.pieces(c, QUEEN); }
-
 // The legality filter: most moves need no test thanks to the pin sets.
 template <Colour Us> inline void addLegal(Board_BB64 &b, const CheckInfo &info, Move m, MoveList &list) {
-    const Square from = moveFrom(m);
-    const bool needsTest = info.inCheck() || b.pieceOn[from] == KING || (info.pinned() & squareBB(from)) ||
-                           moveKind(m) == EN_PASSANT || moveKind(m) == CASTLING;
-    if (!needsTest || b.isLegalAfterQuickMake<Us>(m)) list.add(m);
+    if (!needsLegalityTest(b, m, info) || b.isLegalAfterQuickMake<Us>(m)) list.add(m);
 }
 
 // Attack set of a piece category from s.
@@ -66,7 +59,6 @@ template <Colour Us> struct PawnSteps {
     static constexpr int UpWest = Up + WEST;
     static constexpr int UpEast = Up + EAST;
     static constexpr Bitboard Rank2 = relativeRankBB(Us, RANK_2);
-    static constexpr Bitboard Rank3 = relativeRankBB(Us, RANK_3);
     static constexpr Bitboard Rank7 = relativeRankBB(Us, RANK_7);
 };
 
@@ -104,13 +96,6 @@ bool isAttackedBy(const Board_BB64 &b, Colour by, Square s) {
     return (pawnAttacks[opposite(by)][s] & b.pieces(by, PAWN)) || (knightAttacks[s] & b.pieces(by, KNIGHT)) ||
            (kingAttacks[s] & b.pieces(by, KING)) || (bishopAttacks(s, occ) & diagonalMovers(b, by)) ||
            (rookAttacks(s, occ) & lineMovers(b, by));
-}
-
-Bitboard attackersTo(const Board_BB64 &b, Square s, Bitboard occ) {
-    return (pawnAttacks[BLACK][s] & b.pieces(WHITE, PAWN)) | (pawnAttacks[WHITE][s] & b.pieces(BLACK, PAWN)) |
-           (knightAttacks[s] & b.pieces(KNIGHT)) | (kingAttacks[s] & b.pieces(KING)) |
-           (bishopAttacks(s, occ) & (b.pieces(BISHOP) | b.pieces(QUEEN))) |
-           (rookAttacks(s, occ) & (b.pieces(ROOK) | b.pieces(QUEEN)));
 }
 
 template <Colour Us> void computePins(const Board_BB64 &b, CheckInfo &info) {
@@ -192,21 +177,12 @@ template <Colour Us> void generateQuiets(Board_BB64 &b, const CheckInfo &info, M
     }
 }
 
+// King side first, then queen side.
 template <Colour Us> void generateCastling(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
-    constexpr Colour Them = opposite(Us);
-    constexpr int OO = Us == WHITE ? WHITE_OO : BLACK_OO, OOO = Us == WHITE ? WHITE_OOO : BLACK_OOO;
-    constexpr Square F1 = relativeSquare(Us, 5), D1 = relativeSquare(Us, 3);
-    constexpr Bitboard OO_PATH = Us == WHITE ? 0x60ULL : 0x60ULL << 56;   // f1 g1
-    constexpr Bitboard OOO_PATH = Us == WHITE ? 0x0EULL : 0x0EULL << 56;  // b1 c1 d1
-    if (info.inCheck()) return;
-    const Bitboard occ = b.occupied();
     constexpr int ExtraOO = Us == WHITE ? CASTLE_WHITE_OO : CASTLE_BLACK_OO;
-    if ((b.castlingRights & OO) && castlingPiecesInPlace(b, ExtraOO) && !(occ & OO_PATH) &&
-        !isAttackedBy(b, Them, F1))
-        addLegal<Us>(b, info, Us == WHITE ? MOVE_WHITE_OO : MOVE_BLACK_OO, list);
-    if ((b.castlingRights & OOO) && castlingPiecesInPlace(b, ExtraOO + 1) && !(occ & OOO_PATH) &&
-        !isAttackedBy(b, Them, D1))
-        addLegal<Us>(b, info, Us == WHITE ? MOVE_WHITE_OOO : MOVE_BLACK_OOO, list);
+    if (info.inCheck()) return;
+    for (int extra : {ExtraOO, ExtraOO + 1})
+        if (castlingAvailable(b, extra)) addLegal<Us>(b, info, CASTLE_MOVES[extra], list);
 }
 
 template <Colour Us> void generateEvasions(Board_BB64 &b, const CheckInfo &info, MoveList &list) {

@@ -25,8 +25,6 @@ struct CheckInfo {
 template <Colour By> bool isAttackedBy(const Board_BB64 &b, Square s, AttackInfo &info);
 bool isAttackedBy(const Board_BB64 &b, Colour by, Square s, AttackInfo &info);
 bool isAttackedBy(const Board_BB64 &b, Colour by, Square s);
-// Pieces of both sides attacking s, with sliders seen through occupancy occ.
-Bitboard attackersTo(const Board_BB64 &b, Square s, Bitboard occ);
 
 // Pin sets only (orthoPinned, diagPinned) for the side to move; checkers untouched.
 template <Colour Us> void computePins(const Board_BB64 &b, CheckInfo &info);
@@ -45,6 +43,17 @@ template <Colour Us> void generateEvasions(Board_BB64 &b, const CheckInfo &info,
 // pawn captures, piece captures, king captures.
 template <Colour Us> void generateQuiescenceMoves(Board_BB64 &b, const CheckInfo &info, MoveList &list);
 
+// Bishop-like movers and rook-like movers: queens belong to both.
+inline Bitboard diagonalMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, BISHOP) | b.pieces(c, QUEEN); }
+inline Bitboard lineMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, ROOK) | b.pieces(c, QUEEN); }
+
+// Whether a pseudo-legal move must be tried on the board before it counts as legal;
+// the pin sets clear every other move.
+inline bool needsLegalityTest(const Board_BB64 &b, Move m, const CheckInfo &info) {
+    return info.inCheck() || b.pieceOn[moveFrom(m)] == KING || (info.pinned() & squareBB(moveFrom(m))) ||
+           moveKind(m) == EN_PASSANT || moveKind(m) == CASTLING;
+}
+
 // Every legal move (en passant, captures and promotions, quiets, castling when not
 // in check). Returns whether the side to move is in check.
 bool generateAllLegal(Board_BB64 &b, MoveList &list);
@@ -52,9 +61,10 @@ bool generateAllLegal(Board_BB64 &b, MoveList &list);
 // Pseudo-legality of a move from outside the generator (hash move, killer).
 template <Colour Us> bool isValidMove(const Board_BB64 &b, Move m);
 bool isValidMove(const Board_BB64 &b, Move m);
-// The king and rook of a castling move (by its extra value) stand on their home squares.
-// A FEN's rights are not checked against the placement, so castling must check it.
-bool castlingPiecesInPlace(const Board_BB64 &b, int extra);
+// Castling by its extra value: the right is held, king and rook stand at home, the path
+// is empty and the square the king passes is not attacked. Being in check and the
+// king's destination are left to the legality test.
+bool castlingAvailable(const Board_BB64 &b, int extra);
 // The generators' legality filter for one pseudo-legal move.
 template <Colour Us> bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info);
 bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info);

@@ -1,7 +1,6 @@
 // The command table and the command loop.
-#include <cstring>
-
 #include "engine/wbengine.h"
+#include "tools/text_line.h"
 
 // Rows keep the order in which they are scanned; no two share a name.
 const CommandEntry commandTable[COMMAND_COUNT] = {
@@ -94,11 +93,7 @@ void WBEngine::commandLoop(std::FILE *input) {
             onQuit({});
             break;
         }
-        size_t n = std::strlen(line);
-        if (n && line[n - 1] == '\n') line[--n] = 0;
-        if (n && line[n - 1] == '\r') line[--n] = 0;
-        while (n && line[n - 1] == ' ') line[--n] = 0;
-
+        trimLineEnd(line);
         executeLine(line);
         std::fflush(stdout);
         if (quitRequested) break;
@@ -111,10 +106,7 @@ void WBEngine::afterCommand() {
     if (player.searchBusy()) return;
     // The end-of-game test arrives with the game-state commands; gameOver is only ever
     // set by it, so for now this only keeps a finished game out of the search.
-    if (gameOver) {
-        engineColour = NO_COLOUR;
-        forceMode = true;
-    }
+    leaveFinishedGame();
     if (engineColour == player.board().sideToMove && player.boardUsable()) startSearch();
 }
 

@@ -1,10 +1,10 @@
+// The engine player: the game record and the hash tables it sizes before a search.
 #include "engine/player.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <thread>
 
-#include "board/movegen.h"
 #include "engine/search_thread.h"
 #include "eval/pawnhash.h"
 #include "search/tt.h"

@@ -15,6 +15,16 @@ bool ChessPlayer::searchBusy() const { return searchThread_->busy(); }
 
 void ChessPlayer::stopSearch() { searchThread_->stop(); }
 
+namespace {
+
+// Moves left until the time control adds a session's time, counting the current
+// move; a whole-game level (m == 0) plans for 32 more.
+uint32_t movesToSessionEnd(uint32_t m, uint32_t fullMoveNumber) {
+    return m ? ((fullMoveNumber + m - 1) / m) * m - fullMoveNumber + 1 : 32;
+}
+
+}  // namespace
+
 // Budget of one search from the level and the time used so far (unsigned 32-bit
 // arithmetic throughout, as the clock values are).
 void ChessPlayer::computeBudget() {
@@ -23,7 +33,7 @@ void ChessPlayer::computeBudget() {
     const uint32_t fullMoveNumber = gamePly_ / 2 + 1;
     const uint32_t m = l.movesPerSession;
     const uint32_t nSessions = m ? (fullMoveNumber + m - 1) / m : 1;
-    const uint32_t remainingMoves = m ? nSessions * m - fullMoveNumber + 1 : 32;
+    const uint32_t remainingMoves = movesToSessionEnd(m, fullMoveNumber);
     const uint32_t total = l.increment * fullMoveNumber + nSessions * l.timePerSession;
     const uint32_t remaining = total - used;
     const uint32_t available = (remainingMoves - 1) * l.increment + remaining;
@@ -45,22 +55,15 @@ void ChessPlayer::applyOutOfBookBonus() {
     SearchLimits &l = *limits_;
     const uint32_t m = l.movesPerSession;
     const uint32_t fullMoveNumber = gamePly_ / 2 + 1;
-    const uint32_t remainingMoves = m ? ((fullMoveNumber + m - 1) / m) * m - fullMoveNumber + 1 : 32;
-    if (m != 0 && remainingMoves < 10) return;
+    if (m != 0 && movesToSessionEnd(m, fullMoveNumber) < 10) return;
     l.maxTime = uint32_t(int32_t(int32_t(l.maxTime) * 1.5));
     std::printf("# out of book: corrected maxTime = %d\n", int32_t(l.maxTime));
 }
 
 void ChessPlayer::searchJob() {
     SearchLimits &l = *limits_;
-    // Start the clock.
-    if (l.clockRunning) {
-        l.searchStartElapsed = currentElapsed(l);
-    } else {
-        l.searchStartElapsed = l.elapsed;
-        l.clockRunning = true;
-        l.clockStart = timestampNow();
-    }
+    l.searchStartElapsed = currentElapsed(l);
+    startClock(l);
     if (l.timed) computeBudget();
     applyOutOfBookBonus();
     std::fflush(stdout);
@@ -73,12 +76,7 @@ void ChessPlayer::searchJob() {
     const SearchResult r = iterativeDeepening(st, *board_, false);
     ponderMove = r.ponderMove;
     if (r.bestMove != NO_MOVE) engine_->makeEngineMove(r.bestMove);
-
-    // Stop the clock.
-    if (l.clockRunning) {
-        l.clockRunning = false;
-        l.elapsed += timestampNow() - l.clockStart;
-    }
+    stopClock(l);
 }
 
 bool ChessPlayer::timeOut() {

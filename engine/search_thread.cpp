@@ -1,3 +1,4 @@
+// The background thread of one search state.
 #include "engine/search_thread.h"
 
 SearchThread::SearchThread(uint32_t index) : state_(std::make_unique<SearchState>()) {

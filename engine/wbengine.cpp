@@ -1,3 +1,4 @@
+// The protocol engine: the engine's move, the board diagram and the command handlers.
 #include "engine/wbengine.h"
 
 #include <cstdlib>
@@ -24,12 +25,15 @@ void WBEngine::makeEngineMove(Move move) {
         std::printf("# ponder move: %s\n", ponder);
     }
     printBoard();
-    if (gameOver) {
-        engineColour = NO_COLOUR;
-        forceMode = true;
-    }
+    leaveFinishedGame();
     std::fflush(stdout);
     if (autoMode) engineColour = player.board().sideToMove;
+}
+
+void WBEngine::leaveFinishedGame() {
+    if (!gameOver) return;
+    engineColour = NO_COLOUR;
+    forceMode = true;
 }
 
 void WBEngine::setUpStartPosition() {

@@ -63,6 +63,8 @@ private:
     // starting the engine's search).
     void afterCommand();
     void startSearch();
+    // A finished game puts the engine in force mode with no side to play.
+    void leaveFinishedGame();
 };
 
 struct CommandEntry {

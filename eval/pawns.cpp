@@ -56,7 +56,7 @@ uint8_t fileSet(Bitboard pawns) {
 }
 
 // Isolated and doubled files; returns the isolated-files mask.
-template <Colour Us> uint8_t isolatedAndDoubled(Bitboard own, TermPair &sum) {
+uint8_t isolatedAndDoubled(Bitboard own, TermPair &sum) {
     const uint8_t files = fileSet(own);
     uint8_t isolated = 0;
     for (int f = FILE_A; f <= FILE_H; ++f) {
@@ -74,11 +74,9 @@ template <Colour Us> uint8_t isolatedAndDoubled(Bitboard own, TermPair &sum) {
 // A pawn that cannot be guarded by a pawn beside or behind it, whose way up to the
 // next friendly pawn on a neighbouring file is attacked or blocked by enemy pawns.
 template <Colour Us> TermPair backwardPawns(Bitboard own, Bitboard theirs, uint8_t isolated) {
-    constexpr Colour Them = opposite(Us);
-    const Bitboard attackedByThem =
-        Them == WHITE ? shift<NORTH + EAST>(theirs) | shift<NORTH + WEST>(theirs)
-                      : shift<SOUTH + EAST>(theirs) | shift<SOUTH + WEST>(theirs);
-    const Bitboard upToRank7 = Us == WHITE ? ~RANK_8_BB : ~RANK_1_BB;
+    constexpr int TheirUp = pawnPush(opposite(Us));
+    const Bitboard attackedByThem = shift<TheirUp + EAST>(theirs) | shift<TheirUp + WEST>(theirs);
+    const Bitboard upToRank7 = ~relativeRankBB(Us, RANK_8);
     TermPair sum;
     for (Bitboard b = own; b;) {
         const Square s = popLsb(b);
@@ -110,8 +108,8 @@ void computePawnStructure(const Board_BB64 &b, PawnInfo &pi) {
     pi.halfOpenFiles = uint8_t(wFiles ^ bFiles);
 
     TermPair w, k;
-    const uint8_t wIsolated = isolatedAndDoubled<WHITE>(white, w);
-    const uint8_t bIsolated = isolatedAndDoubled<BLACK>(black, k);
+    const uint8_t wIsolated = isolatedAndDoubled(white, w);
+    const uint8_t bIsolated = isolatedAndDoubled(black, k);
     w += backwardPawns<WHITE>(white, black, wIsolated);
     k += backwardPawns<BLACK>(black, white, bIsolated);
     pi.weakOf[WHITE] = w;

@@ -21,15 +21,32 @@ constexpr TermPair ROOK_KING_ADJACENT(54, -21);
 constexpr TermPair QUEEN_KING_FILE(16, 111);
 constexpr TermPair QUEEN_KING_ADJACENT(7, 39);
 
+// Mobility: a pair per empty-board attack square not held by an own piece, and the
+// penalty for a piece with none.
+struct MobilityWeights {
+    TermPair perSquare;
+    TermPair trapped;
+};
+constexpr MobilityWeights KNIGHT_MOBILITY{{4, 8}, {-13, -55}};
+constexpr MobilityWeights BISHOP_MOBILITY{{10, 6}, {-10, -20}};
+constexpr MobilityWeights ROOK_MOBILITY{{-2, 13}, {-15, -30}};
+constexpr MobilityWeights QUEEN_MOBILITY{{4, 13}, {-30, -60}};
+
 // The same offset in either direction shares an entry; up and down the board differ.
 int delta88(Square a, Square b) {
     const int d = (16 * rankOf(a) + fileOf(a)) - (16 * rankOf(b) + fileOf(b));
     return d < 0 ? -d : d;
 }
 
-// Per mobility count m: (a*m + zero-mobility penalty).
-constexpr TermPair mobility(int m, TermPair perSquare, TermPair trapped) {
-    return TermPair(perSquare.mg * m + (m == 0 ? trapped.mg : 0), perSquare.eg * m + (m == 0 ? trapped.eg : 0));
+// A heavy piece on an open file aimed at the enemy king's file or one beside it.
+TermPair kingFileBonus(int f, int kingFile, TermPair onKingFile, TermPair besideKingFile) {
+    if (f == kingFile) return onKingFile;
+    if (f == kingFile - 1 || f == kingFile + 1) return besideKingFile;
+    return TermPair();
+}
+
+constexpr TermPair mobility(int m, MobilityWeights w) {
+    return TermPair(w.perSquare.mg * m + (m == 0 ? w.trapped.mg : 0), w.perSquare.eg * m + (m == 0 ? w.trapped.eg : 0));
 }
 
 TermPair tropismTerm(int pt, Square s, Square theirKing) {
@@ -74,7 +91,7 @@ std::once_flag tropismBuilt;
 template <Colour Us> void knights(const Board_BB64 &b, Square theirKing, PieceTerms &out) {
     for (Bitboard pcs = b.pieces(Us, KNIGHT); pcs;) {
         const Square s = popLsb(pcs);
-        out.knights += mobility(popCount(knightAttacks[s] & ~b.pieces(Us)), {4, 8}, {-13, -55});
+        out.knights += mobility(popCount(knightAttacks[s] & ~b.pieces(Us)), KNIGHT_MOBILITY);
         out.tropism += tropismTerm(KNIGHT, s, theirKing);
     }
 }
@@ -82,7 +99,7 @@ template <Colour Us> void knights(const Board_BB64 &b, Square theirKing, PieceTe
 template <Colour Us> void bishops(const Board_BB64 &b, Square theirKing, PieceTerms &out) {
     for (Bitboard pcs = b.pieces(Us, BISHOP); pcs;) {
         const Square s = popLsb(pcs);
-        out.bishops += mobility(popCount(bishopRays[s] & ~b.pieces(Us)), {10, 6}, {-10, -20});
+        out.bishops += mobility(popCount(bishopRays[s] & ~b.pieces(Us)), BISHOP_MOBILITY);
         out.tropism += tropismTerm(BISHOP, s, theirKing);
     }
 }
@@ -92,11 +109,10 @@ template <Colour Us> void rooks(const Board_BB64 &b, const PawnInfo &pi, Square 
     for (Bitboard pcs = b.pieces(Us, ROOK); pcs;) {
         const Square s = popLsb(pcs);
         const int f = fileOf(s);
-        out.rooks += mobility(popCount(rookRays[s] & ~b.pieces(Us)), {-2, 13}, {-15, -30});
+        out.rooks += mobility(popCount(rookRays[s] & ~b.pieces(Us)), ROOK_MOBILITY);
         if (pi.openFiles & (1 << f)) {
             out.rooks += ROOK_OPEN[pi.openCount];
-            if (f == kingFile) out.rooks += ROOK_KING_FILE;
-            if (f == kingFile - 1 || f == kingFile + 1) out.rooks += ROOK_KING_ADJACENT;
+            out.rooks += kingFileBonus(f, kingFile, ROOK_KING_FILE, ROOK_KING_ADJACENT);
         } else if (pi.halfOpenFiles & (1 << f)) {
             out.rooks += ROOK_HALF_OPEN[pi.openCount + pi.halfOpenCount];
         }
@@ -109,22 +125,19 @@ template <Colour Us> void queens(const Board_BB64 &b, const PawnInfo &pi, Square
     for (Bitboard pcs = b.pieces(Us, QUEEN); pcs;) {
         const Square s = popLsb(pcs);
         const int f = fileOf(s);
-        out.queens += mobility(popCount((bishopRays[s] | rookRays[s]) & ~b.pieces(Us)), {4, 13}, {-30, -60});
-        if (pi.openFiles & (1 << f)) {
-            if (f == kingFile) out.queens += QUEEN_KING_FILE;
-            if (f == kingFile - 1 || f == kingFile + 1) out.queens += QUEEN_KING_ADJACENT;
-        }
+        out.queens += mobility(popCount((bishopRays[s] | rookRays[s]) & ~b.pieces(Us)), QUEEN_MOBILITY);
+        if (pi.openFiles & (1 << f)) out.queens += kingFileBonus(f, kingFile, QUEEN_KING_FILE, QUEEN_KING_ADJACENT);
         out.tropism += tropismTerm(QUEEN, s, theirKing);
     }
 }
 
 // Pawns count only while they have not passed the enemy king's rank.
 template <Colour Us> TermPair pawnAndKingTropism(const Board_BB64 &b, Square theirKing) {
-    const int kingRank = rankOf(theirKing);
+    const int kingRank = relativeRank(Us, rankOf(theirKing));
     TermPair sum;
     for (Bitboard pcs = b.pieces(Us, PAWN); pcs;) {
         const Square s = popLsb(pcs);
-        if (Us == WHITE ? rankOf(s) <= kingRank : rankOf(s) >= kingRank) sum += tropismTerm(PAWN, s, theirKing);
+        if (relativeRank(Us, rankOf(s)) <= kingRank) sum += tropismTerm(PAWN, s, theirKing);
     }
     return sum + tropismTerm(KING, b.kingSquare(Us), theirKing);
 }

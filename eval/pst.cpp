@@ -1,3 +1,4 @@
+// The piece-square values, written for White's half board and mirrored to the rest.
 #include "eval/pst.h"
 
 #include <mutex>

@@ -1,3 +1,4 @@
+// The search callbacks of a single thread without a clock.
 #include "search/basic_interface.h"
 
 #include "eval/pawnhash.h"

@@ -1,3 +1,4 @@
+// The engine clock in centiseconds.
 #include "search/limits.h"
 
 #include <chrono>
@@ -10,4 +11,16 @@ uint32_t timestampNow() {
 
 uint32_t currentElapsed(const SearchLimits &limits) {
     return limits.elapsed + (limits.clockRunning ? timestampNow() - limits.clockStart : 0);
+}
+
+void startClock(SearchLimits &limits) {
+    if (limits.clockRunning) return;
+    limits.clockRunning = true;
+    limits.clockStart = timestampNow();
+}
+
+void stopClock(SearchLimits &limits) {
+    if (!limits.clockRunning) return;
+    limits.clockRunning = false;
+    limits.elapsed += timestampNow() - limits.clockStart;
 }

@@ -22,6 +22,10 @@ struct SearchLimits {
 uint32_t timestampNow();
 // Engine time used so far, including the running period of the clock.
 uint32_t currentElapsed(const SearchLimits &limits);
+// Starts the engine clock unless it runs already.
+void startClock(SearchLimits &limits);
+// Stops a running clock, adding the period it ran to the time used.
+void stopClock(SearchLimits &limits);
 // Time used since the search started, as a signed number of centiseconds.
 inline int32_t searchElapsed(const SearchLimits &limits) {
     return int32_t(currentElapsed(limits) - limits.searchStartElapsed);

@@ -1,3 +1,4 @@
+// The staged move picker and the ordering scores of its stages.
 #include "search/movepick.h"
 
 #include <cstdio>
@@ -47,7 +48,6 @@ void nextStage(MovePicker &p) {
     p.stageStarted = false;
     p.cursor = 0;
 }
-
 
 // Killers apply only to moves that are quiet here: a killer that became a capture,
 // a promotion or an en-passant capture belongs to the capture stages.

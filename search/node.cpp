@@ -1,3 +1,5 @@
+// The nodes inside the tree: early exits, pruning, internal deepening and the move
+// loop shared by the full-width and in-check nodes.
 #include "search/node.h"
 
 #include <algorithm>
@@ -52,7 +54,7 @@ bool settleEarly(SearchState &st, Window &w, int ply, int depth, Move &hashMove,
 // Deep in late iterations only the tablebase cache is asked, so those probes never
 // wait for a file.
 bool probeTablebase(SearchState &st, int ply, int depth, int &score) {
-    if (!st.tablebase || popCount(st.board.occupied()) > 5) return false;
+    if (!tablebaseCovers(st)) return false;
     const int d = st.iterationDepth;
     const bool mayRead = d < 7 || depth > std::min(d - 7, 4);
     int s = 0;
@@ -101,8 +103,8 @@ template <Colour Us>
 bool prune(SearchState &st, const Window &w, int ply, int depth, Move hashMove, int &score) {
     Board_BB64 &b = st.board;
     const int staticEval = evaluate(b, *st.pawnHash, w.alpha, w.beta);
-    if (depth <= 3 && isNullWindow(w.alpha, w.beta) && hashMove == NO_MOVE && w.alpha >= -20001 &&
-        w.alpha <= 19999 && staticEval <= w.alpha - RAZOR_MARGIN[depth]) {
+    if (depth <= 3 && isNullWindow(w.alpha, w.beta) && hashMove == NO_MOVE && w.alpha >= -MATE_BOUND - 1 &&
+        w.alpha < MATE_BOUND && staticEval <= w.alpha - RAZOR_MARGIN[depth]) {
         const int r = w.alpha - RAZOR_MARGIN[depth];
         PrincipalVariation none;
         const int q = quiesce<Us>(st, r, r + 1, ply, 0, none);
@@ -135,17 +137,14 @@ int searchMoves(SearchState &st, MovePicker &picker, const Window &w, int ply, i
     int moveNumber = 0;
     for (Move m; (m = nextMove(picker)) != NO_MOVE;) {
         PrincipalVariation childPv;
-        if (pv.length > 1 && m == pv.moves[0]) childPv.setToRest(pv);
+        childPv.setToRestAfter(m, pv);
         ++moveNumber;
         const bool mayReduce = !InCheck && moveNumber >= 2 && depth >= 3 && isReducible<Us>(b, m);
         const int s = searchMove<Us>(st, m, std::max(w.alpha, best), w.beta, ply + 1, depth, moveNumber,
                                      InCheck ? quietChecksDone : 0, mayReduce, childPv);
         if (st.stopped()) return NO_SCORE;
         if (s >= w.beta) {
-            st.stats.cutoffs.inc();
-            if (moveNumber == 1) st.stats.firstMoveCutoffs.inc();
-            recordKiller(b, m);
-            st.tt->store(b, w.bounds.low, w.bounds.high, w.alpha, w.beta, ply, depth, s, m);
+            recordCutoff(st, w.bounds, w.alpha, w.beta, ply, depth, m, moveNumber, s);
             return s;
         }
         if (s > best) {
@@ -164,6 +163,14 @@ bool timeIsUp(SearchState &st) {
     if (st.threadIndex != 0 || !st.player || !st.player->timeOut()) return false;
     st.requestStop();
     return true;
+}
+
+void recordCutoff(SearchState &st, const MateBounds &bounds, int alpha, int beta, int ply, int depth, Move m,
+                  int moveNumber, int score) {
+    st.stats.cutoffs.inc();
+    if (moveNumber == 1) st.stats.firstMoveCutoffs.inc();
+    recordKiller(st.board, m);
+    st.tt->store(st.board, bounds.low, bounds.high, alpha, beta, ply, depth, score, m);
 }
 
 MateBounds mateBounds(const Board_BB64 &b, int ply) {

@@ -36,5 +36,15 @@ template <Colour Us> bool isReducible(const Board_BB64 &b, Move m) {
 // the search on top); such a node keeps its static evaluation.
 inline bool historyFull(const Board_BB64 &b) { return b.historyIndex + 1 >= uint32_t(HISTORY_SIZE); }
 
+// Tablebases are loaded and hold the position (at most five men).
+inline bool tablebaseCovers(const SearchState &st) {
+    return st.tablebase && popCount(st.board.occupied()) <= 5;
+}
+
+// Bookkeeping of a beta cutoff by m, the moveNumber-th move searched: the counters,
+// the killer and the table entry (bounds and window are the node's).
+void recordCutoff(SearchState &st, const MateBounds &bounds, int alpha, int beta, int ply, int depth, Move m,
+                  int moveNumber, int score);
+
 // Thread 0 asks the player whether time is up and stops itself if so.
 bool timeIsUp(SearchState &st);

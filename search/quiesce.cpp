@@ -1,3 +1,5 @@
+// The quiescence search: stand pat, captures and promotions with delta pruning, and
+// one quiet check per line.
 #include <algorithm>
 
 #include "eval/evaluate.h"
@@ -66,10 +68,12 @@ template <Colour Us> void generateQuietChecks(Board_BB64 &b, MoveList &list) {
     }
 }
 
-// Result of a move loop step: keep going, or the node is done with `score`.
+// Result of a move loop step: keep going, or the node is done with `best`.
 enum class Step { CONTINUE, RETURN };
 
-Step afterChild(SearchState &st, Move m, int s, int beta, int alpha, int picked, int &best,
+// Takes in the score s of child m: a stop or a cutoff ends the node, a better score
+// raises best (and the line when it beats alpha).
+Step afterChild(SearchState &st, Move m, int s, int alpha, int beta, int picked, int &best,
                 PrincipalVariation &pv, const PrincipalVariation &childPv) {
     if (st.stopped()) return best = NO_SCORE, Step::RETURN;
     if (s >= beta) {
@@ -100,9 +104,9 @@ bool searchCaptures(SearchState &st, int alpha, int beta, int ply, int quietChec
         checkersAfter<Us>(b, m, checkers);
         if (!checkers.count && best + gain <= alpha) continue;
         PrincipalVariation childPv;
-        if (pv.length > 1 && m == pv.moves[0]) childPv.setToRest(pv);
+        childPv.setToRestAfter(m, pv);
         const int s = searchQsMove<Us>(st, m, checkers, std::max(best, alpha), beta, ply, quietChecksDone, childPv);
-        if (afterChild(st, m, s, beta, alpha, picked, best, pv, childPv) == Step::RETURN) return true;
+        if (afterChild(st, m, s, alpha, beta, picked, best, pv, childPv) == Step::RETURN) return true;
     }
     return false;
 }
@@ -121,9 +125,9 @@ void searchQuietChecks(SearchState &st, int alpha, int beta, int ply, PrincipalV
         AttackInfo checkers;
         checkersAfter<Us>(b, m, checkers);
         PrincipalVariation childPv;
-        if (pv.length > 1 && m == pv.moves[0]) childPv.setToRest(pv);
+        childPv.setToRestAfter(m, pv);
         const int s = searchQsMove<Us>(st, m, checkers, std::max(best, alpha), beta, ply, 1, childPv);
-        if (afterChild(st, m, s, beta, alpha, picked, best, pv, childPv) == Step::RETURN) return;
+        if (afterChild(st, m, s, alpha, beta, picked, best, pv, childPv) == Step::RETURN) return;
     }
 }
 

@@ -1,3 +1,4 @@
+// Principal variation bookkeeping, counter sums and the search output lines.
 #include "search/report.h"
 
 #include <cinttypes>

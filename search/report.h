@@ -16,6 +16,11 @@ struct PrincipalVariation {
     Move first() const { return length ? moves[0] : NO_MOVE; }
     // This line without its first move (empty when it has none to spare).
     void setToRest(const PrincipalVariation &from);
+    // The line to try first below move m of `line`: its rest when m is its first move;
+    // otherwise this line stays as it is.
+    void setToRestAfter(Move m, const PrincipalVariation &line) {
+        if (line.length > 1 && m == line.moves[0]) setToRest(line);
+    }
     // m followed by as much of child as fits.
     void setLine(Move m, const PrincipalVariation &child);
     void setSingle(Move m) {

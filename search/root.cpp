@@ -1,3 +1,5 @@
+// The root: scoring the root moves once, the root move loop, the aspiration windows
+// of each iteration and the rules that end the iterative deepening.
 #include <algorithm>
 #include <cstdio>
 
@@ -33,17 +35,14 @@ int rootSearchFor(SearchState &st, int alpha, int beta, int depth, PrincipalVari
     for (Move m; (m = nextMove(picker)) != NO_MOVE;) {
         if (timeFirstMoves && moveNumber == 2) st.firstMovesTime = currentElapsed(*st.limits) - startTime;
         PrincipalVariation childPv;
-        if (pv.length > 1 && m == pv.moves[0]) childPv.setToRest(pv);
+        childPv.setToRestAfter(m, pv);
         ++moveNumber;
         const bool mayReduce = !inCheck && moveNumber >= 2 && depth >= 3 && isReducible<Us>(b, m);
         const int s = searchMove<Us>(st, m, std::max(alpha, best), beta, 1, depth, moveNumber, 0, mayReduce, childPv);
         if (st.stopped()) break;
         ++completed;
         if (s >= beta) {
-            st.stats.cutoffs.inc();
-            if (moveNumber == 1) st.stats.firstMoveCutoffs.inc();
-            recordKiller(b, m);
-            st.tt->store(b, bounds.low, bounds.high, alpha, beta, 0, depth, s, m);
+            recordCutoff(st, bounds, alpha, beta, 0, depth, m, moveNumber, s);
             return s;
         }
         if (s <= best) {
@@ -84,7 +83,7 @@ template <Colour Us> RootMoves scoreRootMoves(SearchState &st) {
         UndoInfo undo;
         b.template makeMove<Us>(m, undo);
         int s = 0, tb = 0;
-        if (st.tablebase && popCount(b.occupied()) <= 5 && st.tablebase->probe(b, true, tb)) {
+        if (tablebaseCovers(st) && st.tablebase->probe(b, true, tb)) {
             st.stats.tbHits.inc();
             ++root.settled;
             s = tb >= 1 ? 1 - tb : tb <= -1 ? -tb - 1 : 0;

@@ -1,3 +1,4 @@
+// Static exchange evaluation by recursion over the least valuable attackers.
 #include "search/see.h"
 
 namespace {
@@ -43,10 +44,6 @@ template <Colour S> int seeGain(const Board_BB64 &b, Square t, int p, Bitboard o
     }
     gain -= seeGain<Them>(b, t, attacker, occ & ~squareBB(from));
     return gain > 0 ? gain : 0;
-}
-
-int seeGain(const Board_BB64 &b, Colour s, Square t, int p, Bitboard occ) {
-    return s == WHITE ? seeGain<WHITE>(b, t, p, occ) : seeGain<BLACK>(b, t, p, occ);
 }
 
 template <Colour Us> bool captureHoldsExchange(const Board_BB64 &b, Move m) {

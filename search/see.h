@@ -12,7 +12,6 @@ inline constexpr int EXCHANGE_VALUE[7] = {0, 114, 400, 403, 608, 1222, 10000};
 // piece type p stands, with only the pieces on occ taking part. Never negative.
 // Pins are ignored; a pawn capturing from its seventh rank counts as a queen.
 template <Colour S> int seeGain(const Board_BB64 &b, Square t, int p, Bitboard occ);
-int seeGain(const Board_BB64 &b, Colour s, Square t, int p, Bitboard occ);
 
 // Does the plain capture m hold up when the opponent recaptures as well as it can?
 template <Colour Us> bool captureHoldsExchange(const Board_BB64 &b, Move m);

@@ -1,3 +1,4 @@
+// The transposition table: sizing, the bucket probe and the replacement rule.
 #include "search/tt.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Perft and divide: the leaf counter, its subtree table and the command around them.
 #include "tools/perft.h"
 
 #include <algorithm>
@@ -71,8 +72,23 @@ double PerftHash::fillPercent() const {
     return double(used) * 100.0 / 65536.0;
 }
 
+namespace {
+
+// Leaves below move m, which leaves `depth` plies to count after it (0: m is a leaf).
+template <Colour Us> inline uint64_t countAfter(PerftContext &ctx, Move m, uint32_t depth) {
+    Board_BB64 &b = ctx.board;
+    AttackInfo childCheckers;
+    checkersAfter<Us>(b, m, childCheckers);
+    UndoInfo undo;
+    b.makePerftMove<Us>(m, undo);
+    const uint64_t count = depth == 0 ? 1 : perft<opposite(Us)>(ctx, childCheckers, depth);
+    b.unmakePerftMove<Us>(m, undo);
+    return count;
+}
+
+}  // namespace
+
 template <Colour Us> uint64_t perft(PerftContext &ctx, const AttackInfo &checkers, uint32_t depth) {
-    constexpr Colour Them = opposite(Us);
     Board_BB64 &b = ctx.board;
     ++ctx.nodes;
 
@@ -86,20 +102,12 @@ template <Colour Us> uint64_t perft(PerftContext &ctx, const AttackInfo &checker
     // Leaves are counted from the generated list without being visited.
     if (depth == 1) return generateAndCount(picker);
 
-    for (Move m = nextMove(picker); m != NO_MOVE; m = nextMove(picker)) {
-        AttackInfo childCheckers;
-        checkersAfter<Us>(b, m, childCheckers);
-        UndoInfo undo;
-        b.makePerftMove<Us>(m, undo);
-        sum += perft<Them>(ctx, childCheckers, depth - 1);
-        b.unmakePerftMove<Us>(m, undo);
-    }
+    for (Move m = nextMove(picker); m != NO_MOVE; m = nextMove(picker)) sum += countAfter<Us>(ctx, m, depth - 1);
     ctx.hash.store(key, depth, sum);
     return sum;
 }
 
 template <Colour Us> uint64_t divideRoot(PerftContext &ctx, const AttackInfo &checkers, uint32_t depth) {
-    constexpr Colour Them = opposite(Us);
     Board_BB64 &b = ctx.board;
     ++ctx.nodes;
 
@@ -107,12 +115,7 @@ template <Colour Us> uint64_t divideRoot(PerftContext &ctx, const AttackInfo &ch
     initPicker(picker, checkers.count ? PICK_EVASIONS : PICK_ALL_LEGAL, b, checkers);
     uint64_t total = 0;
     for (Move m = nextMove(picker); m != NO_MOVE; m = nextMove(picker)) {
-        AttackInfo childCheckers;
-        checkersAfter<Us>(b, m, childCheckers);
-        UndoInfo undo;
-        b.makePerftMove<Us>(m, undo);
-        const uint64_t count = depth == 1 ? 1 : perft<Them>(ctx, childCheckers, depth - 1);
-        b.unmakePerftMove<Us>(m, undo);
+        const uint64_t count = countAfter<Us>(ctx, m, depth - 1);
         total += count;
         char text[8];
         moveToText(m, text);
@@ -145,12 +148,12 @@ uint32_t perftMaxDepth(const Board_BB64 &b) {
 
 namespace {
 
-void printReport(uint64_t leaves, uint64_t nodes, uint32_t elapsed, double fill, bool divide) {
+void printReport(uint64_t leaves, uint64_t nodes, uint32_t elapsedCs, double fill, bool divide) {
     const char *prefix = divide ? "" : "# ";
-    const uint64_t nps = elapsed ? nodes * 100 / elapsed : 0;
+    const uint64_t nps = elapsedCs ? nodes * 100 / elapsedCs : 0;
     std::printf("%sTotal leaves: %" PRIu64 "\n", prefix, leaves);
     std::printf("%sTotal nodes:  %" PRIu64 "\n", prefix, nodes);
-    std::printf("%sTime elapsed: %u.%02u s\n", prefix, elapsed / 100, elapsed % 100);
+    std::printf("%sTime elapsed: %u.%02u s\n", prefix, elapsedCs / 100, elapsedCs % 100);
     std::printf("%sNodes/second: %" PRIu64 "\n", prefix, nps);
     std::printf("# perftHashFull%%:  %g\n", fill);
     std::fflush(stdout);
@@ -175,7 +178,7 @@ bool perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bo
     PerftContext ctx{b, hash};
     const uint64_t leaves = countFromRoot(ctx, uint32_t(depth), divide);
     watch.stop();
-    printReport(leaves, ctx.nodes, watch.elapsed(), hash.fillPercent(), divide);
+    printReport(leaves, ctx.nodes, watch.elapsedCs(), hash.fillPercent(), divide);
     return true;
 }
 

@@ -1,12 +1,13 @@
+// The built-in perft self-test and the test-file runner.
 #include "tools/selftest.h"
 
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 
 #include "board/movegen.h"
 #include "tools/perft.h"
 #include "tools/stopwatch.h"
+#include "tools/text_line.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ constexpr SelfTestRecord RECORDS[] = {
 };
 static_assert(std::size(RECORDS) == 18);
 
-uint64_t rate(uint64_t count, uint32_t centiseconds) { return centiseconds ? count * 100 / centiseconds : 0; }
+uint64_t rate(uint64_t count, uint32_t timeCs) { return timeCs ? count * 100 / timeCs : 0; }
 
 }  // namespace
 
@@ -46,9 +47,9 @@ std::span<const SelfTestRecord> selfTestRecords() { return RECORDS; }
 SelfTestSummary runSelfTest(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, std::span<const SelfTestRecord> records) {
     SelfTestSummary summary;
     uint64_t totalLeaves = 0, totalNodes = 0;
-    uint32_t totalTime = 0;
+    uint32_t totalTimeCs = 0;
     for (const SelfTestRecord &r : records) {
-        const uint32_t start = timestampCentiseconds();
+        const uint32_t startCs = timestampCentiseconds();
         // A record the counter cannot walk (bad FEN, broken position, too deep) fails
         // like an unparsable one instead of crashing the engine.
         if (!b.setFromFEN(r.fen) || !perftPositionOk(b) || r.depth < 1 || r.depth > perftMaxDepth(b)) {
@@ -60,25 +61,25 @@ SelfTestSummary runSelfTest(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, std
         hash.prepare(hashMB);
         PerftContext ctx{b, hash};
         const uint64_t leaves = countFromRoot(ctx, uint32_t(r.depth), false);
-        const uint32_t t = timestampCentiseconds() - start;
+        const uint32_t timeCs = timestampCentiseconds() - startCs;
         totalLeaves += leaves;
         totalNodes += ctx.nodes;
-        totalTime += t;
+        totalTimeCs += timeCs;
         if (leaves != r.expectedLeaves) {
             std::printf("# Self-test no. %u FAILED  (expected %" PRIu64 ", got %" PRIu64 ")\n", r.number,
                         r.expectedLeaves, leaves);
             ++summary.failed;
         } else {
             std::printf("# Self-test no. %u passed: n=%" PRIu64 ", t=%u, lps=%" PRIu64 ", nps=%" PRIu64 "\n",
-                        r.number, leaves, t, rate(leaves, t), rate(ctx.nodes, t));
+                        r.number, leaves, timeCs, rate(leaves, timeCs), rate(ctx.nodes, timeCs));
             ++summary.passed;
         }
         std::fflush(stdout);
     }
     std::printf("%u tests passed, %u tests failed, 0 tests skipped, total %u tests run:\n", summary.passed,
                 summary.failed, summary.passed + summary.failed);
-    std::printf("n=%" PRIu64 ", t=%u, lps=%" PRIu64 ", nps=%" PRIu64 "\n", totalNodes, totalTime,
-                rate(totalLeaves, totalTime), rate(totalNodes, totalTime));
+    std::printf("n=%" PRIu64 ", t=%u, lps=%" PRIu64 ", nps=%" PRIu64 "\n", totalNodes, totalTimeCs,
+                rate(totalLeaves, totalTimeCs), rate(totalNodes, totalTimeCs));
     std::fflush(stdout);
     return summary;
 }
@@ -94,10 +95,7 @@ bool runTestFile(Board_BB64 &b, const char *path) {
     char line[128];
     uint32_t count = 0;
     while (std::fgets(line, sizeof line, file)) {
-        size_t n = std::strlen(line);
-        if (n && line[n - 1] == '\n') line[--n] = 0;
-        if (n && line[n - 1] == '\r') line[--n] = 0;
-        while (n && line[n - 1] == ' ') line[--n] = 0;
+        trimLineEnd(line);
         ++count;
         std::printf("Running test no. %u for FEN:\n%s\n\n", count, line);
         if (!b.setFromFEN(line)) std::printf("# ERROR: illegal FEN: \"%s\"\n", line);

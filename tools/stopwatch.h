@@ -13,21 +13,20 @@ class Stopwatch {
 public:
     // Accumulated time back to 0, running from now.
     void restart() {
-        accumulated_ = 0;
-        start_ = timestampCentiseconds();
+        accumulatedCs_ = 0;
+        startCs_ = timestampCentiseconds();
         running_ = true;
     }
     void stop() {
         if (!running_) return;
-        accumulated_ += timestampCentiseconds() - start_;
+        accumulatedCs_ += timestampCentiseconds() - startCs_;
         running_ = false;
     }
-    // Centiseconds counted so far, including the current running stretch.
-    uint32_t elapsed() const { return accumulated_ + (running_ ? timestampCentiseconds() - start_ : 0); }
-    bool running() const { return running_; }
+    // Time counted so far, including the current running stretch.
+    uint32_t elapsedCs() const { return accumulatedCs_ + (running_ ? timestampCentiseconds() - startCs_ : 0); }
 
 private:
     bool running_ = false;
-    uint32_t accumulated_ = 0;
-    uint32_t start_ = 0;
+    uint32_t accumulatedCs_ = 0;
+    uint32_t startCs_ = 0;
 };

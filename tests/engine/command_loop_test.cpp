@@ -13,14 +13,6 @@ const std::string START_DIAGRAM =
 const std::string BANNER = "# GrelvinBB 0.6.96\n# \nfeature done=0\n";
 const std::string TABLE_LINES = "# new size of TT hash: 256 MB\n# new size of Pawn hash: 32 MB\n";
 
-// Output after "xboard" has been read: from then on there is no prompt, so the text
-// is exactly what the later commands printed.
-std::string afterXboard(const EngineRun &run) {
-    const std::string marker = "# Your move: \n";
-    const size_t at = run.output.find(marker);
-    return at == std::string::npos ? "<no xboard>" : run.output.substr(at + marker.size());
-}
-
 std::string failure(const std::string &line) { return "# command \"" + line + "\" returned an error code \n"; }
 
 TEST(SplitArguments, BlanksDelimitEveryElement) {
@@ -48,7 +40,7 @@ TEST(CommandLoop, PromptOnlyUntilXboardAndQuitEndsTheLoop) {
 
 TEST(CommandLoop, ArgumentCountErrors) {
     const EngineRun run = runEngine("xboard\nprotover\nsetboard a b c d e f g\nusermove  e2e4\nping\n");
-    EXPECT_EQ(afterXboard(run), "Error (missing arguments, expected at least 1): protover\n" + failure("protover") +
+    EXPECT_EQ(run.afterXboard(), "Error (missing arguments, expected at least 1): protover\n" + failure("protover") +
                                     "Error (too many arguments, expected at most 6): setboard a b c d e f g\n" +
                                     failure("setboard a b c d e f g") +
                                     "Error (too many arguments, expected at most 1): usermove  e2e4\n" +
@@ -59,17 +51,17 @@ TEST(CommandLoop, ArgumentCountErrors) {
 
 TEST(CommandLoop, UnknownWordsAndEmptyLinesAreSilent) {
     const EngineRun run = runEngine("xboard\ne2e4\nst 5\notim 100\n?\n\n   \n\r\n ping 1\nPING 2\npingx 3\nping 4\n");
-    EXPECT_EQ(afterXboard(run), "pong 4\n");
+    EXPECT_EQ(run.afterXboard(), "pong 4\n");
 }
 
 TEST(CommandLoop, LineEndsAreTrimmedAndLongLinesArriveInPieces) {
     const EngineRun run = runEngine("xboard\nping 5 \r\nnew\r\n" + std::string(1023, 'x') + "ping 6\n");
-    EXPECT_EQ(afterXboard(run), "pong 5\n" + TABLE_LINES + START_DIAGRAM + "pong 6\n");
+    EXPECT_EQ(run.afterXboard(), "pong 5\n" + TABLE_LINES + START_DIAGRAM + "pong 6\n");
 }
 
 TEST(CommandLoop, PendingCommandsReportFailure) {
     const EngineRun run = runEngine("xboard\nforce\nlevel 40 5 0\n");
-    EXPECT_EQ(afterXboard(run), failure("force") + failure("level 40 5 0"));
+    EXPECT_EQ(run.afterXboard(), failure("force") + failure("level 40 5 0"));
 }
 
 TEST(CommandLoop, SetboardShowsTheNewPositionAndReportsBadFens) {
@@ -77,14 +69,14 @@ TEST(CommandLoop, SetboardShowsTheNewPositionAndReportsBadFens) {
         "xboard\nsetboard 4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1\nperft 1\nsetboard 4k3/8/8/8/8/8/8/R3K2R w KK - 0 1\n");
     const std::string diagram =
         "# ....k...\n# ........\n# ........\n# ........\n# ........\n# ........\n# ........\n# R...K..R\n#\n";
-    const std::string out = afterXboard(run);
+    const std::string out = run.afterXboard();
     EXPECT_EQ(out.find(diagram + "# new size of Perft hash: 64 MB\n# Total leaves: 26\n"), 0u) << out;
     EXPECT_NE(out.find(failure("setboard 4k3/8/8/8/8/8/8/R3K2R w KK - 0 1")), std::string::npos) << out;
 }
 
 TEST(CommandLoop, PerftAndDivideFromTheLoop) {
     const EngineRun run = runEngine("xboard\nperft 0\nperft -3\nperft x\ndivide 1\nperft 3\n");
-    const auto lines = EngineRun{afterXboard(run)}.lines();
+    const auto lines = EngineRun{run.afterXboard()}.lines();
     ASSERT_GE(lines.size(), 3u + 20u + 5u + 5u);
     EXPECT_EQ(lines[0], "# command \"perft 0\" returned an error code ");
     EXPECT_EQ(lines[1], "# command \"perft -3\" returned an error code ");

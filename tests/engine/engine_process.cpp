@@ -23,6 +23,12 @@ bool EngineRun::hasLine(const std::string &line) const {
     return false;
 }
 
+std::string EngineRun::afterXboard() const {
+    const std::string marker = "# Your move: \n";
+    const size_t at = output.find(marker);
+    return at == std::string::npos ? "<no xboard>" : output.substr(at + marker.size());
+}
+
 EngineRun runEngine(const std::string &input) {
     static int serial = 0;
     const fs::path dir = fs::temp_directory_path() /

@@ -9,6 +9,9 @@ struct EngineRun {
     int exitStatus = -1; // -1 when the process did not exit normally
     std::vector<std::string> lines() const;
     bool hasLine(const std::string &line) const;
+    // The output after "xboard" was read: from then on there is no prompt, so the text
+    // is exactly what the later commands printed ("<no xboard>" if it never came).
+    std::string afterXboard() const;
 };
 
 // The input is fed as the engine's standard input (end of input after it); the engine

@@ -13,12 +13,6 @@ const std::string NEW_GAME_OUTPUT =
     "# new size of TT hash: 256 MB\n# new size of Pawn hash: 32 MB\n"
     "# rnbqkbnr\n# pppppppp\n# ........\n# ........\n# ........\n# ........\n# PPPPPPPP\n# RNBQKBNR\n#\n";
 
-std::string afterXboard(const EngineRun &run) {
-    const std::string marker = "# Your move: \n";
-    const size_t at = run.output.find(marker);
-    return at == std::string::npos ? "<no xboard>" : run.output.substr(at + marker.size());
-}
-
 // The full table takes a few seconds in an optimised build and far too long in a debug
 // or sanitizer build, where the perft unit tests cover the same code.
 TEST(ToolCommands, SelftestPassesAllEighteenRecordsThenStartsANewGame) {
@@ -29,7 +23,7 @@ TEST(ToolCommands, SelftestPassesAllEighteenRecordsThenStartsANewGame) {
     EXPECT_TRUE(run.hasLine("18 tests passed, 0 tests failed, 0 tests skipped, total 18 tests run:")) << run.output;
     for (int n : {1, 6, 12, 16, 17, 19, 20})
         EXPECT_NE(run.output.find("# Self-test no. " + std::to_string(n) + " passed: n="), std::string::npos) << n;
-    const std::string out = afterXboard(run);
+    const std::string out = run.afterXboard();
     EXPECT_EQ(out.substr(out.size() - NEW_GAME_OUTPUT.size()), NEW_GAME_OUTPUT);
     EXPECT_EQ(run.exitStatus, 0);
 }
@@ -43,7 +37,7 @@ TEST(ToolCommands, TestFileRunsEachLineThenStartsANewGame) {
     }
     const EngineRun run = runEngine("xboard\ntest " + path + "\ntest\ntest /nonexistent.fen\nperft 1\n");
     std::filesystem::remove(path);
-    const std::string out = afterXboard(run);
+    const std::string out = run.afterXboard();
     EXPECT_EQ(out.substr(0, out.find("# Total nodes:")),
               "Running test no. 1 for FEN:\n4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1\n\n\n"
               "Running test no. 2 for FEN:\n\n\n# ERROR: illegal FEN: \"\"\n\n"
