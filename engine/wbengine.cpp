@@ -121,12 +121,12 @@ bool WBEngine::onSetboard(const Arguments &args) {
 
 bool WBEngine::onPerft(const Arguments &args) {
     return perftCommand(player.board(), player.perftHash(), player.perftHashSizeMB, std::atoi(args[0].c_str()),
-                        false);
+                        false, limits);
 }
 
 bool WBEngine::onDivide(const Arguments &args) {
     return perftCommand(player.board(), player.perftHash(), player.perftHashSizeMB, std::atoi(args[0].c_str()),
-                        true);
+                        true, limits);
 }
 
 bool WBEngine::onSelftest(const Arguments &) {

@@ -9,7 +9,7 @@
 
 #include "board/movegen.h"
 #include "search/movepick.h"
-#include "tools/stopwatch.h"
+#include "search/limits.h"
 
 void PerftHash::prepare(uint32_t requestedMB) {
     if (entries_) {
@@ -161,7 +161,7 @@ void printReport(uint64_t leaves, uint64_t nodes, uint32_t elapsedCs, double fil
 
 }  // namespace
 
-bool perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide) {
+bool perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide, SearchLimits &clock) {
     if (depth < 1) return false;
     if (!perftPositionOk(b)) {
         std::printf("Error (illegal position for perft)\n");
@@ -171,14 +171,16 @@ bool perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bo
         std::printf("Error (depth too large for perft): %d\n", depth);
         return false;
     }
-    Stopwatch watch;
-    watch.restart();
+    // The run is timed on the engine's own clock, which it resets.
+    clock.clockRunning = false;
+    clock.elapsed = 0;
+    startClock(clock);
     hash.prepare(hashMB);
     b.rebuildKeys();
     PerftContext ctx{b, hash};
     const uint64_t leaves = countFromRoot(ctx, uint32_t(depth), divide);
-    watch.stop();
-    printReport(leaves, ctx.nodes, watch.elapsedCs(), hash.fillPercent(), divide);
+    stopClock(clock);
+    printReport(leaves, ctx.nodes, clock.elapsed, hash.fillPercent(), divide);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "board/board.h"
 
 struct AttackInfo;
+struct SearchLimits;
 
 // Subtree leaf counts by (position key, remaining depth), buckets of four 16-byte
 // entries. Used by the main thread only, so it needs no atomics.
@@ -73,4 +74,4 @@ uint32_t perftMaxDepth(const Board_BB64 &b);
 // The body of the "perft" and "divide" commands: rebuilds the board's keys, counts,
 // prints the report. A depth below 1 gives false with nothing printed; a refused
 // position or a depth beyond perftMaxDepth gives false with an error line.
-bool perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide);
+bool perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide, SearchLimits &clock);

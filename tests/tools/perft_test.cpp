@@ -8,6 +8,7 @@
 
 #include "board/board.h"
 #include "tests/test_support.h"
+#include "search/limits.h"
 #include "tools/perft.h"
 
 namespace {
@@ -38,6 +39,7 @@ TEST(Perft, SharedTrickyPositionsMatchKnownCounts) {
     std::ifstream in(path);
     Board_BB64 b;
     PerftHash hash;
+    SearchLimits clock;
     std::string id, fen;
     int checked = 0;
     for (std::string line; std::getline(in, line);) {
@@ -78,6 +80,7 @@ TEST(Perft, CachedAndUncachedCountsAgreeAndBoardIsRestored) {
     const uint64_t uncached = countFromRoot(plain, 3, false);
 
     PerftHash hash;
+    SearchLimits clock;
     testing::internal::CaptureStdout();
     const uint64_t first = countLeaves(b, hash, 3);
     const uint64_t second = countLeaves(b, hash, 3);
@@ -97,10 +100,14 @@ TEST(Perft, CachedAndUncachedCountsAgreeAndBoardIsRestored) {
 TEST(PerftCommand, ReportLines) {
     Board_BB64 b;
     PerftHash hash;
+    SearchLimits clock;
     ASSERT_TRUE(b.setFromFEN(START_FEN));
 
     testing::internal::CaptureStdout();
-    ASSERT_TRUE(perftCommand(b, hash, TEST_HASH_MB, 1, false));
+    clock.elapsed = 12345;  // a game clock in use: perft restarts it from zero
+    ASSERT_TRUE(perftCommand(b, hash, TEST_HASH_MB, 1, false, clock));
+    EXPECT_FALSE(clock.clockRunning);
+    EXPECT_LT(clock.elapsed, 100u);
     std::vector<std::string> out = lines(testing::internal::GetCapturedStdout());
     ASSERT_EQ(out.size(), 6u);
     EXPECT_EQ(out[0], "# new size of Perft hash: 1 MB");
@@ -114,10 +121,11 @@ TEST(PerftCommand, ReportLines) {
 TEST(PerftCommand, RefusesBadDepthsAndUnwalkablePositions) {
     Board_BB64 b;
     PerftHash hash;
+    SearchLimits clock;
     ASSERT_TRUE(b.setFromFEN(START_FEN));
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(perftCommand(b, hash, TEST_HASH_MB, 0, false));
-    EXPECT_FALSE(perftCommand(b, hash, TEST_HASH_MB, -3, true));
+    EXPECT_FALSE(perftCommand(b, hash, TEST_HASH_MB, 0, false, clock));
+    EXPECT_FALSE(perftCommand(b, hash, TEST_HASH_MB, -3, true, clock));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "a refused depth prints nothing";
 
     // Beyond the perft key stack, no kings, two white kings, side not to move in check.
@@ -130,7 +138,7 @@ TEST(PerftCommand, RefusesBadDepthsAndUnwalkablePositions) {
     for (const auto &[fen, depth] : refused) {
         ASSERT_TRUE(b.setFromFEN(fen)) << fen;
         testing::internal::CaptureStdout();
-        EXPECT_FALSE(perftCommand(b, hash, TEST_HASH_MB, depth, false)) << fen;
+        EXPECT_FALSE(perftCommand(b, hash, TEST_HASH_MB, depth, false, clock)) << fen;
         EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Error (", 0), 0u) << fen;
     }
 }
