@@ -13,8 +13,13 @@ done
 if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null 2>&1; then
     echo "Installing: ${need[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq "${need[@]}" >/dev/null
+    # One retry: a mirror that hiccups once should not fail a whole build.
+    for attempt in 1 2; do
+        if apt-get update -qq && apt-get install -y -qq "${need[@]}" >/dev/null; then exit 0; fi
+        echo "apt-get failed (attempt $attempt)"
+        sleep 5
+    done
+    exit 1
 else
     echo "Missing packages: ${need[*]}"
     echo "Install them with: sudo apt-get install ${need[*]}"
