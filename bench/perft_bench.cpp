@@ -4,7 +4,7 @@
 
 #include "board/board.h"
 #include "tools/perft.h"
-#include "tools/stopwatch.h"
+#include "search/limits.h"
 
 namespace {
 
@@ -35,12 +35,10 @@ int main() {
         }
         hash.prepare(PerftHash::DEFAULT_SIZE_MB);
         board.rebuildKeys();
-        Stopwatch watch;
-        watch.restart();
+        const uint32_t startCs = timestampNow();
         PerftContext ctx{board, hash};
         const uint64_t leaves = countFromRoot(ctx, p.depth, false);
-        watch.stop();
-        const uint32_t timeCs = watch.elapsedCs();
+        const uint32_t timeCs = timestampNow() - startCs;
         totalLeaves += leaves;
         totalTimeCs += timeCs;
         std::printf("%-72s depth %u: %12" PRIu64 " leaves %4u.%02u s %12" PRIu64 " leaves/s\n", p.fen, p.depth,

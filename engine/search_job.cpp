@@ -4,8 +4,7 @@
 
 #include "engine/player.h"
 #include "engine/search_thread.h"
-#include "eval/pawnhash.h"
-#include "search/tt.h"
+#include "search/basic_interface.h"
 
 void ChessPlayer::startSearch() {
     searchThread_->start([this] { searchJob(); });
@@ -17,10 +16,13 @@ void ChessPlayer::stopSearch() { searchThread_->stop(); }
 
 namespace {
 
+// Sessions begun by the current move (1 for a whole-game level, m == 0).
+uint32_t sessionsStarted(uint32_t m, uint32_t fullMoveNumber) { return m ? (fullMoveNumber + m - 1) / m : 1; }
+
 // Moves left until the time control adds a session's time, counting the current
-// move; a whole-game level (m == 0) plans for 32 more.
+// move; a whole-game level plans for 32 more.
 uint32_t movesToSessionEnd(uint32_t m, uint32_t fullMoveNumber) {
-    return m ? ((fullMoveNumber + m - 1) / m) * m - fullMoveNumber + 1 : 32;
+    return m ? sessionsStarted(m, fullMoveNumber) * m - fullMoveNumber + 1 : 32;
 }
 
 }  // namespace
@@ -32,7 +34,7 @@ void ChessPlayer::computeBudget() {
     const uint32_t used = currentElapsed(l);
     const uint32_t fullMoveNumber = gamePly_ / 2 + 1;
     const uint32_t m = l.movesPerSession;
-    const uint32_t nSessions = m ? (fullMoveNumber + m - 1) / m : 1;
+    const uint32_t nSessions = sessionsStarted(m, fullMoveNumber);
     const uint32_t remainingMoves = movesToSessionEnd(m, fullMoveNumber);
     const uint32_t total = l.increment * fullMoveNumber + nSessions * l.timePerSession;
     const uint32_t remaining = total - used;
@@ -90,16 +92,11 @@ bool ChessPlayer::timeOut() {
     return true;
 }
 
+// One search thread for now: its own counters are the totals.
 void ChessPlayer::reportThinking(int depth, int score, const PrincipalVariation &pv) {
-    if (!postThinking) return;
-    const SearchState &st = searchThread_->state();
-    printThinkingLine(uint32_t(depth), score, searchElapsed(*limits_), st.stats.nodes.load(), pv);
+    if (postThinking) printThreadThinking(searchThread_->state(), depth, score, pv);
 }
 
 void ChessPlayer::searchFinished() {
-    if (!postThinking) return;
-    const SearchState &st = searchThread_->state();
-    StatsTotals totals;
-    totals.add(st.stats);
-    printStatistics(totals, searchElapsed(*limits_), tt_->fillPercent(), pawnHash_->fillPercent(), pawnHash_->hits());
+    if (postThinking) printThreadStatistics(searchThread_->state());
 }

@@ -5,6 +5,12 @@
 
 #include "search/search.h"
 
+// The thinking line of a search state's current result, with its own elapsed time and
+// node count.
+void printThreadThinking(const SearchState &state, int depth, int score, const PrincipalVariation &pv);
+// The statistics block of one search state with the tables it searched with.
+void printThreadStatistics(const SearchState &state);
+
 class BasicSearchInterface : public SearchInterface {
 public:
     BasicSearchInterface(SearchState &state, bool post) : state_(state), post_(post) {}

@@ -35,14 +35,6 @@ constexpr int BAD_CAPTURE_PENALTY = 1050;
 constexpr int LOSING_EVASION_PENALTY = 50;
 constexpr int KILLER_BONUS = 150;
 
-// Exchange selection: every later entry that scores strictly higher than the one at
-// the cursor trades places with it, so equal scores keep their generation order.
-Move selectAt(ScoredMove *list, uint32_t count, uint32_t cursor) {
-    for (uint32_t j = cursor + 1; j < count; ++j)
-        if (list[j].score > list[cursor].score) std::swap(list[cursor], list[j]);
-    return list[cursor].move;
-}
-
 void nextStage(MovePicker &p) {
     ++p.stage;
     p.stageStarted = false;
@@ -252,6 +244,12 @@ template <Colour Us> Move pick(MovePicker &p) {
 }
 
 }  // namespace
+
+Move selectAt(ScoredMove *list, uint32_t count, uint32_t cursor) {
+    for (uint32_t j = cursor + 1; j < count; ++j)
+        if (list[j].score > list[cursor].score) std::swap(list[cursor], list[j]);
+    return list[cursor].move;
+}
 
 int mvvLvaScore(const Board_BB64 &b, Move m) {
     if (moveKind(m) == EN_PASSANT) return 64 * ORDER_VALUE[PAWN] - ORDER_VALUE[PAWN];

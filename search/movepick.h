@@ -41,6 +41,10 @@ Move nextMove(MovePicker &p);
 uint32_t generateAndCount(MovePicker &p);
 
 // 64 * V[victim] + 8 * V[promotion] - V[mover]; 63 for an en-passant capture.
+// Exchange selection: every later entry that scores strictly higher than the one at
+// the cursor trades places with it, so equal scores keep their generation order.
+// Returns the move now at the cursor.
+Move selectAt(ScoredMove *list, uint32_t count, uint32_t cursor);
 int mvvLvaScore(const Board_BB64 &b, Move m);
 // Middle-game piece-square gain of a quiet move, less the mover's ordering value.
 int quietScore(const Board_BB64 &b, Move m);

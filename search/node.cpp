@@ -83,7 +83,6 @@ bool tryNullMove(SearchState &st, const Window &w, int ply, int depth, int stati
         twoNullsBefore(b, ply))
         return false;
     UndoInfo undo;
-    b.history[b.historyIndex].movePlayed = NO_MOVE;
     b.makeNullMove(undo);
     const int n = depth - 4 - std::min(depth / 4, 3);
     PrincipalVariation none;

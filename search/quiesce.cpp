@@ -118,9 +118,7 @@ void searchQuietChecks(SearchState &st, int alpha, int beta, int ply, PrincipalV
     MoveList checks;
     generateQuietChecks<Us>(b, checks);
     for (uint32_t i = 0; i < checks.count; ++i) {
-        for (uint32_t j = i + 1; j < checks.count; ++j)
-            if (checks.moves[j].score > checks.moves[i].score) std::swap(checks.moves[i], checks.moves[j]);
-        const Move m = checks.moves[i].move;
+        const Move m = selectAt(checks.moves, checks.count, i);
         st.stats.qsChecks.inc();
         AttackInfo checkers;
         checkersAfter<Us>(b, m, checkers);

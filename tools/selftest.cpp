@@ -6,7 +6,7 @@
 
 #include "board/movegen.h"
 #include "tools/perft.h"
-#include "tools/stopwatch.h"
+#include "search/limits.h"
 #include "tools/text_line.h"
 
 namespace {
@@ -49,7 +49,7 @@ SelfTestSummary runSelfTest(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, std
     uint64_t totalLeaves = 0, totalNodes = 0;
     uint32_t totalTimeCs = 0;
     for (const SelfTestRecord &r : records) {
-        const uint32_t startCs = timestampCentiseconds();
+        const uint32_t startCs = timestampNow();
         // A record the counter cannot walk (bad FEN, broken position, too deep) fails
         // like an unparsable one instead of crashing the engine.
         if (!b.setFromFEN(r.fen) || !perftPositionOk(b) || r.depth < 1 || r.depth > perftMaxDepth(b)) {
@@ -61,7 +61,7 @@ SelfTestSummary runSelfTest(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, std
         hash.prepare(hashMB);
         PerftContext ctx{b, hash};
         const uint64_t leaves = countFromRoot(ctx, uint32_t(r.depth), false);
-        const uint32_t timeCs = timestampCentiseconds() - startCs;
+        const uint32_t timeCs = timestampNow() - startCs;
         totalLeaves += leaves;
         totalNodes += ctx.nodes;
         totalTimeCs += timeCs;
