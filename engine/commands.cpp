@@ -6,39 +6,39 @@
 const CommandEntry commandTable[COMMAND_COUNT] = {
     {"quit", &WBEngine::onQuit, 0, 0, true},
     {"xboard", &WBEngine::onXboard, 0, 0, false},
-    {"protover", &WBEngine::onPending, 1, 1, false},
+    {"protover", &WBEngine::onProtover, 1, 1, false},
     {"new", &WBEngine::onNew, 0, 0, true},
-    {"force", &WBEngine::onPending, 0, 0, true},
+    {"force", &WBEngine::onForce, 0, 0, true},
     {"ping", &WBEngine::onPing, 1, 1, false},
-    {"usermove", &WBEngine::onPending, 1, 1, true},
+    {"usermove", &WBEngine::onUsermove, 1, 1, true},
     {"go", &WBEngine::onGo, 0, 0, true},
-    {"playother", &WBEngine::onPending, 0, 0, true},
+    {"playother", &WBEngine::onPlayother, 0, 0, true},
     {"setboard", &WBEngine::onSetboard, 4, 6, true},
-    {"level", &WBEngine::onPending, 3, 3, false},
+    {"level", &WBEngine::onLevel, 3, 3, false},
     {"sd", &WBEngine::onSd, 1, 1, true},
-    {"time", &WBEngine::onPending, 1, 1, false},
-    {"undo", &WBEngine::onPending, 0, 0, true},
-    {"remove", &WBEngine::onPending, 0, 0, true},
-    {"analyze", &WBEngine::onPending, 0, 0, true},
-    {"exit", &WBEngine::onPending, 0, 0, true},
-    {"auto", &WBEngine::onPending, 0, 1, false},
+    {"time", &WBEngine::onTime, 1, 1, false},
+    {"undo", &WBEngine::onUndo, 0, 0, true},
+    {"remove", &WBEngine::onRemove, 0, 0, true},
+    {"analyze", &WBEngine::onAnalyze, 0, 0, true},
+    {"exit", &WBEngine::onExit, 0, 0, true},
+    {"auto", &WBEngine::onAuto, 0, 1, false},
     {"post", &WBEngine::onPost, 0, 0, false},
     {"nopost", &WBEngine::onNopost, 0, 0, false},
-    {"cores", &WBEngine::onPending, 1, 1, false},
-    {"egtpath", &WBEngine::onPending, 2, 2, false},
-    {"option", &WBEngine::onPending, 1, 1, false},
-    {"book", &WBEngine::onPending, 0, 0, false},
-    {"nobook", &WBEngine::onPending, 0, 0, false},
+    {"cores", &WBEngine::onCores, 1, 1, false},
+    {"egtpath", &WBEngine::onEgtpath, 2, 2, false},
+    {"option", &WBEngine::onOption, 1, 1, false},
+    {"book", &WBEngine::onBook, 0, 0, false},
+    {"nobook", &WBEngine::onNobook, 0, 0, false},
     {"perft", &WBEngine::onPerft, 1, 1, true},
     {"divide", &WBEngine::onDivide, 1, 1, true},
     {"selftest", &WBEngine::onSelftest, 0, 0, true},
     {"test", &WBEngine::onTest, 0, 1, true},
     {"eval", &WBEngine::onEval, 0, 0, false},
-    {"tune", &WBEngine::onPending, 1, 2, false},
-    {"randpos", &WBEngine::onPending, 0, 2, true},
-    {"randgame", &WBEngine::onPending, 0, 0, false},
-    {"norandgame", &WBEngine::onPending, 0, 0, false},
-    {"randgames", &WBEngine::onPending, 1, 1, false},
+    {"tune", &WBEngine::onTune, 1, 2, false},
+    {"randpos", &WBEngine::onRandpos, 0, 2, true},
+    {"randgame", &WBEngine::onRandgame, 0, 0, false},
+    {"norandgame", &WBEngine::onNorandgame, 0, 0, false},
+    {"randgames", &WBEngine::onRandgames, 1, 1, false},
 };
 
 const CommandEntry *findCommand(std::string_view word) {
@@ -104,14 +104,20 @@ void WBEngine::commandLoop(std::FILE *input) {
 void WBEngine::afterCommand() {
     // No new search while one is running.
     if (player.searchBusy()) return;
-    // The end-of-game test arrives with the game-state commands; gameOver is only ever
-    // set by it, so for now this only keeps a finished game out of the search.
+    // A board a failed FEN left behind is neither judged nor searched.
+    if (!player.boardUsable()) return;
+    if (!gameOver) gameOver = player.checkGameEnd();
     leaveFinishedGame();
-    if (engineColour == player.board().sideToMove && player.boardUsable()) startSearch();
-}
-
-void WBEngine::startSearch() {
-    // Sizes changed by options take effect here, before the search thread starts.
+    if (engineColour != player.board().sideToMove) return;
+    if (player.recordFull()) {
+        // The record cannot take the engine's move: the engine stops playing rather
+        // than search for a move it could not make.
+        std::printf("# game record full: no more moves can be played\n");
+        engineColour = NO_COLOUR;
+        forceMode = true;
+        return;
+    }
+    // Sizes and thread counts changed by commands take effect here.
     player.prepareSearch(false);
     player.startSearch();
 }

@@ -1,8 +1,10 @@
-// Process entry: tables, banner, hash tables, start position, then the command loop.
+// Process entry: configuration, banner, command line, tables and threads, the start
+// position, then the command loop until "quit" or the end of the input.
 #include <cstdio>
 #include <memory>
 
 #include "board/board.h"
+#include "engine/config.h"
 #include "engine/wbengine.h"
 #include "eval/evaluate.h"
 
@@ -11,8 +13,13 @@ int main(int argc, char *argv[]) {
     initEvaluationTables();
     auto engine = std::make_unique<WBEngine>();
 
-    std::printf("# GrelvinBB 0.6.96\n# \nfeature done=0\n");
+    if (std::FILE *ini = std::fopen("grelvin.ini", "r")) {
+        readConfigFile(ini, engine->player);
+        std::fclose(ini);
+    }
+    std::printf("# %s %s\n# \nfeature done=0\n", ENGINE_NAME, ENGINE_VERSION);
     std::fflush(stdout);
+    readCommandLine(argc, argv, engine->player);
 
     // Commands arrive a line at a time from an interface that waits for our answers;
     // a read-ahead buffer would only hide input that arrives during a search.

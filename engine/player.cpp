@@ -1,11 +1,13 @@
-// The engine player: the game record and the hash tables it sizes before a search.
+// The engine player: the game record, the end-of-game test, and the tables and threads
+// it prepares before a search.
 #include "engine/player.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <thread>
 
-#include "engine/search_thread.h"
+#include "board/movegen.h"
+#include "engine/threads.h"
 #include "eval/pawnhash.h"
 #include "search/tt.h"
 #include "tools/perft.h"
@@ -15,41 +17,107 @@ ChessPlayer::ChessPlayer(EngineInterface *engine, SearchLimits *limits)
       limits_(limits),
       engine_(engine),
       board_(std::make_unique<Board_BB64>()),
-      perftHash_(std::make_unique<PerftHash>()),
-      searchThread_(std::make_unique<SearchThread>(0)) {
+      perftHash_(std::make_unique<PerftHash>()) {
     board_->setFromFEN(START_FEN);
 }
 
-ChessPlayer::~ChessPlayer() { stopSearch(); }
+// The threads go first: they hold pointers to everything else.
+ChessPlayer::~ChessPlayer() {
+    stopSearch();
+    pool_.reset();
+}
+
+void ChessPlayer::copyBoard(Board_BB64 &out) {
+    std::lock_guard<std::mutex> lock(gameMutex_);
+    out = *board_;
+}
 
 bool ChessPlayer::setPosition(const char *fen) {
+    std::lock_guard<std::mutex> lock(gameMutex_);
     gamePly_ = 0;
     return board_->setFromFEN(fen);
 }
 
 bool ChessPlayer::boardUsable() const { return perftPositionOk(*board_); }
 
-bool ChessPlayer::recordMove(Move move) {
-    if (gamePly_ >= GAME_RECORD_CAPACITY) return false;
+bool evaluable(const Board_BB64 &b) {
+    return b.sideToMove <= BLACK && popCount(b.pieces(WHITE, KING)) == 1 && popCount(b.pieces(BLACK, KING)) == 1;
+}
+
+void ChessPlayer::recordUnlocked(Move move) {
     gameMoves_[gamePly_] = move;
     board_->history[board_->historyIndex].movePlayed = move;
     board_->makeMove(move, gameUndo_[gamePly_]);
-    ++gamePly_;
+    gamePly_ = gamePly_ + 1;
+}
+
+void ChessPlayer::takeBackUnlocked() {
+    gamePly_ = gamePly_ - 1;
+    board_->unmakeMove(gameMoves_[gamePly_], gameUndo_[gamePly_]);
+}
+
+bool ChessPlayer::recordMove(Move move) {
+    std::lock_guard<std::mutex> lock(gameMutex_);
+    if (recordFull()) return false;
+    recordUnlocked(move);
     return true;
 }
 
 bool ChessPlayer::takeBackMove() {
+    std::lock_guard<std::mutex> lock(gameMutex_);
     if (gamePly_ == 0) return false;
-    --gamePly_;
-    board_->unmakeMove(gameMoves_[gamePly_], gameUndo_[gamePly_]);
+    takeBackUnlocked();
     return true;
+}
+
+bool ChessPlayer::checkGameEnd() {
+    MoveList list;
+    const bool inCheck = generateAllLegal(*board_, list);
+    const char *result = nullptr;
+    if (list.size() == 0) {
+        result = !inCheck ? "1/2-1/2 {Stalemate}"
+                 : board_->side() == BLACK ? "1-0 {White wins by checkmate}"
+                                           : "0-1 {Black wins by checkmate}";
+    } else {
+        int reason = DRAW_NONE;
+        // Repetitions and the fifty-move rule are the opponent's to claim (we offer).
+        if (isDraw(*board_, reason) && reason == DRAW_MATERIAL) result = "1/2-1/2 {Draw by insufficient material}";
+    }
+    if (!result) return false;
+    std::printf("%s\n", result);
+    std::fflush(stdout);
+    return true;
+}
+
+// The probe plays the move on the game board and takes it back, all under the lock so
+// that a diagram printed meanwhile never shows the trial position.
+bool ChessPlayer::shouldOfferDraw(Move move) {
+    std::lock_guard<std::mutex> lock(gameMutex_);
+    if (recordFull()) return false;
+    recordUnlocked(move);
+    MoveList list;
+    generateAllLegal(*board_, list);
+    int reason = DRAW_NONE;
+    bool offer = false;
+    // The draw test names a repetition only at the third occurrence.
+    if (list.size() > 0 && isDraw(*board_, reason))
+        offer = reason == DRAW_FIFTY_MOVES || reason == DRAW_REPETITION;
+    takeBackUnlocked();
+    return offer;
+}
+
+void ChessPlayer::setCores(uint32_t requested) {
+    threadsToUse = std::min(requested, maxThreads);
+    std::printf("# will now use %u cores (requested=%u, current=%u, max=%u)\n", threadsToUse, requested,
+                currentThreads, maxThreads);
+    std::fflush(stdout);
 }
 
 // A cleared table is a new object rather than a wiped one, so the size lines are
 // printed again and nothing of the previous game survives. Current and requested
 // sizes both become the size actually made, so a request that was rounded down does
 // not reallocate before every search.
-void ChessPlayer::prepareSearch(bool clearTables) {
+void ChessPlayer::prepareTables(bool clearTables) {
     if (clearTables || !tt_) {
         tt_.reset();  // free the old table before the new one is allocated
         tt_ = std::make_unique<TranspositionTable>(ttHashSizeMB);
@@ -70,4 +138,19 @@ void ChessPlayer::prepareSearch(bool clearTables) {
     pawnHashCurrentMB_ = pawnHashSizeMB = pawnHash_->sizeMB();
 }
 
+// Called only while no search runs (start-up, "new", "protover", before a search).
+void ChessPlayer::prepareSearch(bool clearTables) {
+    // The pool holds pointers into the tables: it goes before they can be replaced.
+    if (clearTables || threadsToUse != currentThreads) {
+        pool_.reset();
+        currentThreads = threadsToUse;
+    }
+    prepareTables(clearTables);
+    if (!pool_) pool_ = std::make_unique<ThreadPool>(currentThreads, &ChessPlayer::searchJob, this);
+}
+
 void ChessPlayer::preparePerftHash() { perftHash_->prepare(perftHashSizeMB); }
+
+void ChessPlayer::setBookFile(const std::string &path) { bookFilePath = path; }
+
+void ChessPlayer::initialiseTablebases(const std::string &type, const std::string &path) { gtbPath = path; }

@@ -1,18 +1,21 @@
-// The engine player: the game board and its record of moves, the hash tables and the
-// settings the search reads. Owned by the protocol engine (WBEngine).
+// The engine player: the game board and its record of moves, the hash tables, the
+// settings the search reads and the pool of search threads. Owned by the protocol
+// engine (WBEngine).
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "board/board.h"
 #include "search/limits.h"
+#include "search/relaxed.h"
 #include "search/search.h"
 
 class PawnHashTable;
-class SearchThread;
 class PerftHash;
+class ThreadPool;
 class TranspositionTable;
 
 // What the search reports back to the protocol side: the move it has chosen.
@@ -23,8 +26,13 @@ public:
 };
 
 // The board history holds 1024 plies from the last set-up; a game may use 768 of them
-// so that the deepest search line still fits on top of the longest game.
+// so that the deepest search line still fits on top of the longest game. No real game
+// gets near it (the fifty-move rule and repetitions end games long before).
 constexpr uint32_t GAME_RECORD_CAPACITY = 768;
+
+// Whether the evaluation is defined: one king a side and a side to move (the side not
+// to move may stand in check).
+bool evaluable(const Board_BB64 &b);
 
 class ChessPlayer : public SearchInterface {
 public:
@@ -36,34 +44,55 @@ public:
     ChessPlayer(const ChessPlayer &) = delete;
     ChessPlayer &operator=(const ChessPlayer &) = delete;
 
+    // The game board. Thread 0 writes it (the engine's move) while the command loop may
+    // read it: readers that can run during a search copy it under gameLock().
     Board_BB64 &board() { return *board_; }
     const Board_BB64 &board() const { return *board_; }
+    std::unique_lock<std::mutex> gameLock() { return std::unique_lock<std::mutex>(gameMutex_); }
+    // A consistent copy of the game board, safe during a search.
+    void copyBoard(Board_BB64 &out);
 
     // Sets the game board from a FEN and starts an empty game record there. On a
     // failed parse the board holds what the parser left (callers report it).
     bool setPosition(const char *fen);
-    // Whether the board can be handed to the generators and the evaluation: one king
-    // a side, a side to move, the side not to move out of check. A failed FEN can
-    // leave a board that is none of these.
+    // Whether the board can be searched: one king a side, a side to move, the side not
+    // to move out of check. A failed FEN can leave a board that is none of these.
     bool boardUsable() const;
 
     // The game record: moves played since the last set-up and what taking each back
     // needs. recordMove refuses (false) when the record is full.
     uint32_t gamePly() const { return gamePly_; }
     Move gameMove(uint32_t ply) const { return gameMoves_[ply]; }
+    bool recordFull() const { return gamePly_ >= GAME_RECORD_CAPACITY; }
     bool recordMove(Move move);
     bool takeBackMove();
 
-    // Creates or clears the transposition table and the pawn hash (see the .cpp).
+    // End of the game: prints the result line and answers true after mate, stalemate
+    // or a draw by insufficient material.
+    bool checkGameEnd();
+    // Playing move would reach a fifty-move or threefold-repetition draw.
+    bool shouldOfferDraw(Move move);
+
+    // Thread count: the next prepareSearch builds the pool with this many threads.
+    void setCores(uint32_t requested);
+    // Creates, resizes or clears the transposition table and the pawn hash, and builds
+    // or rebuilds the thread pool.
     void prepareSearch(bool clearTables);
     void preparePerftHash();
 
-    // The engine's search of the game position runs on a search thread; the move it
-    // finds is played through the engine interface (see searchJob).
+    // The book file ("option bookFilePath"); an existing book object is renamed.
+    void setBookFile(const std::string &path);
+    // Tears the tablebases down and loads them again from path with the stored cache
+    // size; a type other than "gaviota" leaves none loaded.
+    void initialiseTablebases(const std::string &type, const std::string &path);
+
+    // Wakes every search thread for a search of the game position.
     void startSearch();
     bool searchBusy() const;
     // Stops a running search without playing a move and waits until it has ended.
     void stopSearch();
+    // Lets every thread leave its loop (quit, end of input).
+    void shutdownThreads();
 
     // Search callbacks (thread 0): the time-out test, thinking output, statistics.
     bool timeOut() override;
@@ -75,6 +104,10 @@ public:
     PerftHash &perftHash() { return *perftHash_; }
     EngineInterface *engine() const { return engine_; }
     SearchLimits *limits() const { return limits_; }
+    ThreadPool *threads() { return pool_.get(); }
+
+    // The job every search thread runs when woken; thread 0 plays the move.
+    static void searchJob(uint32_t index, void *player);
 
     // Requested sizes; the next prepareSearch applies them.
     uint32_t ttHashSizeMB = DEFAULT_TT_MB;
@@ -83,24 +116,31 @@ public:
     uint32_t gtbCacheSizeMB = 16;
     std::string gtbPath = "C:/gtb";
     std::string bookFilePath = "book.bin";
-    bool bookEnabled = true;
+    // Switched by commands that run during a search, read by thread 0.
+    Relaxed<bool> bookEnabled = true;
+    Relaxed<bool> randomGameMode = false;
+    Relaxed<bool> postThinking = true;
     bool outOfBook = false;
-    bool randomGameMode = false;
-    bool postThinking = true;
     Move ponderMove = NO_MOVE;
     uint32_t maxThreads;
     uint32_t threadsToUse = 1;
     uint32_t currentThreads = 0;
 
 private:
-    void searchJob();
+    void runSearchJob();
+    void helperJob(SearchState &st);
     void computeBudget();
     void applyOutOfBookBonus();
+    bool randomMove(Move &move);
+    void recordUnlocked(Move move);
+    void takeBackUnlocked();
+    void prepareTables(bool clearTables);
 
     SearchLimits *limits_;
     EngineInterface *engine_;
     std::unique_ptr<Board_BB64> board_;
-    uint32_t gamePly_ = 0;
+    std::mutex gameMutex_;
+    Relaxed<uint32_t> gamePly_ = 0;
     Move gameMoves_[GAME_RECORD_CAPACITY] = {};
     UndoInfo gameUndo_[GAME_RECORD_CAPACITY] = {};
 
@@ -109,5 +149,5 @@ private:
     std::unique_ptr<PawnHashTable> pawnHash_;
     uint32_t pawnHashCurrentMB_ = 0;
     std::unique_ptr<PerftHash> perftHash_;
-    std::unique_ptr<SearchThread> searchThread_;
+    std::unique_ptr<ThreadPool> pool_;
 };

@@ -1,18 +1,38 @@
-// The engine's move: the search job of the first search thread, with the engine's
-// clock, the time budget and the time-out test the search polls.
+// The engine's move: the job of the search threads, the engine clock, the time budget
+// and the time-out test the search polls.
+#include <cinttypes>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 
+#include "board/movegen.h"
 #include "engine/player.h"
-#include "engine/search_thread.h"
-#include "search/basic_interface.h"
+#include "engine/threads.h"
+#include "eval/pawnhash.h"
+#include "search/tt.h"
 
 void ChessPlayer::startSearch() {
-    searchThread_->start([this] { searchJob(); });
+    for (uint32_t i = 0; i < pool_->size(); ++i) {
+        SearchState &st = (*pool_)[i].state();
+        st.tt = tt_.get();
+        st.pawnHash = pawnHash_.get();
+        st.limits = limits_;
+        st.player = this;
+    }
+    pool_->wakeAll();
 }
 
-bool ChessPlayer::searchBusy() const { return searchThread_->busy(); }
+bool ChessPlayer::searchBusy() const { return pool_ && pool_->anyBusy(); }
 
-void ChessPlayer::stopSearch() { searchThread_->stop(); }
+void ChessPlayer::stopSearch() {
+    if (pool_) pool_->stopAll(true);
+}
+
+void ChessPlayer::shutdownThreads() {
+    stopSearch();
+    pool_.reset();
+    currentThreads = 0;
+}
 
 namespace {
 
@@ -32,59 +52,88 @@ uint32_t movesToSessionEnd(uint32_t m, uint32_t fullMoveNumber) {
 void ChessPlayer::computeBudget() {
     SearchLimits &l = *limits_;
     const uint32_t used = currentElapsed(l);
-    const uint32_t fullMoveNumber = gamePly_ / 2 + 1;
-    const uint32_t m = l.movesPerSession;
+    const uint32_t ply = gamePly_;
+    const uint32_t fullMoveNumber = ply / 2 + 1;
+    const uint32_t m = l.movesPerSession, perSession = l.timePerSession, inc = l.increment;
     const uint32_t nSessions = sessionsStarted(m, fullMoveNumber);
     const uint32_t remainingMoves = movesToSessionEnd(m, fullMoveNumber);
-    const uint32_t total = l.increment * fullMoveNumber + nSessions * l.timePerSession;
+    const uint32_t total = inc * fullMoveNumber + nSessions * perSession;
     const uint32_t remaining = total - used;
-    const uint32_t available = (remainingMoves - 1) * l.increment + remaining;
-    l.maxTime = uint32_t(int32_t(double(int32_t(available)) * 0.9 / remainingMoves));
-    std::printf("# movesPerSession=%u timePerSession=%u increment=%u\n", m, l.timePerSession, l.increment);
-    std::printf("# ply=%u fullMoveNumber=%u remainingMoves=%u nSessions=%u\n", gamePly_, fullMoveNumber,
-                remainingMoves, nSessions);
+    const uint32_t available = (remainingMoves - 1) * inc + remaining;
+    // A fraction of a signed 32-bit value always fits back into one.
+    const int32_t maxTime = int32_t(double(int32_t(available)) * 0.9 / remainingMoves);
+    std::printf("# movesPerSession=%u timePerSession=%u increment=%u\n", m, perSession, inc);
+    std::printf("# ply=%u fullMoveNumber=%u remainingMoves=%u nSessions=%u\n", ply, fullMoveNumber, remainingMoves,
+                nSessions);
     std::printf("# total=%d elapsed=%d remaining=%d available=%d max=%d\n", int32_t(total), int32_t(used),
-                int32_t(remaining), int32_t(available), int32_t(l.maxTime));
+                int32_t(remaining), int32_t(available), maxTime);
     std::fflush(stdout);
-    std::printf("# set maxTime = %d\n", int32_t(l.maxTime));
+    std::printf("# set maxTime = %d\n", maxTime);
+    l.maxTime = uint32_t(maxTime);
 }
 
 // Leaving the opening lets the first search of the game think half as long again,
-// except close to the end of a session.
+// except close to the end of a session. Computed in 64 bits and kept within the
+// signed 32-bit range, so no clock a GUI can send overflows it.
 void ChessPlayer::applyOutOfBookBonus() {
     if (outOfBook) return;
     outOfBook = true;
     SearchLimits &l = *limits_;
     const uint32_t m = l.movesPerSession;
-    const uint32_t fullMoveNumber = gamePly_ / 2 + 1;
-    if (m != 0 && movesToSessionEnd(m, fullMoveNumber) < 10) return;
-    l.maxTime = uint32_t(int32_t(int32_t(l.maxTime) * 1.5));
-    std::printf("# out of book: corrected maxTime = %d\n", int32_t(l.maxTime));
+    if (m != 0 && movesToSessionEnd(m, gamePly_ / 2 + 1) < 10) return;
+    const int64_t corrected = std::min<int64_t>(int64_t(int32_t(l.maxTime)) * 3 / 2, INT32_MAX);
+    l.maxTime = uint32_t(int32_t(corrected));
+    std::printf("# out of book: corrected maxTime = %d\n", int32_t(corrected));
 }
 
-void ChessPlayer::searchJob() {
-    SearchLimits &l = *limits_;
-    l.searchStartElapsed = currentElapsed(l);
-    startClock(l);
-    if (l.timed) computeBudget();
-    applyOutOfBookBonus();
-    std::fflush(stdout);
+bool ChessPlayer::randomMove(Move &move) {
+    MoveList list;
+    generateAllLegal(*board_, list);
+    if (list.size() == 0) return false;
+    move = list[uint32_t(std::rand() & 0x7FFFFFFF) % list.size()];
+    return true;
+}
 
-    SearchState &st = searchThread_->state();
-    st.tt = tt_.get();
-    st.pawnHash = pawnHash_.get();
-    st.limits = limits_;
-    st.player = this;
-    const SearchResult r = iterativeDeepening(st, *board_, false);
-    ponderMove = r.ponderMove;
-    if (r.bestMove != NO_MOVE) engine_->makeEngineMove(r.bestMove);
+void ChessPlayer::searchJob(uint32_t index, void *argument) {
+    ChessPlayer &player = *static_cast<ChessPlayer *>(argument);
+    if (index == 0) player.runSearchJob();
+    else player.helperJob((*player.pool_)[index].state());
+}
+
+// Helpers search the same position on their own board until thread 0 stops them; their
+// result reaches thread 0 only through the shared tables.
+void ChessPlayer::helperJob(SearchState &st) { iterativeDeepening(st, *board_, false); }
+
+void ChessPlayer::runSearchJob() {
+    SearchLimits &l = *limits_;
+    startClock(l);
+    l.searchStartElapsed = currentElapsed(l);
+    const bool timed = l.timed;
+    if (timed) computeBudget();
+
+    Move move = NO_MOVE;
+    bool searched = false;
+    if (!(randomGameMode && randomMove(move))) {
+        // The opening book joins here.
+        applyOutOfBookBonus();
+        std::fflush(stdout);
+        SearchState &st = (*pool_)[0].state();
+        const SearchResult r = iterativeDeepening(st, *board_, false);
+        move = r.bestMove;
+        ponderMove = r.ponderMove;
+        searched = true;
+    }
+    pool_->stopAll(false, 1);
+    // A stop from the command loop means the move is not wanted any more.
+    if (!searched && (*pool_)[0].state().abort.load(std::memory_order_relaxed)) move = NO_MOVE;
+    if (move != NO_MOVE) engine_->makeEngineMove(move);
     stopClock(l);
 }
 
 bool ChessPlayer::timeOut() {
-    const SearchLimits &l = *limits_;
     // The node count only rate-limits the clock reads.
-    if (searchThread_->state().stats.nodes.load() % 4096 != 0) return false;
+    if (pool_ && pool_->totalNodes() % 4096 != 0) return false;
+    const SearchLimits &l = *limits_;
     if (!l.timed) return false;
     if (int32_t(currentElapsed(l) - l.searchStartElapsed) < int32_t(l.maxTime)) return false;
     std::printf("# timeout\n");
@@ -92,11 +141,15 @@ bool ChessPlayer::timeOut() {
     return true;
 }
 
-// One search thread for now: its own counters are the totals.
 void ChessPlayer::reportThinking(int depth, int score, const PrincipalVariation &pv) {
-    if (postThinking) printThreadThinking(searchThread_->state(), depth, score, pv);
+    if (!postThinking) return;
+    printThinkingLine(uint32_t(depth), score, searchElapsed(*limits_), pool_->totalNodes(), pv);
 }
 
 void ChessPlayer::searchFinished() {
-    if (postThinking) printThreadStatistics(searchThread_->state());
+    if (!postThinking) return;
+    StatsTotals totals;
+    for (uint32_t i = 0; i < pool_->size(); ++i) totals.add((*pool_)[i].state().stats);
+    printStatistics(totals, searchElapsed(*limits_), tt_ ? tt_->fillPercent() : 0.0,
+                    pawnHash_ ? pawnHash_->fillPercent() : 0.0, pawnHash_ ? pawnHash_->hits() : 0);
 }

@@ -1,23 +1,30 @@
-// The protocol engine: the engine's move, the board diagram and the command handlers.
+// The protocol engine: the engine's move, the board diagram and the handlers that
+// change the game (new game, whose move it is, set-up, user moves, take-backs).
 #include "engine/wbengine.h"
 
-#include <cstdlib>
-
-#include "eval/breakdown.h"
-#include "tools/perft.h"
-#include "tools/selftest.h"
+#include "board/movegen.h"
 
 WBEngine::WBEngine() : player(this, &limits) {}
 
-WBEngine::~WBEngine() { player.stopSearch(); }
+WBEngine::~WBEngine() { player.shutdownThreads(); }
 
 // Runs on the first search thread; the thread counts as busy until this returns, so
-// the command loop neither starts a search nor changes the game meanwhile.
+// the command loop neither starts a search nor changes the game meanwhile. A move the
+// game record cannot take is never announced.
 void WBEngine::makeEngineMove(Move move) {
+    if (player.recordFull()) {
+        std::printf("# game record full: no more moves can be played\n");
+        gameOver = true;
+        leaveFinishedGame();
+        std::fflush(stdout);
+        return;
+    }
+    if (player.shouldOfferDraw(move)) std::printf("offer draw\n");
     char text[6];
     moveToText(move, text);
     std::printf("# making engine move: %s\n", text);
-    if (player.recordMove(move)) boardChanged = true;
+    player.recordMove(move);
+    boardChanged = true;
     std::printf("move %s\n", text);
     if (player.ponderMove != NO_MOVE) {
         char ponder[6];
@@ -25,6 +32,7 @@ void WBEngine::makeEngineMove(Move move) {
         std::printf("# ponder move: %s\n", ponder);
     }
     printBoard();
+    if (!gameOver) gameOver = player.checkGameEnd();
     leaveFinishedGame();
     std::fflush(stdout);
     if (autoMode) engineColour = player.board().sideToMove;
@@ -43,36 +51,29 @@ void WBEngine::setUpStartPosition() {
 }
 
 void WBEngine::printBoard() {
-    const Board_BB64 &b = player.board();
-    char row[12] = "# ";
-    for (int rank = RANK_8; rank >= RANK_1; --rank) {
-        for (int file = FILE_A; file <= FILE_H; ++file) {
-            const Square s = makeSquare(file, rank);
-            const int pt = b.pieceOn[s] <= KING ? b.pieceOn[s] : 0;
-            const char ch = PIECE_CHARS[pt];
-            row[2 + file] = b.colorOn[s] == WHITE && pt ? char(ch - 'a' + 'A') : ch;
+    char diagram[8 * 11 + 3];
+    {
+        auto lock = player.gameLock();
+        const Board_BB64 &b = player.board();
+        char *out = diagram;
+        for (int rank = RANK_8; rank >= RANK_1; --rank) {
+            *out++ = '#';
+            *out++ = ' ';
+            for (int file = FILE_A; file <= FILE_H; ++file) {
+                const Square s = makeSquare(file, rank);
+                const int pt = b.pieceOn[s] <= KING ? b.pieceOn[s] : 0;
+                const char ch = PIECE_CHARS[pt];
+                *out++ = b.colorOn[s] == WHITE && pt ? char(ch - 'a' + 'A') : ch;
+            }
+            *out++ = '\n';
         }
-        row[10] = '\n';
-        row[11] = 0;
-        std::fputs(row, stdout);
+        *out++ = '#';
+        *out++ = '\n';
+        *out = 0;
     }
-    std::fputs("#\n", stdout);
+    std::fputs(diagram, stdout);
     std::fflush(stdout);
     boardChanged = false;
-}
-
-bool WBEngine::onQuit(const Arguments &) {
-    // The loop has stopped any search already; the thread pool's shutdown joins it here
-    // once there is one.
-    quitRequested = true;
-    return true;
-}
-
-bool WBEngine::onXboard(const Arguments &) {
-    std::printf("\n");
-    std::fflush(stdout);
-    xboardMode = true;
-    return true;
 }
 
 bool WBEngine::onNew(const Arguments &) {
@@ -96,9 +97,35 @@ bool WBEngine::onNew(const Arguments &) {
     return true;
 }
 
-bool WBEngine::onPing(const Arguments &args) {
-    std::printf("pong %d\n", std::atoi(args[0].c_str()));
-    std::fflush(stdout);
+bool WBEngine::onForce(const Arguments &) {
+    stopClock(limits);
+    engineColour = NO_COLOUR;
+    forceMode = true;
+    autoMode = false;
+    return true;
+}
+
+bool WBEngine::onGo(const Arguments &) {
+    if (gameOver) {
+        std::printf("Error (cannot make a move at end of game)\n");
+        return false;
+    }
+    forceMode = analyzeMode = false;
+    engineColour = player.board().sideToMove;
+    return true;
+}
+
+bool WBEngine::onPlayother(const Arguments &) {
+    forceMode = analyzeMode = false;
+    engineColour = opposite(player.board().side());
+    return true;
+}
+
+bool WBEngine::onAuto(const Arguments &args) {
+    if (!args.empty()) return false;
+    autoMode = true;
+    forceMode = analyzeMode = false;
+    engineColour = player.board().sideToMove;
     return true;
 }
 
@@ -119,58 +146,60 @@ bool WBEngine::onSetboard(const Arguments &args) {
     return ok;
 }
 
-bool WBEngine::onPerft(const Arguments &args) {
-    return perftCommand(player.board(), player.perftHash(), player.perftHashSizeMB, std::atoi(args[0].c_str()),
-                        false, limits);
-}
-
-bool WBEngine::onDivide(const Arguments &args) {
-    return perftCommand(player.board(), player.perftHash(), player.perftHashSizeMB, std::atoi(args[0].c_str()),
-                        true, limits);
-}
-
-bool WBEngine::onSelftest(const Arguments &) {
-    runSelfTest(player.board(), player.perftHash(), player.perftHashSizeMB);
-    return onNew({});
-}
-
-bool WBEngine::onTest(const Arguments &args) {
-    if (!args.empty() && !runTestFile(player.board(), args[0].c_str())) return false;
-    return onNew({});
-}
-
-bool WBEngine::onEval(const Arguments &) {
-    if (!player.pawnHash() || !player.boardUsable()) return false;
-    printEvaluation(player.board(), *player.pawnHash());
-    return true;
-}
-
-bool WBEngine::onGo(const Arguments &) {
+bool WBEngine::onUsermove(const Arguments &args) {
+    const std::string &text = args[0];
     if (gameOver) {
         std::printf("Error (cannot make a move at end of game)\n");
         return false;
     }
-    forceMode = analyzeMode = false;
+    if (text.size() != 4 && text.size() != 5) {
+        std::printf("Error (illegal argument to 'usermove' command): %s\n", text.c_str());
+        return false;
+    }
+    Move move = NO_MOVE;
+    if (!player.boardUsable() || !textToMove(player.board(), text.c_str(), move)) {
+        std::printf("Error (illegal move): %s\n", text.c_str());
+        return false;
+    }
+    if (player.recordFull()) {
+        std::printf("Error (game record full, no more moves can be played): %s\n", text.c_str());
+        return false;
+    }
+    std::printf("# making user move: %s\n", text.c_str());
+    player.recordMove(move);
+    boardChanged = true;
+    if (!forceMode || analyzeMode) engineColour = player.board().sideToMove;
+    printBoard();
+    return true;
+}
+
+bool WBEngine::takeBack(uint32_t plies) {
+    if (player.gamePly() < plies) return false;
+    for (uint32_t i = 0; i < plies; ++i) player.takeBackMove();
+    boardChanged = true;
+    gameOver = false;
+    if (analyzeMode) engineColour = player.board().sideToMove;
+    return true;
+}
+
+bool WBEngine::onUndo(const Arguments &) { return takeBack(1); }
+
+bool WBEngine::onRemove(const Arguments &) { return takeBack(2); }
+
+bool WBEngine::onAnalyze(const Arguments &) {
+    if (analyzeMode) return true;
+    analyzeMode = true;
+    limits.timed = false;
+    limits.fixedDepth = false;
     engineColour = player.board().sideToMove;
     return true;
 }
 
-bool WBEngine::onSd(const Arguments &args) {
-    const int depth = std::atoi(args[0].c_str());
-    if (depth < 0) return false;
-    limits.maxDepth = uint32_t(depth);
-    limits.fixedDepth = true;
+bool WBEngine::onExit(const Arguments &) {
+    if (!analyzeMode) return false;
+    analyzeMode = false;
+    limits.timed = true;
+    limits.fixedDepth = false;
+    engineColour = NO_COLOUR;
     return true;
 }
-
-bool WBEngine::onPost(const Arguments &) {
-    player.postThinking = true;
-    return true;
-}
-
-bool WBEngine::onNopost(const Arguments &) {
-    player.postThinking = false;
-    return true;
-}
-
-bool WBEngine::onPending(const Arguments &) { return false; }

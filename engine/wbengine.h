@@ -18,6 +18,7 @@ public:
     WBEngine();
     ~WBEngine() override;
 
+    // Runs on search thread 0 when the search job has chosen a move.
     void makeEngineMove(Move move) override;
 
     // Start-up's last step before the loop: the start position, an empty record.
@@ -31,40 +32,63 @@ public:
 
     SearchLimits limits;
     ChessPlayer player;
-    uint32_t engineColour = NO_COLOUR;
-    bool gameOver = false;
-    bool forceMode = false;
-    bool boardChanged = true;
+    // Written by the command loop and by search thread 0 (after the engine's move).
+    Relaxed<uint32_t> engineColour = NO_COLOUR;
+    Relaxed<bool> gameOver = false;
+    Relaxed<bool> forceMode = false;
+    Relaxed<bool> boardChanged = true;
     bool xboardMode = false;
-    bool analyzeMode = false;
-    bool autoMode = false;
+    Relaxed<bool> analyzeMode = false;
+    Relaxed<bool> autoMode = false;
     bool quitRequested = false;
 
-    // Command handlers, one per row of the command table. Rows whose handler is not
-    // written yet share onPending, which refuses so that the loop reports a failure.
+    // Command handlers, one per row of the command table.
     bool onQuit(const Arguments &args);
     bool onXboard(const Arguments &args);
+    bool onProtover(const Arguments &args);
     bool onNew(const Arguments &args);
+    bool onForce(const Arguments &args);
     bool onPing(const Arguments &args);
+    bool onUsermove(const Arguments &args);
+    bool onGo(const Arguments &args);
+    bool onPlayother(const Arguments &args);
     bool onSetboard(const Arguments &args);
+    bool onLevel(const Arguments &args);
+    bool onSd(const Arguments &args);
+    bool onTime(const Arguments &args);
+    bool onUndo(const Arguments &args);
+    bool onRemove(const Arguments &args);
+    bool onAnalyze(const Arguments &args);
+    bool onExit(const Arguments &args);
+    bool onAuto(const Arguments &args);
+    bool onPost(const Arguments &args);
+    bool onNopost(const Arguments &args);
+    bool onCores(const Arguments &args);
+    bool onEgtpath(const Arguments &args);
+    bool onOption(const Arguments &args);
+    bool onBook(const Arguments &args);
+    bool onNobook(const Arguments &args);
     bool onPerft(const Arguments &args);
     bool onDivide(const Arguments &args);
     bool onSelftest(const Arguments &args);
     bool onTest(const Arguments &args);
     bool onEval(const Arguments &args);
-    bool onGo(const Arguments &args);
-    bool onSd(const Arguments &args);
-    bool onPost(const Arguments &args);
-    bool onNopost(const Arguments &args);
-    bool onPending(const Arguments &args);
+    bool onTune(const Arguments &args);
+    bool onRandpos(const Arguments &args);
+    bool onRandgame(const Arguments &args);
+    bool onNorandgame(const Arguments &args);
+    bool onRandgames(const Arguments &args);
 
 private:
     // What the loop does between two input lines when no search runs (game-end test,
     // starting the engine's search).
     void afterCommand();
-    void startSearch();
     // A finished game puts the engine in force mode with no side to play.
     void leaveFinishedGame();
+    // Takes back the last plies moves of the game record ("undo", "remove").
+    bool takeBack(uint32_t plies);
+    // (Re)loads the tablebases from the stored path and cache size.
+    void initialiseTablebases(const std::string &type, const std::string &path);
 };
 
 struct CommandEntry {
@@ -84,3 +108,7 @@ const CommandEntry *findCommand(std::string_view word);
 // The pieces of text between delimiters. Adjacent delimiters give an empty piece; the
 // text after the last delimiter is a piece only when it is not empty.
 std::vector<std::string> splitArguments(std::string_view text, char delimiter);
+
+// Engine identity, as the banner and the feature list print it.
+constexpr const char *ENGINE_NAME = "GrelvinBB";
+constexpr const char *ENGINE_VERSION = "0.6.96";

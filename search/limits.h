@@ -1,21 +1,24 @@
 // The clock and the limits of a search, shared by the front end (which writes them
-// between searches) and the search (which reads them). All times are centiseconds.
+// between searches, and "time"/"level" even during one) and the search (which reads
+// them). All times are centiseconds.
 #pragma once
 
 #include <cstdint>
 
+#include "search/relaxed.h"
+
 struct SearchLimits {
-    bool clockRunning = false;
-    uint32_t elapsed = 0;             // engine time used while the clock was last stopped
-    uint32_t clockStart = 0;          // timestamp of the last clock start
-    uint32_t searchStartElapsed = 0;  // used time when the current search began
-    uint32_t maxTime = 0;             // budget of the current search (compare as signed)
-    uint32_t movesPerSession = 40;    // 0 = whole game
-    uint32_t timePerSession = 30000;
-    uint32_t increment = 0;
-    bool timed = true;       // false in analysis: no budget applies
-    bool fixedDepth = false; // stop after the iteration of depth maxDepth
-    uint32_t maxDepth = 0;
+    Relaxed<bool> clockRunning = false;
+    Relaxed<uint32_t> elapsed = 0;             // engine time used while the clock was last stopped
+    Relaxed<uint32_t> clockStart = 0;          // timestamp of the last clock start
+    Relaxed<uint32_t> searchStartElapsed = 0;  // used time when the current search began
+    Relaxed<uint32_t> maxTime = 0;             // budget of the current search (compare as signed)
+    Relaxed<uint32_t> movesPerSession = 40;    // 0 = whole game
+    Relaxed<uint32_t> timePerSession = 30000;
+    Relaxed<uint32_t> increment = 0;
+    Relaxed<bool> timed = true;       // false in analysis: no budget applies
+    Relaxed<bool> fixedDepth = false; // stop after the iteration of depth maxDepth
+    Relaxed<uint32_t> maxDepth = 0;
 };
 
 // Seconds since the epoch * 100 + milliseconds / 10, truncated to 32 bits.

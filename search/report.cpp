@@ -3,7 +3,7 @@
 
 #include <cinttypes>
 #include <cstdio>
-#include <iostream>
+#include <sstream>
 
 void PrincipalVariation::setToRest(const PrincipalVariation &from) {
     length = from.length > 1 ? uint16_t(from.length - 1) : 0;
@@ -35,14 +35,18 @@ void StatsTotals::add(const SearchStats &s) {
     tbHits += s.tbHits.load();
 }
 
+// Each output is put together first and written with one call: the command loop
+// prints on its own thread ("pong", diagnostics), and a line must never be cut by it.
 void printThinkingLine(uint32_t depth, int score, int32_t elapsedCs, uint64_t nodes, const PrincipalVariation &pv) {
-    std::printf("%u %d %d %" PRIu64, depth, score, elapsedCs, nodes);
+    char line[64 + MAX_PV_LENGTH * 6];
+    int n = std::snprintf(line, sizeof line, "%u %d %d %" PRIu64, depth, score, elapsedCs, nodes);
     char text[6];
-    for (uint16_t i = 0; i < pv.length; ++i) {
+    for (uint16_t i = 0; i < pv.length && i < MAX_PV_LENGTH; ++i) {
         moveToText(pv.moves[i], text);
-        std::printf(" %s", text);
+        n += std::snprintf(line + n, sizeof line - size_t(n), " %s", text);
     }
-    std::printf("\n");
+    std::snprintf(line + n, sizeof line - size_t(n), "\n");
+    std::fputs(line, stdout);
 }
 
 namespace {
@@ -56,7 +60,8 @@ void printStatistics(const StatsTotals &t, int32_t elapsedCs, double ttFillPerce
     const uint64_t nps = elapsedCs > 0 ? t.nodes * 100 / uint64_t(elapsedCs) : 0;
     const uint64_t all = t.cutoffs + t.qsCutoffs, allFirst = t.firstMoveCutoffs + t.qsFirstMoveCutoffs;
     // The fill values go through a stream so they print in its default float format.
-    std::cout << "# total nodes = " << t.nodes << ", QS nodes = " << t.qsNodes << " ("
+    std::ostringstream out;
+    out << "# total nodes = " << t.nodes << ", QS nodes = " << t.qsNodes << " ("
               << percent(t.qsNodes, t.nodes) << "%), time = " << elapsedCs << ", nps = " << nps << "\n"
               << "# QS checks = " << t.qsChecks << "\n"
               << "# cutoffs = " << t.cutoffs << ", cutoffs on 1st move = " << t.firstMoveCutoffs << " ("
@@ -67,5 +72,7 @@ void printStatistics(const StatsTotals &t, int32_t elapsedCs, double ttFillPerce
               << percent(allFirst, all) << "%)\n"
               << "# ttHashFull% = " << ttFillPercent << ", ttHashHits = " << t.ttHashHits << "\n"
               << "# pawnHashFull% = " << pawnFillPercent << ", pawnHashHits = " << pawnHashHits << "\n"
-              << "# tbHits = " << t.tbHits << std::endl;
+              << "# tbHits = " << t.tbHits << "\n";
+    std::fputs(out.str().c_str(), stdout);
+    std::fflush(stdout);
 }

@@ -59,11 +59,6 @@ TEST(CommandLoop, LineEndsAreTrimmedAndLongLinesArriveInPieces) {
     EXPECT_EQ(run.afterXboard(), "pong 5\n" + TABLE_LINES + START_DIAGRAM + "pong 6\n");
 }
 
-TEST(CommandLoop, PendingCommandsReportFailure) {
-    const EngineRun run = runEngine("xboard\nforce\nlevel 40 5 0\n");
-    EXPECT_EQ(run.afterXboard(), failure("force") + failure("level 40 5 0"));
-}
-
 TEST(CommandLoop, SetboardShowsTheNewPositionAndReportsBadFens) {
     const EngineRun run = runEngine(
         "xboard\nsetboard 4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1\nperft 1\nsetboard 4k3/8/8/8/8/8/8/R3K2R w KK - 0 1\n");

@@ -1,0 +1,89 @@
+// The configuration file and the command line.
+#include "engine/config.h"
+
+#include <cstring>
+#include <string>
+
+#include "engine/player.h"
+#include "tools/text_line.h"
+
+namespace {
+
+std::string trimmed(const std::string &text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// A numeric setting: stored when within [lo, hi], else reported and left alone.
+void setNumber(const std::string &key, const std::string &value, uint32_t &target, int lo, int hi) {
+    const int n = parseInteger(value.c_str());
+    if (n >= lo && n <= hi) {
+        target = uint32_t(n);
+        return;
+    }
+    std::printf("# WARNING: %s = %s out of range in ini file (min = %u, max = %u)\n", key.c_str(), value.c_str(),
+                unsigned(lo), unsigned(hi));
+    std::fflush(stdout);
+}
+
+void applySetting(const std::string &key, const std::string &value, ChessPlayer &player) {
+    if (key == "numberOfCores") {
+        const int n = parseInteger(value.c_str());
+        if (n >= 1) {
+            player.setCores(uint32_t(n));
+        } else {
+            std::printf("# WARNING: %s = %s out of range in ini file (min = 1)\n", key.c_str(), value.c_str());
+            std::fflush(stdout);
+        }
+    } else if (key == "ttHashSizeMB") {
+        setNumber(key, value, player.ttHashSizeMB, 1, 2048);
+    } else if (key == "pawnHashSizeMB") {
+        setNumber(key, value, player.pawnHashSizeMB, 1, 2048);
+    } else if (key == "gtbCacheSizeMB") {
+        setNumber(key, value, player.gtbCacheSizeMB, 0, 256);
+    } else if (key == "gtbPath") {
+        player.gtbPath = value.substr(0, 255);
+    } else if (key == "bookFilePath") {
+        player.bookFilePath = value.substr(0, 255);
+    }
+}
+
+void readConfigLine(char *line, ChessPlayer &player) {
+    trimLineEnd(line);
+    const char *text = line;
+    while (*text == ' ') ++text;
+    if (*text == '#') return;
+    const char *equals = std::strchr(text, '=');
+    if (!equals) return;
+    const std::string key = trimmed(std::string(text, equals));
+    std::string value = trimmed(std::string(equals + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    applySetting(key, value, player);
+}
+
+}  // namespace
+
+void readConfigFile(std::FILE *file, ChessPlayer &player) {
+    // 1023 characters a line; the rest of a longer line is read as lines of its own.
+    char line[1024];
+    while (std::fgets(line, sizeof line, file)) readConfigLine(line, player);
+}
+
+void readCommandLine(int argc, const char *const argv[], ChessPlayer &player) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-cores") != 0) {
+            std::printf("# warning: found unknown command line option \"%s\"\n", argv[i]);
+        } else if (i + 1 >= argc) {
+            std::printf("# warning: missing argument for command line option \"-cores\"\n");
+        } else {
+            const int n = parseInteger(argv[++i]);
+            if (n < 1)
+                std::printf("# warning: found bad argument \"%d\" for command line option \"-cores\", must be a "
+                            "positive number\n",
+                            n);
+            else player.setCores(uint32_t(n));
+        }
+        std::fflush(stdout);
+    }
+}

@@ -1,0 +1,168 @@
+// Handlers of the protocol's set-up and settings commands: feature negotiation, the
+// time control and clock, depth, thinking output, threads, tablebases, options, book
+// and random-game mode, and quit.
+#include <cstdio>
+
+#include "engine/wbengine.h"
+#include "tools/text_line.h"
+
+namespace {
+
+// Texts from commands and options keep at most 255 characters.
+std::string limitedPath(const std::string &text) { return text.substr(0, 255); }
+
+}  // namespace
+
+bool WBEngine::onQuit(const Arguments &) {
+    // The loop has stopped any search already; the threads now leave their loops.
+    player.shutdownThreads();
+    quitRequested = true;
+    return true;
+}
+
+bool WBEngine::onXboard(const Arguments &) {
+    std::printf("\n");
+    std::fflush(stdout);
+    xboardMode = true;
+    return true;
+}
+
+bool WBEngine::onProtover(const Arguments &) {
+    std::printf("feature ping=1\nfeature setboard=1\nfeature playother=1\nfeature usermove=1\n"
+                "feature colors=0\nfeature sigint=0\nfeature sigterm=0\nfeature analyze=1\n"
+                "feature name=0\nfeature nps=0\nfeature debug=1\nfeature egt=\"gaviota\"\n"
+                "feature smp=1\nfeature variants=\"normal\"\n");
+    std::printf("feature option=\"ttHashSizeMB -spin %u 1 2048\"\n", ChessPlayer::DEFAULT_TT_MB);
+    std::printf("feature option=\"pawnHashSizeMB -spin %u 1 2048\"\n", ChessPlayer::DEFAULT_PAWN_HASH_MB);
+    std::printf("feature option=\"gtbCacheSizeMB -spin %u 0 256\"\n", player.gtbCacheSizeMB);
+    std::printf("feature option=\"gtbPath -path %s\"\n", player.gtbPath.c_str());
+    std::printf("feature option=\"bookFilePath -path %s\"\n", player.bookFilePath.c_str());
+    std::printf("feature myname=\"%s %s\"\n", ENGINE_NAME, ENGINE_VERSION);
+    // Thread and table changes wait for an idle engine; the interface sends protover
+    // before any search, and during one nothing is rebuilt under the running threads.
+    if (!player.searchBusy()) player.prepareSearch(false);
+    std::printf("feature done=1\n");
+    std::fflush(stdout);
+    return true;
+}
+
+bool WBEngine::onPing(const Arguments &args) {
+    std::printf("pong %d\n", parseInteger(args[0].c_str()));
+    std::fflush(stdout);
+    return true;
+}
+
+bool WBEngine::onLevel(const Arguments &args) {
+    const std::vector<std::string> base = splitArguments(args[1], ':');
+    if (base.size() > 2) return false;
+    const uint32_t minutes = base.empty() ? 0 : uint32_t(parseInteger(base[0].c_str()));
+    const uint32_t seconds = base.size() == 2 ? uint32_t(parseInteger(base[1].c_str())) : 0;
+    limits.movesPerSession = uint32_t(parseInteger(args[0].c_str()));
+    limits.timePerSession = (minutes * 60 + seconds) * 100;
+    limits.increment = uint32_t(parseInteger(args[2].c_str())) * 100;
+    return true;
+}
+
+// The interface tells the time left; the clock keeps the time used, which is what the
+// level allowed up to this move minus what is left.
+bool WBEngine::onTime(const Arguments &args) {
+    const uint32_t left = uint32_t(parseInteger(args[0].c_str()));
+    const uint32_t fullMoveNumber = player.gamePly() / 2 + 1;
+    const uint32_t m = limits.movesPerSession;
+    const uint32_t nSessions = m ? (fullMoveNumber + m - 1) / m : 1;
+    limits.elapsed = nSessions * limits.timePerSession + fullMoveNumber * limits.increment - left;
+    return true;
+}
+
+bool WBEngine::onSd(const Arguments &args) {
+    const int depth = parseInteger(args[0].c_str());
+    if (depth < 0) return false;
+    limits.maxDepth = uint32_t(depth);
+    limits.fixedDepth = true;
+    return true;
+}
+
+bool WBEngine::onPost(const Arguments &) {
+    player.postThinking = true;
+    return true;
+}
+
+bool WBEngine::onNopost(const Arguments &) {
+    player.postThinking = false;
+    return true;
+}
+
+bool WBEngine::onCores(const Arguments &args) {
+    const int n = parseInteger(args[0].c_str());
+    if (n < 1) return false;
+    player.setCores(uint32_t(n));
+    return true;
+}
+
+bool WBEngine::onEgtpath(const Arguments &args) {
+    if (args[0] != "gaviota") {
+        std::printf("# invalid TB type: %s\n", args[0].c_str());
+        return false;
+    }
+    std::printf("# initializing TB: type=%s path=%s\n", args[0].c_str(), args[1].c_str());
+    initialiseTablebases(args[0], args[1]);
+    return true;
+}
+
+bool WBEngine::onOption(const Arguments &args) {
+    const std::vector<std::string> parts = splitArguments(args[0], '=');
+    const std::string name = parts.empty() ? std::string() : parts[0];
+    const std::string value = parts.size() > 1 ? parts[1] : std::string();
+    const int number = parseInteger(value.c_str());
+    auto inRange = [&](int lo, int hi) {
+        if (number >= lo && number <= hi) return true;
+        std::printf("Error (illegal value for '%s' option): %s\n", name.c_str(), value.c_str());
+        return false;
+    };
+    if (name == "ttHashSizeMB" || name == "pawnHashSizeMB") {
+        if (!inRange(1, 2048)) return false;
+        (name == "ttHashSizeMB" ? player.ttHashSizeMB : player.pawnHashSizeMB) = uint32_t(number);
+        std::printf("# setting option: %s=%d\n", name.c_str(), number);
+    } else if (name == "gtbCacheSizeMB") {
+        if (!inRange(0, 256)) return false;
+        player.gtbCacheSizeMB = uint32_t(number);
+        std::printf("# setting option: %s=%d\n", name.c_str(), number);
+        initialiseTablebases("gaviota", player.gtbPath);
+    } else if (name == "gtbPath") {
+        std::printf("# setting option: %s=%s\n", name.c_str(), value.c_str());
+        initialiseTablebases("gaviota", value);
+    } else if (name == "bookFilePath") {
+        std::printf("# setting option: %s=%s\n", name.c_str(), value.c_str());
+        player.setBookFile(limitedPath(value));
+    } else {
+        std::printf("Error (unknown option name): %s\n", name.c_str());
+        return false;
+    }
+    return true;
+}
+
+void WBEngine::initialiseTablebases(const std::string &type, const std::string &path) {
+    player.initialiseTablebases(type, limitedPath(path));
+}
+
+bool WBEngine::onBook(const Arguments &) {
+    player.bookEnabled = true;
+    return true;
+}
+
+bool WBEngine::onNobook(const Arguments &) {
+    player.bookEnabled = false;
+    return true;
+}
+
+bool WBEngine::onRandgame(const Arguments &) {
+    player.randomGameMode = true;
+    return true;
+}
+
+bool WBEngine::onNorandgame(const Arguments &) {
+    player.randomGameMode = false;
+    return true;
+}
+
+bool WBEngine::onTune(const Arguments &) { return true; }

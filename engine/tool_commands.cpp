@@ -1,0 +1,43 @@
+// Handlers of the developer commands: perft and divide, the self-test, test files, the
+// evaluation printout and the random-position tools.
+#include <memory>
+
+#include "engine/wbengine.h"
+#include "eval/breakdown.h"
+#include "tools/perft.h"
+#include "tools/selftest.h"
+#include "tools/text_line.h"
+
+bool WBEngine::onPerft(const Arguments &args) {
+    return perftCommand(player.board(), player.perftHash(), player.perftHashSizeMB, parseInteger(args[0].c_str()),
+                        false, limits);
+}
+
+bool WBEngine::onDivide(const Arguments &args) {
+    return perftCommand(player.board(), player.perftHash(), player.perftHashSizeMB, parseInteger(args[0].c_str()),
+                        true, limits);
+}
+
+bool WBEngine::onSelftest(const Arguments &) {
+    runSelfTest(player.board(), player.perftHash(), player.perftHashSizeMB);
+    return onNew({});
+}
+
+bool WBEngine::onTest(const Arguments &args) {
+    if (!args.empty() && !runTestFile(player.board(), args[0].c_str())) return false;
+    return onNew({});
+}
+
+// "eval" may come while the engine thinks: it evaluates a copy taken under the game
+// lock, never the board the engine's move is being played on.
+bool WBEngine::onEval(const Arguments &) {
+    auto board = std::make_unique<Board_BB64>();
+    player.copyBoard(*board);
+    if (!player.pawnHash() || !evaluable(*board)) return false;
+    printEvaluation(*board, *player.pawnHash());
+    return true;
+}
+
+bool WBEngine::onRandpos(const Arguments &) { return false; }
+
+bool WBEngine::onRandgames(const Arguments &) { return false; }
