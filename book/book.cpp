@@ -75,6 +75,20 @@ bool isLegalHere(const Board_BB64 &board, Move move) {
     return std::any_of(list.begin(), list.end(), [move](const ScoredMove &m) { return m.move == move; });
 }
 
+// Index of the chosen candidate: by weight with rand(), or the first when all weigh 0.
+int chooseBookCandidate(const BookEntry *candidates, int count) {
+    uint64_t total = 0;
+    for (int i = 0; i < count; ++i) total += candidates[i].weight;
+    if (total == 0) return 0;
+    const uint64_t r = uint64_t(std::rand() & 0x7FFFFFFF) % total;
+    uint64_t sum = 0;
+    for (int i = 0; i < count; ++i) {
+        sum += candidates[i].weight;
+        if (sum > r) return i;
+    }
+    return count - 1;  // not reached: the running sum ends at total, which exceeds r
+}
+
 }  // namespace
 
 bool convertBookMove(const Board_BB64 &board, uint16_t bookMove, Move &move) {
@@ -87,19 +101,6 @@ bool convertBookMove(const Board_BB64 &board, uint16_t bookMove, Move &move) {
     move = board.colorOn[from] == BLACK ? convertFor<BLACK>(board, from, to, promotion)
                                         : convertFor<WHITE>(board, from, to, promotion);
     return true;
-}
-
-int chooseBookCandidate(const BookEntry *candidates, int count) {
-    uint64_t total = 0;
-    for (int i = 0; i < count; ++i) total += candidates[i].weight;
-    if (total == 0) return 0;
-    const uint64_t r = uint64_t(std::rand() & 0x7FFFFFFF) % total;
-    uint64_t sum = 0;
-    for (int i = 0; i < count; ++i) {
-        sum += candidates[i].weight;
-        if (sum > r) return i;
-    }
-    return count - 1;  // not reached: the running sum ends at total, which exceeds r
 }
 
 PolyglotBook::PolyglotBook(const char *path) : filePath{}, entries(0) {

@@ -70,6 +70,3 @@ private:
 // king-takes-rook form, promotions, en-passant captures, and the double-step mark.
 // False for a promotion field that names no piece.
 bool convertBookMove(const Board_BB64 &board, uint16_t bookMove, Move &move);
-
-// Index of the chosen candidate: by weight with rand(), or the first when all weigh 0.
-int chooseBookCandidate(const BookEntry *candidates, int count);
