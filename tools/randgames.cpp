@@ -4,14 +4,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
 #include <memory>
 
 #include "board/movegen.h"
+#include "tools/randpos.h"
 
 namespace {
 
-// Same counts as the random positions' full army, for the presence percentages.
-constexpr uint32_t MAX_PIECE_COUNT[7] = {0, 8, 2, 2, 2, 1, 1};
 constexpr int LENGTH_BIN = 20;
 constexpr int LENGTH_BINS = 40;
 
@@ -82,7 +82,7 @@ void printPerPiece(FILE *out, const char *label, const uint64_t (&counts)[6], ui
 void printPresence(FILE *out, const RandomGameStats &s) {
     for (unsigned c = 0; c < 2; ++c)
         for (unsigned pt = PAWN; pt <= KING; ++pt) {
-            const uint64_t whole = MAX_PIECE_COUNT[pt] * s.positions;
+            const uint64_t whole = maxPieceCount[pt] * s.positions;
             const uint64_t(&counts)[64] = s.presence[c][pt - 1];
             std::fprintf(out, "Avg. presence of %u %u:\n", c, pt);
             uint64_t sum = 0;

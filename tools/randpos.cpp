@@ -2,15 +2,13 @@
 // to positions a game could plausibly reach.
 #include "tools/randpos.h"
 
-#include <array>
 #include <cstdlib>
+#include <initializer_list>
 
 #include "board/movegen.h"
 
 namespace {
 
-// A full army; the pawn count is also the number of pawn file masks.
-constexpr std::array<int, 7> MAX_PIECE_COUNT = {0, 8, 2, 2, 2, 1, 1};
 constexpr Bitboard LIGHT_SQUARES = 0x55AA55AA55AA55AAULL;
 constexpr Bitboard DARK_SQUARES = 0xAA55AA55AA55AA55ULL;
 // A pawn on its own file, never on the first or last rank.
@@ -38,7 +36,7 @@ void placeOnRandomSquare(Board_BB64 &b, Colour c, int pt, Bitboard allowed) {
 void placePieces(Board_BB64 &b) {
     for (Colour c : {WHITE, BLACK})
         for (int pt = PAWN; pt <= KING; ++pt)
-            for (int i = 0; i < MAX_PIECE_COUNT[pt]; ++i) {
+            for (int i = 0; i < int(maxPieceCount[pt]); ++i) {
                 if (pt != KING && !(std::rand() & 1)) continue;
                 int placed = pt;
                 Bitboard allowed = allowedSquares(c, pt, i);

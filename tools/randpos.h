@@ -2,9 +2,13 @@
 // written as FEN lines.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 
 class Board_BB64;
+
+// A full army by piece type (pawn 8, knight 2, bishop 2, rook 2, queen 1, king 1).
+inline constexpr uint32_t maxPieceCount[7] = {0, 8, 2, 2, 2, 1, 1};
 
 // Replaces b's position by a random one with at most the sixteen men of a full army
 // per side, the side not to move out of check and no impossible double check. The
