@@ -3,7 +3,7 @@
 # perft and search work through stockfish for a ratio. Usage: scripts/run-bench.sh [build-dir]
 set -uo pipefail
 build=${1:-build}
-for b in perft_bench eval_bench search_bench book_bench; do
+for b in perft_bench eval_bench search_bench book_bench random_bench; do
     if [ -x "$build/$b" ]; then
         echo "== $b"
         "$build/$b"
