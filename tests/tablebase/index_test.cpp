@@ -166,6 +166,20 @@ TEST_F(TbIndex, MirrorImagesShareTheIndex) {
     }
 }
 
+// Arbitrary squares, on the board or not, either fail or give an index inside the range.
+TEST_F(TbIndex, AnySquaresStayInRange) {
+    std::mt19937 rng(99);
+    for (const ClassRow &row : CLASS_ROWS) {
+        for (int n = 0; n < 20000; ++n) {
+            Placement p = shapeOf(row.name);
+            for (int i = 0; i < p.whiteCount; ++i) p.white[i] = Square(rng() % 68) - 2;
+            for (int i = 0; i < p.blackCount; ++i) p.black[i] = Square(rng() % 68) - 2;
+            const uint32_t index = encode(tbIndexClass(row.name), p);
+            ASSERT_TRUE(index == TB_NO_INDEX || index < row.positions) << row.name;
+        }
+    }
+}
+
 // Encodes lists given without their end marker; TB_NO_INDEX when the encoder fails.
 uint32_t encodeLists(const char *endgame, std::vector<Square> white, std::vector<Square> black) {
     white.push_back(NO_SQUARE);
