@@ -1,11 +1,9 @@
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -90,14 +88,6 @@ class TbIndex : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_TRUE(tbBuildIndexTables()); }
 };
-
-TEST_F(TbIndex, TablesBuildOnceFromManyThreads) {
-    std::vector<std::thread> threads;
-    std::atomic<int> ok{0};
-    for (int i = 0; i < 4; ++i) threads.emplace_back([&] { ok += tbBuildIndexTables(); });
-    for (auto &t : threads) t.join();
-    EXPECT_EQ(ok.load(), 4);
-}
 
 TEST_F(TbIndex, ClassTableAndNames) {
     for (const ClassRow &row : CLASS_ROWS) {
