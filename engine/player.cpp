@@ -11,6 +11,8 @@
 #include "eval/pawnhash.h"
 #include "search/tt.h"
 #include "tools/perft.h"
+#include "tools/randpos.h"
+#include "book/book.h"
 
 ChessPlayer::ChessPlayer(EngineInterface *engine, SearchLimits *limits)
     : maxThreads(std::max(1u, std::thread::hardware_concurrency())),
@@ -25,6 +27,7 @@ ChessPlayer::ChessPlayer(EngineInterface *engine, SearchLimits *limits)
 ChessPlayer::~ChessPlayer() {
     stopSearch();
     pool_.reset();
+    book_.reset();
 }
 
 void ChessPlayer::copyBoard(Board_BB64 &out) {
@@ -151,6 +154,27 @@ void ChessPlayer::prepareSearch(bool clearTables) {
 
 void ChessPlayer::preparePerftHash() { perftHash_->prepare(perftHashSizeMB); }
 
-void ChessPlayer::setBookFile(const std::string &path) { bookFilePath = path; }
+void ChessPlayer::setRandomPosition() {
+    std::lock_guard<std::mutex> lock(gameMutex_);
+    gamePly_ = 0;
+    generateRandomPosition(*board_);
+}
+
+void ChessPlayer::setBookFile(const std::string &path) {
+    std::lock_guard<std::mutex> lock(bookMutex_);
+    bookFilePath = path;
+    if (book_) book_->rename(path.c_str());
+}
+
+bool ChessPlayer::bookMove(Move &move) {
+    PolyglotBook *book;
+    {
+        std::lock_guard<std::mutex> lock(bookMutex_);
+        if (!book_) book_ = std::make_unique<PolyglotBook>(bookFilePath.c_str());
+        book = book_.get();
+    }
+    // The object lives until the player goes; only its name may change meanwhile.
+    return book->probeBook(*board_, move);
+}
 
 void ChessPlayer::initialiseTablebases(const std::string &type, const std::string &path) { gtbPath = path; }

@@ -14,6 +14,7 @@
 #include "search/search.h"
 
 class PawnHashTable;
+class PolyglotBook;
 class PerftHash;
 class ThreadPool;
 class TranspositionTable;
@@ -55,6 +56,8 @@ public:
     // Sets the game board from a FEN and starts an empty game record there. On a
     // failed parse the board holds what the parser left (callers report it).
     bool setPosition(const char *fen);
+    // A random position ("randpos") with an empty game record.
+    void setRandomPosition();
     // Whether the board can be searched: one king a side, a side to move, the side not
     // to move out of check. A failed FEN can leave a board that is none of these.
     bool boardUsable() const;
@@ -132,6 +135,7 @@ private:
     void computeBudget();
     void applyOutOfBookBonus();
     bool randomMove(Move &move);
+    bool bookMove(Move &move);
     void recordUnlocked(Move move);
     void takeBackUnlocked();
     void prepareTables(bool clearTables);
@@ -150,4 +154,8 @@ private:
     uint32_t pawnHashCurrentMB_ = 0;
     std::unique_ptr<PerftHash> perftHash_;
     std::unique_ptr<ThreadPool> pool_;
+    // Created by thread 0 at the first timed search with the book on; renamed by the
+    // command loop: the pointer and the path are guarded by bookMutex_.
+    std::unique_ptr<PolyglotBook> book_;
+    std::mutex bookMutex_;
 };

@@ -113,8 +113,8 @@ void ChessPlayer::runSearchJob() {
 
     Move move = NO_MOVE;
     bool searched = false;
-    if (!(randomGameMode && randomMove(move))) {
-        // The opening book joins here.
+    const bool quick = (randomGameMode && randomMove(move)) || (timed && bookEnabled && bookMove(move));
+    if (!quick) {
         applyOutOfBookBonus();
         std::fflush(stdout);
         SearchState &st = (*pool_)[0].state();

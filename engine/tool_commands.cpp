@@ -5,6 +5,8 @@
 #include "engine/wbengine.h"
 #include "eval/breakdown.h"
 #include "tools/perft.h"
+#include "tools/randgames.h"
+#include "tools/randpos.h"
 #include "tools/selftest.h"
 #include "tools/text_line.h"
 
@@ -38,6 +40,36 @@ bool WBEngine::onEval(const Arguments &) {
     return true;
 }
 
-bool WBEngine::onRandpos(const Arguments &) { return false; }
+bool WBEngine::onRandpos(const Arguments &args) {
+    analyzeMode = false;
+    engineColour = NO_COLOUR;
+    forceMode = true;
+    autoMode = false;
+    gameOver = false;
+    if (args.empty()) {
+        player.setRandomPosition();
+        boardChanged = true;
+        printBoard();
+        char fen[128];
+        player.board().toFEN(fen);
+        std::printf("%s\n", fen);
+        return true;
+    }
+    if (!randomFensCommand(player.board(), parseInteger(args[0].c_str()), args.size() > 1 ? args[1].c_str() : nullptr))
+        return false;
+    boardChanged = true;
+    return onNew({});
+}
 
-bool WBEngine::onRandgames(const Arguments &) { return false; }
+// The random games are played on the game board, so a search still thinking about it
+// is stopped first (without a move) rather than left to search a board that changes.
+bool WBEngine::onRandgames(const Arguments &args) {
+    player.stopSearch();
+    const bool savedMode = player.randomGameMode;
+    player.randomGameMode = true;
+    const RandomGameHooks hooks{[this] { player.setPosition(START_FEN); },
+                                [this](Move m) { return player.recordMove(m); }};
+    const bool ok = runRandomGames(player.board(), parseInteger(args[0].c_str()), hooks);
+    player.randomGameMode = savedMode;
+    return ok;
+}
