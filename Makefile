@@ -2,8 +2,12 @@
 # (when run as root on Debian), build, and then run the engine or the test suite.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= command_line fen ini book
 
-.PHONY: all build run test bench deps debug asan tsan clean
+.PHONY: all build run test bench deps debug check check-asan check-tsan asan tsan \
+        fuzz install deb clean
 
 all: build
 
@@ -26,13 +30,46 @@ bench: build
 debug: deps
 	cmake -S . -B build-debug -DCMAKE_BUILD_TYPE=Debug && cmake --build build-debug -j $(JOBS)
 
-asan: deps
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DGRELVIN_SANITIZE=address && cmake --build build-asan -j $(JOBS)
-	cd build-asan && ctest --output-on-failure -j $(JOBS)
+# The whole suite under address + undefined-behaviour sanitizers, then under the thread
+# sanitizer (the engine tests run the sanitized engine binary as their subprocess).
+# Optimised with debug information: the perft and search tests are too slow at -O0.
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
+                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+                TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-tsan: deps
-	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DGRELVIN_SANITIZE=thread && cmake --build build-tsan -j $(JOBS)
-	cd build-tsan && ctest --output-on-failure -j $(JOBS)
+check: check-asan check-tsan
+
+check-asan: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRELVIN_SANITIZE=address >/dev/null
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+check-tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRELVIN_SANITIZE=thread >/dev/null
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+asan: check-asan
+tsan: check-tsan
+
+# libFuzzer targets (clang), each run FUZZ_SECONDS on a working copy of its seed corpus.
+fuzz:
+	@scripts/install-deps.sh fuzz
+	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRELVIN_FUZZ=ON \
+	    -DGRELVIN_TESTS=OFF -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" >/dev/null
+	cmake --build build-fuzz -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package is built without -march=native so that it runs on any x86-64.
+deb:
+	@scripts/install-deps.sh deb
+	cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O3 -DNDEBUG" \
+	    -DGRELVIN_TESTS=OFF >/dev/null
+	cmake --build build-deb -j $(JOBS) --target grelvin
+	cd build-deb && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD) build-debug build-asan build-tsan
+	rm -rf $(BUILD) build-debug build-asan build-tsan build-fuzz build-deb
