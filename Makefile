@@ -30,9 +30,11 @@ bench: build
 debug: deps
 	cmake -S . -B build-debug -DCMAKE_BUILD_TYPE=Debug && cmake --build build-debug -j $(JOBS)
 
-# The whole suite under address + undefined-behaviour sanitizers, then under the thread
-# sanitizer (the engine tests run the sanitized engine binary as their subprocess).
+# The whole suite under address + undefined-behaviour sanitizers, then the test programs
+# that run search threads (TSAN_TESTS: the engine tests drive the engine binary, built
+# with the same sanitizer, as their subprocess) under the thread sanitizer.
 # Optimised with debug information: the perft and search tests are too slow at -O0.
+TSAN_TESTS ?= search engine
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
                 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
@@ -46,8 +48,8 @@ check-asan: deps
 
 check-tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRELVIN_SANITIZE=thread >/dev/null
-	cmake --build build-tsan -j $(JOBS)
-	cd build-tsan && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+	cmake --build build-tsan -j $(JOBS) --target grelvin $(addsuffix _tests,$(TSAN_TESTS))
+	cd build-tsan && for t in $(TSAN_TESTS); do $(SANITIZER_ENV) ./$${t}_tests --gtest_brief=1 || exit 1; done
 
 asan: check-asan
 tsan: check-tsan
