@@ -38,7 +38,9 @@ bool worthRunning(std::string_view line) {
     if (startsWith(line, "randpos")) return line == "randpos";
     if (startsWith(line, "option ")) {
         if (line.find("gtb") != std::string_view::npos) return false;
-        if (line.find("HashSizeMB") != std::string_view::npos) return firstNumber(line.substr(line.find('='))) <= 8;
+        const size_t equals = line.find('=');
+        if (line.find("HashSizeMB") != std::string_view::npos && equals != std::string_view::npos)
+            return std::atoi(std::string(line.substr(equals + 1)).c_str()) <= 8;
         return true;
     }
     return !startsWith(line, "selftest") && !startsWith(line, "test") && !startsWith(line, "egtpath");
