@@ -69,7 +69,7 @@ install: build
 deb:
 	@scripts/install-deps.sh deb
 	cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O3 -DNDEBUG" \
-	    -DGRELVIN_TESTS=OFF >/dev/null
+	    -DGRELVIN_TESTS=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
 	cmake --build build-deb -j $(JOBS) --target grelvin
 	cd build-deb && cpack -G DEB
 
