@@ -1,6 +1,8 @@
 // The real 3- and 4-men files checked against chess itself: every answer must follow from
 // the answers after each legal move (retrograde consistency), which proves the index
 // functions, the block reading and the decoding on real data without another reference.
+// Promotions lead into endgames stored with the colours exchanged (kbkp -> kbkq is read
+// as kqkb) and double pushes give en-passant squares, so both get checked on the way.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -166,31 +168,4 @@ TEST_F(RealTablebase, RandomFourMenPositionsAreConsistent) {
         EXPECT_GT(checked, SAMPLES) << name << " unknown " << unknown;
     }
     EXPECT_GE(endgames, 20);
-}
-
-TEST_F(RealTablebase, ColoursExchangedAndEnPassant) {
-    Board_BB64 board;
-    unsigned info = 0, plies = 0, info2 = 0, plies2 = 0;
-    // The same KQK position with the colours exchanged gives the exchanged answer.
-    ASSERT_TRUE(board.setFromFEN("8/8/8/3k4/8/8/8/4K2Q b - - 0 1"));
-    ASSERT_TRUE(tbProbeBoard(board, true, info, plies));
-    ASSERT_TRUE(board.setFromFEN("4k2q/8/8/8/3K4/8/8/8 w - - 0 1"));
-    ASSERT_TRUE(tbProbeBoard(board, true, info2, plies2));
-    EXPECT_EQ(info, TB_WHITE_MATES);
-    EXPECT_EQ(info2, TB_BLACK_MATES);
-    EXPECT_EQ(plies, plies2);
-    // Only exd6 en passant keeps the White pawn alive against the d-pawn: the answer must
-    // be at least as good for White as the position where the capture is not allowed.
-    ASSERT_TRUE(board.setFromFEN("8/8/8/3pP3/8/8/8/k6K w - d6 0 1"));
-    EXPECT_EQ(checkPosition(board), Check::CONSISTENT);
-}
-
-TEST_F(RealTablebase, CacheOnlyProbesAnswerAfterAFileProbe) {
-    Board_BB64 board;
-    ASSERT_TRUE(board.setFromFEN("8/8/8/3k4/8/8/8/R3K3 w - - 0 1"));
-    unsigned info = 0, plies = 0;
-    EXPECT_FALSE(tbProbeBoard(board, false, info, plies));
-    ASSERT_TRUE(tbProbeBoard(board, true, info, plies));
-    EXPECT_TRUE(tbProbeBoard(board, false, info, plies));
-    EXPECT_EQ(info, TB_WHITE_MATES);
 }
