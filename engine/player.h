@@ -13,6 +13,7 @@
 #include "search/relaxed.h"
 #include "search/search.h"
 
+class EngineTablebases;
 class PawnHashTable;
 class PolyglotBook;
 class PerftHash;
@@ -157,5 +158,6 @@ private:
     // Created by thread 0 at the first timed search with the book on; renamed by the
     // command loop: the pointer and the path are guarded by bookMutex_.
     std::unique_ptr<PolyglotBook> book_;
+    std::unique_ptr<EngineTablebases> tablebases_;
     std::mutex bookMutex_;
 };

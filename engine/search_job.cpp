@@ -7,6 +7,7 @@
 
 #include "board/movegen.h"
 #include "engine/player.h"
+#include "engine/tablebases.h"
 #include "engine/threads.h"
 #include "eval/pawnhash.h"
 #include "search/tt.h"
@@ -18,6 +19,7 @@ void ChessPlayer::startSearch() {
         st.pawnHash = pawnHash_.get();
         st.limits = limits_;
         st.player = this;
+        st.tablebase = tablebases_.get();
     }
     pool_->wakeAll();
 }
@@ -88,7 +90,10 @@ void ChessPlayer::applyOutOfBookBonus() {
 
 bool ChessPlayer::randomMove(Move &move) {
     MoveList list;
-    generateAllLegal(*board_, list);
+    {
+        std::lock_guard<std::mutex> lock(gameMutex_);
+        generateAllLegal(*board_, list);
+    }
     if (list.size() == 0) return false;
     move = list[uint32_t(std::rand() & 0x7FFFFFFF) % list.size()];
     return true;
