@@ -107,7 +107,7 @@ TEST(TablebasePlay, DrawnEndgameIsNeverLostAndSettledRootsPrintDepthZero) {
     e.send("egtpath gaviota " + gaviotaDir());
     e.send("setboard 8/8/8/4k3/8/8/8/KQ6 w - - 0 1");
     e.send("go");
-    EXPECT_TRUE(e.waitForPrefix("0 31983 0 0 "));
+    EXPECT_TRUE(e.waitForPrefix("0 31983 "));  // depth 0, mate in 17 plies
     EXPECT_TRUE(e.waitFor(isMoveLine));
     e.send("quit");
     EXPECT_EQ(e.waitExit(), 0);
