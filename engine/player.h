@@ -135,6 +135,7 @@ private:
     void helperJob(SearchState &st);
     void computeBudget();
     void applyOutOfBookBonus();
+    void guardClock();
     bool randomMove(Move &move);
     bool bookMove(Move &move);
     void recordUnlocked(Move move);
@@ -146,6 +147,7 @@ private:
     std::unique_ptr<Board_BB64> board_;
     std::mutex gameMutex_;
     Relaxed<uint32_t> gamePly_ = 0;
+    int32_t clockLeft_ = 0;  // what the clock held when the budget was made
     Move gameMoves_[GAME_RECORD_CAPACITY] = {};
     UndoInfo gameUndo_[GAME_RECORD_CAPACITY] = {};
 

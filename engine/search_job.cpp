@@ -72,6 +72,18 @@ void ChessPlayer::computeBudget() {
     std::fflush(stdout);
     std::printf("# set maxTime = %d\n", maxTime);
     l.maxTime = uint32_t(maxTime);
+    clockLeft_ = int32_t(remaining);
+}
+
+// The budget counts increments still to come as if they were on the clock already; with
+// little time left and a large increment it can exceed the clock itself. A tenth of
+// what is left and a tenth of a second always stay in reserve.
+void ChessPlayer::guardClock() {
+    SearchLimits &l = *limits_;
+    const int64_t cap = int64_t(clockLeft_) - clockLeft_ / 10 - 10;
+    if (int64_t(int32_t(l.maxTime)) <= cap) return;
+    l.maxTime = uint32_t(int32_t(std::max<int64_t>(cap, INT32_MIN)));
+    std::printf("# clock guard: maxTime = %d\n", int32_t(l.maxTime));
 }
 
 // Leaving the opening lets the first search of the game think half as long again,
@@ -121,6 +133,7 @@ void ChessPlayer::runSearchJob() {
     const bool quick = (randomGameMode && randomMove(move)) || (timed && bookEnabled && bookMove(move));
     if (!quick) {
         applyOutOfBookBonus();
+        if (timed) guardClock();
         std::fflush(stdout);
         SearchState &st = (*pool_)[0].state();
         const SearchResult r = iterativeDeepening(st, *board_, false);

@@ -356,6 +356,13 @@ TEST(Protocol, ExhaustedClockStillGivesAMove) {
     e->send("time 0");
     e->send("usermove c2c4");
     EXPECT_TRUE(e->waitFor(isMoveLine, 5s));
+    // An increment larger than the clock: the budget would count increments not yet
+    // received, the guard keeps it within the clock.
+    e->send("level 0 0 5");
+    e->send("time 30");
+    e->send("usermove g1f3");
+    EXPECT_TRUE(e->waitForLine("# clock guard: maxTime = 17"));
+    EXPECT_TRUE(e->waitFor(isMoveLine, 5s));
     expectCleanQuit(*e);
 }
 
