@@ -11,7 +11,17 @@
 #include <fstream>
 #include <sstream>
 
+#include "board/movegen.h"
+
 namespace fs = std::filesystem;
+
+bool playMoveText(Board_BB64 &b, const std::string &text) {
+    Move m = NO_MOVE;
+    if (!textToMove(b, text.c_str(), m)) return false;
+    UndoInfo undo;
+    b.makeMove(m, undo);
+    return true;
+}
 
 EngineSession::EngineSession(const std::vector<std::string> &args, const std::string &ini) {
     static int serial = 0;

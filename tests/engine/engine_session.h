@@ -12,6 +12,14 @@
 
 using namespace std::chrono_literals;
 
+class Board_BB64;
+
+// A "move ..." line of the engine.
+inline bool isMoveLine(const std::string &l) { return l.rfind("move ", 0) == 0; }
+// Plays a move given in coordinate text on the test's own board; false if it is not
+// legal there.
+bool playMoveText(Board_BB64 &b, const std::string &text);
+
 class EngineSession {
 public:
     // Starts the engine in a fresh temporary folder, with "grelvin.ini" holding ini when

@@ -13,8 +13,6 @@ namespace {
 // Small tables keep the many engine starts cheap.
 const std::string SMALL_TABLES = "ttHashSizeMB = 8\npawnHashSizeMB = 1\n";
 
-bool isMoveLine(const std::string &l) { return l.rfind("move ", 0) == 0; }
-
 // An engine in protocol mode that has finished its feature list.
 std::unique_ptr<EngineSession> protocolEngine(const std::vector<std::string> &args = {}) {
     auto e = std::make_unique<EngineSession>(args, SMALL_TABLES);
@@ -38,15 +36,6 @@ Board_BB64 startBoard() {
     Board_BB64 b;
     b.setFromFEN(START_FEN);
     return b;
-}
-
-// Plays the move text on the test's own board; false if it is not legal there.
-bool play(Board_BB64 &b, const std::string &text) {
-    Move m = NO_MOVE;
-    if (!textToMove(b, text.c_str(), m)) return false;
-    UndoInfo undo;
-    b.makeMove(m, undo);
-    return true;
 }
 
 }  // namespace
@@ -191,7 +180,7 @@ TEST(Protocol, WholeGameByUsermoveAndMoveExchange) {
     e->send("level 40 5 0");
     e->send("post");
     Board_BB64 b = startBoard();
-    ASSERT_TRUE(play(b, "e2e4"));
+    ASSERT_TRUE(playMoveText(b, "e2e4"));
     e->send("usermove e2e4");
     EXPECT_TRUE(e->waitForLine("# making user move: e2e4"));
     EXPECT_TRUE(e->waitForLine("# movesPerSession=40 timePerSession=30000 increment=0"));
@@ -203,13 +192,13 @@ TEST(Protocol, WholeGameByUsermoveAndMoveExchange) {
     for (int moveNumber = 0; moveNumber < 12; ++moveNumber) {
         const auto move = e->waitFor(isMoveLine, 30s);
         ASSERT_TRUE(move) << "no answer at move " << moveNumber;
-        ASSERT_TRUE(play(b, move->substr(5))) << *move;
+        ASSERT_TRUE(playMoveText(b, move->substr(5))) << *move;
         MoveList list;
         generateAllLegal(b, list);
         if (list.size() == 0) break;
         char text[6];
         moveToText(list[0], text);  // the first legal move: a weak but legal opponent
-        ASSERT_TRUE(play(b, text));
+        ASSERT_TRUE(playMoveText(b, text));
         e->send(std::string("time ") + std::to_string(2000 - moveNumber * 50));
         e->send(std::string("usermove ") + text);
         if (e->waitFor([](auto &l) { return l.find(" {") != std::string::npos; }, 1ms)) break;

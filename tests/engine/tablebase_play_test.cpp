@@ -13,17 +13,7 @@
 
 namespace {
 
-bool isMoveLine(const std::string &l) { return l.rfind("move ", 0) == 0; }
-
 std::string gaviotaDir() { return testDataDir() + "/gaviota"; }
-
-bool makeText(Board_BB64 &b, const std::string &text) {
-    Move m = NO_MOVE;
-    if (!textToMove(b, text.c_str(), m)) return false;
-    UndoInfo undo;
-    b.makeMove(m, undo);
-    return true;
-}
 
 // The engine plays the side to move of fen; the test answers with random legal moves.
 // Returns the engine's side's tablebase scores before each of its moves (last: mate
@@ -49,7 +39,7 @@ PlayResult playOut(const std::string &fen, int maxEngineMoves, unsigned seed) {
         int s = 0;
         if (tablebaseScore(b, true, s)) r.scores.push_back(s);
         const auto move = e.waitFor([](auto &l) { return isMoveLine(l) || l.find(" {") != l.npos; }, 20s);
-        if (!move || !isMoveLine(*move) || !makeText(b, move->substr(5))) break;
+        if (!move || !isMoveLine(*move) || !playMoveText(b, move->substr(5))) break;
         MoveList list;
         const bool inCheck = generateAllLegal(b, list);
         if (list.size() == 0) {
@@ -59,7 +49,7 @@ PlayResult playOut(const std::string &fen, int maxEngineMoves, unsigned seed) {
         }
         char text[6];
         moveToText(list[uint32_t(std::rand()) % list.size()], text);
-        makeText(b, text);
+        playMoveText(b, text);
         e.send(std::string("usermove ") + text);
     }
     e.send("quit");
