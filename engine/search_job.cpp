@@ -118,8 +118,12 @@ void ChessPlayer::searchJob(uint32_t index, void *argument) {
 }
 
 // Helpers search the same position on their own board until thread 0 stops them; their
-// result reaches thread 0 only through the shared tables.
-void ChessPlayer::helperJob(SearchState &st) { iterativeDeepening(st, *board_, false); }
+// result reaches thread 0 only through the shared tables. The copy is taken under the
+// game lock: thread 0 may meanwhile test its random move's legality on the game board.
+void ChessPlayer::helperJob(SearchState &st) {
+    copyBoard(st.board);
+    iterativeDeepening(st, st.board, false);
+}
 
 void ChessPlayer::runSearchJob() {
     SearchLimits &l = *limits_;

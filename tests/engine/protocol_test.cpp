@@ -319,6 +319,18 @@ TEST(Protocol, TwoThreadSearchesStartStopAndEvalDuringPlay) {
         e->send("");
     }
     EXPECT_GE(std::count_if(e->lines().begin(), e->lines().end(), isMoveLine), 6);
+    // Random-game mode answers at once while the helper thread starts its search.
+    Board_BB64 b = startBoard();
+    e->send("new");
+    e->send("cores 2");
+    e->send("randgame");
+    for (const char *m : {"e2e4", "d2d4", "g1f3"}) {
+        if (!playMoveText(b, m)) break;
+        e->send(std::string("usermove ") + m);
+        const auto reply = e->waitFor(isMoveLine);
+        ASSERT_TRUE(reply);
+        ASSERT_TRUE(playMoveText(b, reply->substr(5))) << *reply;
+    }
     expectCleanQuit(*e);
 }
 
