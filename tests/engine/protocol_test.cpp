@@ -359,9 +359,10 @@ TEST(Protocol, ExhaustedClockStillGivesAMove) {
     EXPECT_TRUE(e->waitFor(isMoveLine, 5s));
     // An increment larger than the clock: the budget would count increments not yet
     // received, the guard keeps it within the clock.
+    e->send("setboard r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3");
     e->send("level 0 0 5");
     e->send("time 30");
-    e->send("usermove g1f3");
+    e->send("go");
     EXPECT_TRUE(e->waitForLine("# clock guard: maxTime = 17"));
     EXPECT_TRUE(e->waitFor(isMoveLine, 5s));
     expectCleanQuit(*e);
