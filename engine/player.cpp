@@ -161,8 +161,6 @@ void ChessPlayer::prepareSearch(bool clearTables) {
     if (!pool_) pool_ = std::make_unique<ThreadPool>(currentThreads, &ChessPlayer::searchJob, this);
 }
 
-void ChessPlayer::preparePerftHash() { perftHash_->prepare(perftHashSizeMB); }
-
 void ChessPlayer::setRandomPosition() {
     std::lock_guard<std::mutex> lock(gameMutex_);
     gamePly_ = 0;

@@ -66,7 +66,6 @@ public:
     // The game record: moves played since the last set-up and what taking each back
     // needs. recordMove refuses (false) when the record is full.
     uint32_t gamePly() const { return gamePly_; }
-    Move gameMove(uint32_t ply) const { return gameMoves_[ply]; }
     bool recordFull() const { return gamePly_ >= GAME_RECORD_CAPACITY; }
     bool recordMove(Move move);
     bool takeBackMove();
@@ -82,7 +81,6 @@ public:
     // Creates, resizes or clears the transposition table and the pawn hash, and builds
     // or rebuilds the thread pool.
     void prepareSearch(bool clearTables);
-    void preparePerftHash();
 
     // The book file ("option bookFilePath"); an existing book object is renamed.
     void setBookFile(const std::string &path);
@@ -103,11 +101,8 @@ public:
     void reportThinking(int depth, int score, const PrincipalVariation &pv) override;
     void searchFinished() override;
 
-    TranspositionTable *transpositionTable() { return tt_.get(); }
     PawnHashTable *pawnHash() { return pawnHash_.get(); }
     PerftHash &perftHash() { return *perftHash_; }
-    EngineInterface *engine() const { return engine_; }
-    SearchLimits *limits() const { return limits_; }
     ThreadPool *threads() { return pool_.get(); }
 
     // The job every search thread runs when woken; thread 0 plays the move.
