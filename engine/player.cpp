@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "board/movegen.h"
+#include "engine/tablebases.h"
 #include "engine/threads.h"
 #include "eval/pawnhash.h"
 #include "search/tt.h"
@@ -19,7 +20,8 @@ ChessPlayer::ChessPlayer(EngineInterface *engine, SearchLimits *limits)
       limits_(limits),
       engine_(engine),
       board_(std::make_unique<Board_BB64>()),
-      perftHash_(std::make_unique<PerftHash>()) {
+      perftHash_(std::make_unique<PerftHash>()),
+      tablebases_(std::make_unique<EngineTablebases>()) {
     board_->setFromFEN(START_FEN);
 }
 
@@ -28,6 +30,7 @@ ChessPlayer::~ChessPlayer() {
     stopSearch();
     pool_.reset();
     book_.reset();
+    tablebases_.reset();
 }
 
 void ChessPlayer::copyBoard(Board_BB64 &out) {
@@ -73,18 +76,24 @@ bool ChessPlayer::takeBackMove() {
     return true;
 }
 
+// The legality tests make and take back moves on the board: under the game lock, as
+// thread 0 runs this after its move while the loop may copy the board.
 bool ChessPlayer::checkGameEnd() {
-    MoveList list;
-    const bool inCheck = generateAllLegal(*board_, list);
     const char *result = nullptr;
-    if (list.size() == 0) {
-        result = !inCheck ? "1/2-1/2 {Stalemate}"
-                 : board_->side() == BLACK ? "1-0 {White wins by checkmate}"
-                                           : "0-1 {Black wins by checkmate}";
-    } else {
-        int reason = DRAW_NONE;
-        // Repetitions and the fifty-move rule are the opponent's to claim (we offer).
-        if (isDraw(*board_, reason) && reason == DRAW_MATERIAL) result = "1/2-1/2 {Draw by insufficient material}";
+    {
+        std::lock_guard<std::mutex> lock(gameMutex_);
+        MoveList list;
+        const bool inCheck = generateAllLegal(*board_, list);
+        if (list.size() == 0) {
+            result = !inCheck ? "1/2-1/2 {Stalemate}"
+                     : board_->side() == BLACK ? "1-0 {White wins by checkmate}"
+                                               : "0-1 {Black wins by checkmate}";
+        } else {
+            int reason = DRAW_NONE;
+            // Repetitions and the fifty-move rule are the opponent's to claim (we offer).
+            if (isDraw(*board_, reason) && reason == DRAW_MATERIAL)
+                result = "1/2-1/2 {Draw by insufficient material}";
+        }
     }
     if (!result) return false;
     std::printf("%s\n", result);
@@ -152,8 +161,6 @@ void ChessPlayer::prepareSearch(bool clearTables) {
     if (!pool_) pool_ = std::make_unique<ThreadPool>(currentThreads, &ChessPlayer::searchJob, this);
 }
 
-void ChessPlayer::preparePerftHash() { perftHash_->prepare(perftHashSizeMB); }
-
 void ChessPlayer::setRandomPosition() {
     std::lock_guard<std::mutex> lock(gameMutex_);
     gamePly_ = 0;
@@ -177,4 +184,7 @@ bool ChessPlayer::bookMove(Move &move) {
     return book->probeBook(*board_, move);
 }
 
-void ChessPlayer::initialiseTablebases(const std::string &type, const std::string &path) { gtbPath = path; }
+void ChessPlayer::initialiseTablebases(const std::string &type, const std::string &path) {
+    gtbPath = path;
+    tablebases_->initialise(type, path, int(gtbCacheSizeMB));
+}

@@ -13,6 +13,7 @@
 #include "search/relaxed.h"
 #include "search/search.h"
 
+class EngineTablebases;
 class PawnHashTable;
 class PolyglotBook;
 class PerftHash;
@@ -65,7 +66,6 @@ public:
     // The game record: moves played since the last set-up and what taking each back
     // needs. recordMove refuses (false) when the record is full.
     uint32_t gamePly() const { return gamePly_; }
-    Move gameMove(uint32_t ply) const { return gameMoves_[ply]; }
     bool recordFull() const { return gamePly_ >= GAME_RECORD_CAPACITY; }
     bool recordMove(Move move);
     bool takeBackMove();
@@ -81,7 +81,6 @@ public:
     // Creates, resizes or clears the transposition table and the pawn hash, and builds
     // or rebuilds the thread pool.
     void prepareSearch(bool clearTables);
-    void preparePerftHash();
 
     // The book file ("option bookFilePath"); an existing book object is renamed.
     void setBookFile(const std::string &path);
@@ -102,11 +101,8 @@ public:
     void reportThinking(int depth, int score, const PrincipalVariation &pv) override;
     void searchFinished() override;
 
-    TranspositionTable *transpositionTable() { return tt_.get(); }
     PawnHashTable *pawnHash() { return pawnHash_.get(); }
     PerftHash &perftHash() { return *perftHash_; }
-    EngineInterface *engine() const { return engine_; }
-    SearchLimits *limits() const { return limits_; }
     ThreadPool *threads() { return pool_.get(); }
 
     // The job every search thread runs when woken; thread 0 plays the move.
@@ -134,6 +130,7 @@ private:
     void helperJob(SearchState &st);
     void computeBudget();
     void applyOutOfBookBonus();
+    void guardClock();
     bool randomMove(Move &move);
     bool bookMove(Move &move);
     void recordUnlocked(Move move);
@@ -145,6 +142,7 @@ private:
     std::unique_ptr<Board_BB64> board_;
     std::mutex gameMutex_;
     Relaxed<uint32_t> gamePly_ = 0;
+    int32_t clockLeft_ = 0;  // what the clock held when the budget was made
     Move gameMoves_[GAME_RECORD_CAPACITY] = {};
     UndoInfo gameUndo_[GAME_RECORD_CAPACITY] = {};
 
@@ -157,5 +155,6 @@ private:
     // Created by thread 0 at the first timed search with the book on; renamed by the
     // command loop: the pointer and the path are guarded by bookMutex_.
     std::unique_ptr<PolyglotBook> book_;
+    std::unique_ptr<EngineTablebases> tablebases_;
     std::mutex bookMutex_;
 };

@@ -7,6 +7,7 @@
 
 #include "board/movegen.h"
 #include "engine/player.h"
+#include "engine/tablebases.h"
 #include "engine/threads.h"
 #include "eval/pawnhash.h"
 #include "search/tt.h"
@@ -18,6 +19,7 @@ void ChessPlayer::startSearch() {
         st.pawnHash = pawnHash_.get();
         st.limits = limits_;
         st.player = this;
+        st.tablebase = tablebases_.get();
     }
     pool_->wakeAll();
 }
@@ -70,6 +72,18 @@ void ChessPlayer::computeBudget() {
     std::fflush(stdout);
     std::printf("# set maxTime = %d\n", maxTime);
     l.maxTime = uint32_t(maxTime);
+    clockLeft_ = int32_t(remaining);
+}
+
+// The budget counts increments still to come as if they were on the clock already; with
+// little time left and a large increment it can exceed the clock itself. A tenth of
+// what is left and a tenth of a second always stay in reserve.
+void ChessPlayer::guardClock() {
+    SearchLimits &l = *limits_;
+    const int64_t cap = int64_t(clockLeft_) - clockLeft_ / 10 - 10;
+    if (int64_t(int32_t(l.maxTime)) <= cap) return;
+    l.maxTime = uint32_t(int32_t(std::max<int64_t>(cap, INT32_MIN)));
+    std::printf("# clock guard: maxTime = %d\n", int32_t(l.maxTime));
 }
 
 // Leaving the opening lets the first search of the game think half as long again,
@@ -88,7 +102,10 @@ void ChessPlayer::applyOutOfBookBonus() {
 
 bool ChessPlayer::randomMove(Move &move) {
     MoveList list;
-    generateAllLegal(*board_, list);
+    {
+        std::lock_guard<std::mutex> lock(gameMutex_);
+        generateAllLegal(*board_, list);
+    }
     if (list.size() == 0) return false;
     move = list[uint32_t(std::rand() & 0x7FFFFFFF) % list.size()];
     return true;
@@ -101,8 +118,12 @@ void ChessPlayer::searchJob(uint32_t index, void *argument) {
 }
 
 // Helpers search the same position on their own board until thread 0 stops them; their
-// result reaches thread 0 only through the shared tables.
-void ChessPlayer::helperJob(SearchState &st) { iterativeDeepening(st, *board_, false); }
+// result reaches thread 0 only through the shared tables. The copy is taken under the
+// game lock: thread 0 may meanwhile test its random move's legality on the game board.
+void ChessPlayer::helperJob(SearchState &st) {
+    copyBoard(st.board);
+    iterativeDeepening(st, st.board, false);
+}
 
 void ChessPlayer::runSearchJob() {
     SearchLimits &l = *limits_;
@@ -116,6 +137,7 @@ void ChessPlayer::runSearchJob() {
     const bool quick = (randomGameMode && randomMove(move)) || (timed && bookEnabled && bookMove(move));
     if (!quick) {
         applyOutOfBookBonus();
+        if (timed) guardClock();
         std::fflush(stdout);
         SearchState &st = (*pool_)[0].state();
         const SearchResult r = iterativeDeepening(st, *board_, false);

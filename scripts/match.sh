@@ -36,7 +36,7 @@ setsid xvfb-run -a xboard -noGUI -xponder -debug -nameOfDebugFile "$out/xboard.d
     -fcp "$binary -cores $cores" -fd "$out/grelvin" \
     -scp "$opponent" -sd "$out/opponent" $uci \
     -mg "$games" -lgf "$here/openings.pgn" -lgi -2 \
-    $tc -sgf "$pgn" -autoCallFlag true -testClaims true -ponder false \
+    $tc -sgf "$pgn" \
     > "$out/xboard.log" 2>&1 &
 xpid=$!
 limit=$(( $(date +%s) + games * 400 + 60 ))

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <new>
 
+#include <sys/mman.h>
+
 namespace {
 
 constexpr uint32_t BUCKET_SIZE = 4;
@@ -45,9 +47,22 @@ int scoreFromTable(int score, int ply) {
     return score;
 }
 
+// Tables are aligned to 2 MB and offered to the kernel for huge pages: a 256 MB table
+// then costs 128 page faults instead of 65536 when it is cleared, which is most of the
+// start-up time of a fresh process.
+constexpr std::align_val_t TABLE_ALIGNMENT{2u << 20};
+
+void *allocateTable(uint64_t bytes) {
+    void *raw = ::operator new[](bytes, TABLE_ALIGNMENT, std::nothrow);
+#ifdef MADV_HUGEPAGE
+    if (raw) madvise(raw, bytes, MADV_HUGEPAGE);
+#endif
+    return raw;
+}
+
 }  // namespace
 
-TranspositionTable::~TranspositionTable() { ::operator delete[](entries_, std::align_val_t(64)); }
+TranspositionTable::~TranspositionTable() { ::operator delete[](entries_, TABLE_ALIGNMENT); }
 
 void TranspositionTable::resize(uint32_t sizeMB) {
     if (sizeMB > MAX_SIZE_MB) sizeMB = MAX_SIZE_MB;
@@ -61,12 +76,12 @@ void TranspositionTable::resize(uint32_t sizeMB) {
     std::printf("# new size of %s: %u MB\n", "TT hash", newSizeMB);
     std::fflush(stdout);
 
-    ::operator delete[](entries_, std::align_val_t(64));
+    ::operator delete[](entries_, TABLE_ALIGNMENT);
     entries_ = nullptr;
     void *raw = nullptr;
     // An allocation that fails is retried at half the size rather than leaving the
     // engine without a table.
-    while (!(raw = ::operator new[](count * sizeof(TTEntry), std::align_val_t(64), std::nothrow)) &&
+    while (!(raw = allocateTable(count * sizeof(TTEntry))) &&
            count > MIN_ENTRIES) {
         count /= 2;
     }

@@ -1,0 +1,88 @@
+// Two search threads against one: nodes per second and time to a fixed depth over a
+// list of positions, through the engine's own player and thread pool.
+//
+//   build/search_bench --fens | build/smp_bench [depth] [threads]   (default 12, 2)
+#include <unistd.h>
+
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/threads.h"
+#include "engine/wbengine.h"
+#include "eval/evaluate.h"
+
+namespace {
+
+struct Run {
+    uint64_t nodes = 0;
+    double seconds = 0;
+};
+
+// One fixed-depth search of the position with n threads and fresh tables.
+Run search(WBEngine &engine, const std::string &fen, int depth, uint32_t threads) {
+    ChessPlayer &p = engine.player;
+    p.threadsToUse = threads;
+    p.prepareSearch(true);
+    p.setPosition(fen.c_str());
+    engine.limits.timed = true;
+    engine.limits.fixedDepth = true;
+    engine.limits.maxDepth = uint32_t(depth);
+    engine.limits.movesPerSession = 0;
+    engine.limits.timePerSession = 100u * 3600 * 100;  // no clock limit in practice
+    p.outOfBook = true;
+    p.bookEnabled = false;
+    const auto start = std::chrono::steady_clock::now();
+    p.startSearch();
+    while (p.searchBusy()) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    Run r;
+    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    r.nodes = p.threads()->totalNodes();
+    return r;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[]) {
+    const int depth = argc > 1 ? std::atoi(argv[1]) : 12;
+    const uint32_t threads = argc > 2 ? uint32_t(std::atoi(argv[2])) : 2;
+    std::vector<std::string> fens;
+    char line[256];
+    while (std::fgets(line, sizeof line, stdin)) {
+        std::string fen(line);
+        while (!fen.empty() && (fen.back() == '\n' || fen.back() == '\r')) fen.pop_back();
+        if (!fen.empty()) fens.push_back(fen);
+    }
+    // The engine prints its moves and diagrams; the figures go to the real output.
+    std::FILE *out = fdopen(dup(1), "w");
+    if (!out || !std::freopen("/dev/null", "w", stdout)) return 1;
+    initStaticTables();
+    initEvaluationTables();
+    auto engine = std::make_unique<WBEngine>();
+    engine->player.ttHashSizeMB = 64;
+    engine->player.pawnHashSizeMB = 8;
+    engine->player.postThinking = false;
+    engine->player.maxThreads = std::max(engine->player.maxThreads, threads);
+
+    Run one, many;
+    for (const std::string &fen : fens) {
+        const Run a = search(*engine, fen, depth, 1), b = search(*engine, fen, depth, threads);
+        one.nodes += a.nodes, one.seconds += a.seconds;
+        many.nodes += b.nodes, many.seconds += b.seconds;
+        std::fprintf(out, "%-70s 1: %6.2fs %10" PRIu64 "  %u: %6.2fs %10" PRIu64 "\n", fen.c_str(), a.seconds,
+                     a.nodes, threads, b.seconds, b.nodes);
+        std::fflush(out);
+    }
+    const double nps1 = double(one.nodes) / one.seconds, npsN = double(many.nodes) / many.seconds;
+    std::fprintf(out, "depth %d, %zu positions\n", depth, fens.size());
+    std::fprintf(out, "1 thread:  %.2f s, %" PRIu64 " nodes, %.0f nodes/s\n", one.seconds, one.nodes, nps1);
+    std::fprintf(out, "%u threads: %.2f s, %" PRIu64 " nodes, %.0f nodes/s\n", threads, many.seconds, many.nodes,
+                 npsN);
+    std::fprintf(out, "nodes/s ratio %.2f, time-to-depth ratio %.2f\n", npsN / nps1, one.seconds / many.seconds);
+    engine.reset();
+    return 0;
+}
