@@ -30,11 +30,13 @@ bench: build
 debug: deps
 	cmake -S . -B build-debug -DCMAKE_BUILD_TYPE=Debug && cmake --build build-debug -j $(JOBS)
 
-# The whole suite under address + undefined-behaviour sanitizers, then the test programs
-# that run search threads (TSAN_TESTS: the engine tests drive the engine binary, built
-# with the same sanitizer, as their subprocess) under the thread sanitizer.
+# The whole suite under address + undefined-behaviour sanitizers, then the tests that
+# run threads under the thread sanitizer. TSAN_TESTS names test programs, each with an
+# optional gtest filter after a colon; the engine tests drive the engine binary, built
+# with the same sanitizer, as their subprocess.
 # Optimised with debug information: the perft and search tests are too slow at -O0.
-TSAN_TESTS ?= search engine
+TSAN_TESTS ?= search engine eval:PawnHash.Concurrent* tablebase:*.Concurrent*
+TSAN_PROGRAMS = $(addsuffix _tests,$(foreach t,$(TSAN_TESTS),$(firstword $(subst :, ,$(t)))))
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
                 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
@@ -48,8 +50,11 @@ check-asan: deps
 
 check-tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRELVIN_SANITIZE=thread >/dev/null
-	cmake --build build-tsan -j $(JOBS) --target grelvin $(addsuffix _tests,$(TSAN_TESTS))
-	cd build-tsan && for t in $(TSAN_TESTS); do $(SANITIZER_ENV) ./$${t}_tests --gtest_brief=1 || exit 1; done
+	cmake --build build-tsan -j $(JOBS) --target grelvin $(TSAN_PROGRAMS)
+	cd build-tsan && for t in $(TSAN_TESTS); do \
+	    filter=$${t#*:}; [ "$$filter" = "$$t" ] && filter='*'; \
+	    $(SANITIZER_ENV) ./$${t%%:*}_tests --gtest_brief=1 --gtest_filter="$$filter" || exit 1; \
+	done
 
 asan: check-asan
 tsan: check-tsan
