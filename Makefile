@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= command_line fen ini book tb_block
 
 .PHONY: all build run test bench deps debug check check-asan check-tsan asan tsan \
-        fuzz install deb clean
+        fuzz install deb deb-test clean
 
 all: build
 
@@ -77,6 +77,10 @@ deb:
 	    -DGRELVIN_TESTS=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
 	cmake --build build-deb -j $(JOBS) --target grelvin
 	cd build-deb && cpack -G DEB
+
+# Installs that package, tries the installed engine from another folder, removes it.
+deb-test: deb
+	scripts/test-deb.sh
 
 clean:
 	rm -rf $(BUILD) build-debug build-asan build-tsan build-fuzz build-deb
