@@ -89,7 +89,11 @@ def summary_line(w, l, d):
         scores = [1.0] * w + [0.0] * l + [0.5] * d
         se = math.sqrt(sum((x - s) ** 2 for x in scores) / n) / math.sqrt(n)
         margin = (elo(min(s + 1.96 * se, 1 - 1e-6)) - elo(max(s - 1.96 * se, 1e-6))) / 2
-        line += f", score {100 * s:.1f}%, Elo {elo(s):+.0f} +- {margin:.0f}"
+        if se == 0:
+            # All games one result: the score says which side is stronger, not by how much.
+            line += f", score {100 * s:.1f}%, Elo difference not measurable"
+        else:
+            line += f", score {100 * s:.1f}%, Elo {elo(s):+.0f} +- {margin:.0f}"
     return line
 
 
