@@ -5,6 +5,7 @@
 # into tests/fuzz/regressions/<name>/ once its fault is fixed.
 #
 #   scripts/fuzz.sh BUILD_DIR SECONDS NAME...     (e.g. build-fuzz 600 fen book)
+# One input running longer than FUZZ_TIMEOUT seconds (default 60) counts as a hang.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build=$1 seconds=$2
@@ -19,7 +20,7 @@ for name in "$@"; do
     dict=()
     [ -f "$here/../tests/fuzz/$name.dict" ] && dict=(-dict="$here/../tests/fuzz/$name.dict")
     start=$(date +%s)
-    "$exe" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 -print_final_stats=1 \
+    "$exe" -max_total_time="$seconds" -timeout="${FUZZ_TIMEOUT:-60}" -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$crashes/" "${dict[@]}" "$work" "$seeds" > "$build/fuzz-$name.log" 2>&1
     rc=$?
     ran=$(( $(date +%s) - start ))
