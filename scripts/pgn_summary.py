@@ -66,7 +66,8 @@ def tally(text):
         ours_white = tags.get("White", "").startswith(ENGINE)
         opponent = tags.get("Black" if ours_white else "White", "")
         comment = result_comment(body)
-        for kind, pattern in FAULTS:
+        # An unfinished game ends with xboard's own exit, which blames no engine.
+        for kind, pattern in FAULTS if result != "*" else ():
             if pattern.search(comment):
                 faults[at_fault(comment, result, ours_white, opponent)][kind] += 1
                 break
