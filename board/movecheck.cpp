@@ -75,7 +75,7 @@ bool isValidMove(const Board_BB64 &b, Move m) {
 template <Colour Us> bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info) {
     // Castling out of check would pass the destination test; it is never legal.
     if (moveKind(m) == CASTLING && info.inCheck()) return false;
-    return !needsLegalityTest(b, m, info) || b.isLegalAfterQuickMake<Us>(m);
+    return passesLegalityTest<Us>(b, m, info);
 }
 
 bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info) {

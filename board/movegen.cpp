@@ -1,15 +1,21 @@
 // Attack tests, pins, and the legal move generators. Every generator appends legal
 // moves only: a candidate that moves the king, moves a pinned piece, or is played in
-// check is confirmed by a quick make before it enters the list.
+// check is tested before it enters the list.
 #include <initializer_list>
 
 #include "board/movegen.h"
 
 namespace {
 
-// The legality filter: most moves need no test thanks to the pin sets.
+// The legality filter for one move.
 template <Colour Us> inline void addLegal(Board_BB64 &b, const CheckInfo &info, Move m, MoveList &list) {
-    if (!needsLegalityTest(b, m, info) || b.isLegalAfterQuickMake<Us>(m)) list.add(m);
+    if (passesLegalityTest<Us>(b, m, info)) list.add(m);
+}
+
+// Outside check an unpinned piece other than the king needs no test at all, which
+// covers most moves; it is decided once per piece rather than once per move.
+inline bool movesFreely(const CheckInfo &info, Square from) {
+    return !info.inCheck() && !(info.pinned() & squareBB(from));
 }
 
 // Attack set of a piece category from s.
@@ -30,14 +36,25 @@ void addPieceMoves(Board_BB64 &b, const CheckInfo &info, Bitboard movers, Bitboa
     const Bitboard occ = b.occupied();
     while (movers) {
         const Square from = popLsb(movers);
-        for (Bitboard to = attacksFrom<Pt>(from, occ) & targets; to;)
-            addLegal<Us>(b, info, makeMove(from, popLsb(to)), list);
+        Bitboard to = attacksFrom<Pt>(from, occ) & targets;
+        if (Pt != KING && movesFreely(info, from))
+            while (to) list.add(makeMove(from, popLsb(to)));
+        else
+            while (to) addLegal<Us>(b, info, makeMove(from, popLsb(to)), list);
     }
 }
 
-// All four promotions of one pawn move: queen, knight, rook, bishop.
+// All four promotions of one pawn move: queen, knight, rook, bishop. The promoted
+// piece has no bearing on the own king, so one test serves all four.
 template <Colour Us> void addPromotions(Board_BB64 &b, const CheckInfo &info, Square from, Square to, MoveList &list) {
-    for (int pt : {QUEEN, KNIGHT, ROOK, BISHOP}) addLegal<Us>(b, info, makePromotion(from, to, pt), list);
+    if (!movesFreely(info, from) && !passesLegalityTest<Us>(b, makePromotion(from, to, QUEEN), info)) return;
+    for (int pt : {QUEEN, KNIGHT, ROOK, BISHOP}) list.add(makePromotion(from, to, pt));
+}
+
+// One pawn move that promotes to at most one piece.
+template <Colour Us> inline void addPawnMove(Board_BB64 &b, const CheckInfo &info, Move m, MoveList &list) {
+    if (movesFreely(info, moveFrom(m))) list.add(m);
+    else addLegal<Us>(b, info, m, list);
 }
 
 enum PawnMoveKind { PLAIN, PROMOTE_ALL, PROMOTE_QUEEN };
@@ -46,10 +63,12 @@ enum PawnMoveKind { PLAIN, PROMOTE_ALL, PROMOTE_QUEEN };
 template <Colour Us, int D, PawnMoveKind K>
 void addPawnMoves(Board_BB64 &b, const CheckInfo &info, Bitboard targets, MoveList &list) {
     for (; targets;) {
-        const Square to = popLsb(targets);
-        if constexpr (K == PROMOTE_ALL) addPromotions<Us>(b, info, to - D, to, list);
-        else if constexpr (K == PROMOTE_QUEEN) addLegal<Us>(b, info, makePromotion(to - D, to, QUEEN), list);
-        else addLegal<Us>(b, info, makeMove(to - D, to), list);
+        const Square to = popLsb(targets), from = to - D;
+        if constexpr (K == PROMOTE_ALL) {
+            addPromotions<Us>(b, info, from, to, list);
+            continue;
+        }
+        addPawnMove<Us>(b, info, K == PROMOTE_QUEEN ? makePromotion(from, to, QUEEN) : makeMove(from, to), list);
     }
 }
 
@@ -173,7 +192,7 @@ template <Colour Us> void generateQuiets(Board_BB64 &b, const CheckInfo &info, M
     addPawnMoves<Us, P::Up, PLAIN>(b, info, single, list);
     for (Bitboard to = shift<P::Up>(single) & empty; to;) {
         const Square s = popLsb(to);
-        addLegal<Us>(b, info, makeMove(s - 2 * P::Up, s, NORMAL, 1), list);
+        addPawnMove<Us>(b, info, makeMove(s - 2 * P::Up, s, NORMAL, 1), list);
     }
 }
 
@@ -199,7 +218,7 @@ template <Colour Us> void generateEvasions(Board_BB64 &b, const CheckInfo &info,
         for (Bitboard from = capturers; from;) {
             const Square f = popLsb(from);
             if (squareBB(f) & P::Rank7) addPromotions<Us>(b, info, f, checker, list);
-            else addLegal<Us>(b, info, makeMove(f, checker), list);
+            else addPawnMove<Us>(b, info, makeMove(f, checker), list);
         }
         addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT) & free, target, list);
         addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us) & free, target, list);
@@ -213,7 +232,7 @@ template <Colour Us> void generateEvasions(Board_BB64 &b, const CheckInfo &info,
             addPawnMoves<Us, P::Up, PLAIN>(b, info, shift<P::Up>(pawns & ~P::Rank7) & gap, list);
             for (Bitboard to = shift<P::Up>(shift<P::Up>(pawns & P::Rank2) & empty) & gap; to;) {
                 const Square s = popLsb(to);
-                addLegal<Us>(b, info, makeMove(s - 2 * P::Up, s, NORMAL, 1), list);
+                addPawnMove<Us>(b, info, makeMove(s - 2 * P::Up, s, NORMAL, 1), list);
             }
             addPawnMoves<Us, P::Up, PROMOTE_ALL>(b, info, shift<P::Up>(pawns & P::Rank7) & gap, list);
         }

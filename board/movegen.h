@@ -47,11 +47,31 @@ template <Colour Us> void generateQuiescenceMoves(Board_BB64 &b, const CheckInfo
 inline Bitboard diagonalMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, BISHOP) | b.pieces(c, QUEEN); }
 inline Bitboard lineMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, ROOK) | b.pieces(c, QUEEN); }
 
-// Whether a pseudo-legal move must be tried on the board before it counts as legal;
-// the pin sets clear every other move.
-inline bool needsLegalityTest(const Board_BB64 &b, Move m, const CheckInfo &info) {
-    return info.inCheck() || b.pieceOn[moveFrom(m)] == KING || (info.pinned() & squareBB(moveFrom(m))) ||
-           moveKind(m) == EN_PASSANT || moveKind(m) == CASTLING;
+// Would side By attack s if the board's occupancy were occ? Pieces of By standing
+// on s do not count (a capture removes them).
+template <Colour By> inline bool attackedThrough(const Board_BB64 &b, Square s, Bitboard occ) {
+    return (pawnAttacks[opposite(By)][s] & b.pieces(By, PAWN)) || (knightAttacks[s] & b.pieces(By, KNIGHT)) ||
+           (kingAttacks[s] & b.pieces(By, KING)) || (bishopAttacks(s, occ) & diagonalMovers(b, By)) ||
+           (rookAttacks(s, occ) & lineMovers(b, By));
+}
+
+// The generators' test of a pseudo-legal move, with the same answers as playing it
+// and looking at the own king but without touching the board for the common moves: a
+// king step is legal when the destination is not attacked once the king has left its
+// square (so sliders see through it), and outside check a pinned piece may only move
+// along the line through its king. En passant and castling, and other moves in check,
+// are played.
+template <Colour Us> inline bool passesLegalityTest(Board_BB64 &b, Move m, const CheckInfo &info) {
+    const Square from = moveFrom(m), to = moveTo(m);
+    if (moveKind(m) >= CASTLING) return b.isLegalAfterQuickMake<Us>(m);
+    const Bitboard kings = b.pieces(Us, KING);
+    // A hand-made board may have two kings; the board test then decides.
+    if ((kings & squareBB(from)) && !moreThanOne(kings))
+        return !attackedThrough<opposite(Us)>(b, to, b.occupied() ^ kings);
+    if (info.inCheck()) return b.isLegalAfterQuickMake<Us>(m);
+    if (!(info.pinned() & squareBB(from))) return true;
+    const Square k = lsb(kings);
+    return (between[k][to] & squareBB(from)) || (between[k][from] & squareBB(to));
 }
 
 // Every legal move (en passant, captures and promotions, quiets, castling when not
