@@ -47,8 +47,6 @@ int scoreFromTable(int score, int ply) {
 
 }  // namespace
 
-TranspositionTable::~TranspositionTable() { ::operator delete[](entries_, std::align_val_t(64)); }
-
 void TranspositionTable::resize(uint32_t sizeMB) {
     if (sizeMB > MAX_SIZE_MB) sizeMB = MAX_SIZE_MB;
     const uint64_t budget = uint64_t(sizeMB) << 20;
@@ -61,15 +59,12 @@ void TranspositionTable::resize(uint32_t sizeMB) {
     std::printf("# new size of %s: %u MB\n", "TT hash", newSizeMB);
     std::fflush(stdout);
 
-    ::operator delete[](entries_, std::align_val_t(64));
+    memory_.release();
     entries_ = nullptr;
     void *raw = nullptr;
     // An allocation that fails is retried at half the size rather than leaving the
     // engine without a table.
-    while (!(raw = ::operator new[](count * sizeof(TTEntry), std::align_val_t(64), std::nothrow)) &&
-           count > MIN_ENTRIES) {
-        count /= 2;
-    }
+    while (!(raw = memory_.allocate(count * sizeof(TTEntry))) && count > MIN_ENTRIES) count /= 2;
     if (!raw) {
         std::printf("# could not allocate the TT hash\n");
         std::fflush(stdout);

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "board/board.h"
+#include "board/largetable.h"
 
 enum TTBound : int { TT_EXACT = 1, TT_LOWER = 2, TT_UPPER = 3 };
 
@@ -34,7 +35,6 @@ public:
 
     TranspositionTable() = default;
     explicit TranspositionTable(uint32_t sizeMB) { resize(sizeMB); }
-    ~TranspositionTable();
     TranspositionTable(const TranspositionTable &) = delete;
     TranspositionTable &operator=(const TranspositionTable &) = delete;
 
@@ -59,6 +59,7 @@ public:
     TTData entryAt(uint32_t i) const;
 
 private:
+    LargeTable memory_;
     TTEntry *entries_ = nullptr;
     uint32_t bucketMask_ = 0;
     uint32_t entryCount_ = 0;
