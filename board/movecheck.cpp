@@ -82,12 +82,8 @@ bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info) {
     return b.sideToMove == WHITE ? isLegal<WHITE>(b, m, info) : isLegal<BLACK>(b, m, info);
 }
 
-template <Colour Us> void checkersAfter(const Board_BB64 &b, Move m, AttackInfo &info) {
-    constexpr Colour Them = opposite(Us);
+template <Colour Us> void checkersAfterFull(const Board_BB64 &b, Move m, Square k, AttackInfo &info) {
     const Square from = moveFrom(m), to = moveTo(m);
-    const Square k = b.kingSquare(Them);
-    info = AttackInfo{};
-    if (k == NO_SQUARE) return;
     Bitboard occ = (b.occupied() & ~squareBB(from)) | squareBB(to);
     Bitboard vacated = squareBB(from);
     Square checkerSq = to;
@@ -161,5 +157,5 @@ template bool isValidMove<WHITE>(const Board_BB64 &, Move);
 template bool isValidMove<BLACK>(const Board_BB64 &, Move);
 template bool isLegal<WHITE>(Board_BB64 &, Move, const CheckInfo &);
 template bool isLegal<BLACK>(Board_BB64 &, Move, const CheckInfo &);
-template void checkersAfter<WHITE>(const Board_BB64 &, Move, AttackInfo &);
-template void checkersAfter<BLACK>(const Board_BB64 &, Move, AttackInfo &);
+template void checkersAfterFull<WHITE>(const Board_BB64 &, Move, Square, AttackInfo &);
+template void checkersAfterFull<BLACK>(const Board_BB64 &, Move, Square, AttackInfo &);

@@ -89,8 +89,35 @@ bool castlingAvailable(const Board_BB64 &b, int extra);
 template <Colour Us> bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info);
 bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info);
 
+// Squares a piece of the given type on s attacks on an empty board.
+template <Colour Us> inline Bitboard emptyBoardReach(int pt, Square s) {
+    switch (pt) {
+    case PAWN: return pawnAttacks[Us][s];
+    case KNIGHT: return knightAttacks[s];
+    case BISHOP: return bishopRays[s];
+    case ROOK: return rookRays[s];
+    case QUEEN: return bishopRays[s] | rookRays[s];
+    default: return 0;
+    }
+}
+
+// checkersAfter for a move that may check the king on k.
+template <Colour Us> void checkersAfterFull(const Board_BB64 &b, Move m, Square k, AttackInfo &info);
+
 // Pieces that would give check to the opponent after m (direct first, then discovered).
-template <Colour Us> void checkersAfter(const Board_BB64 &b, Move m, AttackInfo &info);
+// A plain move can only check when it leaves a line through the king (a discovery) or
+// lands where its piece would reach the king on an empty board. Most moves do neither,
+// and this is asked for nearly every move searched, so that test is inline.
+template <Colour Us> inline void checkersAfter(const Board_BB64 &b, Move m, AttackInfo &info) {
+    const Square k = b.kingSquare(opposite(Us));
+    info = AttackInfo{};
+    if (k == NO_SQUARE) return;
+    const Square from = moveFrom(m);
+    if (moveKind(m) == NORMAL && !((bishopRays[k] | rookRays[k]) & squareBB(from)) &&
+        !(emptyBoardReach<Us>(b.pieceOn[from], moveTo(m)) & squareBB(k)))
+        return;
+    checkersAfterFull<Us>(b, m, k, info);
+}
 void checkersAfter(const Board_BB64 &b, Move m, AttackInfo &info);
 
 // Draw reasons.
