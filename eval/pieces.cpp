@@ -1,4 +1,5 @@
 // Piece terms: mobility, rooks and queens on open files, and king tropism.
+#include <array>
 #include <mutex>
 
 #include "eval/terms.h"
@@ -33,10 +34,19 @@ constexpr MobilityWeights ROOK_MOBILITY{{-2, 13}, {-15, -30}};
 constexpr MobilityWeights QUEEN_MOBILITY{{4, 13}, {-30, -60}};
 
 // The same offset in either direction shares an entry; up and down the board differ.
-int delta88(Square a, Square b) {
-    const int d = (16 * rankOf(a) + fileOf(a)) - (16 * rankOf(b) + fileOf(b));
+// (16 * rank + file is s + (s & 56).)
+constexpr int delta88(Square a, Square b) {
+    const int d = (a + (a & 56)) - (b + (b & 56));
     return d < 0 ? -d : d;
 }
+
+// The same for every pair of squares: asked for every piece in every evaluation.
+constexpr auto DELTA88 = [] {
+    std::array<std::array<uint8_t, 64>, 64> t{};
+    for (Square a = 0; a < 64; ++a)
+        for (Square b = 0; b < 64; ++b) t[a][b] = uint8_t(delta88(a, b));
+    return t;
+}();
 
 // A heavy piece on an open file aimed at the enemy king's file or one beside it.
 TermPair kingFileBonus(int f, int kingFile, TermPair onKingFile, TermPair besideKingFile) {
@@ -45,14 +55,31 @@ TermPair kingFileBonus(int f, int kingFile, TermPair onKingFile, TermPair beside
     return TermPair();
 }
 
-constexpr TermPair mobility(int m, MobilityWeights w) {
-    return TermPair(w.perSquare.mg * m + (m == 0 ? w.trapped.mg : 0), w.perSquare.eg * m + (m == 0 ? w.trapped.eg : 0));
+// The terms below are sums of per-piece products. They are summed as plain integers
+// and weighted once per piece type; the pairs wrap at 16 bits either way, so the
+// result is the same as adding a pair per piece.
+constexpr TermPair weighted(TermPair w, int n) { return TermPair(w.mg * n, w.eg * n); }
+
+// Mobility of a piece type from the summed square counts and the number of pieces
+// without any square.
+constexpr TermPair mobility(int squares, int trapped, MobilityWeights w) {
+    return weighted(w.perSquare, squares) + weighted(w.trapped, trapped);
 }
 
-TermPair tropismTerm(int pt, Square s, Square theirKing) {
-    const int t = tropism[pt - 1][delta88(s, theirKing)];
-    return TermPair(t * TROPISM_WEIGHT[pt - 1].mg, t * TROPISM_WEIGHT[pt - 1].eg);
-}
+int tropismOf(int pt, Square s, Square theirKing) { return tropism[pt - 1][DELTA88[s][theirKing]]; }
+
+// Mobility squares and closeness to the enemy king of one piece type, before weighting.
+struct TypeSums {
+    int squares = 0;
+    int trapped = 0;
+    int closeness = 0;
+    void add(int pt, Square s, Square theirKing, Bitboard reach) {
+        const int n = popCount(reach);
+        squares += n;
+        trapped += n == 0;
+        closeness += tropismOf(pt, s, theirKing);
+    }
+};
 
 // Writes the entries that the squares of `squares` give, seen from a king on `king`.
 // Each distance reached replaces what an earlier reference wrote.
@@ -89,57 +116,66 @@ void buildTropism() {
 std::once_flag tropismBuilt;
 
 template <Colour Us> void knights(const Board_BB64 &b, Square theirKing, PieceTerms &out) {
+    TypeSums t;
     for (Bitboard pcs = b.pieces(Us, KNIGHT); pcs;) {
         const Square s = popLsb(pcs);
-        out.knights += mobility(popCount(knightAttacks[s] & ~b.pieces(Us)), KNIGHT_MOBILITY);
-        out.tropism += tropismTerm(KNIGHT, s, theirKing);
+        t.add(KNIGHT, s, theirKing, knightAttacks[s] & ~b.pieces(Us));
     }
+    out.knights += mobility(t.squares, t.trapped, KNIGHT_MOBILITY);
+    out.tropism += weighted(TROPISM_WEIGHT[KNIGHT - 1], t.closeness);
 }
 
 template <Colour Us> void bishops(const Board_BB64 &b, Square theirKing, PieceTerms &out) {
+    TypeSums t;
     for (Bitboard pcs = b.pieces(Us, BISHOP); pcs;) {
         const Square s = popLsb(pcs);
-        out.bishops += mobility(popCount(bishopRays[s] & ~b.pieces(Us)), BISHOP_MOBILITY);
-        out.tropism += tropismTerm(BISHOP, s, theirKing);
+        t.add(BISHOP, s, theirKing, bishopRays[s] & ~b.pieces(Us));
     }
+    out.bishops += mobility(t.squares, t.trapped, BISHOP_MOBILITY);
+    out.tropism += weighted(TROPISM_WEIGHT[BISHOP - 1], t.closeness);
 }
 
 template <Colour Us> void rooks(const Board_BB64 &b, const PawnInfo &pi, Square theirKing, PieceTerms &out) {
     const int kingFile = fileOf(theirKing);
+    TypeSums t;
     for (Bitboard pcs = b.pieces(Us, ROOK); pcs;) {
         const Square s = popLsb(pcs);
         const int f = fileOf(s);
-        out.rooks += mobility(popCount(rookRays[s] & ~b.pieces(Us)), ROOK_MOBILITY);
+        t.add(ROOK, s, theirKing, rookRays[s] & ~b.pieces(Us));
         if (pi.openFiles & (1 << f)) {
             out.rooks += ROOK_OPEN[pi.openCount];
             out.rooks += kingFileBonus(f, kingFile, ROOK_KING_FILE, ROOK_KING_ADJACENT);
         } else if (pi.halfOpenFiles & (1 << f)) {
             out.rooks += ROOK_HALF_OPEN[pi.openCount + pi.halfOpenCount];
         }
-        out.tropism += tropismTerm(ROOK, s, theirKing);
     }
+    out.rooks += mobility(t.squares, t.trapped, ROOK_MOBILITY);
+    out.tropism += weighted(TROPISM_WEIGHT[ROOK - 1], t.closeness);
 }
 
 template <Colour Us> void queens(const Board_BB64 &b, const PawnInfo &pi, Square theirKing, PieceTerms &out) {
     const int kingFile = fileOf(theirKing);
+    TypeSums t;
     for (Bitboard pcs = b.pieces(Us, QUEEN); pcs;) {
         const Square s = popLsb(pcs);
         const int f = fileOf(s);
-        out.queens += mobility(popCount((bishopRays[s] | rookRays[s]) & ~b.pieces(Us)), QUEEN_MOBILITY);
+        t.add(QUEEN, s, theirKing, (bishopRays[s] | rookRays[s]) & ~b.pieces(Us));
         if (pi.openFiles & (1 << f)) out.queens += kingFileBonus(f, kingFile, QUEEN_KING_FILE, QUEEN_KING_ADJACENT);
-        out.tropism += tropismTerm(QUEEN, s, theirKing);
     }
+    out.queens += mobility(t.squares, t.trapped, QUEEN_MOBILITY);
+    out.tropism += weighted(TROPISM_WEIGHT[QUEEN - 1], t.closeness);
 }
 
 // Pawns count only while they have not passed the enemy king's rank.
 template <Colour Us> TermPair pawnAndKingTropism(const Board_BB64 &b, Square theirKing) {
     const int kingRank = relativeRank(Us, rankOf(theirKing));
-    TermPair sum;
+    int closeness = 0;
     for (Bitboard pcs = b.pieces(Us, PAWN); pcs;) {
         const Square s = popLsb(pcs);
-        if (relativeRank(Us, rankOf(s)) <= kingRank) sum += tropismTerm(PAWN, s, theirKing);
+        if (relativeRank(Us, rankOf(s)) <= kingRank) closeness += tropismOf(PAWN, s, theirKing);
     }
-    return sum + tropismTerm(KING, b.kingSquare(Us), theirKing);
+    return weighted(TROPISM_WEIGHT[PAWN - 1], closeness) +
+           weighted(TROPISM_WEIGHT[KING - 1], tropismOf(KING, b.kingSquare(Us), theirKing));
 }
 
 }  // namespace
