@@ -2,14 +2,24 @@
 // moves only: a candidate that moves the king, moves a pinned piece, or is played in
 // check is tested before it enters the list.
 #include <initializer_list>
+#include <type_traits>
 
 #include "board/movegen.h"
 
 namespace {
 
+// The two sinks: a list takes every move, a counter only counts. A counter may count
+// in any order, which lets it take whole target sets at once.
+inline void put(MoveList &list, Move m) { list.add(m); }
+inline void put(MoveCounter &counter, Move) { ++counter.count; }
+inline void putTargets(MoveList &list, Square from, Bitboard to) {
+    while (to) list.add(makeMove(from, popLsb(to)));
+}
+inline void putTargets(MoveCounter &counter, Square, Bitboard to) { counter.count += uint32_t(popCount(to)); }
+
 // The legality filter for one move.
-template <Colour Us> inline void addLegal(Board_BB64 &b, const CheckInfo &info, Move m, MoveList &list) {
-    if (passesLegalityTest<Us>(b, m, info)) list.add(m);
+template <Colour Us, class Sink> inline void addLegal(Board_BB64 &b, const CheckInfo &info, Move m, Sink &list) {
+    if (passesLegalityTest<Us>(b, m, info)) put(list, m);
 }
 
 // Outside check an unpinned piece other than the king needs no test at all, which
@@ -30,15 +40,15 @@ template <int Pt> inline Bitboard attacksFrom(Square s, Bitboard occ) {
 // Moves of one piece category onto the target squares, pieces and destinations lowest
 // first. Given the diagonal (line) movers, BISHOP (ROOK) also walks the queens' diagonals
 // (lines).
-template <Colour Us, int Pt>
-void addPieceMoves(Board_BB64 &b, const CheckInfo &info, Bitboard movers, Bitboard targets, MoveList &list) {
+template <Colour Us, int Pt, class Sink>
+void addPieceMoves(Board_BB64 &b, const CheckInfo &info, Bitboard movers, Bitboard targets, Sink &list) {
     static_assert(Pt != PAWN);
     const Bitboard occ = b.occupied();
     while (movers) {
         const Square from = popLsb(movers);
         Bitboard to = attacksFrom<Pt>(from, occ) & targets;
         if (Pt != KING && movesFreely(info, from))
-            while (to) list.add(makeMove(from, popLsb(to)));
+            putTargets(list, from, to);
         else
             while (to) addLegal<Us>(b, info, makeMove(from, popLsb(to)), list);
     }
@@ -46,22 +56,31 @@ void addPieceMoves(Board_BB64 &b, const CheckInfo &info, Bitboard movers, Bitboa
 
 // All four promotions of one pawn move: queen, knight, rook, bishop. The promoted
 // piece has no bearing on the own king, so one test serves all four.
-template <Colour Us> void addPromotions(Board_BB64 &b, const CheckInfo &info, Square from, Square to, MoveList &list) {
+template <Colour Us, class Sink>
+void addPromotions(Board_BB64 &b, const CheckInfo &info, Square from, Square to, Sink &list) {
     if (!movesFreely(info, from) && !passesLegalityTest<Us>(b, makePromotion(from, to, QUEEN), info)) return;
-    for (int pt : {QUEEN, KNIGHT, ROOK, BISHOP}) list.add(makePromotion(from, to, pt));
+    for (int pt : {QUEEN, KNIGHT, ROOK, BISHOP}) put(list, makePromotion(from, to, pt));
 }
 
 // One pawn move that promotes to at most one piece.
-template <Colour Us> inline void addPawnMove(Board_BB64 &b, const CheckInfo &info, Move m, MoveList &list) {
-    if (movesFreely(info, moveFrom(m))) list.add(m);
+template <Colour Us, class Sink> inline void addPawnMove(Board_BB64 &b, const CheckInfo &info, Move m, Sink &list) {
+    if (movesFreely(info, moveFrom(m))) put(list, m);
     else addLegal<Us>(b, info, m, list);
 }
 
 enum PawnMoveKind { PLAIN, PROMOTE_ALL, PROMOTE_QUEEN };
 
 // Pawn moves for every target of a shifted set; D is the step from pawn to target.
-template <Colour Us, int D, PawnMoveKind K>
-void addPawnMoves(Board_BB64 &b, const CheckInfo &info, Bitboard targets, MoveList &list) {
+template <Colour Us, int D, PawnMoveKind K, class Sink>
+void addPawnMoves(Board_BB64 &b, const CheckInfo &info, Bitboard targets, Sink &list) {
+    if constexpr (std::is_same_v<Sink, MoveCounter>) {
+        // Outside check the targets of unpinned pawns are counted at once.
+        if (!info.inCheck()) {
+            const Bitboard free = targets & ~shift<D>(info.pinned());
+            list.count += uint32_t(popCount(free) * (K == PROMOTE_ALL ? 4 : 1));
+            targets ^= free;
+        }
+    }
     for (; targets;) {
         const Square to = popLsb(targets), from = to - D;
         if constexpr (K == PROMOTE_ALL) {
@@ -147,7 +166,7 @@ void computeCheckInfo(const Board_BB64 &b, CheckInfo &info) {
 
 // ---------------------------------------------------------------- generators
 
-template <Colour Us> void generateEpCaptures(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+template <Colour Us, class Sink> void generateEpCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list) {
     if (b.epSquare == NO_SQUARE) return;
     for (Bitboard pawns = pawnAttacks[opposite(Us)][b.epSquare] & b.pieces(Us, PAWN); pawns;)
         addLegal<Us>(b, info, makeMove(popLsb(pawns), b.epSquare, EN_PASSANT), list);
@@ -156,8 +175,8 @@ template <Colour Us> void generateEpCaptures(Board_BB64 &b, const CheckInfo &inf
 // Promotions by a push, capturing promotions to either side, other pawn captures, then
 // knight, bishop, rook, queen and king captures (a queen's in all directions at once).
 // The quiescence search wants queen promotions only.
-template <Colour Us, PawnMoveKind Promote>
-void addPromotionsAndCaptures(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+template <Colour Us, PawnMoveKind Promote, class Sink>
+void addPromotionsAndCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list) {
     using P = PawnSteps<Us>;
     const Bitboard enemies = b.pieces(P::Them);
     const Bitboard pawns = b.pieces(Us, PAWN);
@@ -173,11 +192,11 @@ void addPromotionsAndCaptures(Board_BB64 &b, const CheckInfo &info, MoveList &li
     addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), enemies, list);
 }
 
-template <Colour Us> void generateCapturesAndPromotions(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
-    addPromotionsAndCaptures<Us, PROMOTE_ALL>(b, info, list);
+template <Colour Us, class Sink> void generateCapturesAndPromotions(Board_BB64 &b, const CheckInfo &info, Sink &list) {
+    addPromotionsAndCaptures<Us, PROMOTE_ALL, Sink>(b, info, list);
 }
 
-template <Colour Us> void generateQuiets(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+template <Colour Us, class Sink> void generateQuiets(Board_BB64 &b, const CheckInfo &info, Sink &list) {
     using P = PawnSteps<Us>;
     const Bitboard empty = ~b.occupied();
     const Bitboard pawns = b.pieces(Us, PAWN);
@@ -197,7 +216,7 @@ template <Colour Us> void generateQuiets(Board_BB64 &b, const CheckInfo &info, M
 }
 
 // King side first, then queen side.
-template <Colour Us> void generateCastling(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+template <Colour Us, class Sink> void generateCastling(Board_BB64 &b, const CheckInfo &info, Sink &list) {
     constexpr int ExtraOO = Us == WHITE ? CASTLE_WHITE_OO : CASTLE_BLACK_OO;
     if (info.inCheck()) return;
     for (int extra : {ExtraOO, ExtraOO + 1})
@@ -262,6 +281,20 @@ bool generateAllLegal(Board_BB64 &b, MoveList &list) {
     return b.sideToMove == WHITE ? generateAllLegalFor<WHITE>(b, list) : generateAllLegalFor<BLACK>(b, list);
 }
 
+template <Colour Us> uint32_t countLegalMoves(Board_BB64 &b, const CheckInfo &info) {
+    if (info.inCheck()) {
+        MoveList list;
+        generateEvasions<Us>(b, info, list);
+        return list.count;
+    }
+    MoveCounter counter;
+    generateEpCaptures<Us>(b, info, counter);
+    generateCapturesAndPromotions<Us>(b, info, counter);
+    generateQuiets<Us>(b, info, counter);
+    generateCastling<Us>(b, info, counter);
+    return counter.count;
+}
+
 // Both colours of every per-side routine.
 template bool isAttackedBy<WHITE>(const Board_BB64 &, Square, AttackInfo &);
 template bool isAttackedBy<BLACK>(const Board_BB64 &, Square, AttackInfo &);
@@ -269,15 +302,25 @@ template void computePins<WHITE>(const Board_BB64 &, CheckInfo &);
 template void computePins<BLACK>(const Board_BB64 &, CheckInfo &);
 template void computeCheckInfo<WHITE>(const Board_BB64 &, CheckInfo &);
 template void computeCheckInfo<BLACK>(const Board_BB64 &, CheckInfo &);
-template void generateEpCaptures<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
-template void generateEpCaptures<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
-template void generateCapturesAndPromotions<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
-template void generateCapturesAndPromotions<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
-template void generateQuiets<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
-template void generateQuiets<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
-template void generateCastling<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
-template void generateCastling<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateEpCaptures<WHITE, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateEpCaptures<WHITE, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateEpCaptures<BLACK, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateEpCaptures<BLACK, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateCapturesAndPromotions<WHITE, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateCapturesAndPromotions<WHITE, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateCapturesAndPromotions<BLACK, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateCapturesAndPromotions<BLACK, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateQuiets<WHITE, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateQuiets<WHITE, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateQuiets<BLACK, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateQuiets<BLACK, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateCastling<WHITE, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateCastling<WHITE, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateCastling<BLACK, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateCastling<BLACK, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
 template void generateEvasions<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
 template void generateEvasions<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
 template void generateQuiescenceMoves<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
 template void generateQuiescenceMoves<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
+template uint32_t countLegalMoves<WHITE>(Board_BB64 &, const CheckInfo &);
+template uint32_t countLegalMoves<BLACK>(Board_BB64 &, const CheckInfo &);

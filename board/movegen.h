@@ -32,12 +32,18 @@ template <Colour Us> void computePins(const Board_BB64 &b, CheckInfo &info);
 template <Colour Us> void computeCheckInfo(const Board_BB64 &b, CheckInfo &info);
 void computeCheckInfo(const Board_BB64 &b, CheckInfo &info);
 
-// Legal-move generators, one body per side; each appends to the list.
-// (The board is changed and restored by the quick-make legality test.)
-template <Colour Us> void generateEpCaptures(Board_BB64 &b, const CheckInfo &info, MoveList &list);
-template <Colour Us> void generateCapturesAndPromotions(Board_BB64 &b, const CheckInfo &info, MoveList &list);
-template <Colour Us> void generateQuiets(Board_BB64 &b, const CheckInfo &info, MoveList &list);
-template <Colour Us> void generateCastling(Board_BB64 &b, const CheckInfo &info, MoveList &list);
+// Takes the place of a move list where only the number of legal moves matters.
+struct MoveCounter {
+    uint32_t count = 0;
+};
+
+// Legal-move generators, one body per side; each appends to the list (Sink: MoveList,
+// or MoveCounter for the first four). (The board is changed and restored by the
+// quick-make legality test.)
+template <Colour Us, class Sink> void generateEpCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list);
+template <Colour Us, class Sink> void generateCapturesAndPromotions(Board_BB64 &b, const CheckInfo &info, Sink &list);
+template <Colour Us, class Sink> void generateQuiets(Board_BB64 &b, const CheckInfo &info, Sink &list);
+template <Colour Us, class Sink> void generateCastling(Board_BB64 &b, const CheckInfo &info, Sink &list);
 template <Colour Us> void generateEvasions(Board_BB64 &b, const CheckInfo &info, MoveList &list);
 // Quiescence moves: en-passant captures, queen promotions (pushes and captures),
 // pawn captures, piece captures, king captures.
@@ -73,6 +79,9 @@ template <Colour Us> inline bool passesLegalityTest(Board_BB64 &b, Move m, const
     const Square k = lsb(kings);
     return (between[k][to] & squareBB(from)) || (between[k][from] & squareBB(to));
 }
+
+// The number of legal moves, counted without listing them where the generators can.
+template <Colour Us> uint32_t countLegalMoves(Board_BB64 &b, const CheckInfo &info);
 
 // Every legal move (en passant, captures and promotions, quiets, castling when not
 // in check). Returns whether the side to move is in check.

@@ -124,7 +124,7 @@ bool prune(SearchState &st, const Window &w, int ply, int depth, Move hashMove, 
 template <Colour Us> [[gnu::noinline]] bool hasSingleReply(Board_BB64 &b) {
     MovePicker counter;
     initPicker(counter, PICK_ALL_LEGAL, b, AttackInfo{});
-    return generateAndCount(counter) == 1;
+    return countMoves(counter) == 1;
 }
 
 // The move loop of both node kinds. Returns the node's score, or NO_SCORE after a stop.

@@ -100,7 +100,7 @@ template <Colour Us> uint64_t perft(PerftContext &ctx, const AttackInfo &checker
     MovePicker picker;
     initPicker(picker, checkers.count ? PICK_EVASIONS : PICK_ALL_LEGAL, b, checkers);
     // Leaves are counted from the generated list without being visited.
-    if (depth == 1) return generateAndCount(picker);
+    if (depth == 1) return countMoves(picker);
 
     for (Move m = nextMove(picker); m != NO_MOVE; m = nextMove(picker)) sum += countAfter<Us>(ctx, m, depth - 1);
     ctx.hash.store(key, depth, sum);
