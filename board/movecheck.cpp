@@ -48,8 +48,8 @@ template <Colour Us> bool isValidPawnMove(const Board_BB64 &b, Move m) {
 
 bool castlingAvailable(const Board_BB64 &b, int extra) {
     // The king passes over the rook's destination square.
-    return (b.castlingRights & (1 << extra)) && castlingPiecesInPlace(b, extra) &&
-           !(b.occupied() & CASTLE_PATH[extra]) && !isAttackedBy(b, opposite(Colour(extra >> 1)), CASTLE_ROOK_TO[extra]);
+    return (b.castlingRights & (1 << extra)) && !(b.occupied() & CASTLE_PATH[extra]) &&
+           castlingPiecesInPlace(b, extra) && !isAttackedBy(b, opposite(Colour(extra >> 1)), CASTLE_ROOK_TO[extra]);
 }
 
 template <Colour Us> bool isValidMove(const Board_BB64 &b, Move m) {

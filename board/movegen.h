@@ -64,16 +64,20 @@ template <Colour By> inline bool attackedThrough(const Board_BB64 &b, Square s, 
 // The generators' test of a pseudo-legal move, with the same answers as playing it
 // and looking at the own king but without touching the board for the common moves: a
 // king step is legal when the destination is not attacked once the king has left its
-// square (so sliders see through it), and outside check a pinned piece may only move
-// along the line through its king. En passant and castling, and other moves in check,
-// are played.
+// square (so sliders see through it), castling likewise once king and rook stand on
+// their new squares, and outside check a pinned piece may only move along the line
+// through its king. En passant, and other moves in check, are played.
 template <Colour Us> inline bool passesLegalityTest(Board_BB64 &b, Move m, const CheckInfo &info) {
     const Square from = moveFrom(m), to = moveTo(m);
-    if (moveKind(m) >= CASTLING) return b.isLegalAfterQuickMake<Us>(m);
     const Bitboard kings = b.pieces(Us, KING);
     // A hand-made board may have two kings; the board test then decides.
-    if ((kings & squareBB(from)) && !moreThanOne(kings))
-        return !attackedThrough<opposite(Us)>(b, to, b.occupied() ^ kings);
+    if (moveKind(m) == EN_PASSANT || moreThanOne(kings)) return b.isLegalAfterQuickMake<Us>(m);
+    if (moveKind(m) == CASTLING) {
+        const int extra = moveExtra(m);
+        const Bitboard rook = squareBB(CASTLE_ROOK_FROM[extra]) | squareBB(CASTLE_ROOK_TO[extra]);
+        return !attackedThrough<opposite(Us)>(b, to, b.occupied() ^ kings ^ squareBB(to) ^ rook);
+    }
+    if (kings & squareBB(from)) return !attackedThrough<opposite(Us)>(b, to, b.occupied() ^ kings);
     if (info.inCheck()) return b.isLegalAfterQuickMake<Us>(m);
     if (!(info.pinned() & squareBB(from))) return true;
     const Square k = lsb(kings);
