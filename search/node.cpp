@@ -243,6 +243,8 @@ int searchMove(SearchState &st, Move m, int alpha, int beta, int ply, int depth,
     b.history[b.historyIndex].movePlayed = m;
     UndoInfo undo;
     b.template makeMove<Us>(m, undo);
+    // Only a child with depth left probes the table (quiescence nodes do not).
+    if (depth > 1 || checkers.count) st.tt->prefetch(b.key());
     int s;
     if (mayReduce) {
         s = searchChild<Them>(st, checkers, alpha, beta, ply, 0, depth - 2, moveNumber, childPv);

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr uint32_t BUCKET_SIZE = 4;
+constexpr uint32_t BUCKET_SIZE = TranspositionTable::BUCKET_ENTRIES;
 constexpr uint32_t MIN_ENTRIES = BUCKET_SIZE;
 constexpr uint32_t FILL_SAMPLE = 65536;
 

@@ -32,6 +32,7 @@ struct TTData {
 class TranspositionTable {
 public:
     static constexpr uint32_t MAX_SIZE_MB = 4096;
+    static constexpr uint32_t BUCKET_ENTRIES = 4;
 
     TranspositionTable() = default;
     explicit TranspositionTable(uint32_t sizeMB) { resize(sizeMB); }
@@ -52,6 +53,12 @@ public:
     // lowBound/highBound: the node's mate-distance bounds; alpha/beta: its window.
     void store(const Board_BB64 &b, int lowBound, int highBound, int alpha, int beta, int ply, int depth,
                int score, Move move);
+
+    // Starts loading the bucket of a position that is about to be probed, so that the
+    // memory access overlaps with the work before the probe.
+    void prefetch(uint64_t key) const {
+        if (entries_) __builtin_prefetch(entries_ + BUCKET_ENTRIES * (uint32_t(key) & bucketMask_));
+    }
 
     // Share of used slots among the first 65536, in percent.
     double fillPercent() const;
