@@ -246,13 +246,9 @@ template <Colour Us> Move pick(MovePicker &p) {
 }  // namespace
 
 Move selectAt(ScoredMove *list, uint32_t count, uint32_t cursor) {
-    // The entry at the cursor is held in a register while the rest is scanned; the
-    // exchanges, and so the order left behind, are those described above.
-    ScoredMove best = list[cursor];
     for (uint32_t j = cursor + 1; j < count; ++j)
-        if (list[j].score > best.score) std::swap(best, list[j]);
-    list[cursor] = best;
-    return best.move;
+        if (list[j].score > list[cursor].score) std::swap(list[cursor], list[j]);
+    return list[cursor].move;
 }
 
 int mvvLvaScore(const Board_BB64 &b, Move m) {
