@@ -66,6 +66,7 @@ Bitboard rookMask[64], bishopMask[64];
 uint32_t rookShift[64], bishopShift[64];
 uint32_t rookOffset[64], bishopOffset[64];
 Bitboard sliderAttacks[SLIDER_TABLE_SIZE];
+SliderLookup rookLookup[64], bishopLookup[64];
 
 namespace {
 
@@ -165,6 +166,10 @@ void buildAll() {
         fillSlider(afterRooks, bishopMagic, bishopMask, bishopShift, bishopOffset, BISHOP_DIRS);
     assert(afterBishops == SLIDER_TABLE_SIZE);
     (void)afterBishops;
+    for (Square s = 0; s < 64; ++s) {
+        rookLookup[s] = {rookMask[s], rookMagic[s].multiplier, sliderAttacks + rookOffset[s], rookShift[s]};
+        bishopLookup[s] = {bishopMask[s], bishopMagic[s].multiplier, sliderAttacks + bishopOffset[s], bishopShift[s]};
+    }
 }
 
 std::once_flag magicTablesBuilt;
