@@ -1,5 +1,4 @@
 // Piece terms: mobility, rooks and queens on open files, and king tropism.
-#include <array>
 #include <mutex>
 
 #include "eval/terms.h"
@@ -10,6 +9,9 @@ namespace {
 
 // Closeness to the enemy king: [piece type - 1][0x88 distance].
 int tropism[6][128];
+// The same by [piece type - 1][king square][piece square], derived once: the evaluation
+// then makes one load per piece, from one 64-byte row per piece type and king square.
+uint8_t tropismTable[6][64][64];
 
 constexpr TermPair TROPISM_WEIGHT[6] = {{10, -4}, {13, -5}, {9, -3}, {15, -11}, {5, 41}, {18, 14}};
 
@@ -35,18 +37,10 @@ constexpr MobilityWeights QUEEN_MOBILITY{{4, 13}, {-30, -60}};
 
 // The same offset in either direction shares an entry; up and down the board differ.
 // (16 * rank + file is s + (s & 56).)
-constexpr int delta88(Square a, Square b) {
+int delta88(Square a, Square b) {
     const int d = (a + (a & 56)) - (b + (b & 56));
     return d < 0 ? -d : d;
 }
-
-// The same for every pair of squares: asked for every piece in every evaluation.
-constexpr auto DELTA88 = [] {
-    std::array<std::array<uint8_t, 64>, 64> t{};
-    for (Square a = 0; a < 64; ++a)
-        for (Square b = 0; b < 64; ++b) t[a][b] = uint8_t(delta88(a, b));
-    return t;
-}();
 
 // A heavy piece on an open file aimed at the enemy king's file or one beside it.
 TermPair kingFileBonus(int f, int kingFile, TermPair onKingFile, TermPair besideKingFile) {
@@ -66,7 +60,7 @@ constexpr TermPair mobility(int squares, int trapped, MobilityWeights w) {
     return weighted(w.perSquare, squares) + weighted(w.trapped, trapped);
 }
 
-int tropismOf(int pt, Square s, Square theirKing) { return tropism[pt - 1][DELTA88[s][theirKing]]; }
+int tropismOf(int pt, Square s, Square theirKing) { return tropismTable[pt - 1][theirKing][s]; }
 
 // Mobility squares and closeness to the enemy king of one piece type, before weighting.
 struct TypeSums {
@@ -111,6 +105,9 @@ void buildTropism() {
     applyReference(H8, rankBB(RANK_1) | (fileBB(FILE_A) & ~rankBB(RANK_1)));
     applyReference(B7, RANKS_1_TO_6 & filesCtoH);
     applyReference(A8, (rankBB(RANK_1) & ~fileBB(FILE_A)) | (fileBB(FILE_H) & ~rankBB(RANK_1) & ~rankBB(RANK_8)));
+    for (int pt = 0; pt < 6; ++pt)
+        for (Square k = 0; k < 64; ++k)
+            for (Square s = 0; s < 64; ++s) tropismTable[pt][k][s] = uint8_t(tropism[pt][delta88(s, k)]);
 }
 
 std::once_flag tropismBuilt;
@@ -168,12 +165,11 @@ template <Colour Us> void queens(const Board_BB64 &b, const PawnInfo &pi, Square
 
 // Pawns count only while they have not passed the enemy king's rank.
 template <Colour Us> TermPair pawnAndKingTropism(const Board_BB64 &b, Square theirKing) {
-    const int kingRank = relativeRank(Us, rankOf(theirKing));
+    // The ranks from the own side up to the enemy king's rank.
+    const int rankCount = relativeRank(Us, rankOf(theirKing)) + 1;
+    const Bitboard counted = Us == WHITE ? ~Bitboard(0) >> (64 - 8 * rankCount) : ~Bitboard(0) << (64 - 8 * rankCount);
     int closeness = 0;
-    for (Bitboard pcs = b.pieces(Us, PAWN); pcs;) {
-        const Square s = popLsb(pcs);
-        if (relativeRank(Us, rankOf(s)) <= kingRank) closeness += tropismOf(PAWN, s, theirKing);
-    }
+    for (Bitboard pcs = b.pieces(Us, PAWN) & counted; pcs;) closeness += tropismOf(PAWN, popLsb(pcs), theirKing);
     return weighted(TROPISM_WEIGHT[PAWN - 1], closeness) +
            weighted(TROPISM_WEIGHT[KING - 1], tropismOf(KING, b.kingSquare(Us), theirKing));
 }
