@@ -57,7 +57,8 @@ constexpr TermPair weighted(TermPair w, int n) { return TermPair(w.mg * n, w.eg 
 // Mobility of a piece type from the summed square counts and the number of pieces
 // without any square.
 constexpr TermPair mobility(int squares, int trapped, MobilityWeights w) {
-    return weighted(w.perSquare, squares) + weighted(w.trapped, trapped);
+    // A piece without a square is rare.
+    return trapped ? weighted(w.perSquare, squares) + weighted(w.trapped, trapped) : weighted(w.perSquare, squares);
 }
 
 int tropismOf(int pt, Square s, Square theirKing) { return tropismTable[pt - 1][theirKing][s]; }
