@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all build run test bench pgo portable deps debug asan tsan clean
+.PHONY: all build run test bench bench-pgo pgo portable deps debug asan tsan clean
 
 all: build
 
@@ -37,6 +37,10 @@ pgo: deps
 	$(PGO_BUILD)/eval_bench >/dev/null
 	cmake -S . -B $(PGO_BUILD) -DGRELVIN_PGO=use >/dev/null
 	cmake --build $(PGO_BUILD) -j $(JOBS) --target $(PGO_TARGETS)
+
+# The same figures for the profile-guided build.
+bench-pgo: pgo
+	@scripts/run-bench.sh $(PGO_BUILD) $(BASELINE)
 
 # Release build without -march=native, for packages.
 portable: deps

@@ -34,17 +34,17 @@ sf_perft() { printf 'position %s\ngo perft %s\nquit\n' "$1" "$2" | "$sf"; }
 
 # One perft figure: our position index and depth against stockfish's position command.
 perft_pair() {
-    local index=$1 depth=$2 position=$3 n=$4 ours=() theirs=() i
+    local name=$1 index=$2 depth=$3 position=$4 n=$5 ours=() theirs=() i
     for ((i = 0; i < n; ++i)); do
         ours+=("$(seconds "$build/perft_bench" "$index" "$depth")")
         [ -n "$sf" ] && theirs+=("$(seconds sf_perft "$position" "$depth")")
     done
     local om sm line
     om=$(printf '%s\n' "${ours[@]}" | median)
-    line=$(printf '%-60s d%s  ours %6.3f s' "$position" "$depth" "$om")
+    line=$(printf '%-14s d%s  ours %7.3f s' "$name" "$depth" "$om")
     if [ -n "$sf" ]; then
         sm=$(printf '%s\n' "${theirs[@]}" | median)
-        line+=$(printf '  stockfish %6.3f s  ratio %s' "$sm" "$(ratio "$sm" "$om")")
+        line+=$(printf '  stockfish %7.3f s  ratio %s' "$sm" "$(ratio "$sm" "$om")")
     fi
     echo "$line"
     summary+=("perft $line")
@@ -53,10 +53,10 @@ perft_pair() {
 echo "== perft_bench (64 MB perft hash), one run"
 "$build/perft_bench"
 echo "== perft, whole process, median of $runs runs (start position d7: $runs7)"
-perft_pair 0 6 "startpos" "$runs"
-perft_pair 1 5 "fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1" "$runs"
-perft_pair 2 7 "fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1" "$runs"
-perft_pair 0 7 "startpos" "$runs7"
+perft_pair "start position" 0 6 "startpos" "$runs"
+perft_pair "kiwipete" 1 5 "fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1" "$runs"
+perft_pair "endgame" 2 7 "fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1" "$runs"
+perft_pair "start position" 0 7 "startpos" "$runs7"
 
 # "Nodes/second: N" of a search_bench run.
 nps_of() { awk '/^Nodes\/second/ { print $2 }'; }
