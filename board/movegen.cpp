@@ -172,11 +172,10 @@ template <Colour Us, class Sink> void generateEpCaptures(Board_BB64 &b, const Ch
         addLegal<Us>(b, info, makeMove(popLsb(pawns), b.epSquare, EN_PASSANT), list);
 }
 
-// Promotions by a push, capturing promotions to either side, other pawn captures, then
-// knight, bishop, rook, queen and king captures (a queen's in all directions at once).
+// Promotions by a push, capturing promotions to either side, then other pawn captures.
 // The quiescence search wants queen promotions only.
 template <Colour Us, PawnMoveKind Promote, class Sink>
-void addPromotionsAndCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list) {
+void addPawnCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list) {
     using P = PawnSteps<Us>;
     const Bitboard enemies = b.pieces(P::Them);
     const Bitboard pawns = b.pieces(Us, PAWN);
@@ -185,6 +184,14 @@ void addPromotionsAndCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list) 
     addPawnMoves<Us, P::UpEast, Promote>(b, info, shift<P::UpEast>(pawns & P::Rank7) & enemies, list);
     addPawnMoves<Us, P::UpWest, PLAIN>(b, info, shift<P::UpWest>(pawns & ~P::Rank7) & enemies, list);
     addPawnMoves<Us, P::UpEast, PLAIN>(b, info, shift<P::UpEast>(pawns & ~P::Rank7) & enemies, list);
+}
+
+// Pawn captures and promotions as above, then knight, bishop, rook, queen and king
+// captures (a queen's in all directions at once).
+template <Colour Us, PawnMoveKind Promote, class Sink>
+void addPromotionsAndCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list) {
+    const Bitboard enemies = b.pieces(opposite(Us));
+    addPawnCaptures<Us, Promote>(b, info, list);
     addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), enemies, list);
     addPieceMoves<Us, BISHOP>(b, info, b.pieces(Us, BISHOP), enemies, list);
     addPieceMoves<Us, ROOK>(b, info, b.pieces(Us, ROOK), enemies, list);
@@ -192,20 +199,11 @@ void addPromotionsAndCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list) 
     addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), enemies, list);
 }
 
-template <Colour Us, class Sink> void generateCapturesAndPromotions(Board_BB64 &b, const CheckInfo &info, Sink &list) {
-    addPromotionsAndCaptures<Us, PROMOTE_ALL, Sink>(b, info, list);
-}
-
-template <Colour Us, class Sink> void generateQuiets(Board_BB64 &b, const CheckInfo &info, Sink &list) {
+// Single pushes of advanced pawns, then of pawns on their initial rank, then double steps.
+template <Colour Us, class Sink> void addPawnPushes(Board_BB64 &b, const CheckInfo &info, Sink &list) {
     using P = PawnSteps<Us>;
     const Bitboard empty = ~b.occupied();
     const Bitboard pawns = b.pieces(Us, PAWN);
-    // Piece moves to empty squares.
-    addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), empty, list);
-    addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us), empty, list);
-    addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us), empty, list);
-    addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), empty, list);
-    // Single pushes of advanced pawns, then of pawns on their initial rank, then double steps.
     addPawnMoves<Us, P::Up, PLAIN>(b, info, shift<P::Up>(pawns & ~P::Rank2 & ~P::Rank7) & empty, list);
     const Bitboard single = shift<P::Up>(pawns & P::Rank2) & empty;
     addPawnMoves<Us, P::Up, PLAIN>(b, info, single, list);
@@ -213,6 +211,20 @@ template <Colour Us, class Sink> void generateQuiets(Board_BB64 &b, const CheckI
         const Square s = popLsb(to);
         addPawnMove<Us>(b, info, makeMove(s - 2 * P::Up, s, NORMAL, 1), list);
     }
+}
+
+template <Colour Us, class Sink> void generateCapturesAndPromotions(Board_BB64 &b, const CheckInfo &info, Sink &list) {
+    addPromotionsAndCaptures<Us, PROMOTE_ALL, Sink>(b, info, list);
+}
+
+template <Colour Us, class Sink> void generateQuiets(Board_BB64 &b, const CheckInfo &info, Sink &list) {
+    const Bitboard empty = ~b.occupied();
+    // Piece moves to empty squares, then pawn pushes.
+    addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), empty, list);
+    addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us), empty, list);
+    addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us), empty, list);
+    addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), empty, list);
+    addPawnPushes<Us>(b, info, list);
 }
 
 // King side first, then queen side.
@@ -287,10 +299,17 @@ template <Colour Us> uint32_t countLegalMoves(Board_BB64 &b, const CheckInfo &in
         generateEvasions<Us>(b, info, list);
         return list.count;
     }
+    // The same moves as the four generators of a full list, but each piece's captures
+    // and quiet moves are counted from one attack set.
     MoveCounter counter;
+    const Bitboard targets = ~b.pieces(Us);
     generateEpCaptures<Us>(b, info, counter);
-    generateCapturesAndPromotions<Us>(b, info, counter);
-    generateQuiets<Us>(b, info, counter);
+    addPawnCaptures<Us, PROMOTE_ALL>(b, info, counter);
+    addPawnPushes<Us>(b, info, counter);
+    addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), targets, counter);
+    addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us), targets, counter);
+    addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us), targets, counter);
+    addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), targets, counter);
     generateCastling<Us>(b, info, counter);
     return counter.count;
 }
