@@ -16,6 +16,20 @@ inline void putTargets(MoveList &list, Square from, Bitboard to) {
     while (to) list.add(makeMove(from, popLsb(to)));
 }
 inline void putTargets(MoveCounter &counter, Square, Bitboard to) { counter.count += uint32_t(popCount(to)); }
+template <Colour Us> void put(CheckingMoveFilter<Us> &filter, Move m) {
+    AttackInfo checks;
+    checkersAfter<Us>(filter.board, m, checks);
+    if (checks.count) filter.list.add(m);
+}
+// Whole target sets come from knights, bishops, rooks and queens, whose empty-board
+// reach is symmetric: unless the piece leaves a line through the king, only targets
+// from which it would reach the king can check, and only those are looked at.
+template <Colour Us> void putTargets(CheckingMoveFilter<Us> &filter, Square from, Bitboard to) {
+    const Square k = filter.board.kingSquare(opposite(Us));
+    if (k == NO_SQUARE) return;
+    if (!((bishopRays[k] | rookRays[k]) & squareBB(from))) to &= emptyBoardReach<Us>(filter.board.pieceOn[from], k);
+    while (to) put(filter, makeMove(from, popLsb(to)));
+}
 
 // The legality filter for one move.
 template <Colour Us, class Sink> inline void addLegal(Board_BB64 &b, const CheckInfo &info, Move m, Sink &list) {
@@ -337,6 +351,12 @@ template void generateCastling<WHITE, MoveList>(Board_BB64 &, const CheckInfo &,
 template void generateCastling<WHITE, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
 template void generateCastling<BLACK, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
 template void generateCastling<BLACK, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateQuiets<WHITE, CheckingMoveFilter<WHITE>>(Board_BB64 &, const CheckInfo &, CheckingMoveFilter<WHITE> &);
+template void generateQuiets<BLACK, CheckingMoveFilter<BLACK>>(Board_BB64 &, const CheckInfo &, CheckingMoveFilter<BLACK> &);
+template void generateCastling<WHITE, CheckingMoveFilter<WHITE>>(Board_BB64 &, const CheckInfo &,
+                                                                 CheckingMoveFilter<WHITE> &);
+template void generateCastling<BLACK, CheckingMoveFilter<BLACK>>(Board_BB64 &, const CheckInfo &,
+                                                                 CheckingMoveFilter<BLACK> &);
 template void generateEvasions<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
 template void generateEvasions<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
 template void generateQuiescenceMoves<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);

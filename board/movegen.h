@@ -37,9 +37,16 @@ struct MoveCounter {
     uint32_t count = 0;
 };
 
+// Takes the place of a move list where only the moves that give check are wanted (the
+// quiet checks of the quiescence search); they reach `list` in generation order.
+template <Colour Us> struct CheckingMoveFilter {
+    const Board_BB64 &board;
+    MoveList &list;
+};
+
 // Legal-move generators, one body per side; each appends to the list (Sink: MoveList,
-// or MoveCounter for the first four). (The board is changed and restored by the
-// quick-make legality test.)
+// or MoveCounter for the first four, or CheckingMoveFilter for quiets and castling).
+// (The board is changed and restored by the quick-make legality test.)
 template <Colour Us, class Sink> void generateEpCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list);
 template <Colour Us, class Sink> void generateCapturesAndPromotions(Board_BB64 &b, const CheckInfo &info, Sink &list);
 template <Colour Us, class Sink> void generateQuiets(Board_BB64 &b, const CheckInfo &info, Sink &list);
