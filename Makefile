@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all build run test bench deps debug asan tsan clean
+.PHONY: all build run test bench bench-pgo pgo portable deps debug asan tsan clean
 
 all: build
 
@@ -20,8 +20,32 @@ run: build
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Ours against stockfish (and against an older build: make bench BASELINE=old-build-dir).
 bench: build
-	@scripts/run-bench.sh $(BUILD)
+	@scripts/run-bench.sh $(BUILD) $(BASELINE)
+
+# Profile-guided Release build in $(PGO_BUILD): instrument, train on short bench runs,
+# rebuild the same tree with the profiles.
+PGO_BUILD ?= build-pgo
+PGO_TARGETS = grelvin perft_bench search_bench eval_bench random_bench book_bench
+pgo: deps
+	cmake -S . -B $(PGO_BUILD) -DCMAKE_BUILD_TYPE=Release -DGRELVIN_TESTS=OFF -DGRELVIN_PGO=generate >/dev/null
+	cmake --build $(PGO_BUILD) -j $(JOBS) --target $(PGO_TARGETS)
+	find $(PGO_BUILD) -name '*.gcda' -delete
+	$(PGO_BUILD)/perft_bench 0 5 >/dev/null && $(PGO_BUILD)/perft_bench 1 4 >/dev/null
+	$(PGO_BUILD)/perft_bench 2 6 >/dev/null && $(PGO_BUILD)/search_bench 8 >/dev/null
+	$(PGO_BUILD)/eval_bench >/dev/null
+	cmake -S . -B $(PGO_BUILD) -DGRELVIN_PGO=use >/dev/null
+	cmake --build $(PGO_BUILD) -j $(JOBS) --target $(PGO_TARGETS)
+
+# The same figures for the profile-guided build.
+bench-pgo: pgo
+	@scripts/run-bench.sh $(PGO_BUILD) $(BASELINE)
+
+# Release build without -march=native, for packages.
+portable: deps
+	cmake -S . -B build-portable -DCMAKE_BUILD_TYPE=Release -DGRELVIN_PORTABLE=ON >/dev/null
+	cmake --build build-portable -j $(JOBS)
 
 debug: deps
 	cmake -S . -B build-debug -DCMAKE_BUILD_TYPE=Debug && cmake --build build-debug -j $(JOBS)
@@ -35,4 +59,4 @@ tsan: deps
 	cd build-tsan && ctest --output-on-failure -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) build-debug build-asan build-tsan
+	rm -rf $(BUILD) build-debug build-asan build-tsan build-portable $(PGO_BUILD)
