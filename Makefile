@@ -2,8 +2,12 @@
 # (when run as root on Debian), build, and then run the engine or the test suite.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= command_line command_loop fen ini book tb_block
 
-.PHONY: all build run test bench bench-pgo pgo portable deps debug asan tsan clean
+.PHONY: all build run test bench bench-pgo pgo portable deps debug check check-asan check-tsan asan tsan \
+        fuzz install deb deb-test clean
 
 all: build
 
@@ -50,13 +54,57 @@ portable: deps
 debug: deps
 	cmake -S . -B build-debug -DCMAKE_BUILD_TYPE=Debug && cmake --build build-debug -j $(JOBS)
 
-asan: deps
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DGRELVIN_SANITIZE=address && cmake --build build-asan -j $(JOBS)
-	cd build-asan && ctest --output-on-failure -j $(JOBS)
+# The whole suite under address + undefined-behaviour sanitizers, then the tests that
+# run threads under the thread sanitizer. TSAN_TESTS names test programs, each with an
+# optional gtest filter after a colon; the engine tests drive the engine binary, built
+# with the same sanitizer, as their subprocess.
+# Optimised with debug information: the perft and search tests are too slow at -O0.
+TSAN_TESTS ?= search engine eval:PawnHash.Concurrent* tablebase:*.Concurrent*
+TSAN_PROGRAMS = $(addsuffix _tests,$(foreach t,$(TSAN_TESTS),$(firstword $(subst :, ,$(t)))))
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
+                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+                TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-tsan: deps
-	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DGRELVIN_SANITIZE=thread && cmake --build build-tsan -j $(JOBS)
-	cd build-tsan && ctest --output-on-failure -j $(JOBS)
+check: check-asan check-tsan
+
+check-asan: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRELVIN_SANITIZE=address >/dev/null
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+check-tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRELVIN_SANITIZE=thread >/dev/null
+	cmake --build build-tsan -j $(JOBS) --target grelvin $(TSAN_PROGRAMS)
+	cd build-tsan && for t in $(TSAN_TESTS); do \
+	    filter=$${t#*:}; [ "$$filter" = "$$t" ] && filter='*'; \
+	    $(SANITIZER_ENV) ./$${t%%:*}_tests --gtest_brief=1 --gtest_filter="$$filter" || exit 1; \
+	done
+
+asan: check-asan
+tsan: check-tsan
+
+# libFuzzer targets (clang), each run FUZZ_SECONDS on a working copy of its seed corpus.
+fuzz:
+	@scripts/install-deps.sh fuzz
+	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRELVIN_FUZZ=ON \
+	    -DGRELVIN_TESTS=OFF -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" >/dev/null
+	cmake --build build-fuzz -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package is built without -march=native so that it runs on any x86-64.
+deb:
+	@scripts/install-deps.sh deb
+	cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O3 -DNDEBUG" \
+	    -DGRELVIN_TESTS=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+	cmake --build build-deb -j $(JOBS) --target grelvin
+	cd build-deb && cpack -G DEB
+
+# Installs that package, tries the installed engine from another folder, removes it.
+deb-test: deb
+	scripts/test-deb.sh
 
 clean:
-	rm -rf $(BUILD) build-debug build-asan build-tsan build-portable $(PGO_BUILD)
+	rm -rf $(BUILD) build-debug build-asan build-tsan build-portable build-fuzz build-deb $(PGO_BUILD)

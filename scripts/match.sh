@@ -48,4 +48,5 @@ while kill -0 "$xpid" 2>/dev/null; do
 done
 sleep 2
 kill -- -"$xpid" 2>/dev/null || true
-python3 "$here/pgn_summary.py" "$pgn" "$out/xboard.debug"
+python3 "$here/pgn_summary.py" "$pgn" "$out/xboard.debug" | tee "$out/summary.txt"
+exit "${PIPESTATUS[0]}"

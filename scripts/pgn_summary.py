@@ -1,13 +1,23 @@
 #!/usr/bin/env python3
 """Summary of a match PGN: GrelvinBB's wins, losses and draws, the Elo difference with
 its 95% margin, and the faults found in the result comments (illegal moves, time
-forfeits, crashes, unfinished games). With the xboard debug file it also reports the
-smallest clock GrelvinBB had left at any of its moves."""
+forfeits, crashes) counted for each side, plus unfinished games. With the xboard
+debug file it also reports the smallest clock GrelvinBB had left at any of its moves.
+
+    pgn_summary.py games.pgn [xboard.debug]
+
+The first line is the one-line summary; the exit status is 1 when GrelvinBB made an
+illegal move, lost on time or crashed, or a game was left unfinished."""
 import math
 import re
 import sys
 
 ENGINE = "GrelvinBB"
+FAULTS = (
+    ("illegal", re.compile(r"illegal", re.I)),
+    ("time", re.compile(r"on time|time forfeit|flag", re.I)),
+    ("crash", re.compile(r"crash|exit|terminat|disconnect|died|killed|no response", re.I)),
+)
 
 
 def games(text):
@@ -18,62 +28,105 @@ def games(text):
             yield tags, body
 
 
-def main():
-    text = open(sys.argv[1], encoding="utf-8", errors="replace").read()
-    w = l = d = 0
-    faults = {"illegal": 0, "time": 0, "crash": 0, "unfinished": 0, "other": 0}
+def result_comment(body):
+    """The comment xboard writes just before the result, e.g. {White loses on time}."""
+    m = re.search(r"\{([^}]*)\}\s*(?:1-0|0-1|1/2-1/2|\*)\s*$", body.strip())
+    return m.group(1) if m else ""
+
+
+def at_fault(comment, result, ours_white, opponent):
+    """Which side a fault comment blames: 'ours' or 'theirs'. The comment names an
+    engine or a colour; failing that, the side that lost the game."""
+    white = re.search(r"\bwhite\b", comment, re.I)
+    black = re.search(r"\bblack\b", comment, re.I)
+    if ENGINE.lower() in comment.lower():
+        return "ours"
+    if opponent and opponent.split()[0].lower() in comment.lower():
+        return "theirs"
+    if white and not black:
+        return "ours" if ours_white else "theirs"
+    if black and not white:
+        return "theirs" if ours_white else "ours"
+    if result in ("1-0", "0-1"):
+        ours_lost = (result == "0-1") == ours_white
+        return "ours" if ours_lost else "theirs"
+    return "theirs"
+
+
+def elo(p):
+    p = min(max(p, 1e-6), 1 - 1e-6)
+    return -400 * math.log10(1 / p - 1)
+
+
+def tally(text):
+    w = l = d = unfinished = 0
+    faults = {side: {kind: 0 for kind, _ in FAULTS} for side in ("ours", "theirs")}
     for tags, body in games(text):
         result = tags.get("Result", "*")
-        white = tags.get("White", "")
-        ours_white = white.startswith(ENGINE)
-        comment = " ".join(re.findall(r"\{([^}]*)\}\s*(?:1-0|0-1|1/2-1/2|\*)\s*$", body.strip()))
+        ours_white = tags.get("White", "").startswith(ENGINE)
+        opponent = tags.get("Black" if ours_white else "White", "")
+        comment = result_comment(body)
+        for kind, pattern in FAULTS:
+            if pattern.search(comment):
+                faults[at_fault(comment, result, ours_white, opponent)][kind] += 1
+                break
         if result == "*":
-            faults["unfinished"] += 1
-            continue
-        if result == "1/2-1/2":
+            unfinished += 1
+        elif result == "1/2-1/2":
             d += 1
         elif (result == "1-0") == ours_white:
             w += 1
         else:
             l += 1
-            lost = comment.lower()
-            if "illegal" in lost:
-                faults["illegal"] += 1
-            elif "time" in lost:
-                faults["time"] += 1
-            elif "exit" in lost or "crash" in lost or "disconnect" in lost:
-                faults["crash"] += 1
-        low = comment.lower()
-        if result != "1/2-1/2" and "illegal" in low and "illegal" not in faults:
-            pass
+    return w, l, d, unfinished, faults
+
+
+def summary_line(w, l, d):
     n = w + l + d
-    print(f"games {n}: GrelvinBB +{w} -{l} ={d}", end="")
+    line = f"games {n}: {ENGINE} +{w} -{l} ={d}"
     if n:
         s = (w + d / 2) / n
         scores = [1.0] * w + [0.0] * l + [0.5] * d
-        sd = math.sqrt(sum((x - s) ** 2 for x in scores) / n) / math.sqrt(n)
-        def elo(p):
-            p = min(max(p, 1e-6), 1 - 1e-6)
-            return -400 * math.log10(1 / p - 1)
-        e = elo(s)
-        margin = (elo(min(s + 1.96 * sd, 1 - 1e-6)) - elo(max(s - 1.96 * sd, 1e-6))) / 2
-        print(f", score {100 * s:.1f}%, Elo {e:+.0f} +- {margin:.0f}", end="")
-    print()
-    print("faults: " + ", ".join(f"{k} {v}" for k, v in faults.items()))
+        se = math.sqrt(sum((x - s) ** 2 for x in scores) / n) / math.sqrt(n)
+        margin = (elo(min(s + 1.96 * se, 1 - 1e-6)) - elo(max(s - 1.96 * se, 1e-6))) / 2
+        if se == 0:
+            # All games one result: the score says which side is stronger, not by how much.
+            line += f", score {100 * s:.1f}%, Elo difference not measurable"
+        else:
+            line += f", score {100 * s:.1f}%, Elo {elo(s):+.0f} +- {margin:.0f}"
+    return line
+
+
+def smallest_clock(debug_file):
+    smallest = None
+    try:
+        for line in open(debug_file, encoding="utf-8", errors="replace"):
+            # xboard tells each engine its own clock with "time N" before it moves.
+            m = re.match(r"\d+ >first : time (-?\d+)", line)
+            if m:
+                v = int(m.group(1))
+                smallest = v if smallest is None else min(smallest, v)
+    except OSError:
+        pass
+    return smallest
+
+
+def main():
+    if len(sys.argv) < 2:
+        print(__doc__)
+        return 2
+    text = open(sys.argv[1], encoding="utf-8", errors="replace").read()
+    w, l, d, unfinished, faults = tally(text)
+    ours, theirs = faults["ours"], faults["theirs"]
+    print(summary_line(w, l, d) + f"; {ENGINE} illegal {ours['illegal']}, time {ours['time']}, "
+          f"crash {ours['crash']}; unfinished {unfinished}")
+    print("opponent faults: " + ", ".join(f"{k} {v}" for k, v in theirs.items()))
     if len(sys.argv) > 2:
-        smallest = None
-        try:
-            for line in open(sys.argv[2], encoding="utf-8", errors="replace"):
-                # xboard tells each engine its own clock with "time N" before it moves.
-                m = re.match(r"\d+ >first : time (-?\d+)", line)
-                if m:
-                    v = int(m.group(1))
-                    smallest = v if smallest is None else min(smallest, v)
-        except OSError:
-            pass
+        smallest = smallest_clock(sys.argv[2])
         if smallest is not None:
-            print(f"smallest clock sent to GrelvinBB: {smallest / 100:.2f} s")
+            print(f"smallest clock sent to {ENGINE}: {smallest / 100:.2f} s")
+    return 1 if any(ours.values()) or unfinished else 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

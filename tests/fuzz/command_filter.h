@@ -1,0 +1,48 @@
+// What the command-line fuzz targets leave out of their input, and the loop's trimming.
+//
+// Dropped are lines that would only make a run slow or touch the file system: deep
+// perft, the self-test, test and random-position files, many random games, large
+// tables, more threads and the tablebase paths. What stays is the parsing and every
+// handler's checks of its arguments on whatever position earlier lines left.
+#pragma once
+
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace fuzzing {
+
+inline bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// The number after the first blank (or after text's start), read as the engine reads it.
+inline int numberAfter(std::string_view line, char separator) {
+    const size_t at = line.find(separator);
+    if (at == std::string_view::npos) return 0;
+    return std::atoi(std::string(line.substr(at + 1)).c_str());
+}
+
+inline bool worthRunning(std::string_view line) {
+    if (startsWith(line, "perft ") || startsWith(line, "divide ")) return numberAfter(line, ' ') <= 3;
+    if (startsWith(line, "randgames ")) return numberAfter(line, ' ') <= 3;
+    if (startsWith(line, "cores ")) return numberAfter(line, ' ') <= 2;
+    if (startsWith(line, "randpos")) return line == "randpos";
+    if (startsWith(line, "option ")) {
+        if (line.find("gtb") != std::string_view::npos) return false;
+        if (line.find("HashSizeMB") != std::string_view::npos) return numberAfter(line, '=') <= 8;
+        return true;
+    }
+    return !startsWith(line, "selftest") && !startsWith(line, "test") && !startsWith(line, "egtpath");
+}
+
+// The loop's own trimming: one line feed, one carriage return, then trailing blanks.
+inline std::string trimmed(std::string_view line) {
+    std::string text(line);
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+}  // namespace fuzzing

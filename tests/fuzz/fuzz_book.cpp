@@ -1,0 +1,75 @@
+// The opening book on arbitrary file contents: the bytes are written to a file of this
+// process's own, then the book counts its entries, reads some and is probed from the
+// start position and from positions a few moves in. Whatever the file holds, a move
+// it answers must be legal on the board it was asked about.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "board/board.h"
+#include "board/movegen.h"
+#include "book/book.h"
+
+namespace {
+
+const std::string &bookPath() {
+    static const std::string path = "/tmp/grelvin-fuzz-book-" + std::to_string(getpid()) + ".bin";
+    return path;
+}
+
+bool writeBook(const uint8_t *data, size_t size) {
+    std::FILE *file = std::fopen(bookPath().c_str(), "wb");
+    if (!file) return false;
+    const bool ok = std::fwrite(data, 1, size, file) == size;
+    return std::fclose(file) == 0 && ok;
+}
+
+bool isLegalHere(Board_BB64 &board, Move move) {
+    MoveList list;
+    generateAllLegal(board, list);
+    for (uint32_t i = 0; i < list.count; ++i)
+        if (list[i] == move) return true;
+    return false;
+}
+
+// Probes the position, then follows the book's own answer for a few plies.
+void followBook(PolyglotBook &book, Board_BB64 &board) {
+    for (int ply = 0; ply < 8; ++ply) {
+        Move move = 0;
+        if (!book.probeBook(board, move)) return;
+        if (!isLegalHere(board, move)) std::abort();
+        UndoInfo undo;
+        board.makeMove(move, undo);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    static const bool ready = [] {
+        initStaticTables();
+        std::atexit([] { std::remove(bookPath().c_str()); });
+        return true;
+    }();
+    (void)ready;
+    if (!writeBook(data, size)) return 0;
+
+    PolyglotBook book(bookPath().c_str());
+    const uint64_t count = book.entryCount();
+    if (count > 0) {
+        book.readBookEntry(0);
+        book.readBookEntry(count - 1);
+    }
+    book.readBookEntry(count);
+
+    Board_BB64 board;
+    board.setFromFEN(START_FEN);
+    followBook(book, board);
+    // A position with castling and en passant in reach, for those conversions.
+    board.setFromFEN("r3k2r/pppq1ppp/2np1n2/2b1p1B1/2B1P1b1/2NP1N2/PPPQ1PPP/R3K2R w KQkq - 0 1");
+    followBook(book, board);
+    return 0;
+}

@@ -1,0 +1,51 @@
+// The command loop's line handling fed with arbitrary lines: each input is split into
+// lines and run through a fresh engine, as the loop would after trimming the line end.
+// The engine never starts a search here (only the loop between lines does that; see
+// fuzz_command_loop for that), so each input runs the same way every time.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "board/board.h"
+#include "engine/wbengine.h"
+#include "eval/evaluate.h"
+#include "tests/fuzz/command_filter.h"
+
+namespace {
+
+constexpr size_t MAX_LINES = 64;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    static const bool ready = [] {
+        initStaticTables();
+        initEvaluationTables();
+        // The engine's printout is not what is checked here.
+        return std::freopen("/dev/null", "w", stdout) != nullptr;
+    }();
+    (void)ready;
+
+    WBEngine engine;
+    engine.player.perftHashSizeMB = 1;
+    engine.executeLine("option ttHashSizeMB=1");
+    engine.executeLine("option pawnHashSizeMB=1");
+    engine.player.prepareSearch(false);
+    engine.setUpStartPosition();
+
+    const std::string_view input(reinterpret_cast<const char *>(data), size);
+    size_t start = 0;
+    for (size_t lines = 0; start < input.size() && lines < MAX_LINES && !engine.quitRequested; ++lines) {
+        size_t end = input.find('\n', start);
+        if (end == std::string_view::npos) end = input.size();
+        // The loop reads at most 1023 characters at a time and stops a line at a NUL.
+        std::string line = fuzzing::trimmed(input.substr(start, std::min<size_t>(end - start, 1023)));
+        line.resize(std::strlen(line.c_str()));
+        start = end + 1;
+        if (fuzzing::worthRunning(line)) engine.executeLine(line.c_str());
+    }
+    return 0;
+}
