@@ -6,7 +6,7 @@ PREFIX ?= /usr/local
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= command_line command_loop fen ini book tb_block
 
-.PHONY: all build run test bench deps debug check check-asan check-tsan asan tsan \
+.PHONY: all build run test bench bench-pgo pgo portable deps debug check check-asan check-tsan asan tsan \
         fuzz install deb deb-test clean
 
 all: build
@@ -24,8 +24,32 @@ run: build
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Ours against stockfish (and against an older build: make bench BASELINE=old-build-dir).
 bench: build
-	@scripts/run-bench.sh $(BUILD)
+	@scripts/run-bench.sh $(BUILD) $(BASELINE)
+
+# Profile-guided Release build in $(PGO_BUILD): instrument, train on short bench runs,
+# rebuild the same tree with the profiles.
+PGO_BUILD ?= build-pgo
+PGO_TARGETS = grelvin perft_bench search_bench eval_bench random_bench book_bench
+pgo: deps
+	cmake -S . -B $(PGO_BUILD) -DCMAKE_BUILD_TYPE=Release -DGRELVIN_TESTS=OFF -DGRELVIN_PGO=generate >/dev/null
+	cmake --build $(PGO_BUILD) -j $(JOBS) --target $(PGO_TARGETS)
+	find $(PGO_BUILD) -name '*.gcda' -delete
+	$(PGO_BUILD)/perft_bench 0 5 >/dev/null && $(PGO_BUILD)/perft_bench 1 4 >/dev/null
+	$(PGO_BUILD)/perft_bench 2 6 >/dev/null && $(PGO_BUILD)/search_bench 8 >/dev/null
+	$(PGO_BUILD)/eval_bench >/dev/null
+	cmake -S . -B $(PGO_BUILD) -DGRELVIN_PGO=use >/dev/null
+	cmake --build $(PGO_BUILD) -j $(JOBS) --target $(PGO_TARGETS)
+
+# The same figures for the profile-guided build.
+bench-pgo: pgo
+	@scripts/run-bench.sh $(PGO_BUILD) $(BASELINE)
+
+# Release build without -march=native, for packages.
+portable: deps
+	cmake -S . -B build-portable -DCMAKE_BUILD_TYPE=Release -DGRELVIN_PORTABLE=ON >/dev/null
+	cmake --build build-portable -j $(JOBS)
 
 debug: deps
 	cmake -S . -B build-debug -DCMAKE_BUILD_TYPE=Debug && cmake --build build-debug -j $(JOBS)
@@ -83,4 +107,4 @@ deb-test: deb
 	scripts/test-deb.sh
 
 clean:
-	rm -rf $(BUILD) build-debug build-asan build-tsan build-fuzz build-deb
+	rm -rf $(BUILD) build-debug build-asan build-tsan build-portable build-fuzz build-deb $(PGO_BUILD)

@@ -68,15 +68,22 @@ extern uint32_t rookOffset[64], bishopOffset[64];
 constexpr int SLIDER_TABLE_SIZE = 107648;
 extern Bitboard sliderAttacks[SLIDER_TABLE_SIZE];
 
+// Everything one slider lookup reads, side by side: the tables above spread it over
+// four cache lines, and a lookup is made for nearly every piece and attack test.
+struct alignas(32) SliderLookup {
+    Bitboard mask;
+    uint64_t multiplier;
+    const Bitboard *attacks;  // the square's block of sliderAttacks
+    uint32_t shift;
+};
+extern SliderLookup rookLookup[64], bishopLookup[64];
+
 void initAttackTables();
 void initMagicTables();
 
-inline Bitboard rookAttacks(Square s, Bitboard occupied) {
-    return sliderAttacks[rookOffset[s] +
-                         uint32_t(((occupied & rookMask[s]) * rookMagic[s].multiplier) >> rookShift[s])];
+inline Bitboard sliderLookup(const SliderLookup &l, Bitboard occupied) {
+    return l.attacks[uint32_t(((occupied & l.mask) * l.multiplier) >> l.shift)];
 }
-inline Bitboard bishopAttacks(Square s, Bitboard occupied) {
-    return sliderAttacks[bishopOffset[s] +
-                         uint32_t(((occupied & bishopMask[s]) * bishopMagic[s].multiplier) >> bishopShift[s])];
-}
+inline Bitboard rookAttacks(Square s, Bitboard occupied) { return sliderLookup(rookLookup[s], occupied); }
+inline Bitboard bishopAttacks(Square s, Bitboard occupied) { return sliderLookup(bishopLookup[s], occupied); }
 inline Bitboard queenAttacks(Square s, Bitboard occupied) { return rookAttacks(s, occupied) | bishopAttacks(s, occupied); }

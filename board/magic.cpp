@@ -66,6 +66,7 @@ Bitboard rookMask[64], bishopMask[64];
 uint32_t rookShift[64], bishopShift[64];
 uint32_t rookOffset[64], bishopOffset[64];
 Bitboard sliderAttacks[SLIDER_TABLE_SIZE];
+SliderLookup rookLookup[64], bishopLookup[64];
 
 namespace {
 
@@ -124,16 +125,6 @@ static_assert(entriesOf(bishopMagic) == BISHOP_ENTRIES);
 static_assert(ROOK_ENTRIES + BISHOP_ENTRIES == SLIDER_TABLE_SIZE);
 static_assert(bitCountsMatchMasks());
 
-// The occupancy whose k-th lowest mask square is present when bit k of index is set.
-Bitboard subsetOf(Bitboard mask, uint32_t index) {
-    Bitboard subset = 0;
-    for (int k = 0; mask; ++k) {
-        const Square s = popLsb(mask);
-        if (index >> k & 1) subset |= squareBB(s);
-    }
-    return subset;
-}
-
 // Fills the blocks of one slider kind, starting at offset; returns the offset after them.
 uint32_t fillSlider(uint32_t offset, const Magic (&magics)[64], const Bitboard (&masks)[64],
                     uint32_t (&shifts)[64], uint32_t (&offsets)[64], const Dir (&dirs)[4]) {
@@ -141,14 +132,16 @@ uint32_t fillSlider(uint32_t offset, const Magic (&magics)[64], const Bitboard (
         const uint32_t bits = magics[s].bitCount;
         offsets[s] = offset;
         shifts[s] = 64 - bits;
-        for (uint32_t i = 0; i < (1u << bits); ++i) {
-            const Bitboard subset = subsetOf(masks[s], i);
+        // Every subset of the mask, each once (the carry-rippler walk), ending at 0.
+        Bitboard subset = 0;
+        do {
             const Bitboard attacks = walkAttacks(s, subset, dirs);
             Bitboard &slot = sliderAttacks[offset + uint32_t((subset * magics[s].multiplier) >> shifts[s])];
             // A slider always attacks at least one square, so 0 marks an unused slot.
             assert(slot == 0 || slot == attacks);
             slot = attacks;
-        }
+            subset = (subset - masks[s]) & masks[s];
+        } while (subset);
         offset += 1u << bits;
     }
     return offset;
@@ -165,6 +158,10 @@ void buildAll() {
         fillSlider(afterRooks, bishopMagic, bishopMask, bishopShift, bishopOffset, BISHOP_DIRS);
     assert(afterBishops == SLIDER_TABLE_SIZE);
     (void)afterBishops;
+    for (Square s = 0; s < 64; ++s) {
+        rookLookup[s] = {rookMask[s], rookMagic[s].multiplier, sliderAttacks + rookOffset[s], rookShift[s]};
+        bishopLookup[s] = {bishopMask[s], bishopMagic[s].multiplier, sliderAttacks + bishopOffset[s], bishopShift[s]};
+    }
 }
 
 std::once_flag magicTablesBuilt;

@@ -10,7 +10,9 @@
 
 namespace {
 
-enum MakeMode { FULL, PERFT, QUICK };
+// UNDO is the full unmake: piece-square sums but no keys, which come back with the
+// history entry.
+enum MakeMode { FULL, PERFT, QUICK, UNDO };
 
 // Castling rights a move loses when it leaves from or arrives on a square.
 constexpr auto RIGHTS_LOST = [] {
@@ -36,13 +38,14 @@ template <MakeMode M> inline void addPiece(Board_BB64 &b, Colour c, int pt, Squa
     b.colorBB[c] ^= bb;
     b.pieceOn[s] = uint8_t(pt);
     b.colorOn[s] = uint8_t(c);
-    if constexpr (M == FULL) {
+    if constexpr (M == FULL || M == UNDO) {
         const TermPair v = pstValue(c, pt, s);
         b.pstScore[c][0] = int16_t(b.pstScore[c][0] + v.mg);
         b.pstScore[c][1] = int16_t(b.pstScore[c][1] + v.eg);
-        if (pt == PAWN) *k.pawnKey ^= zobristPiece[pieceIndex(c, pt)][s];
     }
-    if constexpr (M != QUICK) *k.key ^= zobristPiece[pieceIndex(c, pt)][s];
+    if constexpr (M == FULL)
+        if (pt == PAWN) *k.pawnKey ^= zobristPiece[pieceIndex(c, pt)][s];
+    if constexpr (M == FULL || M == PERFT) *k.key ^= zobristPiece[pieceIndex(c, pt)][s];
 }
 
 template <MakeMode M> inline void takePiece(Board_BB64 &b, Square s, Keys k) {
@@ -53,13 +56,14 @@ template <MakeMode M> inline void takePiece(Board_BB64 &b, Square s, Keys k) {
     b.colorBB[c] ^= bb;
     b.pieceOn[s] = 0;
     b.colorOn[s] = NO_COLOUR;
-    if constexpr (M == FULL) {
+    if constexpr (M == FULL || M == UNDO) {
         const TermPair v = pstValue(c, pt, s);
         b.pstScore[c][0] = int16_t(b.pstScore[c][0] - v.mg);
         b.pstScore[c][1] = int16_t(b.pstScore[c][1] - v.eg);
-        if (pt == PAWN) *k.pawnKey ^= zobristPiece[pieceIndex(c, pt)][s];
     }
-    if constexpr (M != QUICK) *k.key ^= zobristPiece[pieceIndex(c, pt)][s];
+    if constexpr (M == FULL)
+        if (pt == PAWN) *k.pawnKey ^= zobristPiece[pieceIndex(c, pt)][s];
+    if constexpr (M == FULL || M == PERFT) *k.key ^= zobristPiece[pieceIndex(c, pt)][s];
 }
 
 template <MakeMode M> inline void shiftPiece(Board_BB64 &b, Square from, Square to, Keys k) {
@@ -101,10 +105,8 @@ template <Colour Us, MakeMode M> int placeMove(Board_BB64 &b, Move m, Keys k) {
 template <Colour Us, MakeMode M> void unplaceMove(Board_BB64 &b, Move m, int captured) {
     constexpr Colour Them = opposite(Us);
     const Square from = moveFrom(m), to = moveTo(m);
-    const Keys none{nullptr, nullptr};
-    constexpr MakeMode Q = M == FULL ? FULL : QUICK;  // keys are never touched on the way back
-    uint64_t scratch = 0;
-    const Keys k = M == FULL ? Keys{&scratch, &scratch} : none;
+    constexpr MakeMode Q = M == FULL ? UNDO : QUICK;  // keys are never touched on the way back
+    const Keys k{nullptr, nullptr};
     switch (moveKind(m)) {
     case EN_PASSANT:
         shiftPiece<Q>(b, to, from, k);

@@ -48,8 +48,8 @@ template <Colour Us> bool isValidPawnMove(const Board_BB64 &b, Move m) {
 
 bool castlingAvailable(const Board_BB64 &b, int extra) {
     // The king passes over the rook's destination square.
-    return (b.castlingRights & (1 << extra)) && castlingPiecesInPlace(b, extra) &&
-           !(b.occupied() & CASTLE_PATH[extra]) && !isAttackedBy(b, opposite(Colour(extra >> 1)), CASTLE_ROOK_TO[extra]);
+    return (b.castlingRights & (1 << extra)) && !(b.occupied() & CASTLE_PATH[extra]) &&
+           castlingPiecesInPlace(b, extra) && !isAttackedBy(b, opposite(Colour(extra >> 1)), CASTLE_ROOK_TO[extra]);
 }
 
 template <Colour Us> bool isValidMove(const Board_BB64 &b, Move m) {
@@ -75,19 +75,15 @@ bool isValidMove(const Board_BB64 &b, Move m) {
 template <Colour Us> bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info) {
     // Castling out of check would pass the destination test; it is never legal.
     if (moveKind(m) == CASTLING && info.inCheck()) return false;
-    return !needsLegalityTest(b, m, info) || b.isLegalAfterQuickMake<Us>(m);
+    return passesLegalityTest<Us>(b, m, info);
 }
 
 bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info) {
     return b.sideToMove == WHITE ? isLegal<WHITE>(b, m, info) : isLegal<BLACK>(b, m, info);
 }
 
-template <Colour Us> void checkersAfter(const Board_BB64 &b, Move m, AttackInfo &info) {
-    constexpr Colour Them = opposite(Us);
+template <Colour Us> void checkersAfterFull(const Board_BB64 &b, Move m, Square k, AttackInfo &info) {
     const Square from = moveFrom(m), to = moveTo(m);
-    const Square k = b.kingSquare(Them);
-    info = AttackInfo{};
-    if (k == NO_SQUARE) return;
     Bitboard occ = (b.occupied() & ~squareBB(from)) | squareBB(to);
     Bitboard vacated = squareBB(from);
     Square checkerSq = to;
@@ -161,5 +157,5 @@ template bool isValidMove<WHITE>(const Board_BB64 &, Move);
 template bool isValidMove<BLACK>(const Board_BB64 &, Move);
 template bool isLegal<WHITE>(Board_BB64 &, Move, const CheckInfo &);
 template bool isLegal<BLACK>(Board_BB64 &, Move, const CheckInfo &);
-template void checkersAfter<WHITE>(const Board_BB64 &, Move, AttackInfo &);
-template void checkersAfter<BLACK>(const Board_BB64 &, Move, AttackInfo &);
+template void checkersAfterFull<WHITE>(const Board_BB64 &, Move, Square, AttackInfo &);
+template void checkersAfterFull<BLACK>(const Board_BB64 &, Move, Square, AttackInfo &);

@@ -1,15 +1,45 @@
 // Attack tests, pins, and the legal move generators. Every generator appends legal
 // moves only: a candidate that moves the king, moves a pinned piece, or is played in
-// check is confirmed by a quick make before it enters the list.
+// check is tested before it enters the list.
 #include <initializer_list>
+#include <type_traits>
 
 #include "board/movegen.h"
 
 namespace {
 
-// The legality filter: most moves need no test thanks to the pin sets.
-template <Colour Us> inline void addLegal(Board_BB64 &b, const CheckInfo &info, Move m, MoveList &list) {
-    if (!needsLegalityTest(b, m, info) || b.isLegalAfterQuickMake<Us>(m)) list.add(m);
+// The two sinks: a list takes every move, a counter only counts. A counter may count
+// in any order, which lets it take whole target sets at once.
+inline void put(MoveList &list, Move m) { list.add(m); }
+inline void put(MoveCounter &counter, Move) { ++counter.count; }
+inline void putTargets(MoveList &list, Square from, Bitboard to) {
+    while (to) list.add(makeMove(from, popLsb(to)));
+}
+inline void putTargets(MoveCounter &counter, Square, Bitboard to) { counter.count += uint32_t(popCount(to)); }
+template <Colour Us> void put(CheckingMoveFilter<Us> &filter, Move m) {
+    AttackInfo checks;
+    checkersAfter<Us>(filter.board, m, checks);
+    if (checks.count) filter.list.add(m);
+}
+// Whole target sets come from knights, bishops, rooks and queens, whose empty-board
+// reach is symmetric: unless the piece leaves a line through the king, only targets
+// from which it would reach the king can check, and only those are looked at.
+template <Colour Us> void putTargets(CheckingMoveFilter<Us> &filter, Square from, Bitboard to) {
+    const Square k = filter.board.kingSquare(opposite(Us));
+    if (k == NO_SQUARE) return;
+    if (!((bishopRays[k] | rookRays[k]) & squareBB(from))) to &= emptyBoardReach<Us>(filter.board.pieceOn[from], k);
+    while (to) put(filter, makeMove(from, popLsb(to)));
+}
+
+// The legality filter for one move.
+template <Colour Us, class Sink> inline void addLegal(Board_BB64 &b, const CheckInfo &info, Move m, Sink &list) {
+    if (passesLegalityTest<Us>(b, m, info)) put(list, m);
+}
+
+// Outside check an unpinned piece other than the king needs no test at all, which
+// covers most moves; it is decided once per piece rather than once per move.
+inline bool movesFreely(const CheckInfo &info, Square from) {
+    return !info.inCheck() && !(info.pinned() & squareBB(from));
 }
 
 // Attack set of a piece category from s.
@@ -24,32 +54,54 @@ template <int Pt> inline Bitboard attacksFrom(Square s, Bitboard occ) {
 // Moves of one piece category onto the target squares, pieces and destinations lowest
 // first. Given the diagonal (line) movers, BISHOP (ROOK) also walks the queens' diagonals
 // (lines).
-template <Colour Us, int Pt>
-void addPieceMoves(Board_BB64 &b, const CheckInfo &info, Bitboard movers, Bitboard targets, MoveList &list) {
+template <Colour Us, int Pt, class Sink>
+void addPieceMoves(Board_BB64 &b, const CheckInfo &info, Bitboard movers, Bitboard targets, Sink &list) {
     static_assert(Pt != PAWN);
     const Bitboard occ = b.occupied();
     while (movers) {
         const Square from = popLsb(movers);
-        for (Bitboard to = attacksFrom<Pt>(from, occ) & targets; to;)
-            addLegal<Us>(b, info, makeMove(from, popLsb(to)), list);
+        Bitboard to = attacksFrom<Pt>(from, occ) & targets;
+        if (Pt != KING && movesFreely(info, from))
+            putTargets(list, from, to);
+        else
+            while (to) addLegal<Us>(b, info, makeMove(from, popLsb(to)), list);
     }
 }
 
-// All four promotions of one pawn move: queen, knight, rook, bishop.
-template <Colour Us> void addPromotions(Board_BB64 &b, const CheckInfo &info, Square from, Square to, MoveList &list) {
-    for (int pt : {QUEEN, KNIGHT, ROOK, BISHOP}) addLegal<Us>(b, info, makePromotion(from, to, pt), list);
+// All four promotions of one pawn move: queen, knight, rook, bishop. The promoted
+// piece has no bearing on the own king, so one test serves all four.
+template <Colour Us, class Sink>
+void addPromotions(Board_BB64 &b, const CheckInfo &info, Square from, Square to, Sink &list) {
+    if (!movesFreely(info, from) && !passesLegalityTest<Us>(b, makePromotion(from, to, QUEEN), info)) return;
+    for (int pt : {QUEEN, KNIGHT, ROOK, BISHOP}) put(list, makePromotion(from, to, pt));
+}
+
+// One pawn move that promotes to at most one piece.
+template <Colour Us, class Sink> inline void addPawnMove(Board_BB64 &b, const CheckInfo &info, Move m, Sink &list) {
+    if (movesFreely(info, moveFrom(m))) put(list, m);
+    else addLegal<Us>(b, info, m, list);
 }
 
 enum PawnMoveKind { PLAIN, PROMOTE_ALL, PROMOTE_QUEEN };
 
 // Pawn moves for every target of a shifted set; D is the step from pawn to target.
-template <Colour Us, int D, PawnMoveKind K>
-void addPawnMoves(Board_BB64 &b, const CheckInfo &info, Bitboard targets, MoveList &list) {
+template <Colour Us, int D, PawnMoveKind K, class Sink>
+void addPawnMoves(Board_BB64 &b, const CheckInfo &info, Bitboard targets, Sink &list) {
+    if constexpr (std::is_same_v<Sink, MoveCounter>) {
+        // Outside check the targets of unpinned pawns are counted at once.
+        if (!info.inCheck()) {
+            const Bitboard free = targets & ~shift<D>(info.pinned());
+            list.count += uint32_t(popCount(free) * (K == PROMOTE_ALL ? 4 : 1));
+            targets ^= free;
+        }
+    }
     for (; targets;) {
-        const Square to = popLsb(targets);
-        if constexpr (K == PROMOTE_ALL) addPromotions<Us>(b, info, to - D, to, list);
-        else if constexpr (K == PROMOTE_QUEEN) addLegal<Us>(b, info, makePromotion(to - D, to, QUEEN), list);
-        else addLegal<Us>(b, info, makeMove(to - D, to), list);
+        const Square to = popLsb(targets), from = to - D;
+        if constexpr (K == PROMOTE_ALL) {
+            addPromotions<Us>(b, info, from, to, list);
+            continue;
+        }
+        addPawnMove<Us>(b, info, K == PROMOTE_QUEEN ? makePromotion(from, to, QUEEN) : makeMove(from, to), list);
     }
 }
 
@@ -128,17 +180,16 @@ void computeCheckInfo(const Board_BB64 &b, CheckInfo &info) {
 
 // ---------------------------------------------------------------- generators
 
-template <Colour Us> void generateEpCaptures(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+template <Colour Us, class Sink> void generateEpCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list) {
     if (b.epSquare == NO_SQUARE) return;
     for (Bitboard pawns = pawnAttacks[opposite(Us)][b.epSquare] & b.pieces(Us, PAWN); pawns;)
         addLegal<Us>(b, info, makeMove(popLsb(pawns), b.epSquare, EN_PASSANT), list);
 }
 
-// Promotions by a push, capturing promotions to either side, other pawn captures, then
-// knight, bishop, rook, queen and king captures (a queen's in all directions at once).
+// Promotions by a push, capturing promotions to either side, then other pawn captures.
 // The quiescence search wants queen promotions only.
-template <Colour Us, PawnMoveKind Promote>
-void addPromotionsAndCaptures(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+template <Colour Us, PawnMoveKind Promote, class Sink>
+void addPawnCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list) {
     using P = PawnSteps<Us>;
     const Bitboard enemies = b.pieces(P::Them);
     const Bitboard pawns = b.pieces(Us, PAWN);
@@ -147,6 +198,14 @@ void addPromotionsAndCaptures(Board_BB64 &b, const CheckInfo &info, MoveList &li
     addPawnMoves<Us, P::UpEast, Promote>(b, info, shift<P::UpEast>(pawns & P::Rank7) & enemies, list);
     addPawnMoves<Us, P::UpWest, PLAIN>(b, info, shift<P::UpWest>(pawns & ~P::Rank7) & enemies, list);
     addPawnMoves<Us, P::UpEast, PLAIN>(b, info, shift<P::UpEast>(pawns & ~P::Rank7) & enemies, list);
+}
+
+// Pawn captures and promotions as above, then knight, bishop, rook, queen and king
+// captures (a queen's in all directions at once).
+template <Colour Us, PawnMoveKind Promote, class Sink>
+void addPromotionsAndCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list) {
+    const Bitboard enemies = b.pieces(opposite(Us));
+    addPawnCaptures<Us, Promote>(b, info, list);
     addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), enemies, list);
     addPieceMoves<Us, BISHOP>(b, info, b.pieces(Us, BISHOP), enemies, list);
     addPieceMoves<Us, ROOK>(b, info, b.pieces(Us, ROOK), enemies, list);
@@ -154,31 +213,36 @@ void addPromotionsAndCaptures(Board_BB64 &b, const CheckInfo &info, MoveList &li
     addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), enemies, list);
 }
 
-template <Colour Us> void generateCapturesAndPromotions(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
-    addPromotionsAndCaptures<Us, PROMOTE_ALL>(b, info, list);
-}
-
-template <Colour Us> void generateQuiets(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+// Single pushes of advanced pawns, then of pawns on their initial rank, then double steps.
+template <Colour Us, class Sink> void addPawnPushes(Board_BB64 &b, const CheckInfo &info, Sink &list) {
     using P = PawnSteps<Us>;
     const Bitboard empty = ~b.occupied();
     const Bitboard pawns = b.pieces(Us, PAWN);
-    // Piece moves to empty squares.
-    addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), empty, list);
-    addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us), empty, list);
-    addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us), empty, list);
-    addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), empty, list);
-    // Single pushes of advanced pawns, then of pawns on their initial rank, then double steps.
     addPawnMoves<Us, P::Up, PLAIN>(b, info, shift<P::Up>(pawns & ~P::Rank2 & ~P::Rank7) & empty, list);
     const Bitboard single = shift<P::Up>(pawns & P::Rank2) & empty;
     addPawnMoves<Us, P::Up, PLAIN>(b, info, single, list);
     for (Bitboard to = shift<P::Up>(single) & empty; to;) {
         const Square s = popLsb(to);
-        addLegal<Us>(b, info, makeMove(s - 2 * P::Up, s, NORMAL, 1), list);
+        addPawnMove<Us>(b, info, makeMove(s - 2 * P::Up, s, NORMAL, 1), list);
     }
 }
 
+template <Colour Us, class Sink> void generateCapturesAndPromotions(Board_BB64 &b, const CheckInfo &info, Sink &list) {
+    addPromotionsAndCaptures<Us, PROMOTE_ALL, Sink>(b, info, list);
+}
+
+template <Colour Us, class Sink> void generateQuiets(Board_BB64 &b, const CheckInfo &info, Sink &list) {
+    const Bitboard empty = ~b.occupied();
+    // Piece moves to empty squares, then pawn pushes.
+    addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), empty, list);
+    addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us), empty, list);
+    addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us), empty, list);
+    addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), empty, list);
+    addPawnPushes<Us>(b, info, list);
+}
+
 // King side first, then queen side.
-template <Colour Us> void generateCastling(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
+template <Colour Us, class Sink> void generateCastling(Board_BB64 &b, const CheckInfo &info, Sink &list) {
     constexpr int ExtraOO = Us == WHITE ? CASTLE_WHITE_OO : CASTLE_BLACK_OO;
     if (info.inCheck()) return;
     for (int extra : {ExtraOO, ExtraOO + 1})
@@ -199,7 +263,7 @@ template <Colour Us> void generateEvasions(Board_BB64 &b, const CheckInfo &info,
         for (Bitboard from = capturers; from;) {
             const Square f = popLsb(from);
             if (squareBB(f) & P::Rank7) addPromotions<Us>(b, info, f, checker, list);
-            else addLegal<Us>(b, info, makeMove(f, checker), list);
+            else addPawnMove<Us>(b, info, makeMove(f, checker), list);
         }
         addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT) & free, target, list);
         addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us) & free, target, list);
@@ -213,7 +277,7 @@ template <Colour Us> void generateEvasions(Board_BB64 &b, const CheckInfo &info,
             addPawnMoves<Us, P::Up, PLAIN>(b, info, shift<P::Up>(pawns & ~P::Rank7) & gap, list);
             for (Bitboard to = shift<P::Up>(shift<P::Up>(pawns & P::Rank2) & empty) & gap; to;) {
                 const Square s = popLsb(to);
-                addLegal<Us>(b, info, makeMove(s - 2 * P::Up, s, NORMAL, 1), list);
+                addPawnMove<Us>(b, info, makeMove(s - 2 * P::Up, s, NORMAL, 1), list);
             }
             addPawnMoves<Us, P::Up, PROMOTE_ALL>(b, info, shift<P::Up>(pawns & P::Rank7) & gap, list);
         }
@@ -243,6 +307,27 @@ bool generateAllLegal(Board_BB64 &b, MoveList &list) {
     return b.sideToMove == WHITE ? generateAllLegalFor<WHITE>(b, list) : generateAllLegalFor<BLACK>(b, list);
 }
 
+template <Colour Us> uint32_t countLegalMoves(Board_BB64 &b, const CheckInfo &info) {
+    if (info.inCheck()) {
+        MoveList list;
+        generateEvasions<Us>(b, info, list);
+        return list.count;
+    }
+    // The same moves as the four generators of a full list, but each piece's captures
+    // and quiet moves are counted from one attack set.
+    MoveCounter counter;
+    const Bitboard targets = ~b.pieces(Us);
+    generateEpCaptures<Us>(b, info, counter);
+    addPawnCaptures<Us, PROMOTE_ALL>(b, info, counter);
+    addPawnPushes<Us>(b, info, counter);
+    addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), targets, counter);
+    addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us), targets, counter);
+    addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us), targets, counter);
+    addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), targets, counter);
+    generateCastling<Us>(b, info, counter);
+    return counter.count;
+}
+
 // Both colours of every per-side routine.
 template bool isAttackedBy<WHITE>(const Board_BB64 &, Square, AttackInfo &);
 template bool isAttackedBy<BLACK>(const Board_BB64 &, Square, AttackInfo &);
@@ -250,15 +335,31 @@ template void computePins<WHITE>(const Board_BB64 &, CheckInfo &);
 template void computePins<BLACK>(const Board_BB64 &, CheckInfo &);
 template void computeCheckInfo<WHITE>(const Board_BB64 &, CheckInfo &);
 template void computeCheckInfo<BLACK>(const Board_BB64 &, CheckInfo &);
-template void generateEpCaptures<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
-template void generateEpCaptures<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
-template void generateCapturesAndPromotions<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
-template void generateCapturesAndPromotions<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
-template void generateQuiets<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
-template void generateQuiets<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
-template void generateCastling<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
-template void generateCastling<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateEpCaptures<WHITE, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateEpCaptures<WHITE, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateEpCaptures<BLACK, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateEpCaptures<BLACK, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateCapturesAndPromotions<WHITE, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateCapturesAndPromotions<WHITE, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateCapturesAndPromotions<BLACK, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateCapturesAndPromotions<BLACK, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateQuiets<WHITE, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateQuiets<WHITE, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateQuiets<BLACK, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateQuiets<BLACK, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateCastling<WHITE, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateCastling<WHITE, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateCastling<BLACK, MoveList>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateCastling<BLACK, MoveCounter>(Board_BB64 &, const CheckInfo &, MoveCounter &);
+template void generateQuiets<WHITE, CheckingMoveFilter<WHITE>>(Board_BB64 &, const CheckInfo &, CheckingMoveFilter<WHITE> &);
+template void generateQuiets<BLACK, CheckingMoveFilter<BLACK>>(Board_BB64 &, const CheckInfo &, CheckingMoveFilter<BLACK> &);
+template void generateCastling<WHITE, CheckingMoveFilter<WHITE>>(Board_BB64 &, const CheckInfo &,
+                                                                 CheckingMoveFilter<WHITE> &);
+template void generateCastling<BLACK, CheckingMoveFilter<BLACK>>(Board_BB64 &, const CheckInfo &,
+                                                                 CheckingMoveFilter<BLACK> &);
 template void generateEvasions<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
 template void generateEvasions<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
 template void generateQuiescenceMoves<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
 template void generateQuiescenceMoves<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
+template uint32_t countLegalMoves<WHITE>(Board_BB64 &, const CheckInfo &);
+template uint32_t countLegalMoves<BLACK>(Board_BB64 &, const CheckInfo &);

@@ -32,12 +32,25 @@ template <Colour Us> void computePins(const Board_BB64 &b, CheckInfo &info);
 template <Colour Us> void computeCheckInfo(const Board_BB64 &b, CheckInfo &info);
 void computeCheckInfo(const Board_BB64 &b, CheckInfo &info);
 
-// Legal-move generators, one body per side; each appends to the list.
+// Takes the place of a move list where only the number of legal moves matters.
+struct MoveCounter {
+    uint32_t count = 0;
+};
+
+// Takes the place of a move list where only the moves that give check are wanted (the
+// quiet checks of the quiescence search); they reach `list` in generation order.
+template <Colour Us> struct CheckingMoveFilter {
+    const Board_BB64 &board;
+    MoveList &list;
+};
+
+// Legal-move generators, one body per side; each appends to the list (Sink: MoveList,
+// or MoveCounter for the first four, or CheckingMoveFilter for quiets and castling).
 // (The board is changed and restored by the quick-make legality test.)
-template <Colour Us> void generateEpCaptures(Board_BB64 &b, const CheckInfo &info, MoveList &list);
-template <Colour Us> void generateCapturesAndPromotions(Board_BB64 &b, const CheckInfo &info, MoveList &list);
-template <Colour Us> void generateQuiets(Board_BB64 &b, const CheckInfo &info, MoveList &list);
-template <Colour Us> void generateCastling(Board_BB64 &b, const CheckInfo &info, MoveList &list);
+template <Colour Us, class Sink> void generateEpCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list);
+template <Colour Us, class Sink> void generateCapturesAndPromotions(Board_BB64 &b, const CheckInfo &info, Sink &list);
+template <Colour Us, class Sink> void generateQuiets(Board_BB64 &b, const CheckInfo &info, Sink &list);
+template <Colour Us, class Sink> void generateCastling(Board_BB64 &b, const CheckInfo &info, Sink &list);
 template <Colour Us> void generateEvasions(Board_BB64 &b, const CheckInfo &info, MoveList &list);
 // Quiescence moves: en-passant captures, queen promotions (pushes and captures),
 // pawn captures, piece captures, king captures.
@@ -47,12 +60,39 @@ template <Colour Us> void generateQuiescenceMoves(Board_BB64 &b, const CheckInfo
 inline Bitboard diagonalMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, BISHOP) | b.pieces(c, QUEEN); }
 inline Bitboard lineMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, ROOK) | b.pieces(c, QUEEN); }
 
-// Whether a pseudo-legal move must be tried on the board before it counts as legal;
-// the pin sets clear every other move.
-inline bool needsLegalityTest(const Board_BB64 &b, Move m, const CheckInfo &info) {
-    return info.inCheck() || b.pieceOn[moveFrom(m)] == KING || (info.pinned() & squareBB(moveFrom(m))) ||
-           moveKind(m) == EN_PASSANT || moveKind(m) == CASTLING;
+// Would side By attack s if the board's occupancy were occ? Pieces of By standing
+// on s do not count (a capture removes them).
+template <Colour By> inline bool attackedThrough(const Board_BB64 &b, Square s, Bitboard occ) {
+    return (pawnAttacks[opposite(By)][s] & b.pieces(By, PAWN)) || (knightAttacks[s] & b.pieces(By, KNIGHT)) ||
+           (kingAttacks[s] & b.pieces(By, KING)) || (bishopAttacks(s, occ) & diagonalMovers(b, By)) ||
+           (rookAttacks(s, occ) & lineMovers(b, By));
 }
+
+// The generators' test of a pseudo-legal move, with the same answers as playing it
+// and looking at the own king but without touching the board for the common moves: a
+// king step is legal when the destination is not attacked once the king has left its
+// square (so sliders see through it), castling likewise once king and rook stand on
+// their new squares, and outside check a pinned piece may only move along the line
+// through its king. En passant, and other moves in check, are played.
+template <Colour Us> inline bool passesLegalityTest(Board_BB64 &b, Move m, const CheckInfo &info) {
+    const Square from = moveFrom(m), to = moveTo(m);
+    const Bitboard kings = b.pieces(Us, KING);
+    // A hand-made board may have two kings; the board test then decides.
+    if (moveKind(m) == EN_PASSANT || moreThanOne(kings)) return b.isLegalAfterQuickMake<Us>(m);
+    if (moveKind(m) == CASTLING) {
+        const int extra = moveExtra(m);
+        const Bitboard rook = squareBB(CASTLE_ROOK_FROM[extra]) | squareBB(CASTLE_ROOK_TO[extra]);
+        return !attackedThrough<opposite(Us)>(b, to, b.occupied() ^ kings ^ squareBB(to) ^ rook);
+    }
+    if (kings & squareBB(from)) return !attackedThrough<opposite(Us)>(b, to, b.occupied() ^ kings);
+    if (info.inCheck()) return b.isLegalAfterQuickMake<Us>(m);
+    if (!(info.pinned() & squareBB(from))) return true;
+    const Square k = lsb(kings);
+    return (between[k][to] & squareBB(from)) || (between[k][from] & squareBB(to));
+}
+
+// The number of legal moves, counted without listing them where the generators can.
+template <Colour Us> uint32_t countLegalMoves(Board_BB64 &b, const CheckInfo &info);
 
 // Every legal move (en passant, captures and promotions, quiets, castling when not
 // in check). Returns whether the side to move is in check.
@@ -69,8 +109,35 @@ bool castlingAvailable(const Board_BB64 &b, int extra);
 template <Colour Us> bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info);
 bool isLegal(Board_BB64 &b, Move m, const CheckInfo &info);
 
+// Squares a piece of the given type on s attacks on an empty board.
+template <Colour Us> inline Bitboard emptyBoardReach(int pt, Square s) {
+    switch (pt) {
+    case PAWN: return pawnAttacks[Us][s];
+    case KNIGHT: return knightAttacks[s];
+    case BISHOP: return bishopRays[s];
+    case ROOK: return rookRays[s];
+    case QUEEN: return bishopRays[s] | rookRays[s];
+    default: return 0;
+    }
+}
+
+// checkersAfter for a move that may check the king on k.
+template <Colour Us> void checkersAfterFull(const Board_BB64 &b, Move m, Square k, AttackInfo &info);
+
 // Pieces that would give check to the opponent after m (direct first, then discovered).
-template <Colour Us> void checkersAfter(const Board_BB64 &b, Move m, AttackInfo &info);
+// A plain move can only check when it leaves a line through the king (a discovery) or
+// lands where its piece would reach the king on an empty board. Most moves do neither,
+// and this is asked for nearly every move searched, so that test is inline.
+template <Colour Us> inline void checkersAfter(const Board_BB64 &b, Move m, AttackInfo &info) {
+    const Square k = b.kingSquare(opposite(Us));
+    info = AttackInfo{};
+    if (k == NO_SQUARE) return;
+    const Square from = moveFrom(m);
+    if (moveKind(m) == NORMAL && !((bishopRays[k] | rookRays[k]) & squareBB(from)) &&
+        !(emptyBoardReach<Us>(b.pieceOn[from], moveTo(m)) & squareBB(k)))
+        return;
+    checkersAfterFull<Us>(b, m, k, info);
+}
 void checkersAfter(const Board_BB64 &b, Move m, AttackInfo &info);
 
 // Draw reasons.

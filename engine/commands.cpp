@@ -104,8 +104,17 @@ void WBEngine::commandLoop(std::FILE *input) {
 void WBEngine::afterCommand() {
     // No new search while one is running.
     if (player.searchBusy()) return;
-    // A board a failed FEN left behind is neither judged nor searched.
-    if (!player.boardUsable()) return;
+    // A board a failed FEN left behind is neither judged nor searched; the engine says
+    // so once and stops playing rather than leave the interface waiting for a move.
+    if (!player.boardUsable()) {
+        if (engineColour != NO_COLOUR) {
+            std::printf("# illegal position: the engine does not search it\n");
+            std::fflush(stdout);
+            engineColour = NO_COLOUR;
+            forceMode = true;
+        }
+        return;
+    }
     if (!gameOver) gameOver = player.checkGameEnd();
     leaveFinishedGame();
     if (engineColour != player.board().sideToMove) return;
@@ -113,6 +122,7 @@ void WBEngine::afterCommand() {
         // The record cannot take the engine's move: the engine stops playing rather
         // than search for a move it could not make.
         std::printf("# game record full: no more moves can be played\n");
+        std::fflush(stdout);
         engineColour = NO_COLOUR;
         forceMode = true;
         return;

@@ -129,7 +129,7 @@ private:
     void runSearchJob();
     void helperJob(SearchState &st);
     void computeBudget();
-    void applyOutOfBookBonus();
+    void applyOutOfBookBonus(bool timed);
     void guardClock();
     bool randomMove(Move &move);
     bool bookMove(Move &move);

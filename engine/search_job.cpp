@@ -77,9 +77,10 @@ void ChessPlayer::computeBudget() {
 
 // The budget counts increments still to come as if they were on the clock already; with
 // little time left and a large increment it can exceed the clock itself. A tenth of
-// what is left and a tenth of a second always stay in reserve.
+// what is left and a tenth of a second then stay in reserve.
 void ChessPlayer::guardClock() {
     SearchLimits &l = *limits_;
+    if (l.increment == 0) return;
     const int64_t cap = int64_t(clockLeft_) - clockLeft_ / 10 - 10;
     if (int64_t(int32_t(l.maxTime)) <= cap) return;
     l.maxTime = uint32_t(int32_t(std::max<int64_t>(cap, INT32_MIN)));
@@ -89,12 +90,13 @@ void ChessPlayer::guardClock() {
 // Leaving the opening lets the first search of the game think half as long again,
 // except close to the end of a session. Computed in 64 bits and kept within the
 // signed 32-bit range, so no clock a GUI can send overflows it.
-void ChessPlayer::applyOutOfBookBonus() {
+void ChessPlayer::applyOutOfBookBonus(bool timed) {
     if (outOfBook) return;
     outOfBook = true;
     SearchLimits &l = *limits_;
     const uint32_t m = l.movesPerSession;
-    if (m != 0 && movesToSessionEnd(m, gamePly_ / 2 + 1) < 10) return;
+    // Analysis has no budget: the bonus is used up without a line.
+    if (!timed || (m != 0 && movesToSessionEnd(m, gamePly_ / 2 + 1) < 10)) return;
     const int64_t corrected = std::min<int64_t>(int64_t(int32_t(l.maxTime)) * 3 / 2, INT32_MAX);
     l.maxTime = uint32_t(int32_t(corrected));
     std::printf("# out of book: corrected maxTime = %d\n", int32_t(corrected));
@@ -133,23 +135,28 @@ void ChessPlayer::runSearchJob() {
     if (timed) computeBudget();
 
     Move move = NO_MOVE;
-    bool searched = false;
     const bool quick = (randomGameMode && randomMove(move)) || (timed && bookEnabled && bookMove(move));
     if (!quick) {
-        applyOutOfBookBonus();
+        applyOutOfBookBonus(timed);
         if (timed) guardClock();
         std::fflush(stdout);
         SearchState &st = (*pool_)[0].state();
         const SearchResult r = iterativeDeepening(st, *board_, false);
         move = r.bestMove;
         ponderMove = r.ponderMove;
-        searched = true;
     }
     pool_->stopAll(false, 1);
-    // A stop from the command loop means the move is not wanted any more.
-    if (!searched && (*pool_)[0].state().abort.load(std::memory_order_relaxed)) move = NO_MOVE;
-    if (move != NO_MOVE) engine_->makeEngineMove(move);
+    // The clock stops before the move is announced: the interface may answer with
+    // "time" at once, and that must find the clock settled.
     stopClock(l);
+    // Analysis never plays a move, even when the tablebases settle the whole root. A
+    // stop from the command loop means the move is not wanted any more; the decision and
+    // the move happen under the thread's lock, which the stop request takes too, so a
+    // stop either comes first (no move) or finds the move complete.
+    SearchThread &self = (*pool_)[0];
+    const std::lock_guard<std::mutex> lock(self.stateLock());
+    if (!timed || self.state().abort.load(std::memory_order_relaxed)) move = NO_MOVE;
+    if (move != NO_MOVE) engine_->makeEngineMove(move);
 }
 
 bool ChessPlayer::timeOut() {

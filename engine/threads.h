@@ -45,6 +45,8 @@ public:
     void waitUntilIdle();
     // Waits until idle, then tells the worker to leave its loop.
     void shutdown();
+    // The lock of the worker's state; stop requests take it too.
+    std::mutex &stateLock() { return mutex_; }
 
 protected:
     // Runs under the worker's lock just before it is set to work.

@@ -40,12 +40,17 @@ bool WBEngine::onEval(const Arguments &) {
     return true;
 }
 
-bool WBEngine::onRandpos(const Arguments &args) {
+// The random tools leave the engine neutral: no side to play, force mode.
+void WBEngine::enterNeutralState() {
     analyzeMode = false;
     engineColour = NO_COLOUR;
     forceMode = true;
     autoMode = false;
     gameOver = false;
+}
+
+bool WBEngine::onRandpos(const Arguments &args) {
+    enterNeutralState();
     if (args.empty()) {
         player.setRandomPosition();
         boardChanged = true;
@@ -71,5 +76,9 @@ bool WBEngine::onRandgames(const Arguments &args) {
                                 [this](Move m) { return player.recordMove(m); }};
     const bool ok = runRandomGames(player.board(), parseInteger(args[0].c_str()), hooks);
     player.randomGameMode = savedMode;
+    if (ok) {
+        enterNeutralState();
+        boardChanged = true;
+    }
     return ok;
 }

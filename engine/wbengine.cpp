@@ -35,6 +35,9 @@ void WBEngine::makeEngineMove(Move move) {
     if (!gameOver) gameOver = player.checkGameEnd();
     leaveFinishedGame();
     std::fflush(stdout);
+    // "auto" may arrive meanwhile (it does not stop the search): both sides of the
+    // hand-over set the engine's side under the game lock.
+    auto lock = player.gameLock();
     if (autoMode) engineColour = player.board().sideToMove;
 }
 
@@ -123,6 +126,7 @@ bool WBEngine::onPlayother(const Arguments &) {
 
 bool WBEngine::onAuto(const Arguments &args) {
     if (!args.empty()) return false;
+    auto lock = player.gameLock();
     autoMode = true;
     forceMode = analyzeMode = false;
     engineColour = player.board().sideToMove;

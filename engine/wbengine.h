@@ -85,6 +85,8 @@ private:
     void afterCommand();
     // A finished game puts the engine in force mode with no side to play.
     void leaveFinishedGame();
+    // No side to play, force mode, no analysis, auto mode or finished game.
+    void enterNeutralState();
     // Takes back the last plies moves of the game record ("undo", "remove").
     bool takeBack(uint32_t plies);
     // (Re)loads the tablebases from the stored path and cache size.

@@ -33,16 +33,14 @@ uint32_t PawnHashTable::entriesFor(uint32_t sizeMB) {
 
 bool PawnHashTable::resize(uint32_t sizeMB) {
     const uint32_t n = entriesFor(sizeMB);
-    entries_.reset();  // release the old table first so two never coexist
-    // Value-initialisation zero-fills the atomics.
-    entries_.reset(new (std::nothrow) Entry[n]());
-    bool ok = true;
-    if (!entries_) {
-        entries_.reset(new Entry[1]());
-        ok = false;
-    }
-    entryCount_ = ok ? n : 1;
-    mask_ = entryCount_ - 1;
+    // allocate() gives up the old block first, so two tables never coexist.
+    void *raw = memory_.allocate(size_t(n) * sizeof(Entry));
+    const bool ok = raw != nullptr;
+    if (!ok) raw = memory_.allocate(sizeof(Entry));
+    entries_ = static_cast<Entry *>(raw);
+    entryCount_ = !raw ? 0 : ok ? n : 1;
+    for (uint32_t i = 0; i < entryCount_; ++i) new (&entries_[i]) Entry{{0}, {0}};
+    mask_ = entryCount_ ? entryCount_ - 1 : 0;
     hits_.store(0, std::memory_order_relaxed);
     return ok;
 }

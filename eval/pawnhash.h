@@ -4,8 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
-
+#include "board/largetable.h"
 #include "board/types.h"
 
 // What the pawn hash caches for one pawn structure.
@@ -58,7 +57,8 @@ private:
 
     Entry &slot(uint64_t key) { return entries_[uint32_t(key) & mask_]; }
 
-    std::unique_ptr<Entry[]> entries_;
+    LargeTable memory_;
+    Entry *entries_ = nullptr;
     uint32_t mask_ = 0;
     uint32_t entryCount_ = 0;
     // Updated with a relaxed load and store: under several threads an increment may

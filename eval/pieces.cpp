@@ -9,6 +9,9 @@ namespace {
 
 // Closeness to the enemy king: [piece type - 1][0x88 distance].
 int tropism[6][128];
+// The same by [piece type - 1][king square][piece square], derived once: the evaluation
+// then makes one load per piece, from one 64-byte row per piece type and king square.
+uint8_t tropismTable[6][64][64];
 
 constexpr TermPair TROPISM_WEIGHT[6] = {{10, -4}, {13, -5}, {9, -3}, {15, -11}, {5, 41}, {18, 14}};
 
@@ -33,8 +36,9 @@ constexpr MobilityWeights ROOK_MOBILITY{{-2, 13}, {-15, -30}};
 constexpr MobilityWeights QUEEN_MOBILITY{{4, 13}, {-30, -60}};
 
 // The same offset in either direction shares an entry; up and down the board differ.
+// (16 * rank + file is s + (s & 56).)
 int delta88(Square a, Square b) {
-    const int d = (16 * rankOf(a) + fileOf(a)) - (16 * rankOf(b) + fileOf(b));
+    const int d = (a + (a & 56)) - (b + (b & 56));
     return d < 0 ? -d : d;
 }
 
@@ -45,14 +49,32 @@ TermPair kingFileBonus(int f, int kingFile, TermPair onKingFile, TermPair beside
     return TermPair();
 }
 
-constexpr TermPair mobility(int m, MobilityWeights w) {
-    return TermPair(w.perSquare.mg * m + (m == 0 ? w.trapped.mg : 0), w.perSquare.eg * m + (m == 0 ? w.trapped.eg : 0));
+// The terms below are sums of per-piece products. They are summed as plain integers
+// and weighted once per piece type; the pairs wrap at 16 bits either way, so the
+// result is the same as adding a pair per piece.
+constexpr TermPair weighted(TermPair w, int n) { return TermPair(w.mg * n, w.eg * n); }
+
+// Mobility of a piece type from the summed square counts and the number of pieces
+// without any square.
+constexpr TermPair mobility(int squares, int trapped, MobilityWeights w) {
+    // A piece without a square is rare.
+    return trapped ? weighted(w.perSquare, squares) + weighted(w.trapped, trapped) : weighted(w.perSquare, squares);
 }
 
-TermPair tropismTerm(int pt, Square s, Square theirKing) {
-    const int t = tropism[pt - 1][delta88(s, theirKing)];
-    return TermPair(t * TROPISM_WEIGHT[pt - 1].mg, t * TROPISM_WEIGHT[pt - 1].eg);
-}
+int tropismOf(int pt, Square s, Square theirKing) { return tropismTable[pt - 1][theirKing][s]; }
+
+// Mobility squares and closeness to the enemy king of one piece type, before weighting.
+struct TypeSums {
+    int squares = 0;
+    int trapped = 0;
+    int closeness = 0;
+    void add(int pt, Square s, Square theirKing, Bitboard reach) {
+        const int n = popCount(reach);
+        squares += n;
+        trapped += n == 0;
+        closeness += tropismOf(pt, s, theirKing);
+    }
+};
 
 // Writes the entries that the squares of `squares` give, seen from a king on `king`.
 // Each distance reached replaces what an earlier reference wrote.
@@ -84,62 +106,73 @@ void buildTropism() {
     applyReference(H8, rankBB(RANK_1) | (fileBB(FILE_A) & ~rankBB(RANK_1)));
     applyReference(B7, RANKS_1_TO_6 & filesCtoH);
     applyReference(A8, (rankBB(RANK_1) & ~fileBB(FILE_A)) | (fileBB(FILE_H) & ~rankBB(RANK_1) & ~rankBB(RANK_8)));
+    for (int pt = 0; pt < 6; ++pt)
+        for (Square k = 0; k < 64; ++k)
+            for (Square s = 0; s < 64; ++s) tropismTable[pt][k][s] = uint8_t(tropism[pt][delta88(s, k)]);
 }
 
 std::once_flag tropismBuilt;
 
 template <Colour Us> void knights(const Board_BB64 &b, Square theirKing, PieceTerms &out) {
+    TypeSums t;
     for (Bitboard pcs = b.pieces(Us, KNIGHT); pcs;) {
         const Square s = popLsb(pcs);
-        out.knights += mobility(popCount(knightAttacks[s] & ~b.pieces(Us)), KNIGHT_MOBILITY);
-        out.tropism += tropismTerm(KNIGHT, s, theirKing);
+        t.add(KNIGHT, s, theirKing, knightAttacks[s] & ~b.pieces(Us));
     }
+    out.knights += mobility(t.squares, t.trapped, KNIGHT_MOBILITY);
+    out.tropism += weighted(TROPISM_WEIGHT[KNIGHT - 1], t.closeness);
 }
 
 template <Colour Us> void bishops(const Board_BB64 &b, Square theirKing, PieceTerms &out) {
+    TypeSums t;
     for (Bitboard pcs = b.pieces(Us, BISHOP); pcs;) {
         const Square s = popLsb(pcs);
-        out.bishops += mobility(popCount(bishopRays[s] & ~b.pieces(Us)), BISHOP_MOBILITY);
-        out.tropism += tropismTerm(BISHOP, s, theirKing);
+        t.add(BISHOP, s, theirKing, bishopRays[s] & ~b.pieces(Us));
     }
+    out.bishops += mobility(t.squares, t.trapped, BISHOP_MOBILITY);
+    out.tropism += weighted(TROPISM_WEIGHT[BISHOP - 1], t.closeness);
 }
 
 template <Colour Us> void rooks(const Board_BB64 &b, const PawnInfo &pi, Square theirKing, PieceTerms &out) {
     const int kingFile = fileOf(theirKing);
+    TypeSums t;
     for (Bitboard pcs = b.pieces(Us, ROOK); pcs;) {
         const Square s = popLsb(pcs);
         const int f = fileOf(s);
-        out.rooks += mobility(popCount(rookRays[s] & ~b.pieces(Us)), ROOK_MOBILITY);
+        t.add(ROOK, s, theirKing, rookRays[s] & ~b.pieces(Us));
         if (pi.openFiles & (1 << f)) {
             out.rooks += ROOK_OPEN[pi.openCount];
             out.rooks += kingFileBonus(f, kingFile, ROOK_KING_FILE, ROOK_KING_ADJACENT);
         } else if (pi.halfOpenFiles & (1 << f)) {
             out.rooks += ROOK_HALF_OPEN[pi.openCount + pi.halfOpenCount];
         }
-        out.tropism += tropismTerm(ROOK, s, theirKing);
     }
+    out.rooks += mobility(t.squares, t.trapped, ROOK_MOBILITY);
+    out.tropism += weighted(TROPISM_WEIGHT[ROOK - 1], t.closeness);
 }
 
 template <Colour Us> void queens(const Board_BB64 &b, const PawnInfo &pi, Square theirKing, PieceTerms &out) {
     const int kingFile = fileOf(theirKing);
+    TypeSums t;
     for (Bitboard pcs = b.pieces(Us, QUEEN); pcs;) {
         const Square s = popLsb(pcs);
         const int f = fileOf(s);
-        out.queens += mobility(popCount((bishopRays[s] | rookRays[s]) & ~b.pieces(Us)), QUEEN_MOBILITY);
+        t.add(QUEEN, s, theirKing, (bishopRays[s] | rookRays[s]) & ~b.pieces(Us));
         if (pi.openFiles & (1 << f)) out.queens += kingFileBonus(f, kingFile, QUEEN_KING_FILE, QUEEN_KING_ADJACENT);
-        out.tropism += tropismTerm(QUEEN, s, theirKing);
     }
+    out.queens += mobility(t.squares, t.trapped, QUEEN_MOBILITY);
+    out.tropism += weighted(TROPISM_WEIGHT[QUEEN - 1], t.closeness);
 }
 
 // Pawns count only while they have not passed the enemy king's rank.
 template <Colour Us> TermPair pawnAndKingTropism(const Board_BB64 &b, Square theirKing) {
-    const int kingRank = relativeRank(Us, rankOf(theirKing));
-    TermPair sum;
-    for (Bitboard pcs = b.pieces(Us, PAWN); pcs;) {
-        const Square s = popLsb(pcs);
-        if (relativeRank(Us, rankOf(s)) <= kingRank) sum += tropismTerm(PAWN, s, theirKing);
-    }
-    return sum + tropismTerm(KING, b.kingSquare(Us), theirKing);
+    // The ranks from the own side up to the enemy king's rank.
+    const int rankCount = relativeRank(Us, rankOf(theirKing)) + 1;
+    const Bitboard counted = Us == WHITE ? ~Bitboard(0) >> (64 - 8 * rankCount) : ~Bitboard(0) << (64 - 8 * rankCount);
+    int closeness = 0;
+    for (Bitboard pcs = b.pieces(Us, PAWN) & counted; pcs;) closeness += tropismOf(PAWN, popLsb(pcs), theirKing);
+    return weighted(TROPISM_WEIGHT[PAWN - 1], closeness) +
+           weighted(TROPISM_WEIGHT[KING - 1], tropismOf(KING, b.kingSquare(Us), theirKing));
 }
 
 }  // namespace

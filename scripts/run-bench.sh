@@ -1,30 +1,79 @@
 #!/usr/bin/env bash
-# Runs the speed benchmarks of a Release build and, when stockfish is installed, the same
-# perft and search work through stockfish for a ratio. Usage: scripts/run-bench.sh [build-dir]
+# The speed benchmarks of a Release build in one run, next to stockfish's figures on the
+# same work when stockfish is installed and next to an older build when one is given:
+#
+#   scripts/run-bench.sh [build-dir] [baseline-build-dir]
+#
+# Perft is timed as a whole process, fresh for every run, ours and stockfish's `go perft`
+# alternating; the median of RUNS runs (default 5; RUNS7, default 3, for start-position
+# perft 7) is quoted. Ratios say how many times as fast ours is.
 set -uo pipefail
 build=${1:-build}
-for b in perft_bench eval_bench search_bench book_bench random_bench; do
-    if [ -x "$build/$b" ]; then
-        echo "== $b"
-        "$build/$b"
-    fi
-done
+base=${2:-}
+runs=${RUNS:-5}
+runs7=${RUNS7:-3}
 sf=$(command -v stockfish || echo /usr/games/stockfish)
-[ -x "$sf" ] || { echo "(stockfish not installed: no comparison)"; exit 0; }
-echo "== stockfish go perft (same positions)"
-while IFS='|' read -r pos depth; do
-    start=$(date +%s.%N)
-    leaves=$(printf 'position %s\ngo perft %s\nquit\n' "$pos" "$depth" | "$sf" | awk '/Nodes searched/ {print $3}')
-    end=$(date +%s.%N)
-    echo "$pos depth $depth: $leaves leaves in $(echo "$end - $start" | bc) s"
-done <<'POS'
-startpos|6
-fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1|5
-fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1|7
-POS
-echo "== stockfish, one thread, search_bench positions (depth ${SF_DEPTH:-13})"
-if [ -x "$build/search_bench" ]; then
-    "$build/search_bench" --fens | {
+[ -x "$sf" ] || sf=""
+summary=()
+
+for b in perft_bench eval_bench search_bench; do
+    [ -x "$build/$b" ] || { echo "missing $build/$b: build first (make build)"; exit 1; }
+done
+
+# Wall-clock seconds of one run of a command, its output thrown away.
+seconds() {
+    local t0 t1
+    t0=$(date +%s%N)
+    "$@" >/dev/null 2>&1
+    t1=$(date +%s%N)
+    echo "($t1 - $t0) / 1000000000" | bc -l
+}
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ratio() { echo "$1 / $2" | bc -l | xargs printf '%.2f'; }
+sf_perft() { printf 'position %s\ngo perft %s\nquit\n' "$1" "$2" | "$sf"; }
+
+# One perft figure: our position index and depth against stockfish's position command.
+perft_pair() {
+    local name=$1 index=$2 depth=$3 position=$4 n=$5 ours=() theirs=() i
+    for ((i = 0; i < n; ++i)); do
+        ours+=("$(seconds "$build/perft_bench" "$index" "$depth")")
+        [ -n "$sf" ] && theirs+=("$(seconds sf_perft "$position" "$depth")")
+    done
+    local om sm line
+    om=$(printf '%s\n' "${ours[@]}" | median)
+    line=$(printf '%-14s d%s  ours %7.3f s' "$name" "$depth" "$om")
+    if [ -n "$sf" ]; then
+        sm=$(printf '%s\n' "${theirs[@]}" | median)
+        line+=$(printf '  stockfish %7.3f s  ratio %s' "$sm" "$(ratio "$sm" "$om")")
+    fi
+    echo "$line"
+    summary+=("perft $line")
+}
+
+echo "== perft_bench (64 MB perft hash), one run"
+"$build/perft_bench"
+echo "== perft, whole process, median of $runs runs (start position d7: $runs7)"
+perft_pair "start position" 0 6 "startpos" "$runs"
+perft_pair "kiwipete" 1 5 "fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1" "$runs"
+perft_pair "endgame" 2 7 "fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1" "$runs"
+perft_pair "start position" 0 7 "startpos" "$runs7"
+
+# "Nodes/second: N" of a search_bench run.
+nps_of() { awk '/^Nodes\/second/ { print $2 }'; }
+
+echo "== search_bench"
+ours_search=$("$build/search_bench")
+echo "$ours_search" | tail -3
+ours_nps=$(echo "$ours_search" | nps_of)
+summary+=("search: ours $ours_nps nodes/s ($(echo "$ours_search" | awk '/^Nodes searched/ { print $3 }') nodes)")
+if [ -n "$base" ] && [ -x "$base/search_bench" ]; then
+    base_nps=$("$base/search_bench" | nps_of)
+    echo "baseline $base: $base_nps nodes/s"
+    summary+=("search: baseline $base_nps nodes/s, ratio $(ratio "$ours_nps" "$base_nps")")
+fi
+if [ -n "$sf" ]; then
+    echo "== stockfish, one thread, 16 MB hash, search_bench positions (depth ${SF_DEPTH:-13})"
+    sf_search=$("$build/search_bench" --fens | {
         cmds="setoption name Threads value 1"$'\n'"setoption name Hash value 16"$'\n'
         while read -r fen; do
             cmds+="ucinewgame"$'\n'"position fen $fen"$'\n'"go depth ${SF_DEPTH:-13}"$'\n'"isready"$'\n'
@@ -33,5 +82,39 @@ if [ -x "$build/search_bench" ]; then
         printf '%squit\n' "$cmds"
     } | "$sf" | awk '/^info depth/ && / nodes / { for (i = 1; i <= NF; i++) { if ($i == "nodes") n = $(i + 1); if ($i == "time") t = $(i + 1) } }
                      /^bestmove/ { nodes += n; ms += t }
-                     END { printf "Nodes searched: %d\nTime (s): %.3f\nNodes/second: %.0f\n", nodes, ms / 1000, nodes / (ms / 1000) }'
+                     END { printf "Nodes searched: %d\nTime (s): %.3f\nNodes/second: %.0f\n", nodes, ms / 1000, nodes / (ms / 1000) }')
+    echo "$sf_search"
+    sf_nps=$(echo "$sf_search" | nps_of)
+    summary+=("search: stockfish $sf_nps nodes/s, ratio $(ratio "$ours_nps" "$sf_nps")")
 fi
+
+# The evals/s column of each eval_bench line, in the order of its three lines.
+EVAL_KINDS=("cold pawn hash" "warm pawn hash" "warm, null window")
+evals_of() { awk '/evals\/s/ { for (i = 1; i <= NF; i++) if ($i == "evals/s") print $(i - 1) }'; }
+
+echo "== eval_bench"
+ours_eval=$("$build/eval_bench")
+echo "$ours_eval"
+if [ -n "$base" ] && [ -x "$base/eval_bench" ]; then
+    base_eval=$("$base/eval_bench")
+    echo "baseline $base:"
+    echo "$base_eval"
+    while read -r o b what; do
+        summary+=("eval ($what): ours $o evals/s, baseline $b, ratio $(ratio "$o" "$b")")
+    done < <(paste <(echo "$ours_eval" | evals_of) <(echo "$base_eval" | evals_of) <(printf '%s\n' "${EVAL_KINDS[@]}"))
+else
+    while read -r o what; do
+        summary+=("eval ($what): ours $o evals/s (no stockfish counterpart)")
+    done < <(paste <(echo "$ours_eval" | evals_of) <(printf '%s\n' "${EVAL_KINDS[@]}"))
+fi
+
+for b in book_bench random_bench; do
+    if [ -x "$build/$b" ]; then
+        echo "== $b"
+        "$build/$b"
+    fi
+done
+
+echo "== summary (ratio: how many times as fast as the other)"
+printf '%s\n' "${summary[@]}"
+[ -n "$sf" ] || echo "(stockfish not installed: no comparison; apt-get install stockfish)"

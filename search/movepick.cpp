@@ -298,3 +298,10 @@ uint32_t generateAndCount(MovePicker &p) {
     }
     return p.moves.count;
 }
+
+uint32_t countMoves(MovePicker &p) {
+    const int stage = STAGE_SEQUENCE[p.kind][p.stage];
+    if (stage != STAGE_ALL_LEGAL || p.stageStarted || p.info.inCheck()) return generateAndCount(p);
+    Board_BB64 &b = *p.board;
+    return b.side() == WHITE ? countLegalMoves<WHITE>(b, p.info) : countLegalMoves<BLACK>(b, p.info);
+}

@@ -39,6 +39,9 @@ Move nextMove(MovePicker &p);
 // Kinds 0 and 1: runs the generation stage and returns the number of moves; nextMove
 // then hands them out.
 uint32_t generateAndCount(MovePicker &p);
+// The same number where only the number is needed: out of check the moves are counted
+// without being listed, and the picker then hands out nothing.
+uint32_t countMoves(MovePicker &p);
 
 // 64 * V[victim] + 8 * V[promotion] - V[mover]; 63 for an en-passant capture.
 // Exchange selection: every later entry that scores strictly higher than the one at

@@ -124,7 +124,7 @@ bool prune(SearchState &st, const Window &w, int ply, int depth, Move hashMove, 
 template <Colour Us> [[gnu::noinline]] bool hasSingleReply(Board_BB64 &b) {
     MovePicker counter;
     initPicker(counter, PICK_ALL_LEGAL, b, AttackInfo{});
-    return generateAndCount(counter) == 1;
+    return countMoves(counter) == 1;
 }
 
 // The move loop of both node kinds. Returns the node's score, or NO_SCORE after a stop.
@@ -243,6 +243,8 @@ int searchMove(SearchState &st, Move m, int alpha, int beta, int ply, int depth,
     b.history[b.historyIndex].movePlayed = m;
     UndoInfo undo;
     b.template makeMove<Us>(m, undo);
+    // Only a child with depth left probes the table (quiescence nodes do not).
+    if (depth > 1 || checkers.count) st.tt->prefetch(b.key());
     int s;
     if (mayReduce) {
         s = searchChild<Them>(st, checkers, alpha, beta, ply, 0, depth - 2, moveNumber, childPv);

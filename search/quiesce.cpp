@@ -54,15 +54,13 @@ int searchQsMove(SearchState &st, Move m, const AttackInfo &checkers, int alpha,
 template <Colour Us> void generateQuietChecks(Board_BB64 &b, MoveList &list) {
     CheckInfo info;
     computePins<Us>(b, info);
-    MoveList quiets;
-    generateQuiets<Us>(b, info, quiets);
-    generateCastling<Us>(b, info, quiets);
-    for (const ScoredMove &sm : quiets) {
+    MoveList checks;
+    CheckingMoveFilter<Us> filter{b, checks};
+    generateQuiets<Us>(b, info, filter);
+    generateCastling<Us>(b, info, filter);
+    for (const ScoredMove &sm : checks) {
         const Move m = sm.move;
         if (moveKind(m) == PROMOTION) continue;
-        AttackInfo checks;
-        checkersAfter<Us>(b, m, checks);
-        if (!checks.count) continue;
         const int pt = b.pieceOn[moveFrom(m)];
         list.add(m, pstValue(Us, pt, moveTo(m)).mg - pstValue(Us, pt, moveFrom(m)).mg);
     }

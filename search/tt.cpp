@@ -4,11 +4,9 @@
 #include <cstdio>
 #include <new>
 
-#include <sys/mman.h>
-
 namespace {
 
-constexpr uint32_t BUCKET_SIZE = 4;
+constexpr uint32_t BUCKET_SIZE = TranspositionTable::BUCKET_ENTRIES;
 constexpr uint32_t MIN_ENTRIES = BUCKET_SIZE;
 constexpr uint32_t FILL_SAMPLE = 65536;
 
@@ -47,22 +45,7 @@ int scoreFromTable(int score, int ply) {
     return score;
 }
 
-// Tables are aligned to 2 MB and offered to the kernel for huge pages: a 256 MB table
-// then costs 128 page faults instead of 65536 when it is cleared, which is most of the
-// start-up time of a fresh process.
-constexpr std::align_val_t TABLE_ALIGNMENT{2u << 20};
-
-void *allocateTable(uint64_t bytes) {
-    void *raw = ::operator new[](bytes, TABLE_ALIGNMENT, std::nothrow);
-#ifdef MADV_HUGEPAGE
-    if (raw) madvise(raw, bytes, MADV_HUGEPAGE);
-#endif
-    return raw;
-}
-
 }  // namespace
-
-TranspositionTable::~TranspositionTable() { ::operator delete[](entries_, TABLE_ALIGNMENT); }
 
 void TranspositionTable::resize(uint32_t sizeMB) {
     if (sizeMB > MAX_SIZE_MB) sizeMB = MAX_SIZE_MB;
@@ -76,15 +59,12 @@ void TranspositionTable::resize(uint32_t sizeMB) {
     std::printf("# new size of %s: %u MB\n", "TT hash", newSizeMB);
     std::fflush(stdout);
 
-    ::operator delete[](entries_, TABLE_ALIGNMENT);
+    memory_.release();
     entries_ = nullptr;
     void *raw = nullptr;
     // An allocation that fails is retried at half the size rather than leaving the
     // engine without a table.
-    while (!(raw = allocateTable(count * sizeof(TTEntry))) &&
-           count > MIN_ENTRIES) {
-        count /= 2;
-    }
+    while (!(raw = memory_.allocate(count * sizeof(TTEntry))) && count > MIN_ENTRIES) count /= 2;
     if (!raw) {
         std::printf("# could not allocate the TT hash\n");
         std::fflush(stdout);

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "board/board.h"
+#include "board/largetable.h"
 
 enum TTBound : int { TT_EXACT = 1, TT_LOWER = 2, TT_UPPER = 3 };
 
@@ -31,10 +32,10 @@ struct TTData {
 class TranspositionTable {
 public:
     static constexpr uint32_t MAX_SIZE_MB = 4096;
+    static constexpr uint32_t BUCKET_ENTRIES = 4;
 
     TranspositionTable() = default;
     explicit TranspositionTable(uint32_t sizeMB) { resize(sizeMB); }
-    ~TranspositionTable();
     TranspositionTable(const TranspositionTable &) = delete;
     TranspositionTable &operator=(const TranspositionTable &) = delete;
 
@@ -53,12 +54,19 @@ public:
     void store(const Board_BB64 &b, int lowBound, int highBound, int alpha, int beta, int ply, int depth,
                int score, Move move);
 
+    // Starts loading the bucket of a position that is about to be probed, so that the
+    // memory access overlaps with the work before the probe.
+    void prefetch(uint64_t key) const {
+        if (entries_) __builtin_prefetch(entries_ + BUCKET_ENTRIES * (uint32_t(key) & bucketMask_));
+    }
+
     // Share of used slots among the first 65536, in percent.
     double fillPercent() const;
     // Unpacked copy of slot i (for tests and diagnostics).
     TTData entryAt(uint32_t i) const;
 
 private:
+    LargeTable memory_;
     TTEntry *entries_ = nullptr;
     uint32_t bucketMask_ = 0;
     uint32_t entryCount_ = 0;

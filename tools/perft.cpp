@@ -5,7 +5,6 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "board/movegen.h"
 #include "search/movepick.h"
@@ -13,7 +12,7 @@
 
 void PerftHash::prepare(uint32_t requestedMB) {
     if (entries_) {
-        std::memset(static_cast<void *>(entries_.get()), 0, size_t(entryCount_) * sizeof(Entry));
+        std::memset(static_cast<void *>(entries_), 0, size_t(entryCount_) * sizeof(Entry));
         return;
     }
     const uint64_t budget = uint64_t(std::min(requestedMB, MAX_SIZE_MB)) << 20;
@@ -23,7 +22,8 @@ void PerftHash::prepare(uint32_t requestedMB) {
     std::printf("# new size of Perft hash: %u MB\n", unsigned(count * sizeof(Entry) >> 20));
     std::fflush(stdout);
 
-    entries_.reset(new (std::nothrow) Entry[count]());
+    // The block is zero-filled, which is the empty table.
+    entries_ = static_cast<Entry *>(memory_.allocate(count * sizeof(Entry)));
     if (!entries_) {
         // Counting still works without the table, only slower.
         std::printf("# failed to allocate the Perft hash, counting without it\n");
@@ -100,7 +100,7 @@ template <Colour Us> uint64_t perft(PerftContext &ctx, const AttackInfo &checker
     MovePicker picker;
     initPicker(picker, checkers.count ? PICK_EVASIONS : PICK_ALL_LEGAL, b, checkers);
     // Leaves are counted from the generated list without being visited.
-    if (depth == 1) return generateAndCount(picker);
+    if (depth == 1) return countMoves(picker);
 
     for (Move m = nextMove(picker); m != NO_MOVE; m = nextMove(picker)) sum += countAfter<Us>(ctx, m, depth - 1);
     ctx.hash.store(key, depth, sum);

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 #include "board/board.h"
+#include "board/largetable.h"
 
 struct AttackInfo;
 struct SearchLimits;
@@ -42,7 +42,8 @@ private:
     };
     static_assert(sizeof(Entry) == 16);
 
-    std::unique_ptr<Entry[]> entries_;
+    LargeTable memory_;
+    Entry *entries_ = nullptr;
     uint32_t entryCount_ = 0;
     uint32_t bucketMask_ = 0;
     uint32_t sizeMB_ = 0;

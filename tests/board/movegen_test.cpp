@@ -34,6 +34,22 @@ Board_BB64 boardFrom(const char *fen) {
     return b;
 }
 
+// The checking-move filter keeps exactly the quiet moves that check, in generation order.
+template <Colour Us> void expectQuietChecksFiltered(Board_BB64 &b, const CheckInfo &info) {
+    MoveList quiets, checks;
+    generateQuiets<Us>(b, info, quiets);
+    CheckingMoveFilter<Us> filter{b, checks};
+    generateQuiets<Us>(b, info, filter);
+    std::vector<Move> expected, got;
+    for (const ScoredMove &sm : quiets) {
+        AttackInfo a;
+        checkersAfter<Us>(b, sm.move, a);
+        if (a.count) expected.push_back(sm.move);
+    }
+    for (const ScoredMove &sm : checks) got.push_back(sm.move);
+    EXPECT_EQ(got, expected);
+}
+
 std::set<std::string> legalTexts(Board_BB64 &b) {
     MoveList list;
     generateAllLegal(b, list);
@@ -182,6 +198,10 @@ TEST(MoveGen, RandomPlayInvariants) {
                 (void)mover;
             }
             computeCheckInfo(b, info);
+            if (!info.inCheck()) {
+                if (b.side() == WHITE) expectQuietChecksFiltered<WHITE>(b, info);
+                else expectQuietChecksFiltered<BLACK>(b, info);
+            }
             UndoInfo undo;
             b.makeMove(list[rng() % list.size()], undo);
             if (rng() % 16 == 0 && !isAttackedBy(b, opposite(b.side()), b.kingSquare(b.side()))) {

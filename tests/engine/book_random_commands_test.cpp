@@ -94,6 +94,15 @@ TEST(RandomCommands, RandposAndRandgamesThroughTheLoop) {
     EXPECT_EQ(got[0], "# Playing 100 random games ...");
     EXPECT_EQ(got[1], std::string(50, '#'));
     EXPECT_NE(std::find(got.begin(), got.end(), "Total games:                               100"), got.end());
+    // The games leave the engine neutral: it does not take up a side by itself.
+    e.send("new");
+    e.send("level 0 0:05 0");
+    e.send("go");
+    EXPECT_TRUE(e.waitFor(isMoveLine));
+    e.send("randgames 2");
+    e.send("");
+    got = e.sync(60s);
+    EXPECT_EQ(std::count_if(got.begin(), got.end(), isMoveLine), 0);
     // The start position is back and the game goes on normally.
     e.send("new");
     e.send("level 0 0:05 0");

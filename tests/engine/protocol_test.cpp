@@ -316,7 +316,7 @@ TEST(Protocol, TwoThreadSearchesStartStopAndEvalDuringPlay) {
     for (int moves = 0, tries = 0; moves < 6 && tries < 400; ++tries) {
         if (e->waitFor(isMoveLine, 50ms)) ++moves;
         if (tries % 10 == 0) e->send("eval");
-        e->send("");
+        e->send(tries % 7 == 0 ? "auto" : "");  // "auto" again races the engine's own hand-over
     }
     EXPECT_GE(std::count_if(e->lines().begin(), e->lines().end(), isMoveLine), 6);
     // Random-game mode answers at once while the helper thread starts its search.
@@ -365,6 +365,21 @@ TEST(Protocol, ExhaustedClockStillGivesAMove) {
     e->send("go");
     EXPECT_TRUE(e->waitForLine("# clock guard: maxTime = 17"));
     EXPECT_TRUE(e->waitFor(isMoveLine, 5s));
+    // Without an increment the budget never exceeds the clock: no guard, even on the
+    // last move of a session.
+    e->send("setboard r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3");
+    e->send("level 1 0:01 0");
+    e->send("time 100");
+    e->send("go");
+    EXPECT_TRUE(e->waitFor(isMoveLine, 5s));
+    EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(),
+                            [](auto &l) { return l.rfind("# clock guard", 0) == 0; }),
+              1);
+    // A position the search cannot take (the side not to move in check) is refused
+    // with a line instead of a silent wait.
+    e->send("setboard 7k/8/6K1/8/8/8/8/Q7 w - - 0 1");
+    e->send("go");
+    EXPECT_TRUE(e->waitForLine("# illegal position: the engine does not search it"));
     expectCleanQuit(*e);
 }
 

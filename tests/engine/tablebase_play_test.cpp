@@ -2,6 +2,7 @@
 // as the tables say, whatever the defence, and a drawn position is never lost.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -99,6 +100,14 @@ TEST(TablebasePlay, DrawnEndgameIsNeverLostAndSettledRootsPrintDepthZero) {
     e.send("go");
     EXPECT_TRUE(e.waitForPrefix("0 31983 "));  // depth 0, mate in 17 plies
     EXPECT_TRUE(e.waitFor(isMoveLine));
+    // Analysis of a settled root shows the line but never plays the move.
+    e.send("force");
+    e.send("undo");
+    e.send("analyze");
+    EXPECT_TRUE(e.waitForPrefix("0 31983 "));
+    e.send("exit");
+    const auto got = e.sync();
+    EXPECT_EQ(std::count_if(got.begin(), got.end(), isMoveLine), 0);
     e.send("quit");
     EXPECT_EQ(e.waitExit(), 0);
 }

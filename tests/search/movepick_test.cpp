@@ -70,6 +70,9 @@ TEST(MovePicker, GenerationKindsMatchTheGenerator) {
         MovePicker p;
         initPicker(p, info.inCheck() ? PICK_EVASIONS : PICK_ALL_LEGAL, b, info.checkers);
         ASSERT_EQ(generateAndCount(p), legal.size());
+        MovePicker counter;
+        initPicker(counter, info.inCheck() ? PICK_EVASIONS : PICK_ALL_LEGAL, b, info.checkers);
+        ASSERT_EQ(countMoves(counter), legal.size());
         // Out of check the picker keeps the generator's order; in check it uses the
         // evasion generator, whose order differs.
         if (info.inCheck()) EXPECT_EQ(sorted(drain(p)), sorted(legal));
