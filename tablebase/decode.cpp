@@ -162,7 +162,7 @@ bool decodeLzma(const uint8_t *in, uint32_t inLength, uint8_t *out, uint32_t exp
 
 bool decodeStored(const uint8_t *in, uint32_t inLength, uint8_t *out, uint32_t expected) {
     if (inLength != expected) return false;
-    std::memcpy(out, in, inLength);
+    if (inLength) std::memcpy(out, in, inLength);  // an empty block may come without a buffer
     return true;
 }
 
