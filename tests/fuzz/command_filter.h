@@ -6,9 +6,14 @@
 // handler's checks of its arguments on whatever position earlier lines left.
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+
+#include "board/board.h"
+#include "engine/wbengine.h"
+#include "eval/evaluate.h"
 
 namespace fuzzing {
 
@@ -43,6 +48,26 @@ inline std::string trimmed(std::string_view line) {
     if (!text.empty() && text.back() == '\r') text.pop_back();
     while (!text.empty() && text.back() == ' ') text.pop_back();
     return text;
+}
+
+// The static tables, built once per fuzzing process; the engine's printout is not what
+// is checked, so it goes nowhere.
+inline void prepareProcess() {
+    static const bool ready = [] {
+        initStaticTables();
+        initEvaluationTables();
+        return std::freopen("/dev/null", "w", stdout) != nullptr;
+    }();
+    (void)ready;
+}
+
+// An engine with the smallest tables, set up as start-up leaves it.
+inline void prepareSmallEngine(WBEngine &engine) {
+    engine.player.perftHashSizeMB = 1;
+    engine.executeLine("option ttHashSizeMB=1");
+    engine.executeLine("option pawnHashSizeMB=1");
+    engine.player.prepareSearch(false);
+    engine.setUpStartPosition();
 }
 
 }  // namespace fuzzing

@@ -9,9 +9,6 @@
 #include <string>
 #include <string_view>
 
-#include "board/board.h"
-#include "engine/wbengine.h"
-#include "eval/evaluate.h"
 #include "tests/fuzz/command_filter.h"
 
 namespace {
@@ -21,20 +18,10 @@ constexpr size_t MAX_LINES = 64;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static const bool ready = [] {
-        initStaticTables();
-        initEvaluationTables();
-        // The engine's printout is not what is checked here.
-        return std::freopen("/dev/null", "w", stdout) != nullptr;
-    }();
-    (void)ready;
+    fuzzing::prepareProcess();
 
     WBEngine engine;
-    engine.player.perftHashSizeMB = 1;
-    engine.executeLine("option ttHashSizeMB=1");
-    engine.executeLine("option pawnHashSizeMB=1");
-    engine.player.prepareSearch(false);
-    engine.setUpStartPosition();
+    fuzzing::prepareSmallEngine(engine);
 
     const std::string_view input(reinterpret_cast<const char *>(data), size);
     size_t start = 0;

@@ -10,9 +10,6 @@
 #include <string>
 #include <string_view>
 
-#include "board/board.h"
-#include "engine/wbengine.h"
-#include "eval/evaluate.h"
 #include "tests/fuzz/command_filter.h"
 
 namespace {
@@ -22,12 +19,7 @@ constexpr size_t MAX_LINES = 64;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static const bool ready = [] {
-        initStaticTables();
-        initEvaluationTables();
-        return std::freopen("/dev/null", "w", stdout) != nullptr;
-    }();
-    (void)ready;
+    fuzzing::prepareProcess();
 
     std::string text;
     const std::string_view input(reinterpret_cast<const char *>(data), size);
@@ -49,11 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (text.empty()) return 0;
 
     WBEngine engine;
-    engine.player.perftHashSizeMB = 1;
-    engine.executeLine("option ttHashSizeMB=1");
-    engine.executeLine("option pawnHashSizeMB=1");
-    engine.player.prepareSearch(false);
-    engine.setUpStartPosition();
+    fuzzing::prepareSmallEngine(engine);
     std::FILE *file = fmemopen(text.data(), text.size(), "r");
     if (!file) return 0;
     engine.commandLoop(file);
