@@ -43,9 +43,9 @@ void applySetting(const std::string &key, const std::string &value, ChessPlayer 
     } else if (key == "gtbCacheSizeMB") {
         setNumber(key, value, player.gtbCacheSizeMB, 0, 256);
     } else if (key == "gtbPath") {
-        player.gtbPath = value.substr(0, 255);
+        player.gtbPath = limitedPath(value);
     } else if (key == "bookFilePath") {
-        player.bookFilePath = value.substr(0, 255);
+        player.bookFilePath = limitedPath(value);
     }
 }
 

@@ -3,15 +3,9 @@
 // and random-game mode, and quit.
 #include <cstdio>
 
+#include "engine/config.h"
 #include "engine/wbengine.h"
 #include "tools/text_line.h"
-
-namespace {
-
-// Texts from commands and options keep at most 255 characters.
-std::string limitedPath(const std::string &text) { return text.substr(0, 255); }
-
-}  // namespace
 
 bool WBEngine::onQuit(const Arguments &) {
     // The loop has stopped any search already; the threads now leave their loops.
