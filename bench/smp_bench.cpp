@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "engine/threads.h"
@@ -38,7 +37,9 @@ Run search(WBEngine &engine, const std::string &fen, int depth, uint32_t threads
     p.bookEnabled = false;
     const auto start = std::chrono::steady_clock::now();
     p.startSearch();
-    while (p.searchBusy()) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    // Blocks like the command loop does: a polling main thread would take turns on
+    // the cores the search threads need.
+    for (uint32_t i = 0; i < p.threads()->size(); ++i) (*p.threads())[i].waitUntilIdle();
     Run r;
     r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     r.nodes = p.threads()->totalNodes();

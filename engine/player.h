@@ -152,6 +152,7 @@ private:
     uint32_t pawnHashCurrentMB_ = 0;
     std::unique_ptr<PerftHash> perftHash_;
     std::unique_ptr<ThreadPool> pool_;
+    uint64_t helperNodes_ = 0;  // thread 0's last reading of the helpers' node counters
     // Created by thread 0 at the first timed search with the book on; renamed by the
     // command loop: the pointer and the path are guarded by bookMutex_.
     std::unique_ptr<PolyglotBook> book_;

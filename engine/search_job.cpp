@@ -160,8 +160,14 @@ void ChessPlayer::runSearchJob() {
 }
 
 bool ChessPlayer::timeOut() {
-    // The node count only rate-limits the clock reads.
-    if (pool_ && pool_->totalNodes() % 4096 != 0) return false;
+    // The node count only rate-limits the clock reads. The helpers' counters sit in
+    // other cores' caches and change at every node: they are summed anew only every
+    // 256 nodes of this thread, not pulled across at every node.
+    if (pool_) {
+        const uint64_t own = (*pool_)[0].state().stats.nodes.load();
+        if (own % 256 == 0) helperNodes_ = pool_->totalNodes() - own;
+        if ((own + helperNodes_) % 4096 != 0) return false;
+    }
     const SearchLimits &l = *limits_;
     if (!l.timed) return false;
     if (int32_t(currentElapsed(l) - l.searchStartElapsed) < int32_t(l.maxTime)) return false;

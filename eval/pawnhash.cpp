@@ -13,6 +13,8 @@ uint64_t packData(const PawnEntryData &d) {
            uint64_t(d.halfOpenFiles) << 40;
 }
 
+thread_local uint32_t hitLane = 0;
+
 PawnEntryData unpackData(uint64_t w) {
     PawnEntryData d;
     d.weak = TermPair(int16_t(uint16_t(w)), int16_t(uint16_t(w >> 16)));
@@ -41,7 +43,7 @@ bool PawnHashTable::resize(uint32_t sizeMB) {
     entryCount_ = !raw ? 0 : ok ? n : 1;
     for (uint32_t i = 0; i < entryCount_; ++i) new (&entries_[i]) Entry{{0}, {0}};
     mask_ = entryCount_ ? entryCount_ - 1 : 0;
-    hits_.store(0, std::memory_order_relaxed);
+    resetHits();
     return ok;
 }
 
@@ -50,7 +52,19 @@ void PawnHashTable::clear() {
         entries_[i].check.store(0, std::memory_order_relaxed);
         entries_[i].data.store(0, std::memory_order_relaxed);
     }
-    hits_.store(0, std::memory_order_relaxed);
+    resetHits();
+}
+
+void PawnHashTable::setHitLane(uint32_t threadIndex) { hitLane = threadIndex % HIT_LANES; }
+
+void PawnHashTable::resetHits() {
+    for (HitCounter &h : hits_) h.n.store(0, std::memory_order_relaxed);
+}
+
+uint64_t PawnHashTable::hits() const {
+    uint64_t sum = 0;
+    for (const HitCounter &h : hits_) sum += h.n.load(std::memory_order_relaxed);
+    return sum;
 }
 
 double PawnHashTable::fillPercent() const {
@@ -68,7 +82,8 @@ bool PawnHashTable::probe(uint64_t key, PawnEntryData &out) {
     const uint64_t data = e.data.load(std::memory_order_relaxed);
     const uint64_t check = e.check.load(std::memory_order_relaxed);
     if ((check ^ data) != key) return false;
-    hits_.store(hits_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    std::atomic<uint64_t> &hits = hits_[hitLane].n;
+    hits.store(hits.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     out = unpackData(data);
     return true;
 }

@@ -35,7 +35,11 @@ public:
     // Size in whole megabytes of the current allocation.
     uint32_t sizeMB() const { return uint32_t((uint64_t(entryCount_) * ENTRY_BYTES) >> 20); }
     uint32_t entryCount() const { return entryCount_; }
-    uint64_t hits() const { return hits_.load(std::memory_order_relaxed); }
+    uint64_t hits() const;
+    // Hits are counted per search thread, each counter on a cache line of its own, so
+    // that threads probing at the same time do not pass one line back and forth. The
+    // calling thread picks its counter by its search thread index (0 by default).
+    static void setHitLane(uint32_t threadIndex);
     // Entries with a non-zero key among the first min(entryCount, 65536), as a
     // percentage of 65536.
     double fillPercent() const;
@@ -61,8 +65,13 @@ private:
     Entry *entries_ = nullptr;
     uint32_t mask_ = 0;
     uint32_t entryCount_ = 0;
-    // Updated with a relaxed load and store: under several threads an increment may
-    // be lost, which is acceptable for a statistic and avoids a locked instruction.
-    // Its own cache line keeps the writes away from the fields every probe reads.
-    alignas(64) std::atomic<uint64_t> hits_{0};
+    // Updated with a relaxed load and store, which avoids a locked instruction. More
+    // threads than lanes share lanes, and an increment may then be lost: acceptable
+    // for a statistic.
+    static constexpr uint32_t HIT_LANES = 8;
+    struct alignas(64) HitCounter {
+        std::atomic<uint64_t> n{0};
+    };
+    HitCounter hits_[HIT_LANES];
+    void resetHits();
 };

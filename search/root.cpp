@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "eval/evaluate.h"
+#include "eval/pawnhash.h"
 #include "search/movepick.h"
 #include "search/node.h"
 #include "search/tt.h"
@@ -221,6 +222,7 @@ template <Colour Us> SearchResult iterativeDeepeningFor(SearchState &st, const B
         st.abort.store(false, std::memory_order_relaxed);
     }
     st.easyMove = false;
+    PawnHashTable::setHitLane(st.threadIndex);
     st.stats.reset();
     st.firstMovesTime = 0;
     st.iterationDepth = 0;
