@@ -78,8 +78,8 @@ void Board_BB64::putPieceQuiet(Colour c, int pt, Square s) {
     pieceOn[s] = uint8_t(pt);
     colorOn[s] = uint8_t(c);
     const TermPair v = pstValue(c, pt, s);
-    pstScore[c][0] = int16_t(pstScore[c][0] + v.mg);
-    pstScore[c][1] = int16_t(pstScore[c][1] + v.eg);
+    pstScore[c][0] = int16_t(pstScore[c][0] + v.mg());
+    pstScore[c][1] = int16_t(pstScore[c][1] + v.eg());
 }
 
 namespace {
@@ -263,8 +263,8 @@ bool Board_BB64::isConsistent() const {
         }
         const Colour c = Colour(colorOn[s]);
         if (c > BLACK || !(pieceBB[pt - 1] & colorBB[c] & squareBB(s))) return false;
-        sums[c][0] = int16_t(sums[c][0] + pstValue(c, pt, s).mg);
-        sums[c][1] = int16_t(sums[c][1] + pstValue(c, pt, s).eg);
+        sums[c][0] = int16_t(sums[c][0] + pstValue(c, pt, s).mg());
+        sums[c][1] = int16_t(sums[c][1] + pstValue(c, pt, s).eg());
     }
     if (std::memcmp(sums, pstScore, sizeof sums) != 0) return false;
     return key() == computeKey() && pawnKey() == pawnHashKey();

@@ -40,8 +40,8 @@ template <MakeMode M> inline void addPiece(Board_BB64 &b, Colour c, int pt, Squa
     b.colorOn[s] = uint8_t(c);
     if constexpr (M == FULL || M == UNDO) {
         const TermPair v = pstValue(c, pt, s);
-        b.pstScore[c][0] = int16_t(b.pstScore[c][0] + v.mg);
-        b.pstScore[c][1] = int16_t(b.pstScore[c][1] + v.eg);
+        b.pstScore[c][0] = int16_t(b.pstScore[c][0] + v.mg());
+        b.pstScore[c][1] = int16_t(b.pstScore[c][1] + v.eg());
     }
     if constexpr (M == FULL)
         if (pt == PAWN) *k.pawnKey ^= zobristPiece[pieceIndex(c, pt)][s];
@@ -58,8 +58,8 @@ template <MakeMode M> inline void takePiece(Board_BB64 &b, Square s, Keys k) {
     b.colorOn[s] = NO_COLOUR;
     if constexpr (M == FULL || M == UNDO) {
         const TermPair v = pstValue(c, pt, s);
-        b.pstScore[c][0] = int16_t(b.pstScore[c][0] - v.mg);
-        b.pstScore[c][1] = int16_t(b.pstScore[c][1] - v.eg);
+        b.pstScore[c][0] = int16_t(b.pstScore[c][0] - v.mg());
+        b.pstScore[c][1] = int16_t(b.pstScore[c][1] - v.eg());
     }
     if constexpr (M == FULL)
         if (pt == PAWN) *k.pawnKey ^= zobristPiece[pieceIndex(c, pt)][s];

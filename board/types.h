@@ -40,26 +40,38 @@ constexpr int pieceIndex(Colour c, int pt) { return c * 6 + pt - 1; }
 // ".pnbrqk" by piece type; upper case for White where a colour is shown.
 constexpr char PIECE_CHARS[] = ".pnbrqk";
 
-// A middle-game / end-game pair of evaluation terms.
+// A middle-game / end-game pair of evaluation terms, packed in one word so that adding
+// two pairs or scaling one is a single operation: the end-game half in the upper 16
+// bits, the middle-game half below it as a signed number (a negative middle-game half
+// borrows one from the upper half, which the unpacking gives back). Each half behaves
+// as an int16_t that wraps, as long as no middle-game value along the way leaves the
+// int16_t range, which the evaluation's terms never come near.
 struct TermPair {
-    int16_t mg = 0;
-    int16_t eg = 0;
     constexpr TermPair() = default;
-    constexpr TermPair(int m, int e) : mg(int16_t(m)), eg(int16_t(e)) {}
+    constexpr TermPair(int m, int e) : v_((uint32_t(e) << 16) + uint32_t(int32_t(int16_t(m)))) {}
+    constexpr int mg() const { return int16_t(uint16_t(v_)); }
+    constexpr int eg() const { return int16_t(uint16_t((v_ + 0x8000u) >> 16)); }
+
     constexpr TermPair &operator+=(TermPair o) {
-        mg = int16_t(mg + o.mg);
-        eg = int16_t(eg + o.eg);
+        v_ += o.v_;
         return *this;
     }
     constexpr TermPair &operator-=(TermPair o) {
-        mg = int16_t(mg - o.mg);
-        eg = int16_t(eg - o.eg);
+        v_ -= o.v_;
         return *this;
     }
     friend constexpr TermPair operator+(TermPair a, TermPair b) { return a += b; }
     friend constexpr TermPair operator-(TermPair a, TermPair b) { return a -= b; }
-    friend constexpr bool operator==(TermPair a, TermPair b) { return a.mg == b.mg && a.eg == b.eg; }
+    // Both halves times n.
+    friend constexpr TermPair operator*(TermPair a, int n) {
+        a.v_ *= uint32_t(n);
+        return a;
+    }
+    friend constexpr bool operator==(TermPair a, TermPair b) { return a.v_ == b.v_; }
+
+private:
+    uint32_t v_ = 0;
 };
 
 // Blend a pair by the game phase (0..24), truncating toward zero.
-constexpr int blend(TermPair p, int phase) { return (p.mg * phase + p.eg * (24 - phase)) / 24; }
+constexpr int blend(TermPair p, int phase) { return (p.mg() * phase + p.eg() * (24 - phase)) / 24; }

@@ -30,8 +30,8 @@ constexpr RowName PRINTED_ROWS[] = {
 void printRow(const char *name, TermPair w, TermPair k, int phase) {
     const int wTotal = blend(w, phase), bTotal = blend(k, phase);
     // Not blend(w - k): the difference of two large terms would not fit a TermPair.
-    const int total = ((w.mg - k.mg) * phase + (w.eg - k.eg) * (24 - phase)) / 24;
-    std::printf("%-32s   %4d %4d (%4d)   %4d %4d (%4d)   %4d\n", name, w.mg, w.eg, wTotal, k.mg, k.eg, bTotal, total);
+    const int total = ((w.mg() - k.mg()) * phase + (w.eg() - k.eg()) * (24 - phase)) / 24;
+    std::printf("%-32s   %4d %4d (%4d)   %4d %4d (%4d)   %4d\n", name, w.mg(), w.eg(), wTotal, k.mg(), k.eg(), bTotal, total);
 }
 
 }  // namespace

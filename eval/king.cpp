@@ -16,8 +16,6 @@ constexpr TermPair SHELTER_PER_CLASS(-15, 7);
 constexpr TermPair OPEN_KING_FILE(-35, -9);
 constexpr TermPair OPEN_ADJACENT_FILE(-8, -11);
 
-constexpr TermPair times(TermPair p, int n) { return TermPair(p.mg * n, p.eg * n); }
-
 // A missing pawn on the f-1 side (in either rank) costs a point, as does a missing
 // pawn directly in front on the f+1 side; the king's own file does not count.
 void buildShelter() {
@@ -52,14 +50,14 @@ template <Colour Us> TermPair kingSafety(const Board_BB64 &b, const PawnInfo &pi
     constexpr Colour Them = opposite(Us);
     const Square k = b.kingSquare(Us);
     const int c = shelterClass[shelterPattern<Us>(b.pieces(Us, PAWN), k)] & 3;
-    TermPair sum = times(SHELTER_PER_CLASS, c);
+    TermPair sum = SHELTER_PER_CLASS * c;
 
     // Open files only matter while the enemy has heavy pieces to use them.
     const int n = std::min(2, mi.count(Them, MaterialInfo::MAJORS));
     const int f = fileOf(k);
-    if (pi.openFiles & (1 << f)) sum += times(OPEN_KING_FILE, n);
-    if (f > FILE_A && (pi.openFiles & (1 << (f - 1)))) sum += times(OPEN_ADJACENT_FILE, n);
-    if (f < FILE_H && (pi.openFiles & (1 << (f + 1)))) sum += times(OPEN_ADJACENT_FILE, n);
+    if (pi.openFiles & (1 << f)) sum += OPEN_KING_FILE * n;
+    if (f > FILE_A && (pi.openFiles & (1 << (f - 1)))) sum += OPEN_ADJACENT_FILE * n;
+    if (f < FILE_H && (pi.openFiles & (1 << (f + 1)))) sum += OPEN_ADJACENT_FILE * n;
     return sum;
 }
 

@@ -28,11 +28,19 @@ bool canWin(const MaterialInfo &mi, Colour c) {
 
 }  // namespace
 
-MaterialInfo computeMaterial(const Board_BB64 &b) {
-    int n[2][5];
-    for (Colour c : {WHITE, BLACK})
-        for (int pt = PAWN; pt <= QUEEN; ++pt) n[c][pt - 1] = popCount(b.pieces(c, pt));
+namespace {
 
+// Material depends on the ten piece counts alone, and a search meets few different
+// sets of them, so each thread keeps the last results by counts. The key holds every
+// count in six bits: with both kings on the board no count reaches 64.
+struct MaterialCacheEntry {
+    uint64_t key = ~uint64_t(0);  // no position has this key
+    MaterialInfo info;
+};
+constexpr uint32_t MATERIAL_CACHE_SIZE = 1024;
+thread_local MaterialCacheEntry materialCache[MATERIAL_CACHE_SIZE];
+
+MaterialInfo materialFromCounts(const Board_BB64 &b, const int (&n)[2][5]) {
     MaterialInfo mi;
     mi.counts[WHITE] = countWord(n[WHITE], popCount(b.pieces(WHITE)) - 1);
     mi.counts[BLACK] = countWord(n[BLACK], popCount(b.pieces(BLACK)) - 1);
@@ -45,8 +53,8 @@ MaterialInfo computeMaterial(const Board_BB64 &b) {
     }
     mi.phase = uint32_t(std::min(phase, 24));
 
-    if (n[WHITE][BISHOP - 1] > 1) mg += BISHOP_PAIR.mg, eg += BISHOP_PAIR.eg;
-    if (n[BLACK][BISHOP - 1] > 1) mg -= BISHOP_PAIR.mg, eg -= BISHOP_PAIR.eg;
+    if (n[WHITE][BISHOP - 1] > 1) mg += BISHOP_PAIR.mg(), eg += BISHOP_PAIR.eg();
+    if (n[BLACK][BISHOP - 1] > 1) mg -= BISHOP_PAIR.mg(), eg -= BISHOP_PAIR.eg();
 
     // Knights gain and rooks lose with every own pawn above five.
     const int wP = n[WHITE][PAWN - 1], bP = n[BLACK][PAWN - 1];
@@ -59,5 +67,25 @@ MaterialInfo computeMaterial(const Board_BB64 &b) {
     mi.materialEg = int16_t(eg);
     mi.canWin[WHITE] = canWin(mi, WHITE);
     mi.canWin[BLACK] = canWin(mi, BLACK);
+    return mi;
+}
+
+}  // namespace
+
+MaterialInfo computeMaterial(const Board_BB64 &b) {
+    int n[2][5];
+    uint64_t key = 0;
+    for (Colour c : {WHITE, BLACK})
+        for (int pt = PAWN; pt <= QUEEN; ++pt) {
+            n[c][pt - 1] = popCount(b.pieces(c, pt));
+            key = key << 6 | uint64_t(n[c][pt - 1]);
+        }
+    // Kings are not in the key (the count of men is): only positions with one king a
+    // side, all that the evaluation scores, go through the cache.
+    const bool cacheable = popCount(b.pieces(WHITE, KING)) == 1 && popCount(b.pieces(BLACK, KING)) == 1;
+    MaterialCacheEntry &e = materialCache[(key * 0x9E3779B97F4A7C15ULL) >> 54];
+    if (cacheable && e.key == key) return e.info;
+    const MaterialInfo mi = materialFromCounts(b, n);
+    if (cacheable) e.key = key, e.info = mi;
     return mi;
 }

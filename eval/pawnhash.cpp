@@ -9,7 +9,7 @@ namespace {
 // Data word: weak mg (bits 0-15), weak eg (16-31), open files (32-39), half-open
 // files (40-47); the top 16 bits stay zero.
 uint64_t packData(const PawnEntryData &d) {
-    return uint64_t(uint16_t(d.weak.mg)) | uint64_t(uint16_t(d.weak.eg)) << 16 | uint64_t(d.openFiles) << 32 |
+    return uint64_t(uint16_t(d.weak.mg())) | uint64_t(uint16_t(d.weak.eg())) << 16 | uint64_t(d.openFiles) << 32 |
            uint64_t(d.halfOpenFiles) << 40;
 }
 

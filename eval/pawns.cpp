@@ -169,7 +169,7 @@ template <Colour Us> TermPair passedPawns(const Board_BB64 &b, const MaterialInf
         const int steps = std::min(11, (rel == RANK_2 ? 5 : 7 - rel) + popCount(way & occupied));
         const bool blocked = way & theirs;
         const TermPair p = PASSED[steps];
-        sum += blocked ? TermPair(p.mg / 4, p.eg / 4) : p;
+        sum += blocked ? TermPair(p.mg() / 4, p.eg() / 4) : p;
         if (blocked || !onlyKingAndPawns) continue;
         const Square promotion = makeSquare(fileOf(s), relativeRank(Us, RANK_8));
         const int d = kingDistance(theirKing, promotion) - (b.side() == Them ? 1 : 0);

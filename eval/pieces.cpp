@@ -12,6 +12,9 @@ int tropism[6][128];
 // The same by [piece type - 1][king square][piece square], derived once: the evaluation
 // then makes one load per piece, from one 64-byte row per piece type and king square.
 uint8_t tropismTable[6][64][64];
+// A pawn's closeness is 0, 1 or 2: by king square, the squares where it is at least 1
+// and where it is 2, so that the pawns' sum is two population counts.
+Bitboard pawnCloseness[2][64];
 
 constexpr TermPair TROPISM_WEIGHT[6] = {{10, -4}, {13, -5}, {9, -3}, {15, -11}, {5, 41}, {18, 14}};
 
@@ -50,15 +53,13 @@ TermPair kingFileBonus(int f, int kingFile, TermPair onKingFile, TermPair beside
 }
 
 // The terms below are sums of per-piece products. They are summed as plain integers
-// and weighted once per piece type; the pairs wrap at 16 bits either way, so the
-// result is the same as adding a pair per piece.
-constexpr TermPair weighted(TermPair w, int n) { return TermPair(w.mg * n, w.eg * n); }
+// and weighted once per piece type, which gives the same pair as adding one per piece.
+constexpr TermPair weighted(TermPair w, int n) { return w * n; }
 
 // Mobility of a piece type from the summed square counts and the number of pieces
 // without any square.
 constexpr TermPair mobility(int squares, int trapped, MobilityWeights w) {
-    // A piece without a square is rare.
-    return trapped ? weighted(w.perSquare, squares) + weighted(w.trapped, trapped) : weighted(w.perSquare, squares);
+    return w.perSquare * squares + w.trapped * trapped;
 }
 
 int tropismOf(int pt, Square s, Square theirKing) { return tropismTable[pt - 1][theirKing][s]; }
@@ -109,6 +110,12 @@ void buildTropism() {
     for (int pt = 0; pt < 6; ++pt)
         for (Square k = 0; k < 64; ++k)
             for (Square s = 0; s < 64; ++s) tropismTable[pt][k][s] = uint8_t(tropism[pt][delta88(s, k)]);
+    for (Square k = 0; k < 64; ++k)
+        for (Square s = 0; s < 64; ++s) {
+            const int c = tropismTable[PAWN - 1][k][s];
+            if (c >= 1) pawnCloseness[0][k] |= squareBB(s);
+            if (c >= 2) pawnCloseness[1][k] |= squareBB(s);
+        }
 }
 
 std::once_flag tropismBuilt;
@@ -169,8 +176,8 @@ template <Colour Us> TermPair pawnAndKingTropism(const Board_BB64 &b, Square the
     // The ranks from the own side up to the enemy king's rank.
     const int rankCount = relativeRank(Us, rankOf(theirKing)) + 1;
     const Bitboard counted = Us == WHITE ? ~Bitboard(0) >> (64 - 8 * rankCount) : ~Bitboard(0) << (64 - 8 * rankCount);
-    int closeness = 0;
-    for (Bitboard pcs = b.pieces(Us, PAWN) & counted; pcs;) closeness += tropismOf(PAWN, popLsb(pcs), theirKing);
+    const Bitboard pawns = b.pieces(Us, PAWN) & counted;
+    const int closeness = popCount(pawns & pawnCloseness[0][theirKing]) + popCount(pawns & pawnCloseness[1][theirKing]);
     return weighted(TROPISM_WEIGHT[PAWN - 1], closeness) +
            weighted(TROPISM_WEIGHT[KING - 1], tropismOf(KING, b.kingSquare(Us), theirKing));
 }

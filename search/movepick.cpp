@@ -260,7 +260,7 @@ int mvvLvaScore(const Board_BB64 &b, Move m) {
 int quietScore(const Board_BB64 &b, Move m) {
     const Colour us = b.side();
     const int pt = b.pieceOn[moveFrom(m)];
-    return -ORDER_VALUE[pt] + pstValue(us, pt, moveTo(m)).mg - pstValue(us, pt, moveFrom(m)).mg;
+    return -ORDER_VALUE[pt] + pstValue(us, pt, moveTo(m)).mg() - pstValue(us, pt, moveFrom(m)).mg();
 }
 
 void recordKiller(Board_BB64 &b, Move m) {

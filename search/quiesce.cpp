@@ -62,7 +62,7 @@ template <Colour Us> void generateQuietChecks(Board_BB64 &b, MoveList &list) {
         const Move m = sm.move;
         if (moveKind(m) == PROMOTION) continue;
         const int pt = b.pieceOn[moveFrom(m)];
-        list.add(m, pstValue(Us, pt, moveTo(m)).mg - pstValue(Us, pt, moveFrom(m)).mg);
+        list.add(m, pstValue(Us, pt, moveTo(m)).mg() - pstValue(Us, pt, moveFrom(m)).mg());
     }
 }
 

@@ -142,3 +142,27 @@ TEST(Zobrist, KeysFollowTheFixedSeedAndBitLayout) {
 }
 
 }  // namespace
+
+// Evaluation pairs are packed in one word; each half must behave as its own int16_t,
+// negative halves and borrows included.
+TEST(TermPair, HalvesAddSubtractAndScaleIndependently) {
+    const TermPair a(-31, 13), b(24, -13);
+    EXPECT_EQ(a.mg(), -31);
+    EXPECT_EQ(a.eg(), 13);
+    EXPECT_EQ((a + b).mg(), -7);
+    EXPECT_EQ((a + b).eg(), 0);
+    EXPECT_EQ((a - b).mg(), -55);
+    EXPECT_EQ((a - b).eg(), 26);
+    EXPECT_EQ((b * -3).mg(), -72);
+    EXPECT_EQ((b * -3).eg(), 39);
+    EXPECT_EQ(TermPair(-1, -1).eg(), -1);
+    EXPECT_EQ(TermPair(32767, -32768).mg(), 32767);
+    EXPECT_EQ(TermPair(32767, -32768).eg(), -32768);
+    EXPECT_EQ(TermPair(-32768, 32767).eg(), 32767);
+    TermPair sum;
+    for (int i = 0; i < 100; ++i) sum += TermPair(i % 2 ? -i : i, -i);
+    EXPECT_EQ(sum.mg(), -50);
+    EXPECT_EQ(sum.eg(), -4950);
+    EXPECT_TRUE(TermPair(3, -4) == TermPair(3, -4));
+    EXPECT_FALSE(TermPair(3, -4) == TermPair(-4, 3));
+}

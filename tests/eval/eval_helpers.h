@@ -10,7 +10,7 @@
 #include "eval/pawnhash.h"
 #include "eval/terms.h"
 
-inline void PrintTo(TermPair p, std::ostream *os) { *os << "(" << p.mg << ", " << p.eg << ")"; }
+inline void PrintTo(TermPair p, std::ostream *os) { *os << "(" << p.mg() << ", " << p.eg() << ")"; }
 
 inline void initEvalTestTables() {
     initStaticTables();

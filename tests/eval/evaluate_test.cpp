@@ -28,6 +28,21 @@ TEST(Material, CountWordsPhaseAndBalance) {
     EXPECT_EQ(many.count(WHITE, MaterialInfo::MINORS), 0);
 }
 
+// Material is cached by piece counts per thread: positions that share the counts but not
+// the number of kings (only hand-made ones) must each get their own figures, and a cached
+// answer must equal a fresh one.
+TEST(Material, CachedByCountsOnlyWithOneKingEach) {
+    const MaterialInfo one = computeMaterial(boardFromFen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1"));
+    const MaterialInfo two = computeMaterial(boardFromFen("4k3/8/8/8/8/8/8/R3K2K w - - 0 1"));
+    const MaterialInfo again = computeMaterial(boardFromFen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1"));
+    EXPECT_EQ(one.count(WHITE, MaterialInfo::MEN), 1);
+    EXPECT_EQ(two.count(WHITE, MaterialInfo::MEN), 2);
+    EXPECT_EQ(again.counts[WHITE], one.counts[WHITE]);
+    EXPECT_EQ(again.material(), one.material());
+    EXPECT_EQ(again.phase, one.phase);
+    EXPECT_EQ(again.canWin[WHITE], one.canWin[WHITE]);
+}
+
 TEST(Material, CanWinFlags) {
     // White's extra material on d1/c1/b1 against a bare king.
     const std::pair<const char *, bool> cases[] = {{"4K3", false}, {"3NK3", false}, {"3BK3", false},
