@@ -45,11 +45,24 @@ int delta88(Square a, Square b) {
     return d < 0 ? -d : d;
 }
 
-// A heavy piece on an open file aimed at the enemy king's file or one beside it.
-TermPair kingFileBonus(int f, int kingFile, TermPair onKingFile, TermPair besideKingFile) {
-    if (f == kingFile) return onKingFile;
-    if (f == kingFile - 1 || f == kingFile + 1) return besideKingFile;
-    return TermPair();
+// The files of an 8-bit file mask, as squares.
+constexpr Bitboard filesOf(uint8_t mask) { return Bitboard(mask) * 0x0101010101010101ULL; }
+
+// Heavy pieces on open files aimed at the enemy king's file or one beside it, counted
+// by file rather than piece by piece.
+struct KingFiles {
+    Bitboard open;      // the open files
+    Bitboard kingFile;  // the enemy king's file, if open
+    Bitboard adjacent;  // the open files beside it
+};
+
+KingFiles kingFiles(const PawnInfo &pi, Square theirKing) {
+    const Bitboard open = filesOf(pi.openFiles), file = fileBB(fileOf(theirKing));
+    return {open, open & file, open & (shift<EAST>(file) | shift<WEST>(file))};
+}
+
+TermPair kingFileBonus(Bitboard pieces, const KingFiles &k, TermPair onKingFile, TermPair besideKingFile) {
+    return onKingFile * popCount(pieces & k.kingFile) + besideKingFile * popCount(pieces & k.adjacent);
 }
 
 // The terms below are sums of per-piece products. They are summed as plain integers
@@ -140,33 +153,30 @@ template <Colour Us> void bishops(const Board_BB64 &b, Square theirKing, PieceTe
     out.tropism += weighted(TROPISM_WEIGHT[BISHOP - 1], t.closeness);
 }
 
-template <Colour Us> void rooks(const Board_BB64 &b, const PawnInfo &pi, Square theirKing, PieceTerms &out) {
-    const int kingFile = fileOf(theirKing);
+template <Colour Us> void rooks(const Board_BB64 &b, const PawnInfo &pi, const KingFiles &k, Square theirKing,
+                                PieceTerms &out) {
+    const Bitboard rooks = b.pieces(Us, ROOK);
     TypeSums t;
-    for (Bitboard pcs = b.pieces(Us, ROOK); pcs;) {
+    for (Bitboard pcs = rooks; pcs;) {
         const Square s = popLsb(pcs);
-        const int f = fileOf(s);
         t.add(ROOK, s, theirKing, rookRays[s] & ~b.pieces(Us));
-        if (pi.openFiles & (1 << f)) {
-            out.rooks += ROOK_OPEN[pi.openCount];
-            out.rooks += kingFileBonus(f, kingFile, ROOK_KING_FILE, ROOK_KING_ADJACENT);
-        } else if (pi.halfOpenFiles & (1 << f)) {
-            out.rooks += ROOK_HALF_OPEN[pi.openCount + pi.halfOpenCount];
-        }
     }
+    // Open files, with the king-file bonus on top; half-open files (never also open).
+    out.rooks += ROOK_OPEN[pi.openCount] * popCount(rooks & k.open);
+    out.rooks += kingFileBonus(rooks, k, ROOK_KING_FILE, ROOK_KING_ADJACENT);
+    out.rooks += ROOK_HALF_OPEN[pi.openCount + pi.halfOpenCount] * popCount(rooks & filesOf(pi.halfOpenFiles));
     out.rooks += mobility(t.squares, t.trapped, ROOK_MOBILITY);
     out.tropism += weighted(TROPISM_WEIGHT[ROOK - 1], t.closeness);
 }
 
-template <Colour Us> void queens(const Board_BB64 &b, const PawnInfo &pi, Square theirKing, PieceTerms &out) {
-    const int kingFile = fileOf(theirKing);
+template <Colour Us> void queens(const Board_BB64 &b, const KingFiles &k, Square theirKing, PieceTerms &out) {
+    const Bitboard queens = b.pieces(Us, QUEEN);
     TypeSums t;
-    for (Bitboard pcs = b.pieces(Us, QUEEN); pcs;) {
+    for (Bitboard pcs = queens; pcs;) {
         const Square s = popLsb(pcs);
-        const int f = fileOf(s);
         t.add(QUEEN, s, theirKing, (bishopRays[s] | rookRays[s]) & ~b.pieces(Us));
-        if (pi.openFiles & (1 << f)) out.queens += kingFileBonus(f, kingFile, QUEEN_KING_FILE, QUEEN_KING_ADJACENT);
     }
+    out.queens += kingFileBonus(queens, k, QUEEN_KING_FILE, QUEEN_KING_ADJACENT);
     out.queens += mobility(t.squares, t.trapped, QUEEN_MOBILITY);
     out.tropism += weighted(TROPISM_WEIGHT[QUEEN - 1], t.closeness);
 }
@@ -190,8 +200,9 @@ template <Colour Us> void pieceTerms(const Board_BB64 &b, const PawnInfo &pi, Pi
     const Square theirKing = b.kingSquare(opposite(Us));
     knights<Us>(b, theirKing, out);
     bishops<Us>(b, theirKing, out);
-    rooks<Us>(b, pi, theirKing, out);
-    queens<Us>(b, pi, theirKing, out);
+    const KingFiles k = kingFiles(pi, theirKing);
+    rooks<Us>(b, pi, k, theirKing, out);
+    queens<Us>(b, k, theirKing, out);
     out.tropism += pawnAndKingTropism<Us>(b, theirKing);
 }
 
