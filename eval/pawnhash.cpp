@@ -39,9 +39,8 @@ bool PawnHashTable::resize(uint32_t sizeMB) {
     void *raw = memory_.allocate(size_t(n) * sizeof(Entry));
     const bool ok = raw != nullptr;
     if (!ok) raw = memory_.allocate(sizeof(Entry));
-    entries_ = static_cast<Entry *>(raw);
+    entries_ = static_cast<Entry *>(raw);  // zero-filled: every entry empty
     entryCount_ = !raw ? 0 : ok ? n : 1;
-    for (uint32_t i = 0; i < entryCount_; ++i) new (&entries_[i]) Entry{{0}, {0}};
     mask_ = entryCount_ ? entryCount_ - 1 : 0;
     resetHits();
     return ok;
@@ -49,8 +48,8 @@ bool PawnHashTable::resize(uint32_t sizeMB) {
 
 void PawnHashTable::clear() {
     for (uint32_t i = 0; i < entryCount_; ++i) {
-        entries_[i].check.store(0, std::memory_order_relaxed);
-        entries_[i].data.store(0, std::memory_order_relaxed);
+        entries_[i].check.store(0);
+        entries_[i].data.store(0);
     }
     resetHits();
 }
@@ -71,7 +70,7 @@ double PawnHashTable::fillPercent() const {
     const uint32_t sample = std::min(entryCount_, 65536u);
     uint32_t used = 0;
     for (uint32_t i = 0; i < sample; ++i)
-        if ((entries_[i].check.load(std::memory_order_relaxed) ^ entries_[i].data.load(std::memory_order_relaxed)) != 0)
+        if ((entries_[i].check.load() ^ entries_[i].data.load()) != 0)
             ++used;
     return used == 0 ? 0.0 : used * 100.0 / 65536.0;
 }
@@ -79,8 +78,8 @@ double PawnHashTable::fillPercent() const {
 bool PawnHashTable::probe(uint64_t key, PawnEntryData &out) {
     if (!entries_) return false;
     Entry &e = slot(key);
-    const uint64_t data = e.data.load(std::memory_order_relaxed);
-    const uint64_t check = e.check.load(std::memory_order_relaxed);
+    const uint64_t data = e.data.load();
+    const uint64_t check = e.check.load();
     if ((check ^ data) != key) return false;
     std::atomic<uint64_t> &hits = hits_[hitLane].n;
     hits.store(hits.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
@@ -92,6 +91,6 @@ void PawnHashTable::store(uint64_t key, const PawnEntryData &d) {
     if (!entries_) return;
     Entry &e = slot(key);
     const uint64_t data = packData(d);
-    e.check.store(key ^ data, std::memory_order_relaxed);
-    e.data.store(data, std::memory_order_relaxed);
+    e.check.store(key ^ data);
+    e.data.store(data);
 }

@@ -53,11 +53,10 @@ private:
     // The check word holds key XOR data, so a reader that sees the words of two
     // different writes fails the key test instead of trusting mixed data.
     struct Entry {
-        std::atomic<uint64_t> check;
-        std::atomic<uint64_t> data;
+        SharedWord check;
+        SharedWord data;
     };
-    static_assert(std::atomic<uint64_t>::is_always_lock_free);
-    static_assert(sizeof(Entry) == ENTRY_BYTES);
+    static_assert(sizeof(Entry) == ENTRY_BYTES && std::is_trivial_v<Entry>);
 
     Entry &slot(uint64_t key) { return entries_[uint32_t(key) & mask_]; }
 

@@ -27,8 +27,8 @@ TTData unpack(uint64_t keyXorData, uint64_t data) {
 }
 
 TTData read(const TTEntry &e) {
-    const uint64_t data = e.data.load(std::memory_order_relaxed);
-    return unpack(e.keyXorData.load(std::memory_order_relaxed), data);
+    const uint64_t data = e.data.load();
+    return unpack(e.keyXorData.load(), data);
 }
 
 // Mate scores are kept relative to the node that stored them, so they stay right when
@@ -71,8 +71,7 @@ void TranspositionTable::resize(uint32_t sizeMB) {
         entryCount_ = bucketMask_ = sizeMB_ = 0;
         return;
     }
-    entries_ = static_cast<TTEntry *>(raw);
-    for (uint64_t i = 0; i < count; ++i) new (&entries_[i]) TTEntry{{0}, {0}};
+    entries_ = static_cast<TTEntry *>(raw);  // zero-filled: every entry empty
     entryCount_ = uint32_t(count);
     bucketMask_ = entryCount_ / BUCKET_SIZE - 1;
     sizeMB_ = uint32_t((count * sizeof(TTEntry)) >> 20);
@@ -125,8 +124,8 @@ void TranspositionTable::store(const Board_BB64 &b, int lowBound, int highBound,
         }
     }
     const uint64_t data = pack(move, scoreToTable(score, ply), bound, depth, age);
-    slot->data.store(data, std::memory_order_relaxed);
-    slot->keyXorData.store(key ^ data, std::memory_order_relaxed);
+    slot->data.store(data);
+    slot->keyXorData.store(key ^ data);
 }
 
 double TranspositionTable::fillPercent() const {

@@ -14,10 +14,10 @@ enum TTBound : int { TT_EXACT = 1, TT_LOWER = 2, TT_UPPER = 3 };
 // catches a half-written slot sees a key that matches nothing instead of pairing one
 // position's key with another position's data.
 struct TTEntry {
-    std::atomic<uint64_t> keyXorData;
-    std::atomic<uint64_t> data;  // move | score << 16 | bound << 32 | depth << 48 | age << 56
+    SharedWord keyXorData;
+    SharedWord data;  // move | score << 16 | bound << 32 | depth << 48 | age << 56
 };
-static_assert(sizeof(TTEntry) == 16);
+static_assert(sizeof(TTEntry) == 16 && std::is_trivial_v<TTEntry>);
 
 // A slot's contents unpacked.
 struct TTData {
