@@ -144,10 +144,7 @@ bool isAttackedBy(const Board_BB64 &b, Colour by, Square s, AttackInfo &info) {
 
 bool isAttackedBy(const Board_BB64 &b, Colour by, Square s) {
     if (s == NO_SQUARE) return false;
-    const Bitboard occ = b.occupied();
-    return (pawnAttacks[opposite(by)][s] & b.pieces(by, PAWN)) || (knightAttacks[s] & b.pieces(by, KNIGHT)) ||
-           (kingAttacks[s] & b.pieces(by, KING)) || (bishopAttacks(s, occ) & diagonalMovers(b, by)) ||
-           (rookAttacks(s, occ) & lineMovers(b, by));
+    return by == WHITE ? attackedThrough<WHITE>(b, s, b.occupied()) : attackedThrough<BLACK>(b, s, b.occupied());
 }
 
 template <Colour Us> void computePins(const Board_BB64 &b, CheckInfo &info) {

@@ -2,7 +2,6 @@
 #include "eval/pawnhash.h"
 
 #include <algorithm>
-#include <new>
 
 namespace {
 

@@ -1,6 +1,7 @@
 // Piece terms: mobility, rooks and queens on open files, and king tropism.
 #include <mutex>
 
+#include "board/movegen.h"
 #include "eval/terms.h"
 
 namespace eval {
@@ -65,30 +66,31 @@ TermPair kingFileBonus(Bitboard pieces, const KingFiles &k, TermPair onKingFile,
     return onKingFile * popCount(pieces & k.kingFile) + besideKingFile * popCount(pieces & k.adjacent);
 }
 
-// The terms below are sums of per-piece products. They are summed as plain integers
-// and weighted once per piece type, which gives the same pair as adding one per piece.
-constexpr TermPair weighted(TermPair w, int n) { return w * n; }
-
-// Mobility of a piece type from the summed square counts and the number of pieces
-// without any square.
-constexpr TermPair mobility(int squares, int trapped, MobilityWeights w) {
-    return w.perSquare * squares + w.trapped * trapped;
-}
-
 int tropismOf(int pt, Square s, Square theirKing) { return tropismTable[pt - 1][theirKing][s]; }
 
-// Mobility squares and closeness to the enemy king of one piece type, before weighting.
+// The terms below are sums of per-piece products: they are summed as plain integers
+// per piece type and weighted once, which gives the same pair as adding one per piece.
 struct TypeSums {
-    int squares = 0;
-    int trapped = 0;
-    int closeness = 0;
-    void add(int pt, Square s, Square theirKing, Bitboard reach) {
-        const int n = popCount(reach);
-        squares += n;
-        trapped += n == 0;
-        closeness += tropismOf(pt, s, theirKing);
-    }
+    int squares = 0;    // mobility: empty-board reach not held by own pieces
+    int trapped = 0;    // pieces without any such square
+    int closeness = 0;  // tropism to the enemy king
 };
+
+template <Colour Us, int Pt> TypeSums typeSums(const Board_BB64 &b, Square theirKing) {
+    TypeSums t;
+    for (Bitboard pcs = b.pieces(Us, Pt); pcs;) {
+        const Square s = popLsb(pcs);
+        const int n = popCount(emptyBoardReach<Us>(Pt, s) & ~b.pieces(Us));
+        t.squares += n;
+        t.trapped += n == 0;
+        t.closeness += tropismOf(Pt, s, theirKing);
+    }
+    return t;
+}
+
+constexpr TermPair mobility(const TypeSums &t, MobilityWeights w) {
+    return w.perSquare * t.squares + w.trapped * t.trapped;
+}
 
 // Writes the entries that the squares of `squares` give, seen from a king on `king`.
 // Each distance reached replaces what an earlier reference wrote.
@@ -133,54 +135,6 @@ void buildTropism() {
 
 std::once_flag tropismBuilt;
 
-template <Colour Us> void knights(const Board_BB64 &b, Square theirKing, PieceTerms &out) {
-    TypeSums t;
-    for (Bitboard pcs = b.pieces(Us, KNIGHT); pcs;) {
-        const Square s = popLsb(pcs);
-        t.add(KNIGHT, s, theirKing, knightAttacks[s] & ~b.pieces(Us));
-    }
-    out.knights += mobility(t.squares, t.trapped, KNIGHT_MOBILITY);
-    out.tropism += weighted(TROPISM_WEIGHT[KNIGHT - 1], t.closeness);
-}
-
-template <Colour Us> void bishops(const Board_BB64 &b, Square theirKing, PieceTerms &out) {
-    TypeSums t;
-    for (Bitboard pcs = b.pieces(Us, BISHOP); pcs;) {
-        const Square s = popLsb(pcs);
-        t.add(BISHOP, s, theirKing, bishopRays[s] & ~b.pieces(Us));
-    }
-    out.bishops += mobility(t.squares, t.trapped, BISHOP_MOBILITY);
-    out.tropism += weighted(TROPISM_WEIGHT[BISHOP - 1], t.closeness);
-}
-
-template <Colour Us> void rooks(const Board_BB64 &b, const PawnInfo &pi, const KingFiles &k, Square theirKing,
-                                PieceTerms &out) {
-    const Bitboard rooks = b.pieces(Us, ROOK);
-    TypeSums t;
-    for (Bitboard pcs = rooks; pcs;) {
-        const Square s = popLsb(pcs);
-        t.add(ROOK, s, theirKing, rookRays[s] & ~b.pieces(Us));
-    }
-    // Open files, with the king-file bonus on top; half-open files (never also open).
-    out.rooks += ROOK_OPEN[pi.openCount] * popCount(rooks & k.open);
-    out.rooks += kingFileBonus(rooks, k, ROOK_KING_FILE, ROOK_KING_ADJACENT);
-    out.rooks += ROOK_HALF_OPEN[pi.openCount + pi.halfOpenCount] * popCount(rooks & filesOf(pi.halfOpenFiles));
-    out.rooks += mobility(t.squares, t.trapped, ROOK_MOBILITY);
-    out.tropism += weighted(TROPISM_WEIGHT[ROOK - 1], t.closeness);
-}
-
-template <Colour Us> void queens(const Board_BB64 &b, const KingFiles &k, Square theirKing, PieceTerms &out) {
-    const Bitboard queens = b.pieces(Us, QUEEN);
-    TypeSums t;
-    for (Bitboard pcs = queens; pcs;) {
-        const Square s = popLsb(pcs);
-        t.add(QUEEN, s, theirKing, (bishopRays[s] | rookRays[s]) & ~b.pieces(Us));
-    }
-    out.queens += kingFileBonus(queens, k, QUEEN_KING_FILE, QUEEN_KING_ADJACENT);
-    out.queens += mobility(t.squares, t.trapped, QUEEN_MOBILITY);
-    out.tropism += weighted(TROPISM_WEIGHT[QUEEN - 1], t.closeness);
-}
-
 // Pawns count only while they have not passed the enemy king's rank.
 template <Colour Us> TermPair pawnAndKingTropism(const Board_BB64 &b, Square theirKing) {
     // The ranks from the own side up to the enemy king's rank.
@@ -188,8 +142,7 @@ template <Colour Us> TermPair pawnAndKingTropism(const Board_BB64 &b, Square the
     const Bitboard counted = Us == WHITE ? ~Bitboard(0) >> (64 - 8 * rankCount) : ~Bitboard(0) << (64 - 8 * rankCount);
     const Bitboard pawns = b.pieces(Us, PAWN) & counted;
     const int closeness = popCount(pawns & pawnCloseness[0][theirKing]) + popCount(pawns & pawnCloseness[1][theirKing]);
-    return weighted(TROPISM_WEIGHT[PAWN - 1], closeness) +
-           weighted(TROPISM_WEIGHT[KING - 1], tropismOf(KING, b.kingSquare(Us), theirKing));
+    return TROPISM_WEIGHT[PAWN - 1] * closeness + TROPISM_WEIGHT[KING - 1] * tropismOf(KING, b.kingSquare(Us), theirKing);
 }
 
 }  // namespace
@@ -198,11 +151,27 @@ void initTropismTables() { std::call_once(tropismBuilt, buildTropism); }
 
 template <Colour Us> void pieceTerms(const Board_BB64 &b, const PawnInfo &pi, PieceTerms &out) {
     const Square theirKing = b.kingSquare(opposite(Us));
-    knights<Us>(b, theirKing, out);
-    bishops<Us>(b, theirKing, out);
+    const TypeSums n = typeSums<Us, KNIGHT>(b, theirKing);
+    out.knights += mobility(n, KNIGHT_MOBILITY);
+    out.tropism += TROPISM_WEIGHT[KNIGHT - 1] * n.closeness;
+    const TypeSums bs = typeSums<Us, BISHOP>(b, theirKing);
+    out.bishops += mobility(bs, BISHOP_MOBILITY);
+    out.tropism += TROPISM_WEIGHT[BISHOP - 1] * bs.closeness;
+
+    // Rooks on open files, with the king-file bonus on top, and on half-open files
+    // (never also open); queens get the king-file bonus only.
     const KingFiles k = kingFiles(pi, theirKing);
-    rooks<Us>(b, pi, k, theirKing, out);
-    queens<Us>(b, k, theirKing, out);
+    const Bitboard rooks = b.pieces(Us, ROOK), queens = b.pieces(Us, QUEEN);
+    const TypeSums r = typeSums<Us, ROOK>(b, theirKing);
+    out.rooks += ROOK_OPEN[pi.openCount] * popCount(rooks & k.open);
+    out.rooks += kingFileBonus(rooks, k, ROOK_KING_FILE, ROOK_KING_ADJACENT);
+    out.rooks += ROOK_HALF_OPEN[pi.openCount + pi.halfOpenCount] * popCount(rooks & filesOf(pi.halfOpenFiles));
+    out.rooks += mobility(r, ROOK_MOBILITY);
+    out.tropism += TROPISM_WEIGHT[ROOK - 1] * r.closeness;
+    const TypeSums q = typeSums<Us, QUEEN>(b, theirKing);
+    out.queens += kingFileBonus(queens, k, QUEEN_KING_FILE, QUEEN_KING_ADJACENT);
+    out.queens += mobility(q, QUEEN_MOBILITY);
+    out.tropism += TROPISM_WEIGHT[QUEEN - 1] * q.closeness;
     out.tropism += pawnAndKingTropism<Us>(b, theirKing);
 }
 

@@ -2,12 +2,10 @@
 #include "search/tt.h"
 
 #include <cstdio>
-#include <new>
 
 namespace {
 
-constexpr uint32_t BUCKET_SIZE = TranspositionTable::BUCKET_ENTRIES;
-constexpr uint32_t MIN_ENTRIES = BUCKET_SIZE;
+constexpr uint32_t MIN_ENTRIES = TranspositionTable::BUCKET_ENTRIES;
 constexpr uint32_t FILL_SAMPLE = 65536;
 
 uint64_t pack(Move move, int score, int bound, int depth, int age) {
@@ -73,7 +71,7 @@ void TranspositionTable::resize(uint32_t sizeMB) {
     }
     entries_ = static_cast<TTEntry *>(raw);  // zero-filled: every entry empty
     entryCount_ = uint32_t(count);
-    bucketMask_ = entryCount_ / BUCKET_SIZE - 1;
+    bucketMask_ = entryCount_ / BUCKET_ENTRIES - 1;
     sizeMB_ = uint32_t((count * sizeof(TTEntry)) >> 20);
 }
 
@@ -81,8 +79,8 @@ bool TranspositionTable::probe(const Board_BB64 &b, int alpha, int beta, int ply
                                Move &move, bool &found) const {
     if (!entries_) return false;
     const uint64_t key = b.key();
-    const TTEntry *bucket = entries_ + BUCKET_SIZE * (uint32_t(key) & bucketMask_);
-    for (uint32_t i = 0; i < BUCKET_SIZE; ++i) {
+    const TTEntry *bucket = bucketOf(key);
+    for (uint32_t i = 0; i < BUCKET_ENTRIES; ++i) {
         const TTData d = read(bucket[i]);
         if (d.key != key) continue;
         found = true;
@@ -106,15 +104,15 @@ void TranspositionTable::store(const Board_BB64 &b, int lowBound, int highBound,
     const int age = int((b.historyIndex - uint32_t(ply)) & 255);
 
     const uint64_t key = b.key();
-    TTEntry *bucket = entries_ + BUCKET_SIZE * (uint32_t(key) & bucketMask_);
+    TTEntry *bucket = bucketOf(key);
     TTEntry *slot = nullptr;
-    for (uint32_t i = 0; i < BUCKET_SIZE && !slot; ++i)
+    for (uint32_t i = 0; i < BUCKET_ENTRIES && !slot; ++i)
         if (read(bucket[i]).key == key) slot = &bucket[i];
-    for (uint32_t i = 0; i < BUCKET_SIZE && !slot; ++i)
+    for (uint32_t i = 0; i < BUCKET_ENTRIES && !slot; ++i)
         if (read(bucket[i]).key == 0) slot = &bucket[i];
     if (!slot) {
         int leastWorth = 0;
-        for (uint32_t i = 0; i < BUCKET_SIZE; ++i) {
+        for (uint32_t i = 0; i < BUCKET_ENTRIES; ++i) {
             const TTData d = read(bucket[i]);
             const int worth = d.depth * 256 + 256 - d.age;
             if (!slot || worth < leastWorth) {

@@ -57,7 +57,7 @@ public:
     // Starts loading the bucket of a position that is about to be probed, so that the
     // memory access overlaps with the work before the probe.
     void prefetch(uint64_t key) const {
-        if (entries_) __builtin_prefetch(entries_ + BUCKET_ENTRIES * (uint32_t(key) & bucketMask_));
+        if (entries_) __builtin_prefetch(bucketOf(key));
     }
 
     // Share of used slots among the first 65536, in percent.
@@ -66,6 +66,9 @@ public:
     TTData entryAt(uint32_t i) const;
 
 private:
+    // The first of the BUCKET_ENTRIES slots a key may use (low 32 bits of the key).
+    TTEntry *bucketOf(uint64_t key) const { return entries_ + BUCKET_ENTRIES * (uint32_t(key) & bucketMask_); }
+
     LargeTable memory_;
     TTEntry *entries_ = nullptr;
     uint32_t bucketMask_ = 0;
