@@ -65,11 +65,8 @@ public:
     // Rebuild the current history key, pawn key and perft key from scratch.
     void rebuildKeys();
 
-    // Piece-moving building blocks (keys go to the current history entry).
-    void movePiece(Square from, Square to);
-    void movePieceQuiet(Square from, Square to);
-    void removePiece(Square s);
-    void putPieceQuiet(Colour c, int pt, Square s);  // no keys
+    // Places a piece without touching the keys (set-up, before rebuildKeys).
+    void putPieceQuiet(Colour c, int pt, Square s);
     static void updateCastleKey(int oldRights, int newRights, uint64_t &key);
 
     // Full make/unmake, one body per side; the untemplated forms dispatch on sideToMove.

@@ -155,17 +155,6 @@ void Board_BB64::updateCastleKey(int oldRights, int newRights, uint64_t &key) {
         key ^= zobristCastle[changed & -changed];
 }
 
-void Board_BB64::movePiece(Square from, Square to) {
-    shiftPiece<FULL>(*this, from, to, {&history[historyIndex].key, &history[historyIndex].pawnKey});
-}
-void Board_BB64::movePieceQuiet(Square from, Square to) {
-    uint64_t scratch = 0;
-    shiftPiece<FULL>(*this, from, to, {&scratch, &scratch});
-}
-void Board_BB64::removePiece(Square s) {
-    takePiece<FULL>(*this, s, {&history[historyIndex].key, &history[historyIndex].pawnKey});
-}
-
 template <Colour Us, bool Perft> void Board_BB64::doMove(Move m, UndoInfo &undo) {
     constexpr Colour Them = opposite(Us);
     constexpr MakeMode M = Perft ? PERFT : FULL;

@@ -36,7 +36,6 @@ public:
 
     // A new file name; the entry count is taken again from the new file's size.
     void rename(const char *path);
-    const char *path() const { return filePath; }
     uint64_t entryCount() const { return entries.load(std::memory_order_relaxed); }
 
     // Entry at index, or nothing past the end or on a failed seek or read. Uses the file

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/player.h"
+#include "engine/version.h"
 
 class WBEngine : public EngineInterface {
 public:
@@ -110,7 +111,3 @@ const CommandEntry *findCommand(std::string_view word);
 // The pieces of text between delimiters. Adjacent delimiters give an empty piece; the
 // text after the last delimiter is a piece only when it is not empty.
 std::vector<std::string> splitArguments(std::string_view text, char delimiter);
-
-// Engine identity, as the banner and the feature list print it.
-constexpr const char *ENGINE_NAME = "GrelvinBB";
-constexpr const char *ENGINE_VERSION = "0.6.96";

@@ -252,8 +252,3 @@ SearchResult iterativeDeepening(SearchState &st, const Board_BB64 &game, bool cl
     return game.side() == WHITE ? iterativeDeepeningFor<WHITE>(st, game, clearFlags)
                                 : iterativeDeepeningFor<BLACK>(st, game, clearFlags);
 }
-
-int rootSearch(SearchState &st, int alpha, int beta, int depth, PrincipalVariation &pv) {
-    return st.board.side() == WHITE ? rootSearchFor<WHITE>(st, alpha, beta, depth, pv)
-                                    : rootSearchFor<BLACK>(st, alpha, beta, depth, pv);
-}

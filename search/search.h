@@ -90,10 +90,6 @@ struct SearchResult {
 // clears them when it wakes the thread, so a stop sent in between is not lost).
 SearchResult iterativeDeepening(SearchState &state, const Board_BB64 &game, bool clearFlags = true);
 
-// One pass over the root moves with the window (alpha, beta); pv carries the best
-// line in and out.
-int rootSearch(SearchState &state, int alpha, int beta, int depth, PrincipalVariation &pv);
-
 // Mate-distance bounds of a node at the given ply: the worst and best scores still
 // possible there. A bare king cannot mate, so its side's best (or the opponent's
 // worst) is a draw.

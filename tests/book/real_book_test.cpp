@@ -17,11 +17,11 @@ namespace {
 
 // Probes, checks the answer against the moves the file lists for the position (read
 // straight from its bytes; castling as king takes rook) and plays it.
-bool playBookMove(PolyglotBook &book, Board_BB64 &b, std::string &played) {
+bool playBookMove(PolyglotBook &book, const std::string &path, Board_BB64 &b, std::string &played) {
     Move m = NO_MOVE;
     if (!book.probeBook(b, m)) return false;
     std::set<std::string> listed;
-    std::ifstream in(book.path(), std::ios::binary);
+    std::ifstream in(path, std::ios::binary);
     for (unsigned char e[16]; in.read(reinterpret_cast<char *>(e), 16);) {
         uint64_t key = 0;
         for (int i = 0; i < 8; ++i) key = key << 8 | e[i];
@@ -53,7 +53,7 @@ TEST(RealBooks, LargeBookLeadsSeveralMovesDeep) {
         Board_BB64 b;
         b.setFromFEN(START_FEN);
         std::string played;
-        for (int ply = 0; ply < 6; ++ply) EXPECT_TRUE(playBookMove(book, b, played)) << played;
+        for (int ply = 0; ply < 6; ++ply) EXPECT_TRUE(playBookMove(book, path, b, played)) << played;
     }
 }
 
@@ -65,13 +65,13 @@ TEST(RealBooks, TinyBookAnswersEveryMoveOfItsLine) {
     Board_BB64 b;
     b.setFromFEN(START_FEN);
     std::string played;
-    EXPECT_FALSE(playBookMove(book, b, played));  // White's first move is not in it
+    EXPECT_FALSE(playBookMove(book, path, b, played));  // White's first move is not in it
     for (const char *white : {"d2d4", "c2c4", "d4e5", "e2e3", "c1d2", "d2b4", "e1e2"}) {
         Move m;
         ASSERT_TRUE(textToMove(b, white, m));
         UndoInfo undo;
         b.makeMove(m, undo);
-        ASSERT_TRUE(playBookMove(book, b, played)) << "after " << white;
+        ASSERT_TRUE(playBookMove(book, path, b, played)) << "after " << white;
     }
     EXPECT_EQ(played, "d7d5 e7e5 d5d4 f8b4 d4e3 e3f2 f2g1n ");
 }

@@ -10,7 +10,7 @@ namespace {
 
 const std::string START_DIAGRAM =
     "# rnbqkbnr\n# pppppppp\n# ........\n# ........\n# ........\n# ........\n# PPPPPPPP\n# RNBQKBNR\n#\n";
-const std::string BANNER = "# GrelvinBB 0.6.96\n# \nfeature done=0\n";
+const std::string BANNER = std::string("# GrelvinBB ") + ENGINE_VERSION + "\n# \nfeature done=0\n";
 const std::string TABLE_LINES = "# new size of TT hash: 256 MB\n# new size of Pawn hash: 32 MB\n";
 
 std::string failure(const std::string &line) { return "# command \"" + line + "\" returned an error code \n"; }

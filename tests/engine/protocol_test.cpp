@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "board/movegen.h"
+#include "engine/version.h"
 #include "tests/engine/engine_session.h"
 
 namespace {
@@ -42,7 +43,7 @@ Board_BB64 startBoard() {
 
 TEST(Protocol, StartUpWithoutIniPrintsBannerSizesAndPrompt) {
     EngineSession e;
-    EXPECT_TRUE(e.waitForLine("# GrelvinBB 0.6.96"));
+    EXPECT_TRUE(e.waitForLine(std::string("# GrelvinBB ") + ENGINE_VERSION));
     EXPECT_TRUE(e.waitForLine("feature done=0"));
     EXPECT_TRUE(e.waitForLine("# new size of TT hash: 256 MB"));
     EXPECT_TRUE(e.waitForLine("# new size of Pawn hash: 32 MB"));
@@ -62,7 +63,7 @@ TEST(Protocol, IniWarningsComeBeforeTheBannerAndBadLinesAreHarmless) {
     ASSERT_TRUE(e.waitForLine("feature done=1"));
     const auto &l = e.lines();
     auto at = [&](const std::string &s) { return std::find(l.begin(), l.end(), s) - l.begin(); };
-    const long banner = at("# GrelvinBB 0.6.96");
+    const long banner = at(std::string("# GrelvinBB ") + ENGINE_VERSION);
     EXPECT_LT(at("# WARNING: numberOfCores = 0 out of range in ini file (min = 1)"), banner);
     EXPECT_LT(at("# WARNING: gtbCacheSizeMB = 300 out of range in ini file (min = 0, max = 256)"), banner);
     EXPECT_LT(at("# WARNING: ttHashSizeMB = 4096 out of range in ini file (min = 1, max = 2048)"), banner);
@@ -86,7 +87,7 @@ TEST(Protocol, FeatureListInOrderAndOnlyChangedSizesOnASecondProtover) {
         "feature debug=1", "feature egt=\"gaviota\"", "feature smp=1", "feature variants=\"normal\"",
         "feature option=\"ttHashSizeMB -spin 256 1 2048\"", "feature option=\"pawnHashSizeMB -spin 32 1 2048\"",
         "feature option=\"gtbCacheSizeMB -spin 16 0 256\"", "feature option=\"gtbPath -path C:/gtb\"",
-        "feature option=\"bookFilePath -path book.bin\"", "feature myname=\"GrelvinBB 0.6.96\"", "feature done=1"};
+        "feature option=\"bookFilePath -path book.bin\"", std::string("feature myname=\"GrelvinBB ") + ENGINE_VERSION + "\"", "feature done=1"};
     e->send("protover 2");
     std::vector<std::string> got = e->sync();
     EXPECT_EQ(got, expected);
