@@ -74,9 +74,11 @@ void WBEngine::printBoard() {
         *out++ = '\n';
         *out = 0;
     }
+    // Cleared before the diagram appears: an interface that answers the diagram at
+    // once must not find the loop about to print the same diagram again.
+    boardChanged = false;
     std::fputs(diagram, stdout);
     std::fflush(stdout);
-    boardChanged = false;
 }
 
 bool WBEngine::onNew(const Arguments &) {

@@ -1,0 +1,114 @@
+// Recorded protocol sessions replayed against the engine: the whole output must match
+// what was recorded, byte for byte, once the figures that depend on the clock are
+// masked. Each sessions/NAME.txt holds input lines; a line "~ TEXT" waits for an output
+// line that starts with TEXT before the next input is sent (so a command never lands
+// in the middle of a search), and "; ..." is a comment. NAME.expected holds the
+// output. "= TEXT" waits for a line that is exactly TEXT: "= #" after a move waits for
+// the end of the diagram that follows it. GRELVIN_RECORD_SESSIONS=1 writes the .expected files anew.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/engine/engine_session.h"
+#include "tests/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path SESSIONS = fs::path(GRELVIN_SOURCE_DIR) / "tests" / "engine" / "sessions";
+
+std::string replaceAll(std::string text, const std::string &from, const std::string &to) {
+    if (from.empty()) return text;
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+    return text;
+}
+
+// Times, speeds and the budget figures that follow from them differ from run to run.
+std::string masked(std::string line, const std::string &dataDir) {
+    static const std::vector<std::pair<std::regex, std::string>> rules = {
+        {std::regex(R"(^(-?\d+ -?\d+ )\d+( \d+))"), "$1T$2"},  // thinking line
+        {std::regex(R"(time = \d+, nps = \d+)"), "time = T, nps = N"},
+        {std::regex(R"(Time elapsed: [0-9.]+ s)"), "Time elapsed: T s"},
+        {std::regex(R"(Nodes/second: \d+)"), "Nodes/second: N"},
+        {std::regex(R"(elapsed=-?\d+ remaining=-?\d+ available=-?\d+ max=-?\d+)"),
+         "elapsed=T remaining=T available=T max=T"},
+        {std::regex(R"(maxTime = -?\d+)"), "maxTime = T"},
+    };
+    line = replaceAll(line, dataDir, "@DATA@");
+    for (const auto &[pattern, replacement] : rules) line = std::regex_replace(line, pattern, replacement);
+    return line;
+}
+
+std::vector<std::string> readLines(const fs::path &file) {
+    std::vector<std::string> out;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+// Plays one session and returns its masked output.
+std::vector<std::string> play(const fs::path &script, const std::string &dataDir) {
+    EngineSession e;
+    for (const std::string &line : readLines(script)) {
+        if (line.rfind("; ", 0) == 0 || line.empty()) continue;
+        if (line.rfind("~ ", 0) == 0) {
+            const std::string prefix = line.substr(2);
+            EXPECT_TRUE(e.waitForPrefix(prefix, 60s)) << script.filename() << ": no line starting " << prefix;
+            continue;
+        }
+        if (line.rfind("= ", 0) == 0) {
+            const std::string text = line.substr(2);
+            EXPECT_TRUE(e.waitForLine(text, 60s)) << script.filename() << ": no line " << text;
+            continue;
+        }
+        e.send(replaceAll(line, "@DATA@", dataDir));
+    }
+    e.closeInput();
+    EXPECT_EQ(e.waitExit(60s), 0);
+    std::vector<std::string> out;
+    for (const std::string &line : e.lines()) out.push_back(masked(line, dataDir));
+    return out;
+}
+
+std::vector<fs::path> sessionScripts() {
+    std::vector<fs::path> out;
+    for (const auto &entry : fs::directory_iterator(SESSIONS))
+        if (entry.path().extension() == ".txt") out.push_back(entry.path());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+}  // namespace
+
+TEST(SessionCorpus, EverySessionReplaysAsRecorded) {
+    const std::string dataDir = testDataDir();
+    GRELVIN_REQUIRE_DATA_FILE(dataDir + "/gaviota/kqk.gtb.cp4");
+    const char *record = std::getenv("GRELVIN_RECORD_SESSIONS");
+    const auto scripts = sessionScripts();
+    ASSERT_GE(scripts.size(), 6u);
+    for (const fs::path &script : scripts) {
+        const std::vector<std::string> got = play(script, dataDir);
+        fs::path expectedFile = script;
+        expectedFile.replace_extension(".expected");
+        if (record && std::string(record) == "1") {
+            std::ofstream out(expectedFile, std::ios::binary);
+            for (const std::string &line : got) out << line << '\n';
+            continue;
+        }
+        const std::vector<std::string> expected = readLines(expectedFile);
+        ASSERT_FALSE(expected.empty()) << expectedFile << " missing";
+        // The first difference says more than two long listings.
+        size_t i = 0;
+        while (i < got.size() && i < expected.size() && got[i] == expected[i]) ++i;
+        EXPECT_TRUE(i == got.size() && i == expected.size())
+            << script.filename().string() << " differs at line " << i + 1 << ":\n  expected: "
+            << (i < expected.size() ? expected[i] : "<end>") << "\n  got:      " << (i < got.size() ? got[i] : "<end>");
+    }
+}
