@@ -12,6 +12,7 @@
 #include "board/movegen.h"
 #include "board/zobrist.h"
 #include "book/polyglot_keys.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -116,16 +117,17 @@ void PolyglotBook::rename(const char *path) {
     countEntries();
 }
 
-// A trailing partial entry is not counted; a file that cannot be measured has none.
+// A trailing partial entry is not counted; a file that cannot be measured has none, and
+// neither has anything that is not a regular file (a folder has a size too).
 void PolyglotBook::countEntries() {
     struct stat info;
-    const bool sized = ::stat(filePath, &info) == 0 && info.st_size > 0;
+    const bool sized = ::stat(filePath, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
     entries.store(sized ? uint64_t(info.st_size) / BOOK_ENTRY_BYTES : 0, std::memory_order_relaxed);
 }
 
 bool PolyglotBook::openFile() {
     const std::lock_guard<std::mutex> guard(nameLock);
-    file = std::fopen(filePath, "rb");
+    file = openRegularFile(filePath, "rb");
     return file != nullptr;
 }
 

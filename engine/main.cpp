@@ -7,13 +7,14 @@
 #include "engine/config.h"
 #include "engine/wbengine.h"
 #include "eval/evaluate.h"
+#include "platform/files.h"
 
 int main(int argc, char *argv[]) {
     initStaticTables();
     initEvaluationTables();
     auto engine = std::make_unique<WBEngine>();
 
-    if (std::FILE *ini = std::fopen("grelvin.ini", "r")) {
+    if (std::FILE *ini = openRegularFile("grelvin.ini", "r")) {
         readConfigFile(ini, engine->player);
         std::fclose(ini);
     }

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "platform/files.h"
 #include "tablebase/module.h"
 
 namespace {
@@ -49,7 +50,7 @@ void closeOldestFile(TbModule &m) {
 
 FILE *openInDirectory(TbModule &m, const TablebaseEndgame &row, size_t d) {
     const std::string path = tbFileName(m.directories[d], row.name, m.scheme);
-    return std::fopen(path.c_str(), "rb");
+    return openRegularFile(path.c_str(), "rb");
 }
 
 }  // namespace

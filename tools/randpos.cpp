@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "board/movegen.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -116,7 +117,7 @@ bool randomFensCommand(Board_BB64 &b, int count, const char *path) {
     if (count < 1) return false;
     const bool toFile = path && *path;
     FILE *out = stdout;
-    if (toFile && !(out = std::fopen(path, "w"))) {
+    if (toFile && !(out = openRegularFile(path, "w"))) {
         std::printf("# ERROR: failed to open file \"%s\" for writing", path);
         std::fflush(stdout);
         return false;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "board/movegen.h"
+#include "platform/files.h"
 #include "tools/perft.h"
 #include "search/limits.h"
 #include "tools/text_line.h"
@@ -85,7 +86,7 @@ SelfTestSummary runSelfTest(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, std
 }
 
 bool runTestFile(Board_BB64 &b, const char *path) {
-    std::FILE *file = std::fopen(path, "r");
+    std::FILE *file = openRegularFile(path, "r");
     if (!file) {
         std::printf("# ERROR: failed to open file \"%s\" for reading\n", path);
         std::fflush(stdout);

@@ -23,7 +23,8 @@ bool playMoveText(Board_BB64 &b, const std::string &text) {
     return true;
 }
 
-EngineSession::EngineSession(const std::vector<std::string> &args, const std::string &ini) {
+EngineSession::EngineSession(const std::vector<std::string> &args, const std::string &ini,
+                             const std::function<void(const std::string &folder)> &prepare) {
     static int serial = 0;
     dir_ = (fs::temp_directory_path() /
             ("grelvin_session_" + std::to_string(getpid()) + "_" + std::to_string(serial++)))
@@ -31,6 +32,7 @@ EngineSession::EngineSession(const std::vector<std::string> &args, const std::st
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     if (!ini.empty()) std::ofstream(fs::path(dir_) / "grelvin.ini", std::ios::binary) << ini;
+    if (prepare) prepare(dir_);
 
     int in[2], out[2];
     if (pipe(in) != 0 || pipe(out) != 0) return;

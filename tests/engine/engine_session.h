@@ -23,8 +23,10 @@ bool playMoveText(Board_BB64 &b, const std::string &text);
 class EngineSession {
 public:
     // Starts the engine in a fresh temporary folder, with "grelvin.ini" holding ini when
-    // it is not empty, and the given command-line arguments.
-    explicit EngineSession(const std::vector<std::string> &args = {}, const std::string &ini = {});
+    // it is not empty, and the given command-line arguments. prepare, when given, gets
+    // the folder's path to put more there before the engine starts.
+    explicit EngineSession(const std::vector<std::string> &args = {}, const std::string &ini = {},
+                           const std::function<void(const std::string &folder)> &prepare = {});
     ~EngineSession();
     EngineSession(const EngineSession &) = delete;
     EngineSession &operator=(const EngineSession &) = delete;

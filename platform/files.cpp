@@ -1,0 +1,53 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// The open(2) flags of an fopen mode, or -1 for a mode that is not one.
+int openFlags(const char *mode) {
+    if (!mode) return -1;
+    const bool update = std::strchr(mode, '+') != nullptr;
+    switch (mode[0]) {
+    case 'r': return update ? O_RDWR : O_RDONLY;
+    case 'w': return (update ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
+    case 'a': return (update ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
+    default: return -1;
+    }
+}
+
+// Closes fd and fails with the given errno (close must not overwrite it).
+std::FILE *refuse(int fd, int error) {
+    ::close(fd);
+    errno = error;
+    return nullptr;
+}
+
+}  // namespace
+
+std::FILE *openRegularFile(const char *path, const char *mode) {
+    const int flags = openFlags(mode);
+    if (!path || flags < 0) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    // O_NONBLOCK makes opening a FIFO return at once: for reading it opens without a
+    // writer, for writing it fails with ENXIO without a reader. Either way fstat then
+    // tells what was opened before anything reads or writes.
+    const int fd = ::open(path, flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    struct stat info;
+    if (::fstat(fd, &info) != 0) return refuse(fd, errno);
+    if (!S_ISREG(info.st_mode)) return refuse(fd, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    // A regular file never blocks, but the stream should behave as fopen's would.
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status == -1 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) == -1) return refuse(fd, errno);
+    std::FILE *file = ::fdopen(fd, mode);
+    if (!file) return refuse(fd, errno);
+    return file;
+}

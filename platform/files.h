@@ -1,0 +1,13 @@
+// Opening files that the user names. A name may point at a FIFO, a folder or a device
+// as easily as at a file, and opening or reading such a thing can wait for ever; only
+// regular files are let through.
+#pragma once
+
+#include <cstdio>
+
+// Opens path with the fopen mode ("r", "rb", "w", "wb", "a", with or without "+") if it
+// is a regular file; a write mode creates or truncates it as fopen does. Never blocks:
+// a FIFO, with or without a partner, is refused at once. Returns nullptr with errno set
+// on failure: the open's own errno, EISDIR for a folder, EINVAL for another kind of
+// file that is not regular, or EINVAL for a mode it does not know.
+std::FILE *openRegularFile(const char *path, const char *mode);

@@ -1,0 +1,85 @@
+// Only regular files open, and nothing that is not one can make the open wait.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class OpenRegularFile : public testing::Test {
+protected:
+    void SetUp() override {
+        dir = (fs::temp_directory_path() / ("grelvin_platform_" + std::to_string(getpid()))).string();
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        // An open that blocks would hang the test: the alarm ends the process instead.
+        alarm(20);
+    }
+    void TearDown() override {
+        alarm(0);
+        fs::remove_all(dir);
+    }
+    // The errno of a refused open, or 0 when it opened.
+    static int refusal(const std::string &path, const char *mode) {
+        errno = 0;
+        std::FILE *file = openRegularFile(path.c_str(), mode);
+        if (!file) return errno;
+        std::fclose(file);
+        return 0;
+    }
+    std::string dir;
+};
+
+}  // namespace
+
+TEST_F(OpenRegularFile, ReadsCreatesAndTruncatesRegularFiles) {
+    const std::string path = dir + "/file.txt";
+    std::ofstream(path) << "old contents\n";
+    std::FILE *in = openRegularFile(path.c_str(), "rb");
+    ASSERT_NE(in, nullptr);
+    char line[32] = {};
+    EXPECT_NE(std::fgets(line, sizeof line, in), nullptr);
+    EXPECT_STREQ(line, "old contents\n");
+    // The stream reads as fopen's would: blocking mode is back after the check.
+    EXPECT_EQ(fcntl(fileno(in), F_GETFL) & O_NONBLOCK, 0);
+    std::fclose(in);
+
+    std::FILE *out = openRegularFile(path.c_str(), "w");
+    ASSERT_NE(out, nullptr);
+    std::fputs("new\n", out);
+    std::fclose(out);
+    EXPECT_EQ(fs::file_size(path), 4u);
+    const std::string created = dir + "/created.txt";
+    EXPECT_EQ(refusal(created, "w"), 0);
+    EXPECT_TRUE(fs::is_regular_file(created));
+}
+
+TEST_F(OpenRegularFile, RefusesMissingFilesFoldersAndDevices) {
+    EXPECT_EQ(refusal(dir + "/missing", "r"), ENOENT);
+    EXPECT_EQ(refusal(dir + "/no/such/folder", "w"), ENOENT);
+    EXPECT_EQ(refusal(dir, "r"), EISDIR);
+    EXPECT_EQ(refusal(dir, "w"), EISDIR);
+    EXPECT_EQ(refusal("/dev/null", "r"), EINVAL);
+    EXPECT_EQ(refusal("/dev/null", "w"), EINVAL);
+    EXPECT_EQ(refusal(dir + "/file", "x"), EINVAL);  // not a mode
+}
+
+TEST_F(OpenRegularFile, RefusesFifosWithoutWaiting) {
+    const std::string fifo = dir + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(refusal(fifo, "r"), EINVAL);  // no writer: a plain open would wait for one
+    EXPECT_EQ(refusal(fifo, "w"), ENXIO);   // no reader: the same
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(refusal(fifo, "w"), EINVAL);  // a reader: writes would go to it, not to a file
+    close(reader);
+}
