@@ -77,8 +77,8 @@ TEST(Budget, IncrementAndOutOfBookBonusUsedOnce) {
 
 // The session count follows the game record's plies. Ply 80 is move 41: the second
 // session of 40 moves has begun, 60000 allowed, 20000 left, 40 moves to go: 450, and
-// the bonus applies. Ply 70 is move 36, five moves before the session ends: 3000 left
-// make 540 and the bonus is refused.
+// the bonus applies. Ply 78 is move 40, the session's last: 1000 left make 900 and
+// the bonus is refused.
 TEST(Budget, SecondSessionAndBonusRefusedNearTheSessionEnd) {
     auto e = protocolEngine();
     e->send("new");
@@ -95,13 +95,13 @@ TEST(Budget, SecondSessionAndBonusRefusedNearTheSessionEnd) {
     e->send("new");
     e->send("sd 2");
     e->send("force");
-    shuffleKnights(*e, 70);
-    e->send("time 3000");
+    shuffleKnights(*e, 78);
+    e->send("time 1000");
     e->sync();
     const size_t start = e->position();
     e->send("go");
-    expectBudget(*e, "40 timePerSession=30000 increment=0", "70 fullMoveNumber=36 remainingMoves=5 nSessions=1",
-                 "30000 elapsed=27000 remaining=3000 available=3000 max=540", "540");
+    expectBudget(*e, "40 timePerSession=30000 increment=0", "78 fullMoveNumber=40 remainingMoves=1 nSessions=1",
+                 "30000 elapsed=29000 remaining=1000 available=1000 max=900", "900");
     ASSERT_TRUE(e->waitFor(isMoveLine));
     EXPECT_EQ(countFrom(*e, start, "# out of book"), 0u);
     quit(*e);
