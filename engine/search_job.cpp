@@ -1,5 +1,6 @@
 // The engine's move: the job of the search threads, the engine clock, the time budget
 // and the time-out test the search polls.
+#include <algorithm>
 #include <cinttypes>
 #include <climits>
 #include <cstdio>
@@ -39,40 +40,43 @@ void ChessPlayer::shutdownThreads() {
 namespace {
 
 // Sessions begun by the current move (1 for a whole-game level, m == 0).
-uint32_t sessionsStarted(uint32_t m, uint32_t fullMoveNumber) { return m ? (fullMoveNumber + m - 1) / m : 1; }
+int64_t sessionsStarted(int64_t m, int64_t fullMoveNumber) { return m ? (fullMoveNumber + m - 1) / m : 1; }
 
 // Moves left until the time control adds a session's time, counting the current
 // move; a whole-game level plans for 32 more.
-uint32_t movesToSessionEnd(uint32_t m, uint32_t fullMoveNumber) {
+int64_t movesToSessionEnd(int64_t m, int64_t fullMoveNumber) {
     return m ? sessionsStarted(m, fullMoveNumber) * m - fullMoveNumber + 1 : 32;
 }
 
+int32_t clampToInt32(int64_t x) { return int32_t(std::clamp<int64_t>(x, INT32_MIN, INT32_MAX)); }
+
 }  // namespace
 
-// Budget of one search from the level and the time used so far (unsigned 32-bit
-// arithmetic throughout, as the clock values are).
+// Budget of one search from the level and the time used so far. The level's values
+// are at most INT32_MAX each and the clock is read as signed, so 64 bits hold every
+// sum exactly however long the level; only the budget itself is brought back to 32.
 void ChessPlayer::computeBudget() {
     SearchLimits &l = *limits_;
-    const uint32_t used = currentElapsed(l);
-    const uint32_t ply = gamePly_;
-    const uint32_t fullMoveNumber = ply / 2 + 1;
-    const uint32_t m = l.movesPerSession, perSession = l.timePerSession, inc = l.increment;
-    const uint32_t nSessions = sessionsStarted(m, fullMoveNumber);
-    const uint32_t remainingMoves = movesToSessionEnd(m, fullMoveNumber);
-    const uint32_t total = inc * fullMoveNumber + nSessions * perSession;
-    const uint32_t remaining = total - used;
-    const uint32_t available = (remainingMoves - 1) * inc + remaining;
-    // A fraction of a signed 32-bit value always fits back into one.
-    const int32_t maxTime = int32_t(double(int32_t(available)) * 0.9 / remainingMoves);
-    std::printf("# movesPerSession=%u timePerSession=%u increment=%u\n", m, perSession, inc);
-    std::printf("# ply=%u fullMoveNumber=%u remainingMoves=%u nSessions=%u\n", ply, fullMoveNumber, remainingMoves,
-                nSessions);
-    std::printf("# total=%d elapsed=%d remaining=%d available=%d max=%d\n", int32_t(total), int32_t(used),
-                int32_t(remaining), int32_t(available), maxTime);
+    const int64_t used = int32_t(currentElapsed(l));
+    const int64_t ply = gamePly_;
+    const int64_t fullMoveNumber = ply / 2 + 1;
+    const int64_t m = l.movesPerSession, perSession = l.timePerSession, inc = l.increment;
+    const int64_t nSessions = sessionsStarted(m, fullMoveNumber);
+    const int64_t remainingMoves = movesToSessionEnd(m, fullMoveNumber);
+    const int64_t total = inc * fullMoveNumber + nSessions * perSession;
+    const int64_t remaining = total - used;
+    const int64_t available = (remainingMoves - 1) * inc + remaining;
+    const int32_t maxTime = clampToInt32(int64_t(double(available) * 0.9 / double(remainingMoves)));
+    std::printf("# movesPerSession=%" PRId64 " timePerSession=%" PRId64 " increment=%" PRId64 "\n", m, perSession,
+                inc);
+    std::printf("# ply=%" PRId64 " fullMoveNumber=%" PRId64 " remainingMoves=%" PRId64 " nSessions=%" PRId64 "\n", ply,
+                fullMoveNumber, remainingMoves, nSessions);
+    std::printf("# total=%" PRId64 " elapsed=%" PRId64 " remaining=%" PRId64 " available=%" PRId64 " max=%d\n", total,
+                used, remaining, available, maxTime);
     std::fflush(stdout);
     std::printf("# set maxTime = %d\n", maxTime);
     l.maxTime = uint32_t(maxTime);
-    clockLeft_ = int32_t(remaining);
+    clockLeft_ = clampToInt32(remaining);
 }
 
 // The budget counts increments still to come as if they were on the clock already; with

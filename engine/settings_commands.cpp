@@ -1,6 +1,9 @@
 // Handlers of the protocol's set-up and settings commands: feature negotiation, the
 // time control and clock, depth, thinking output, threads, tablebases, options, book
 // and random-game mode, and quit.
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 
 #include "engine/config.h"
@@ -46,25 +49,32 @@ bool WBEngine::onPing(const Arguments &args) {
     return true;
 }
 
+// A negative count or time is refused and the level stays as it was; times beyond the
+// clock's signed 32-bit centiseconds (some 248 days) are cut to that, which is
+// unlimited for any game.
 bool WBEngine::onLevel(const Arguments &args) {
     const std::vector<std::string> base = splitArguments(args[1], ':');
     if (base.size() > 2) return false;
-    const uint32_t minutes = base.empty() ? 0 : uint32_t(parseInteger(base[0].c_str()));
-    const uint32_t seconds = base.size() == 2 ? uint32_t(parseInteger(base[1].c_str())) : 0;
-    limits.movesPerSession = uint32_t(parseInteger(args[0].c_str()));
-    limits.timePerSession = (minutes * 60 + seconds) * 100;
-    limits.increment = uint32_t(parseInteger(args[2].c_str())) * 100;
+    const int64_t moves = parseInteger(args[0].c_str());
+    const int64_t minutes = base.empty() ? 0 : parseInteger(base[0].c_str());
+    const int64_t seconds = base.size() == 2 ? parseInteger(base[1].c_str()) : 0;
+    const int64_t increment = parseInteger(args[2].c_str());
+    if (moves < 0 || minutes < 0 || seconds < 0 || increment < 0) return false;
+    limits.movesPerSession = uint32_t(moves);
+    limits.timePerSession = uint32_t(std::min<int64_t>((minutes * 60 + seconds) * 100, INT32_MAX));
+    limits.increment = uint32_t(std::min<int64_t>(increment * 100, INT32_MAX));
     return true;
 }
 
 // The interface tells the time left; the clock keeps the time used, which is what the
-// level allowed up to this move minus what is left.
+// level allowed up to this move minus what is left (read back as signed).
 bool WBEngine::onTime(const Arguments &args) {
-    const uint32_t left = uint32_t(parseInteger(args[0].c_str()));
-    const uint32_t fullMoveNumber = player.gamePly() / 2 + 1;
-    const uint32_t m = limits.movesPerSession;
-    const uint32_t nSessions = m ? (fullMoveNumber + m - 1) / m : 1;
-    limits.elapsed = nSessions * limits.timePerSession + fullMoveNumber * limits.increment - left;
+    const int64_t left = parseInteger(args[0].c_str());
+    const int64_t fullMoveNumber = player.gamePly() / 2 + 1;
+    const int64_t m = limits.movesPerSession;
+    const int64_t nSessions = m ? (fullMoveNumber + m - 1) / m : 1;
+    const int64_t used = nSessions * limits.timePerSession + fullMoveNumber * limits.increment - left;
+    limits.elapsed = uint32_t(int32_t(std::clamp<int64_t>(used, INT32_MIN, INT32_MAX)));
     return true;
 }
 

@@ -69,12 +69,15 @@ bool WBEngine::onRandpos(const Arguments &args) {
 // The random games are played on the game board, so a search still thinking about it
 // is stopped first (without a move) rather than left to search a board that changes.
 bool WBEngine::onRandgames(const Arguments &args) {
+    // A count the tool refuses leaves a running analysis alone.
+    const int count = parseInteger(args[0].c_str());
+    if (count < 1) return false;
     player.stopSearch();
     const bool savedMode = player.randomGameMode;
     player.randomGameMode = true;
     const RandomGameHooks hooks{[this] { player.setPosition(START_FEN); },
                                 [this](Move m) { return player.recordMove(m); }};
-    const bool ok = runRandomGames(player.board(), parseInteger(args[0].c_str()), hooks);
+    const bool ok = runRandomGames(player.board(), count, hooks);
     player.randomGameMode = savedMode;
     if (ok) {
         enterNeutralState();

@@ -209,8 +209,18 @@ TEST(Draw, FiftyMovesMaterialAndRepetition) {
     }
     EXPECT_EQ(drawnAt, 3);
     EXPECT_EQ(thirdAt, 7);
-    // Positions before the last irreversible move are not compared.
-    ASSERT_TRUE(b.setFromFEN("4k1n1/8/8/8/8/8/8/1N2K3 w - - 2 1"));
-    b.halfmoveClock = 2;
+    // Positions before the last irreversible move are not compared: the kings walk a
+    // triangle back to the start in six plies, which is a repetition while the clock
+    // reaches back to the start and none when it says the first move was irreversible.
+    ASSERT_TRUE(b.setFromFEN("4k3/8/8/8/8/8/8/4K2R w - - 0 1"));
+    for (const char *text : {"e1d1", "e8d8", "d1d2", "d8d7", "d2e1", "d7e8"}) {
+        Move m;
+        UndoInfo u;
+        ASSERT_TRUE(textToMove(b, text, m));
+        b.makeMove(m, u);
+    }
+    ASSERT_EQ(b.halfmoveClock, 6);
+    EXPECT_TRUE(isDraw(b, reason));
+    b.halfmoveClock = 5;
     EXPECT_FALSE(isDraw(b, reason));
 }

@@ -37,21 +37,22 @@ TEST(PawnHash, SamePawnsHitWhateverThePieces) {
 }
 
 TEST(PawnHash, ConcurrentWritersNeverYieldMixedEntries) {
-    // One entry shared by two threads; each key's data is derived from the key, so a
-    // hit with other data would be a torn entry.
+    // One entry shared by two threads. Each key's data is mixed from the key, so every
+    // key has its own data and a hit with another key's data is a torn entry.
     PawnHashTable table(0);
     auto dataFor = [](uint64_t key) {
+        const uint64_t mixed = key * 0x9E3779B97F4A7C15ULL;
         PawnEntryData d;
-        d.weak = TermPair(int16_t(key >> 17), int16_t(key >> 33));
-        d.openFiles = uint8_t(key >> 49);
-        d.halfOpenFiles = uint8_t(key >> 57);
+        d.weak = TermPair(int16_t(mixed >> 17), int16_t(mixed >> 33));
+        d.openFiles = uint8_t(mixed >> 49);
+        d.halfOpenFiles = uint8_t(mixed >> 57);
         return d;
     };
     std::atomic<int> bad{0};
     auto worker = [&](uint64_t x) {
-        for (int i = 0; i < 200000; ++i) {
+        for (int i = 0; i < 5000000; ++i) {
             x ^= x << 13, x ^= x >> 7, x ^= x << 17;
-            const uint64_t key = x % 64;  // few keys, so hits are frequent
+            const uint64_t key = x % 4 + 1;  // few keys, so hits are frequent
             PawnEntryData got;
             if (table.probe(key, got) && !(got.weak == dataFor(key).weak && got.openFiles == dataFor(key).openFiles &&
                                            got.halfOpenFiles == dataFor(key).halfOpenFiles))

@@ -1,0 +1,194 @@
+// Where the search asks the tablebases and what it makes of their answers: a fake probe
+// records every call and answers a chosen score.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "board/movegen.h"
+#include "search/node.h"
+#include "search/tablebase_score.h"
+#include "tablebase/tablebase.h"
+#include "tests/search/search_support.h"
+#include "tests/test_support.h"
+
+namespace {
+
+struct ProbeCall {
+    uint64_t key;
+    int ply;  // from the root of the search
+    int men;
+    bool inCheck;
+    bool mayReadFiles;
+};
+
+class FakeProbe : public TablebaseProbe {
+public:
+    // The answer for a board; none (false) by default.
+    std::function<bool(const Board_BB64 &, int &)> answer = [](const Board_BB64 &, int &) { return false; };
+    uint32_t rootIndex = 0;
+    std::vector<ProbeCall> calls;
+
+    bool probe(const Board_BB64 &b, bool mayReadFiles, int &score) override {
+        CheckInfo info;
+        computeCheckInfo(b, info);
+        calls.push_back({b.key(), int(b.historyIndex - rootIndex), popCount(b.occupied()), info.inCheck(),
+                         mayReadFiles});
+        return answer(b, score);
+    }
+};
+
+struct TablebaseSearch : SearchFixture {
+    FakeProbe probe;
+    TablebaseSearch() { state->tablebase = &probe; }
+    SearchResult run(const char *fen, int depth) {
+        probe.rootIndex = board(fen).historyIndex;
+        probe.calls.clear();
+        return search(fen, depth);
+    }
+};
+
+int legalMoves(Board_BB64 &b) {
+    MoveList list;
+    generateAllLegal(b, list);
+    return int(list.size());
+}
+
+// Inside the tree only full-width nodes probe: never the root itself, a side in check,
+// a quiescence node or a position with more than five men.
+TEST(TablebaseSearch, OnlyFullWidthNodesWithinTheTablesProbe) {
+    // Checks and captures for the quiescence search; five men.
+    const char *fiveMen = "4k3/8/3p4/8/2N5/8/Q7/4K3 w - - 0 1";
+    // A depth-1 search probes each root move once and nothing below: the replies are
+    // quiescence nodes.
+    TablebaseSearch f;
+    f.run(fiveMen, 1);
+    const int rootMoves = legalMoves(f.board(fiveMen));
+    ASSERT_EQ(int(f.probe.calls.size()), rootMoves);
+    for (const ProbeCall &c : f.probe.calls) {
+        EXPECT_EQ(c.ply, 1);
+        EXPECT_TRUE(c.mayReadFiles);
+    }
+
+    f.run(fiveMen, 5);
+    ASSERT_GT(int(f.probe.calls.size()), rootMoves);
+    int deeper = 0;
+    for (const ProbeCall &c : f.probe.calls) {
+        EXPECT_GE(c.ply, 1);
+        EXPECT_LE(c.men, 5);
+        // Root moves that give check are scored like every root move; inside the tree a
+        // side in check is never probed.
+        if (c.ply > 1) {
+            EXPECT_FALSE(c.inCheck);
+            ++deeper;
+        }
+    }
+    EXPECT_GT(deeper, 0);
+
+    // Six men: only positions after a capture are asked.
+    const char *sixMen = "4k3/8/3p4/4n3/2N5/8/Q7/4K3 w - - 0 1";
+    f.run(sixMen, 4);
+    EXPECT_FALSE(f.probe.calls.empty());
+    for (const ProbeCall &c : f.probe.calls) EXPECT_LE(c.men, 5);
+}
+
+// Deep in late iterations a node asks the cache only; a win or loss at distance d from
+// the node is a mate at distance d + ply from the root.
+TEST(TablebaseSearch, NodeReadsFilesByRemainingDepthAndScoresFromTheRoot) {
+    TablebaseSearch f;
+    SearchState &st = *f.state;
+    int answer = 0;
+    f.probe.answer = [&answer](const Board_BB64 &, int &s) { return s = answer, true; };
+    const char *fen = "4k3/4p3/8/8/8/8/8/R3K3 w - - 0 1";
+    struct Case {
+        int iteration, depth;
+        bool mayRead;
+    } cases[] = {{1, 1, true}, {6, 1, true},  {7, 1, true}, {8, 1, false}, {8, 2, true},  {9, 2, false},
+                 {9, 3, true}, {20, 4, false}, {20, 5, true}, {40, 4, false}, {40, 5, true}};
+    for (const Case &c : cases) {
+        st.board = f.board(fen);
+        st.iterationDepth = c.iteration;
+        f.probe.calls.clear();
+        PrincipalVariation pv;
+        answer = 0;
+        EXPECT_EQ(searchNode<WHITE>(st, -INFINITE_SCORE, INFINITE_SCORE, 3, c.depth, pv), 0);
+        ASSERT_EQ(f.probe.calls.size(), 1u);
+        EXPECT_EQ(f.probe.calls[0].mayReadFiles, c.mayRead) << c.iteration << " " << c.depth;
+    }
+    st.iterationDepth = 1;
+    for (const auto &[tb, atPly3] : {std::pair{MATE_SCORE - 10, MATE_SCORE - 13}, {10 - MATE_SCORE, 13 - MATE_SCORE}}) {
+        st.board = f.board(fen);
+        PrincipalVariation pv;
+        answer = tb;
+        EXPECT_EQ(searchNode<WHITE>(st, -INFINITE_SCORE, INFINITE_SCORE, 3, 2, pv), atPly3);
+    }
+}
+
+// When the tables settle every root move the search ends there: one depth-0 line with
+// the best of the converted scores, no iteration, and that move played.
+TEST(TablebaseSearch, RootSettledByTheTablesEndsWithoutIterations) {
+    const char *fen = "8/8/8/4k3/8/8/3P4/R3K3 w - - 0 1";
+    TablebaseSearch f;
+    Board_BB64 &b = f.board(fen);
+    Move winning = NO_MOVE, drawing = NO_MOVE;
+    ASSERT_TRUE(textToMove(b, "a1a5", winning));
+    ASSERT_TRUE(textToMove(b, "d2d4", drawing));
+    uint64_t winKey = 0, drawKey = 0;
+    UndoInfo undo;
+    b.makeMove(winning, undo);
+    winKey = b.key();
+    b.unmakeMove(winning, undo);
+    b.makeMove(drawing, undo);
+    drawKey = b.key();
+    b.unmakeMove(drawing, undo);
+    // After Ra5+ the defender is mated in 5 plies: a mate in 6 for the root. After d4 a
+    // draw; after every other move the defender mates in 3: a loss in 4 for the root.
+    f.probe.answer = [&](const Board_BB64 &child, int &s) {
+        if (child.key() == winKey) return s = 5 - MATE_SCORE, true;
+        if (child.key() == drawKey) return s = 0, true;
+        return s = MATE_SCORE - 3, true;
+    };
+    const SearchResult r = f.run(fen, 10);
+    EXPECT_EQ(r.bestMove, winning);
+    EXPECT_EQ(f.player.reports, 1);
+    EXPECT_EQ(f.player.lastDepth, 0);
+    EXPECT_EQ(f.player.lastScore, MATE_SCORE - 6);
+    EXPECT_EQ(f.player.lastPv.first(), winning);
+    EXPECT_EQ(f.player.finished, 1);
+    EXPECT_EQ(f.state->iterationDepth, 0);
+    EXPECT_EQ(int(f.probe.calls.size()), legalMoves(b));
+
+    // One root move unknown to the tables: the tree is searched after all.
+    f.probe.answer = [&](const Board_BB64 &child, int &s) {
+        if (child.key() == drawKey) return s = 0, true;
+        return false;
+    };
+    f.run(fen, 3);
+    EXPECT_EQ(f.state->iterationDepth, 3);
+    EXPECT_GT(f.player.lastDepth, 0);
+    EXPECT_GT(int(f.probe.calls.size()), legalMoves(b));
+}
+
+// The tables know nothing of castling: a position with a castling right gets no score
+// even where the same men without the right are in the tables.
+TEST(TablebaseScore, CastlingRightsAreNeverProbed) {
+    const std::string dir = testDataDir() + "/gaviota";
+    GRELVIN_REQUIRE_DATA_FILE(dir + "/krk.gtb.cp4");
+    initSearchTestTables();
+    testing::internal::CaptureStdout();
+    const auto handle = tbInitialise("gaviota", dir.c_str(), 8);
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(handle->isAvailable());
+    Board_BB64 b;
+    int score = 0;
+    ASSERT_TRUE(b.setFromFEN("4k3/8/8/8/8/8/8/4K2R w - - 0 1"));
+    ASSERT_TRUE(tablebaseScore(b, true, score));
+    EXPECT_GT(score, MATE_BOUND);
+    ASSERT_TRUE(b.setFromFEN("4k3/8/8/8/8/8/8/4K2R w K - 0 1"));
+    EXPECT_FALSE(tablebaseScore(b, true, score));
+    ASSERT_TRUE(b.setFromFEN("4k3/8/8/8/8/8/8/4K2R b K - 0 1"));
+    EXPECT_FALSE(tablebaseScore(b, true, score));
+}
+
+}  // namespace
