@@ -105,7 +105,8 @@ TEST(UciCommand, PositionSpecialMoves) {
         {"position startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1",
          "r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQ1RK1 b kq - 5"},
         {"position fen r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1 moves e8c8 e1g1", "2kr3r/8/8/8/8/8/8/R4RK1 b - - 2"},
-        {"position startpos moves e2e4 a7a6 e4e5 d7d5 e5d6", "rnbqkbnr/1pp1pppp/p2P4/8/8/8/PPPP1PPP/RNBQKBNR b KQkq - 0"},
+        {"position startpos moves e2e4 a7a6 e4e5 d7d5 e5d6",
+         "rnbqkbnr/1pp1pppp/p2P4/8/8/8/PPPP1PPP/RNBQKBNR b KQkq - 0"},
         {"position fen 4k3/1P6/8/8/8/8/8/4K3 w - - 0 1 moves b7b8n", "1N2k3/8/8/8/8/8/8/4K3 b - - 0"},
         {"position fen r3k3/1P6/8/8/8/8/8/4K3 w q - 0 1 moves b7a8q", "Q3k3/8/8/8/8/8/8/4K3 b - - 0"},
         {"position fen 4k3/8/8/8/8/8/p7/4K3 b - - 0 1 moves a2a1r", "4k3/8/8/8/8/8/8/r3K3 w - - 0"},
@@ -158,8 +159,10 @@ TEST(UciCommand, PositionLongShuffles) {
 // A game past the history limit: the board's history still reaches back to the last
 // pawn move, with the game's own keys, so repetitions are seen as in a shorter game.
 TEST(UciCommand, PositionLongGameKeepsRepetitions) {
-    const char *white[] = {"a2a3", "b2b3", "c2c3", "d2d3", "e2e3", "h2h3", "a3a4", "b3b4", "c3c4", "d3d4", "e3e4", "h3h4"};
-    const char *black[] = {"a7a6", "b7b6", "c7c6", "d7d6", "e7e6", "h7h6", "a6a5", "b6b5", "c6c5", "d6d5", "e6e5", "h6h5"};
+    const char *white[] = {"a2a3", "b2b3", "c2c3", "d2d3", "e2e3", "h2h3",
+                           "a3a4", "b3b4", "c3c4", "d3d4", "e3e4", "h3h4"};
+    const char *black[] = {"a7a6", "b7b6", "c7c6", "d7d6", "e7e6", "h7h6",
+                           "a6a5", "b6b5", "c6c5", "d6d5", "e6e5", "h6h5"};
     std::string line = "position startpos moves";
     for (int i = 0; i < 12; ++i) {
         line += std::string(" ") + white[i] + " " + black[i];
@@ -229,7 +232,8 @@ TEST(UciCommand, GoOddLines) {
         {"go bogus depth 3", {}, 3, false, {}, "ignored: bogus"},
         {"go depth 3 depth 4", {}, 4, false, {}, ""},
         {"go searchmoves", {}, {}, false, {}, "all moves searched"},
-        {"go searchmoves e7e5 zz depth 2", {}, 2, false, {}, "not a legal move: e7e5|searchmoves: not a legal move: zz"},
+        {"go searchmoves e7e5 zz depth 2", {}, 2, false, {},
+         "not a legal move: e7e5|searchmoves: not a legal move: zz|searchmoves: no legal move given"},
         {"go searchmoves e2e4 e2e4 e7e5 infinite", {}, {}, true, {e2e4}, "not a legal move: e7e5"},
     };
     for (const Case &c : cases) {
