@@ -19,6 +19,9 @@ constexpr std::size_t PAGE = 4096;
 // hundred microseconds at most, less than starting threads for it would cost.
 constexpr std::size_t PARALLEL_BYTES = std::size_t(4) << 20;
 constexpr unsigned MAX_WORKERS = 4;
+// Background faulting goes in steps of this size, so that a block given up meanwhile
+// (a resize, or "quit" right after start-up) is not waited for to the end.
+constexpr std::size_t FAULT_STEP = std::size_t(8) << 20;
 
 #ifndef MADV_POPULATE_WRITE
 constexpr int MADV_POPULATE_WRITE = 23;
@@ -82,7 +85,11 @@ void *LargeTable::allocate(std::size_t bytes) {
     // A large block takes a tenth of a second or more to fault in (256 MB); the caller
     // goes on meanwhile, which keeps it out of the engine's start-up.
     char *const base = static_cast<char *>(data_);
-    auto fault = [base](std::size_t begin, std::size_t n) { faultIn(base + begin, n); };
+    stopFaulting_.store(false, std::memory_order_relaxed);
+    auto fault = [base, stop = &stopFaulting_](std::size_t begin, std::size_t n) {
+        for (std::size_t done = 0; done < n && !stop->load(std::memory_order_relaxed); done += FAULT_STEP)
+            faultIn(base + begin + done, std::min(FAULT_STEP, n - done));
+    };
     if (bytes < PARALLEL_BYTES) {
         faultIn(base, bytes);
     } else {
@@ -106,6 +113,7 @@ void LargeTable::clear() {
 }
 
 void LargeTable::release() {
+    stopFaulting_.store(true, std::memory_order_relaxed);
     waitFaulted();
     if (mapping_) munmap(mapping_, mappedBytes_);
     mapping_ = data_ = nullptr;

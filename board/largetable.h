@@ -23,7 +23,8 @@ public:
     // Gives up any earlier block first. Returns the zero-filled block (aligned to at
     // least 64 bytes) or nullptr, holding nothing, when the memory is not available.
     // A large block is faulted in by background threads, which never change its
-    // contents: it may be used at once, and waitFaulted() waits for them.
+    // contents: it may be used at once through atomic accesses, and waitFaulted()
+    // waits for them.
     void *allocate(std::size_t bytes);
     // Returns once every page of the block is in memory.
     void waitFaulted();
@@ -40,6 +41,7 @@ private:
     void *data_ = nullptr;
     std::size_t bytes_ = 0;
     std::thread faulter_;
+    std::atomic<bool> stopFaulting_{false};  // the block goes: leave the rest unfaulted
 };
 
 // Sizing shared by the hash tables: the largest power-of-two count of entryBytes-sized

@@ -1,7 +1,6 @@
 // The pawn hash table: sizing, probing and storing.
 #include "eval/pawnhash.h"
 
-#include <algorithm>
 
 namespace {
 

@@ -80,6 +80,7 @@ TEST(LargeTable, ClearEmptiesTheBlockAndKeepsIt) {
         ASSERT_NE(p, nullptr);
         EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 64, 0u);
         EXPECT_TRUE(allZero(p, bytes));  // whatever the fault-in threads are doing
+        t.waitFaulted();  // plain writes from here on
         std::memset(p, 0x5A, bytes);
         t.clear();
         EXPECT_EQ(t.data(), p);
