@@ -125,29 +125,32 @@ void ChessPlayer::setCores(uint32_t requested) {
     std::fflush(stdout);
 }
 
-// A cleared table is a new object rather than a wiped one, so the size lines are
-// printed again and nothing of the previous game survives. Current and requested
-// sizes both become the size actually made, so a request that was rounded down does
-// not reallocate before every search.
+// A cleared table keeps its memory when its size stays: mapping a new block would
+// leave its pages to be faulted in by the next search, inside the clock. Either way the
+// size lines are printed again and nothing of the previous game survives. Current and
+// requested sizes both become the size actually made, so a request that was rounded
+// down does not reallocate before every search.
 void ChessPlayer::prepareTables(bool clearTables) {
-    if (clearTables || !tt_) {
-        tt_.reset();  // free the old table before the new one is allocated
-        tt_ = std::make_unique<TranspositionTable>(ttHashSizeMB);
-    } else if (ttHashSizeMB != ttCurrentMB_) {
-        tt_->resize(ttHashSizeMB);
-    }
+    if (!tt_) tt_ = std::make_unique<TranspositionTable>();
+    const bool ttRemade =
+        (ttHashSizeMB != ttCurrentMB_ || (clearTables && !tt_->entryCount())) && tt_->resize(ttHashSizeMB);
+    if (clearTables && !ttRemade) tt_->clear();
     ttCurrentMB_ = ttHashSizeMB = tt_->sizeMB();
 
-    if (clearTables || !pawnHash_ || pawnHashSizeMB != pawnHashCurrentMB_) {
-        if (clearTables || !pawnHash_) {
-            pawnHash_.reset();
-            pawnHash_ = std::make_unique<PawnHashTable>();
-        }
-        pawnHash_->resize(pawnHashSizeMB);
-        std::printf("# new size of Pawn hash: %u MB\n", pawnHash_->sizeMB());
-        std::fflush(stdout);
+    if (!pawnHash_) pawnHash_ = std::make_unique<PawnHashTable>();
+    if (clearTables || pawnHashSizeMB != pawnHashCurrentMB_ || !pawnHash_->entryCount()) {
+        if (pawnHashSizeMB != pawnHashCurrentMB_ || !pawnHash_->entryCount()) pawnHash_->resize(pawnHashSizeMB);
+        else pawnHash_->clear();
+        announceTableSize("Pawn hash", pawnHash_->sizeMB());
     }
     pawnHashCurrentMB_ = pawnHashSizeMB = pawnHash_->sizeMB();
+}
+
+// A new block is faulted in on background threads (at start-up that keeps the 256 MB
+// table out of the time to "feature done"); the search that would stall on it waits.
+void ChessPlayer::waitForTables() {
+    if (tt_) tt_->waitFaulted();
+    if (pawnHash_) pawnHash_->waitFaulted();
 }
 
 // Called only while no search runs (start-up, "new", "protover", before a search).

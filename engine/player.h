@@ -136,6 +136,7 @@ private:
     void recordUnlocked(Move move);
     void takeBackUnlocked();
     void prepareTables(bool clearTables);
+    void waitForTables();
 
     SearchLimits *limits_;
     EngineInterface *engine_;

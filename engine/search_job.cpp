@@ -14,6 +14,7 @@
 #include "search/tt.h"
 
 void ChessPlayer::startSearch() {
+    waitForTables();
     for (uint32_t i = 0; i < pool_->size(); ++i) {
         SearchState &st = (*pool_)[i].state();
         st.tt = tt_.get();

@@ -1,7 +1,6 @@
 // The pawn hash table: sizing, probing and storing.
 #include "eval/pawnhash.h"
 
-#include <algorithm>
 
 namespace {
 
@@ -24,32 +23,15 @@ PawnEntryData unpackData(uint64_t w) {
 
 }  // namespace
 
-// Largest power of two n >= 1 with n entries fitting in sizeMB megabytes.
-uint32_t PawnHashTable::entriesFor(uint32_t sizeMB) {
-    const uint64_t bytes = uint64_t(std::min(sizeMB, MAX_SIZE_MB)) << 20;
-    uint64_t n = 1;
-    while (n * 2 * ENTRY_BYTES <= bytes) n *= 2;
-    return uint32_t(n);
-}
-
 bool PawnHashTable::resize(uint32_t sizeMB) {
-    const uint32_t n = entriesFor(sizeMB);
-    // allocate() gives up the old block first, so two tables never coexist.
-    void *raw = memory_.allocate(size_t(n) * sizeof(Entry));
-    const bool ok = raw != nullptr;
-    if (!ok) raw = memory_.allocate(sizeof(Entry));
-    entries_ = static_cast<Entry *>(raw);  // zero-filled: every entry empty
-    entryCount_ = !raw ? 0 : ok ? n : 1;
+    allocate(sizeMB);
     mask_ = entryCount_ ? entryCount_ - 1 : 0;
     resetHits();
-    return ok;
+    return entryCount_ == entriesFor(sizeMB);
 }
 
 void PawnHashTable::clear() {
-    for (uint32_t i = 0; i < entryCount_; ++i) {
-        entries_[i].check.store(0);
-        entries_[i].data.store(0);
-    }
+    clearEntries();
     resetHits();
 }
 
@@ -66,12 +48,7 @@ uint64_t PawnHashTable::hits() const {
 }
 
 double PawnHashTable::fillPercent() const {
-    const uint32_t sample = std::min(entryCount_, 65536u);
-    uint32_t used = 0;
-    for (uint32_t i = 0; i < sample; ++i)
-        if ((entries_[i].check.load() ^ entries_[i].data.load()) != 0)
-            ++used;
-    return used == 0 ? 0.0 : used * 100.0 / 65536.0;
+    return sampledFill([](const Entry &e) { return (e.check.load() ^ e.data.load()) != 0; });
 }
 
 bool PawnHashTable::probe(uint64_t key, PawnEntryData &out) {

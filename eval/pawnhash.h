@@ -14,27 +14,28 @@ struct PawnEntryData {
     uint8_t halfOpenFiles = 0;  // bit f: pawns of exactly one colour on file f
 };
 
-class PawnHashTable {
-public:
-    static constexpr uint32_t MAX_SIZE_MB = 4096;
-    static constexpr uint32_t ENTRY_BYTES = 16;
+// One slot. The check word holds key XOR data, so a reader that sees the words of two
+// different writes fails the key test instead of trusting mixed data.
+struct PawnHashEntry {
+    SharedWord check;
+    SharedWord data;
+};
+static_assert(sizeof(PawnHashEntry) == 16 && std::is_trivial_v<PawnHashEntry>);
 
+class PawnHashTable : public HashTableBase<PawnHashEntry, 1> {
+public:
     PawnHashTable() = default;
     explicit PawnHashTable(uint32_t sizeMB) { resize(sizeMB); }
     PawnHashTable(const PawnHashTable &) = delete;
     PawnHashTable &operator=(const PawnHashTable &) = delete;
 
-    // Reallocates (zero-filled) with the largest power-of-two entry count that fits in
-    // sizeMB (capped at 4096, at least one entry). Returns false if allocation fails,
-    // in which case the table keeps a single entry.
+    // Reallocates (zero-filled) with entriesFor(sizeMB) entries. Returns false if that
+    // allocation fails, in which case the table keeps the largest smaller size that
+    // could be had.
     bool resize(uint32_t sizeMB);
+    // Empties every entry and the hit counts, keeping the memory.
     void clear();
-    // Entry count that resize(sizeMB) allocates.
-    static uint32_t entriesFor(uint32_t sizeMB);
 
-    // Size in whole megabytes of the current allocation.
-    uint32_t sizeMB() const { return uint32_t((uint64_t(entryCount_) * ENTRY_BYTES) >> 20); }
-    uint32_t entryCount() const { return entryCount_; }
     uint64_t hits() const;
     // Hits are counted per search thread, each counter on a cache line of its own, so
     // that threads probing at the same time do not pass one line back and forth. The
@@ -50,20 +51,10 @@ public:
     void store(uint64_t key, const PawnEntryData &data);
 
 private:
-    // The check word holds key XOR data, so a reader that sees the words of two
-    // different writes fails the key test instead of trusting mixed data.
-    struct Entry {
-        SharedWord check;
-        SharedWord data;
-    };
-    static_assert(sizeof(Entry) == ENTRY_BYTES && std::is_trivial_v<Entry>);
-
+    using Entry = PawnHashEntry;
     Entry &slot(uint64_t key) { return entries_[uint32_t(key) & mask_]; }
 
-    LargeTable memory_;
-    Entry *entries_ = nullptr;
     uint32_t mask_ = 0;
-    uint32_t entryCount_ = 0;
     // Updated with a relaxed load and store, which avoids a locked instruction. More
     // threads than lanes share lanes, and an increment may then be lost: acceptable
     // for a statistic.

@@ -6,7 +6,8 @@
 #
 # Perft is timed as a whole process, fresh for every run, ours and stockfish's `go perft`
 # alternating; the median of RUNS runs (default 5; RUNS7, default 3, for start-position
-# perft 7) is quoted. Ratios say how many times as fast ours is.
+# perft 7) is quoted. Ratios say how many times as fast ours is. The protocol figures
+# drive the grelvin binary (ours, and the baseline's when given) as an interface would.
 set -uo pipefail
 build=${1:-build}
 base=${2:-}
@@ -16,7 +17,7 @@ sf=$(command -v stockfish || echo /usr/games/stockfish)
 [ -x "$sf" ] || sf=""
 summary=()
 
-for b in perft_bench eval_bench search_bench; do
+for b in perft_bench eval_bench search_bench protocol_bench grelvin; do
     [ -x "$build/$b" ] || { echo "missing $build/$b: build first (make build)"; exit 1; }
 done
 
@@ -71,6 +72,19 @@ if [ -n "$base" ] && [ -x "$base/search_bench" ]; then
     echo "baseline $base: $base_nps nodes/s"
     summary+=("search: baseline $base_nps nodes/s, ratio $(ratio "$ours_nps" "$base_nps")")
 fi
+# The same positions searched by the engine binary through the protocol, with its
+# default tables (a "new" before each), as an interface would drive it.
+echo "== search through the protocol (default tables, search_bench positions, depth ${PROTOCOL_DEPTH:-10})"
+ours_proto=$("$build/search_bench" --fens | "$build/protocol_bench" --nps --depth "${PROTOCOL_DEPTH:-10}")
+echo "$ours_proto" | tail -3
+ours_proto_nps=$(echo "$ours_proto" | nps_of)
+summary+=("search through the protocol: ours $ours_proto_nps nodes/s ($(echo "$ours_proto" | awk '/^Nodes searched/ { print $3 }') nodes; search_bench: $ours_nps)")
+if [ -n "$base" ] && [ -x "$base/grelvin" ]; then
+    base_proto_nps=$("$build/search_bench" --fens | "$build/protocol_bench" --nps --depth "${PROTOCOL_DEPTH:-10}" \
+                     --engine "$base/grelvin" | nps_of)
+    echo "baseline $base: $base_proto_nps nodes/s"
+    summary+=("search through the protocol: baseline $base_proto_nps nodes/s, ratio $(ratio "$ours_proto_nps" "$base_proto_nps")")
+fi
 if [ -n "$sf" ]; then
     echo "== stockfish, one thread, 16 MB hash, search_bench positions (depth ${SF_DEPTH:-13})"
     sf_search=$("$build/search_bench" --fens | {
@@ -106,6 +120,15 @@ else
     while read -r o what; do
         summary+=("eval ($what): ours $o evals/s (no stockfish counterpart)")
     done < <(paste <(echo "$ours_eval" | evals_of) <(printf '%s\n' "${EVAL_KINDS[@]}"))
+fi
+
+# The first search after "new" against the same search on a warm table, and the time
+# "new" takes, in fresh processes (PROTOCOL_RUNS of them per depth, default 3).
+echo "== first search after \"new\", through the protocol"
+"$build/protocol_bench" --runs "${PROTOCOL_RUNS:-3}"
+if [ -n "$base" ] && [ -x "$base/grelvin" ]; then
+    echo "baseline $base:"
+    "$build/protocol_bench" --runs "${PROTOCOL_RUNS:-3}" --engine "$base/grelvin"
 fi
 
 for b in book_bench random_bench; do

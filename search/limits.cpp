@@ -3,10 +3,11 @@
 
 #include <chrono>
 
+// The steady clock: a clock that follows the time of day would add to (or take from) the
+// engine's time whatever the system clock is set by during a game.
 uint32_t timestampNow() {
     using namespace std::chrono;
-    const uint64_t ms = uint64_t(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
-    return uint32_t((ms / 1000) * 100 + (ms % 1000) / 10);
+    return uint32_t(duration_cast<duration<int64_t, std::centi>>(steady_clock::now().time_since_epoch()).count());
 }
 
 uint32_t currentElapsed(const SearchLimits &limits) {

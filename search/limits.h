@@ -21,7 +21,8 @@ struct SearchLimits {
     Relaxed<uint32_t> maxDepth = 0;
 };
 
-// Seconds since the epoch * 100 + milliseconds / 10, truncated to 32 bits.
+// Centiseconds on a monotonic clock, truncated to 32 bits: only for measuring time
+// spent (unsigned differences stay right across the wrap), not a time of day.
 uint32_t timestampNow();
 // Engine time used so far, including the running period of the clock.
 uint32_t currentElapsed(const SearchLimits &limits);

@@ -1,12 +1,10 @@
 // The transposition table: sizing, the bucket probe and the replacement rule.
 #include "search/tt.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
-
-constexpr uint32_t MIN_ENTRIES = TranspositionTable::BUCKET_ENTRIES;
-constexpr uint32_t FILL_SAMPLE = 65536;
 
 uint64_t pack(Move move, int score, int bound, int depth, int age) {
     return uint64_t(move) | uint64_t(uint16_t(int16_t(score))) << 16 | uint64_t(uint16_t(bound)) << 32 |
@@ -45,34 +43,21 @@ int scoreFromTable(int score, int ply) {
 
 }  // namespace
 
-void TranspositionTable::resize(uint32_t sizeMB) {
-    if (sizeMB > MAX_SIZE_MB) sizeMB = MAX_SIZE_MB;
-    const uint64_t budget = uint64_t(sizeMB) << 20;
-    uint64_t count = 1;
-    while (count * 2 * sizeof(TTEntry) <= budget) count *= 2;
-    if (count < MIN_ENTRIES) count = MIN_ENTRIES;
-    const uint32_t newSizeMB = uint32_t((count * sizeof(TTEntry)) >> 20);
-    if (entries_ && sizeMB == sizeMB_) return;  // a rounded-down request still reallocates
-
-    std::printf("# new size of %s: %u MB\n", "TT hash", newSizeMB);
-    std::fflush(stdout);
-
-    memory_.release();
-    entries_ = nullptr;
-    void *raw = nullptr;
-    // An allocation that fails is retried at half the size rather than leaving the
-    // engine without a table.
-    while (!(raw = memory_.allocate(count * sizeof(TTEntry))) && count > MIN_ENTRIES) count /= 2;
-    if (!raw) {
+bool TranspositionTable::resize(uint32_t sizeMB) {
+    sizeMB = std::min(sizeMB, MAX_SIZE_MB);
+    if (entries_ && sizeMB == this->sizeMB()) return false;  // a rounded-down request still reallocates
+    announceTableSize("TT hash", uint32_t((uint64_t(entriesFor(sizeMB)) * sizeof(TTEntry)) >> 20));
+    if (!allocate(sizeMB)) {
         std::printf("# could not allocate the TT hash\n");
         std::fflush(stdout);
-        entryCount_ = bucketMask_ = sizeMB_ = 0;
-        return;
     }
-    entries_ = static_cast<TTEntry *>(raw);  // zero-filled: every entry empty
-    entryCount_ = uint32_t(count);
-    bucketMask_ = entryCount_ / BUCKET_ENTRIES - 1;
-    sizeMB_ = uint32_t((count * sizeof(TTEntry)) >> 20);
+    bucketMask_ = entryCount_ ? entryCount_ / BUCKET_ENTRIES - 1 : 0;
+    return true;
+}
+
+void TranspositionTable::clear() {
+    announceTableSize("TT hash", sizeMB());
+    clearEntries();
 }
 
 bool TranspositionTable::probe(const Board_BB64 &b, int alpha, int beta, int ply, int depth, int &score,
@@ -127,11 +112,7 @@ void TranspositionTable::store(const Board_BB64 &b, int lowBound, int highBound,
 }
 
 double TranspositionTable::fillPercent() const {
-    const uint32_t sample = entryCount_ < FILL_SAMPLE ? entryCount_ : FILL_SAMPLE;
-    uint32_t used = 0;
-    for (uint32_t i = 0; i < sample; ++i)
-        if (read(entries_[i]).key != 0) ++used;
-    return used == 0 ? 0.0 : double(used) * 100.0 / double(FILL_SAMPLE);
+    return sampledFill([](const TTEntry &e) { return read(e).key != 0; });
 }
 
 TTData TranspositionTable::entryAt(uint32_t i) const {

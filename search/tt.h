@@ -29,10 +29,10 @@ struct TTData {
     uint8_t age = 0;
 };
 
-class TranspositionTable {
+class TranspositionTable : public HashTableBase<TTEntry, 4> {
 public:
-    static constexpr uint32_t MAX_SIZE_MB = 4096;
     static constexpr uint32_t BUCKET_ENTRIES = 4;
+    static_assert(MIN_ENTRIES == BUCKET_ENTRIES);
 
     TranspositionTable() = default;
     explicit TranspositionTable(uint32_t sizeMB) { resize(sizeMB); }
@@ -40,10 +40,10 @@ public:
     TranspositionTable &operator=(const TranspositionTable &) = delete;
 
     // Largest power-of-two entry count that fits in sizeMB; prints the size line.
-    // Does nothing when the table already has that size.
-    void resize(uint32_t sizeMB);
-    uint32_t sizeMB() const { return sizeMB_; }
-    uint32_t entryCount() const { return entryCount_; }
+    // Does nothing, and answers false, when the table already has that size.
+    bool resize(uint32_t sizeMB);
+    // Empties every slot, keeping the memory; prints the size line as a new table would.
+    void clear();
 
     // ply: distance from the root; depth: remaining depth of the node. Sets found on a
     // key match and move to the entry's move (when it has one); true when score can
@@ -69,9 +69,5 @@ private:
     // The first of the BUCKET_ENTRIES slots a key may use (low 32 bits of the key).
     TTEntry *bucketOf(uint64_t key) const { return entries_ + BUCKET_ENTRIES * (uint32_t(key) & bucketMask_); }
 
-    LargeTable memory_;
-    TTEntry *entries_ = nullptr;
     uint32_t bucketMask_ = 0;
-    uint32_t entryCount_ = 0;
-    uint32_t sizeMB_ = 0;
 };

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 
 #include "board/movegen.h"
 #include "search/movepick.h"
@@ -12,28 +11,18 @@
 
 void PerftHash::prepare(uint32_t requestedMB) {
     if (entries_) {
-        std::memset(static_cast<void *>(entries_), 0, size_t(entryCount_) * sizeof(Entry));
+        clearEntries();
         return;
     }
-    const uint64_t budget = uint64_t(std::min(requestedMB, MAX_SIZE_MB)) << 20;
-    // A bucket needs four entries, even for a request of 0 MB.
-    uint64_t count = 4;
-    while (count * 2 * sizeof(Entry) <= budget) count *= 2;
-    std::printf("# new size of Perft hash: %u MB\n", unsigned(count * sizeof(Entry) >> 20));
-    std::fflush(stdout);
-
-    // The block is zero-filled, which is the empty table.
-    entries_ = static_cast<Entry *>(memory_.allocate(count * sizeof(Entry)));
-    if (!entries_) {
+    announceTableSize("Perft hash", uint32_t((uint64_t(entriesFor(requestedMB)) * sizeof(Entry)) >> 20));
+    if (!allocate(requestedMB)) {
         // Counting still works without the table, only slower.
         std::printf("# failed to allocate the Perft hash, counting without it\n");
         std::fflush(stdout);
-        entryCount_ = bucketMask_ = sizeMB_ = 0;
-        return;
     }
-    entryCount_ = uint32_t(count);
-    bucketMask_ = entryCount_ / 4 - 1;
-    sizeMB_ = uint32_t(count * sizeof(Entry) >> 20);
+    bucketMask_ = entryCount_ ? entryCount_ / 4 - 1 : 0;
+    // The count should not stall on page faults, one per probe of a new page.
+    waitFaulted();
 }
 
 bool PerftHash::probe(uint64_t key, uint32_t depth, uint64_t &count) const {
@@ -66,10 +55,7 @@ void PerftHash::store(uint64_t key, uint32_t depth, uint64_t count) {
 }
 
 double PerftHash::fillPercent() const {
-    const uint32_t sample = std::min<uint32_t>(entryCount_, 65536);
-    uint32_t used = 0;
-    for (uint32_t i = 0; i < sample; ++i) used += entries_[i].keyHigh() != 0;
-    return double(used) * 100.0 / 65536.0;
+    return sampledFill([](const Entry &e) { return e.keyHigh() != 0; });
 }
 
 namespace {

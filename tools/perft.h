@@ -10,12 +10,22 @@
 struct AttackInfo;
 struct SearchLimits;
 
+// depthAndKey holds the depth in its low 16 bits and key bits 16-63 above them, so the
+// entry is count (bytes 0-7), depth (8-9), key check (10-15). A zero key check marks an
+// empty entry.
+struct PerftEntry {
+    uint64_t count;
+    uint64_t depthAndKey;
+    uint64_t keyHigh() const { return depthAndKey >> 16; }
+    uint32_t depth() const { return uint32_t(depthAndKey & 0xFFFF); }
+};
+static_assert(sizeof(PerftEntry) == 16);
+
 // Subtree leaf counts by (position key, remaining depth), buckets of four 16-byte
 // entries. Used by the main thread only, so it needs no atomics.
-class PerftHash {
+class PerftHash : public HashTableBase<PerftEntry, 4> {
 public:
     static constexpr uint32_t DEFAULT_SIZE_MB = 64;
-    static constexpr uint32_t MAX_SIZE_MB = 4096;
 
     // First call: allocate (printing the "# new size of Perft hash" line). Later calls
     // only clear, so counts never carry over from one run to the next.
@@ -27,26 +37,10 @@ public:
 
     // Share of used entries among the first 65536, in percent.
     double fillPercent() const;
-    uint32_t sizeMB() const { return sizeMB_; }
-    uint32_t entryCount() const { return entryCount_; }
 
 private:
-    // depthAndKey holds the depth in its low 16 bits and key bits 16-63 above them, so
-    // the entry is count (bytes 0-7), depth (8-9), key check (10-15). A zero key check
-    // marks an empty entry.
-    struct Entry {
-        uint64_t count;
-        uint64_t depthAndKey;
-        uint64_t keyHigh() const { return depthAndKey >> 16; }
-        uint32_t depth() const { return uint32_t(depthAndKey & 0xFFFF); }
-    };
-    static_assert(sizeof(Entry) == 16);
-
-    LargeTable memory_;
-    Entry *entries_ = nullptr;
-    uint32_t entryCount_ = 0;
+    using Entry = PerftEntry;
     uint32_t bucketMask_ = 0;
-    uint32_t sizeMB_ = 0;
 };
 
 // One counting run: the board it walks, the table it caches in, and the interior

@@ -5,15 +5,26 @@
 
 namespace {
 
-TEST(PawnHash, SizesArePowersOfTwoWithinTheRequest) {
-    EXPECT_EQ(PawnHashTable::entriesFor(0), 1u);
-    EXPECT_EQ(PawnHashTable::entriesFor(1), 65536u);
-    EXPECT_EQ(PawnHashTable::entriesFor(3), 131072u);
-    EXPECT_EQ(PawnHashTable::entriesFor(4096), 1u << 28);
-    EXPECT_EQ(PawnHashTable::entriesFor(100000), 1u << 28);
-    PawnHashTable t;
+TEST(PawnHash, ClearedTableMissesAndResizeKeepsWorking) {
+    PawnHashTable t(1);
+    PawnEntryData d;
+    d.openFiles = 0x81;
+    t.store(12345, d);
+    PawnEntryData out;
+    ASSERT_TRUE(t.probe(12345, out));
+    EXPECT_EQ(out.openFiles, 0x81);
+    t.clear();
+    EXPECT_FALSE(t.probe(12345, out));
+    EXPECT_EQ(t.hits(), 0u);
+    EXPECT_EQ(t.fillPercent(), 0.0);
+    EXPECT_EQ(t.entryCount(), 65536u);
     ASSERT_TRUE(t.resize(3));
     EXPECT_EQ(t.sizeMB(), 2u);
+    EXPECT_FALSE(t.probe(12345, out));
+    t.store(12345 + (1u << 16), d);  // the same slot in the small table, another in this one
+    t.store(12345, d);
+    EXPECT_TRUE(t.probe(12345 + (1u << 16), out));
+    EXPECT_TRUE(t.probe(12345, out));
 }
 
 TEST(PawnHash, SamePawnsHitWhateverThePieces) {

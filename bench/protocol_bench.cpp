@@ -1,0 +1,289 @@
+// The engine timed through the XBoard protocol, as an interface sees it: the engine runs
+// as a child process with its default tables, in an empty folder (no ini file, no book).
+//
+//   protocol_bench [--engine PATH] [--runs N] [--depth D]
+//       For depths 1..D (default 8), in N fresh processes each (default 3, medians
+//       quoted): the time to "feature done=1", the time "new" takes ("new" + "ping" until
+//       "pong"), the start position searched by "sd d" + "go" until the "move" line,
+//       first in the fresh process, then after "new" in three later games of it, then on
+//       a warm table (after "new" and a search of another position).
+//   protocol_bench --nps [--engine PATH] [--depth D] < fens
+//       Each FEN after "new" + "setboard", searched to depth D (default 10): the nodes
+//       and time of the engine's statistics lines summed into nodes per second.
+//
+// PATH defaults to the grelvin binary beside this program.
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cinttypes>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr const char *START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+// Searched after a "new" before the warm run: no position of it is reached from the
+// start position, so the warm search visits the same nodes as the first one.
+constexpr const char *OTHER_FEN = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
+// Deep enough to write all over both tables, whatever the depth measured.
+constexpr int WARMING_DEPTH = 8;
+constexpr int LATER_GAMES = 3;
+constexpr int ANSWER_TIMEOUT_S = 120;
+
+double secondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+
+[[noreturn]] void fail(const std::string &what) {
+    std::fprintf(stderr, "protocol_bench: %s\n", what.c_str());
+    std::exit(1);
+}
+
+// What the engine's "# total nodes = N, ..., time = T, nps = ..." line says.
+struct SearchStats {
+    uint64_t nodes = 0;
+    uint64_t timeCs = 0;
+};
+
+// One engine process on a pair of pipes.
+class Engine {
+public:
+    Engine(const std::string &path, const std::string &folder) {
+        int in[2], out[2];
+        if (pipe(in) != 0 || pipe(out) != 0) fail("pipe failed");
+        started_ = Clock::now();
+        pid_ = fork();
+        if (pid_ < 0) fail("fork failed");
+        if (pid_ == 0) {
+            dup2(in[0], 0);
+            dup2(out[1], 1);
+            close(in[0]), close(in[1]), close(out[0]), close(out[1]);
+            if (chdir(folder.c_str()) != 0) _exit(127);
+            execl(path.c_str(), path.c_str(), static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        close(in[0]);
+        close(out[1]);
+        toEngine_ = in[1];
+        fromEngine_ = out[0];
+    }
+    ~Engine() {
+        send("quit");
+        close(toEngine_);
+        close(fromEngine_);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+    }
+
+    Clock::time_point started() const { return started_; }
+
+    void send(const std::string &line) {
+        const std::string text = line + "\n";
+        if (write(toEngine_, text.data(), text.size()) != ssize_t(text.size())) fail("engine input closed");
+    }
+
+    // Reads lines until one starts with prefix; returns it.
+    std::string waitFor(const std::string &prefix) {
+        for (;;) {
+            std::string line = readLine();
+            if (line.rfind(prefix, 0) == 0) return line;
+            if (line.rfind("# total nodes = ", 0) == 0) lastStats_ = parseStats(line);
+        }
+    }
+
+    // "new" and a ping: returns the seconds until the pong.
+    double newGame() {
+        const auto t = Clock::now();
+        send("new");
+        const std::string pong = "pong " + std::to_string(++pings_);
+        send("ping " + std::to_string(pings_));
+        waitFor(pong);
+        return secondsSince(t);
+    }
+
+    // "go" until the "move" line: the seconds in between and the engine's statistics.
+    double searchToMove(SearchStats &stats) {
+        lastStats_ = {};
+        const auto t = Clock::now();
+        send("go");
+        waitFor("move ");
+        const double s = secondsSince(t);
+        stats = lastStats_;
+        return s;
+    }
+
+private:
+    static SearchStats parseStats(const std::string &line) {
+        SearchStats s;
+        s.nodes = std::strtoull(line.c_str() + std::strlen("# total nodes = "), nullptr, 10);
+        const size_t t = line.find("time = ");
+        if (t != std::string::npos) s.timeCs = std::strtoull(line.c_str() + t + 7, nullptr, 10);
+        return s;
+    }
+
+    std::string readLine() {
+        for (;;) {
+            const size_t eol = buffer_.find('\n');
+            if (eol != std::string::npos) {
+                std::string line = buffer_.substr(0, eol);
+                buffer_.erase(0, eol + 1);
+                return line;
+            }
+            pollfd p{fromEngine_, POLLIN, 0};
+            const int ready = poll(&p, 1, ANSWER_TIMEOUT_S * 1000);
+            if (ready == 0) fail("no answer from the engine");
+            if (ready < 0 && errno == EINTR) continue;
+            char chunk[4096];
+            const ssize_t n = read(fromEngine_, chunk, sizeof chunk);
+            if (n <= 0) fail("the engine closed its output");
+            buffer_.append(chunk, size_t(n));
+        }
+    }
+
+    pid_t pid_ = -1;
+    int toEngine_ = -1, fromEngine_ = -1;
+    std::string buffer_;
+    Clock::time_point started_;
+    SearchStats lastStats_;
+    int pings_ = 0;
+};
+
+// Starts the engine and waits for the end of its feature list; returns the seconds from
+// the start of the process.
+double handshake(Engine &e) {
+    e.send("xboard");
+    e.send("protover 2");
+    e.waitFor("feature done=1");
+    const double s = secondsSince(e.started());
+    e.send("nobook");
+    return s;
+}
+
+double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct DepthRow {
+    std::vector<double> fresh, later, warm, newFresh, newLater;
+    uint64_t nodesFirst = 0, nodesLater = 0, nodesWarm = 0;
+};
+
+void runDepth(const std::string &engine, const std::string &folder, int depth, int runs, DepthRow &row,
+              std::vector<double> &startup) {
+    const std::string sd = "sd " + std::to_string(depth);
+    SearchStats st;
+    for (int r = 0; r < runs; ++r) {
+        Engine e(engine, folder);
+        startup.push_back(handshake(e));
+        for (int game = 0; game <= LATER_GAMES; ++game) {
+            const double newTime = e.newGame();
+            e.send(sd);
+            const double searchTime = e.searchToMove(st);
+            (game == 0 ? row.newFresh : row.newLater).push_back(newTime);
+            (game == 0 ? row.fresh : row.later).push_back(searchTime);
+            (game == 0 ? row.nodesFirst : row.nodesLater) = st.nodes;
+        }
+        e.newGame();
+        e.send("setboard " + std::string(OTHER_FEN));
+        e.send("sd " + std::to_string(WARMING_DEPTH));
+        e.searchToMove(st);
+        e.send("force");
+        e.send("setboard " + std::string(START_FEN));
+        e.send(sd);
+        row.warm.push_back(e.searchToMove(st));
+        row.nodesWarm = st.nodes;
+    }
+}
+
+int firstSearchTable(const std::string &engine, const std::string &folder, int maxDepth, int runs) {
+    std::printf("First search of the start position after \"new\" (engine %s, default tables,\n"
+                "median of %d fresh processes; times in ms from \"go\" to \"move\")\n",
+                engine.c_str(), runs);
+    std::printf("%5s %8s %9s %9s %9s %8s %8s %9s\n", "depth", "nodes", "fresh", "later", "warm", "fresh/w",
+                "later/w", "nodes(w)");
+    std::vector<double> startup, newFresh, newLater;
+    for (int depth = 1; depth <= maxDepth; ++depth) {
+        DepthRow row;
+        runDepth(engine, folder, depth, runs, row, startup);
+        const double fresh = median(row.fresh), later = median(row.later), warm = median(row.warm);
+        std::printf("%5d %8" PRIu64 " %9.1f %9.1f %9.1f %8.2f %8.2f %9" PRIu64 "%s\n", depth, row.nodesFirst,
+                    fresh * 1000, later * 1000, warm * 1000, warm > 0 ? fresh / warm : 0.0,
+                    warm > 0 ? later / warm : 0.0, row.nodesWarm,
+                    row.nodesLater != row.nodesFirst || row.nodesWarm != row.nodesFirst ? "  (node counts differ)" : "");
+        newFresh.insert(newFresh.end(), row.newFresh.begin(), row.newFresh.end());
+        newLater.insert(newLater.end(), row.newLater.begin(), row.newLater.end());
+    }
+    std::printf("start-up to \"feature done=1\": median %.1f ms, max %.1f ms\n", median(startup) * 1000,
+                *std::max_element(startup.begin(), startup.end()) * 1000);
+    std::printf("\"new\" + ping: first in a process median %.1f ms (max %.1f), later median %.1f ms (max %.1f)\n",
+                median(newFresh) * 1000, *std::max_element(newFresh.begin(), newFresh.end()) * 1000,
+                median(newLater) * 1000, *std::max_element(newLater.begin(), newLater.end()) * 1000);
+    return 0;
+}
+
+int protocolNps(const std::string &engine, const std::string &folder, int depth) {
+    Engine e(engine, folder);
+    handshake(e);
+    uint64_t nodes = 0, timeCs = 0;
+    double wall = 0;
+    std::string fen;
+    int positions = 0;
+    while (std::getline(std::cin, fen)) {
+        if (fen.empty()) continue;
+        e.newGame();
+        e.send("setboard " + fen);
+        e.send("sd " + std::to_string(depth));
+        SearchStats st;
+        wall += e.searchToMove(st);
+        nodes += st.nodes;
+        timeCs += st.timeCs;
+        ++positions;
+    }
+    std::printf("Positions: %d (depth %d, default tables, through the protocol)\n", positions, depth);
+    std::printf("Nodes searched: %" PRIu64 "\n", nodes);
+    std::printf("Time (s): %.3f (go to move: %.3f)\n", double(timeCs) / 100, wall);
+    std::printf("Nodes/second: %.0f\n", timeCs ? double(nodes) * 100 / double(timeCs) : 0.0);
+    return 0;
+}
+
+std::string besideThisProgram(const char *name) {
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return name;
+    std::string dir(self, size_t(n));
+    return dir.substr(0, dir.rfind('/') + 1) + name;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    std::signal(SIGPIPE, SIG_IGN);
+    std::string engine = besideThisProgram("grelvin");
+    bool nps = false;
+    int runs = 3, depth = -1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--nps") nps = true;
+        else if (a == "--engine" && i + 1 < argc) engine = argv[++i];
+        else if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--depth" && i + 1 < argc) depth = std::max(1, std::atoi(argv[++i]));
+        else fail("usage: protocol_bench [--nps] [--engine PATH] [--runs N] [--depth D]");
+    }
+    if (access(engine.c_str(), X_OK) != 0) fail("no engine at " + engine);
+    char folder[] = "/tmp/protocol_bench.XXXXXX";
+    if (!mkdtemp(folder)) fail("cannot make a working folder");
+    const int rc = nps ? protocolNps(engine, folder, depth < 0 ? 10 : depth)
+                       : firstSearchTable(engine, folder, depth < 0 ? 8 : depth, runs);
+    rmdir(folder);
+    return rc;
+}

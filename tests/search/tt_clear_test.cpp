@@ -1,0 +1,58 @@
+// The transposition table emptied for a new game without a new block, then resized.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "board/board.h"
+#include "search/tt.h"
+
+namespace {
+
+bool probeFinds(const TranspositionTable &tt, const Board_BB64 &b) {
+    int score = 0;
+    Move move = NO_MOVE;
+    bool found = false;
+    tt.probe(b, -INFINITE_SCORE, INFINITE_SCORE, 0, 0, score, move, found);
+    return found;
+}
+
+TEST(TranspositionTableClear, ClearedTableIsEmptyAndResizeKeepsWorking) {
+    initStaticTables();
+    auto b = std::make_unique<Board_BB64>();
+    ASSERT_TRUE(b->setFromFEN(START_FEN));
+    // What a call prints: the size line is the table's answer to a resize or a clear.
+    auto printed = [](auto call) {
+        testing::internal::CaptureStdout();
+        call();
+        return testing::internal::GetCapturedStdout();
+    };
+    TranspositionTable tt;
+    EXPECT_EQ(printed([&] { tt.resize(1); }), "# new size of TT hash: 1 MB\n");
+    // Positions spread over the table, so that entries land beyond the fill sample too.
+    auto storeMany = [&] {
+        for (uint32_t i = 0; i < 4096; ++i) {
+            b->history[b->historyIndex].key ^= 0x9E3779B97F4A7C15ull * (i + 1);
+            tt.store(*b, -INFINITE_SCORE, INFINITE_SCORE, -100, 100, 0, 3, 10, NO_MOVE);
+        }
+    };
+    storeMany();
+    ASSERT_TRUE(probeFinds(tt, *b));
+    ASSERT_GT(tt.fillPercent(), 0.0);
+
+    EXPECT_EQ(printed([&] { tt.clear(); }), "# new size of TT hash: 1 MB\n");
+    EXPECT_FALSE(probeFinds(tt, *b));
+    EXPECT_EQ(tt.fillPercent(), 0.0);
+    EXPECT_EQ(tt.entryCount(), 65536u);
+    for (uint32_t i = 0; i < tt.entryCount(); ++i) ASSERT_EQ(tt.entryAt(i).key, 0u) << i;
+
+    EXPECT_EQ(printed([&] { EXPECT_TRUE(tt.resize(4)); }), "# new size of TT hash: 4 MB\n");
+    EXPECT_EQ(printed([&] { EXPECT_FALSE(tt.resize(4)); }), "");
+    storeMany();
+    EXPECT_TRUE(probeFinds(tt, *b));
+    EXPECT_GT(tt.fillPercent(), 0.0);
+    printed([&] { tt.clear(); });
+    EXPECT_FALSE(probeFinds(tt, *b));
+    EXPECT_EQ(tt.fillPercent(), 0.0);
+}
+
+}  // namespace
