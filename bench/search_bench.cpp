@@ -68,7 +68,7 @@ int main(int argc, char **argv) {
     SearchLimits limits;
     limits.fixedDepth = true;
     limits.maxDepth = uint32_t(depth);
-    BasicSearchInterface quiet(*state, false);
+    BasicSearchInterface quiet;
     state->limits = &limits;
     state->player = &quiet;
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/threads.h"
-#include "engine/wbengine.h"
+#include "xboard/wbengine.h"
 #include "eval/evaluate.h"
 
 namespace {
@@ -25,7 +25,7 @@ struct Run {
 // One fixed-depth search of the position with n threads and fresh tables.
 Run search(WBEngine &engine, const std::string &fen, int depth, uint32_t threads) {
     ChessPlayer &p = engine.player;
-    p.threadsToUse = threads;
+    p.setCores(threads);
     p.prepareSearch(true);
     p.setPosition(fen.c_str());
     engine.limits.timed = true;
@@ -33,8 +33,7 @@ Run search(WBEngine &engine, const std::string &fen, int depth, uint32_t threads
     engine.limits.maxDepth = uint32_t(depth);
     engine.limits.movesPerSession = 0;
     engine.limits.timePerSession = 100u * 3600 * 100;  // no clock limit in practice
-    p.outOfBook = true;
-    p.bookEnabled = false;
+    p.setBookEnabled(false);
     const auto start = std::chrono::steady_clock::now();
     p.startSearch();
     // Blocks like the command loop does: a polling main thread would take turns on
@@ -64,10 +63,9 @@ int main(int argc, char *argv[]) {
     initStaticTables();
     initEvaluationTables();
     auto engine = std::make_unique<WBEngine>();
-    engine->player.ttHashSizeMB = 64;
-    engine->player.pawnHashSizeMB = 8;
-    engine->player.postThinking = false;
-    engine->player.maxThreads = std::max(engine->player.maxThreads, threads);
+    engine->player.applySetting(TT_HASH_MB, 64, "");
+    engine->player.applySetting(PAWN_HASH_MB, 8, "");
+    engine->postThinking = false;
 
     Run one, many;
     for (const std::string &fen : fens) {

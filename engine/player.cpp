@@ -12,13 +12,14 @@
 #include "eval/pawnhash.h"
 #include "search/tt.h"
 #include "tools/perft.h"
+#include "tools/randgames.h"
 #include "tools/randpos.h"
 #include "book/book.h"
 
-ChessPlayer::ChessPlayer(EngineInterface *engine, SearchLimits *limits)
-    : maxThreads(std::max(1u, std::thread::hardware_concurrency())),
-      limits_(limits),
-      engine_(engine),
+ChessPlayer::ChessPlayer(EngineListener *listener, SearchLimits *limits)
+    : limits_(limits),
+      listener_(listener),
+      maxThreads_(std::max(1u, std::thread::hardware_concurrency())),
       board_(std::make_unique<Board_BB64>()),
       perftHash_(std::make_unique<PerftHash>()),
       tablebases_(std::make_unique<EngineTablebases>()) {
@@ -78,27 +79,16 @@ bool ChessPlayer::takeBackMove() {
 
 // The legality tests make and take back moves on the board: under the game lock, as
 // thread 0 runs this after its move while the loop may copy the board.
-bool ChessPlayer::checkGameEnd() {
-    const char *result = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(gameMutex_);
-        MoveList list;
-        const bool inCheck = generateAllLegal(*board_, list);
-        if (list.size() == 0) {
-            result = !inCheck ? "1/2-1/2 {Stalemate}"
-                     : board_->side() == BLACK ? "1-0 {White wins by checkmate}"
-                                               : "0-1 {Black wins by checkmate}";
-        } else {
-            int reason = DRAW_NONE;
-            // Repetitions and the fifty-move rule are the opponent's to claim (we offer).
-            if (isDraw(*board_, reason) && reason == DRAW_MATERIAL)
-                result = "1/2-1/2 {Draw by insufficient material}";
-        }
-    }
-    if (!result) return false;
-    std::printf("%s\n", result);
-    std::fflush(stdout);
-    return true;
+GameEnd ChessPlayer::checkGameEnd() {
+    std::lock_guard<std::mutex> lock(gameMutex_);
+    MoveList list;
+    const bool inCheck = generateAllLegal(*board_, list);
+    if (list.size() == 0)
+        return !inCheck ? GameEnd::STALEMATE : board_->side() == BLACK ? GameEnd::WHITE_MATES : GameEnd::BLACK_MATES;
+    int reason = DRAW_NONE;
+    // Repetitions and the fifty-move rule are the opponent's to claim (we offer).
+    if (isDraw(*board_, reason) && reason == DRAW_MATERIAL) return GameEnd::INSUFFICIENT_MATERIAL;
+    return GameEnd::NONE;
 }
 
 // The probe plays the move on the game board and takes it back, all under the lock so
@@ -118,11 +108,9 @@ bool ChessPlayer::shouldOfferDraw(Move move) {
     return offer;
 }
 
-void ChessPlayer::setCores(uint32_t requested) {
-    threadsToUse = std::min(requested, maxThreads);
-    std::printf("# will now use %u cores (requested=%u, current=%u, max=%u)\n", threadsToUse, requested,
-                currentThreads, maxThreads);
-    std::fflush(stdout);
+CoresReport ChessPlayer::setCores(uint32_t requested) {
+    threadsToUse_ = std::min(requested, maxThreads_);
+    return {threadsToUse_, requested, currentThreads_, maxThreads_};
 }
 
 // A cleared table keeps its memory when its size stays: mapping a new block would
@@ -133,17 +121,17 @@ void ChessPlayer::setCores(uint32_t requested) {
 void ChessPlayer::prepareTables(bool clearTables) {
     if (!tt_) tt_ = std::make_unique<TranspositionTable>();
     const bool ttRemade =
-        (ttHashSizeMB != ttCurrentMB_ || (clearTables && !tt_->entryCount())) && tt_->resize(ttHashSizeMB);
+        (ttHashSizeMB_ != ttCurrentMB_ || (clearTables && !tt_->entryCount())) && tt_->resize(ttHashSizeMB_);
     if (clearTables && !ttRemade) tt_->clear();
-    ttCurrentMB_ = ttHashSizeMB = tt_->sizeMB();
+    ttCurrentMB_ = ttHashSizeMB_ = tt_->sizeMB();
 
     if (!pawnHash_) pawnHash_ = std::make_unique<PawnHashTable>();
-    if (clearTables || pawnHashSizeMB != pawnHashCurrentMB_ || !pawnHash_->entryCount()) {
-        if (pawnHashSizeMB != pawnHashCurrentMB_ || !pawnHash_->entryCount()) pawnHash_->resize(pawnHashSizeMB);
+    if (clearTables || pawnHashSizeMB_ != pawnHashCurrentMB_ || !pawnHash_->entryCount()) {
+        if (pawnHashSizeMB_ != pawnHashCurrentMB_ || !pawnHash_->entryCount()) pawnHash_->resize(pawnHashSizeMB_);
         else pawnHash_->clear();
         announceTableSize("Pawn hash", pawnHash_->sizeMB());
     }
-    pawnHashCurrentMB_ = pawnHashSizeMB = pawnHash_->sizeMB();
+    pawnHashCurrentMB_ = pawnHashSizeMB_ = pawnHash_->sizeMB();
 }
 
 // A new block is faulted in on background threads (at start-up that keeps the 256 MB
@@ -156,12 +144,12 @@ void ChessPlayer::waitForTables() {
 // Called only while no search runs (start-up, "new", "protover", before a search).
 void ChessPlayer::prepareSearch(bool clearTables) {
     // The pool holds pointers into the tables: it goes before they can be replaced.
-    if (clearTables || threadsToUse != currentThreads) {
+    if (clearTables || threadsToUse_ != currentThreads_) {
         pool_.reset();
-        currentThreads = threadsToUse;
+        currentThreads_ = threadsToUse_;
     }
     prepareTables(clearTables);
-    if (!pool_) pool_ = std::make_unique<ThreadPool>(currentThreads, &ChessPlayer::searchJob, this);
+    if (!pool_) pool_ = std::make_unique<ThreadPool>(currentThreads_, &ChessPlayer::searchJob, this);
 }
 
 void ChessPlayer::setRandomPosition() {
@@ -172,7 +160,7 @@ void ChessPlayer::setRandomPosition() {
 
 void ChessPlayer::setBookFile(const std::string &path) {
     std::lock_guard<std::mutex> lock(bookMutex_);
-    bookFilePath = path;
+    bookFilePath_ = path;
     if (book_) book_->rename(path.c_str());
 }
 
@@ -180,7 +168,7 @@ bool ChessPlayer::bookMove(Move &move) {
     PolyglotBook *book;
     {
         std::lock_guard<std::mutex> lock(bookMutex_);
-        if (!book_) book_ = std::make_unique<PolyglotBook>(bookFilePath.c_str());
+        if (!book_) book_ = std::make_unique<PolyglotBook>(bookFilePath_.c_str());
         book = book_.get();
     }
     // The object lives until the player goes; only its name may change meanwhile.
@@ -188,6 +176,47 @@ bool ChessPlayer::bookMove(Move &move) {
 }
 
 void ChessPlayer::initialiseTablebases(const std::string &type, const std::string &path) {
-    gtbPath = path;
-    tablebases_->initialise(type, path, int(gtbCacheSizeMB));
+    gtbPath_ = path;
+    tablebases_->initialise(type, path, int(gtbCacheSizeMB_));
+}
+
+void ChessPlayer::applySetting(SettingId id, int number, const std::string &text) {
+    switch (id) {
+    case THREADS: setCores(uint32_t(number)); break;
+    case TT_HASH_MB: ttHashSizeMB_ = uint32_t(number); break;
+    case PAWN_HASH_MB: pawnHashSizeMB_ = uint32_t(number); break;
+    case GTB_CACHE_MB:
+        gtbCacheSizeMB_ = uint32_t(number);
+        initialiseTablebases("gaviota", gtbPath_);
+        break;
+    case GTB_PATH: initialiseTablebases("gaviota", text); break;
+    case BOOK_FILE: setBookFile(text); break;
+    case OWN_BOOK: bookEnabled_ = number != 0; break;
+    default: break;  // the face's own settings
+    }
+}
+
+void ChessPlayer::storeSetting(SettingId id, int number, const std::string &text) {
+    switch (id) {
+    case GTB_CACHE_MB: gtbCacheSizeMB_ = uint32_t(number); break;
+    case GTB_PATH: gtbPath_ = text; break;
+    case BOOK_FILE: bookFilePath_ = text; break;
+    default: applySetting(id, number, text); break;
+    }
+}
+
+uint32_t ChessPlayer::settingNumber(SettingId id) const {
+    switch (id) {
+    case THREADS: return threadsToUse_;
+    case TT_HASH_MB: return ttHashSizeMB_;
+    case PAWN_HASH_MB: return pawnHashSizeMB_;
+    case GTB_CACHE_MB: return gtbCacheSizeMB_;
+    case OWN_BOOK: return bookEnabled_ ? 1 : 0;
+    default: return uint32_t(setting(id).defaultValue);
+    }
+}
+
+bool ChessPlayer::playRandomGames(int n) {
+    const RandomGameHooks hooks{[this] { setPosition(START_FEN); }, [this](Move m) { return recordMove(m); }};
+    return runRandomGames(*board_, n, hooks);
 }

@@ -1,6 +1,7 @@
 // The engine player: the game board and its record of moves, the hash tables, the
-// settings the search reads and the pool of search threads. Owned by the protocol
-// engine (WBEngine).
+// settings the search reads and the pool of search threads. It prints nothing a
+// protocol defines: what happens reaches the face that owns it through its
+// EngineListener.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,8 @@
 #include <string>
 
 #include "board/board.h"
+#include "engine/listener.h"
+#include "engine/settings.h"
 #include "search/limits.h"
 #include "search/relaxed.h"
 #include "search/search.h"
@@ -19,13 +22,6 @@ class PolyglotBook;
 class PerftHash;
 class ThreadPool;
 class TranspositionTable;
-
-// What the search reports back to the protocol side: the move it has chosen.
-class EngineInterface {
-public:
-    virtual ~EngineInterface() = default;
-    virtual void makeEngineMove(Move move) = 0;
-};
 
 // The board history holds 1024 plies from the last set-up; a game may use 768 of them
 // so that the deepest search line still fits on top of the longest game. No real game
@@ -38,17 +34,14 @@ bool evaluable(const Board_BB64 &b);
 
 class ChessPlayer : public SearchInterface {
 public:
-    static constexpr uint32_t DEFAULT_TT_MB = 256;
-    static constexpr uint32_t DEFAULT_PAWN_HASH_MB = 32;
-
-    ChessPlayer(EngineInterface *engine, SearchLimits *limits);
+    ChessPlayer(EngineListener *listener, SearchLimits *limits);
     ~ChessPlayer() override;
     ChessPlayer(const ChessPlayer &) = delete;
     ChessPlayer &operator=(const ChessPlayer &) = delete;
 
-    // The game board. Thread 0 writes it (the engine's move) while the command loop may
-    // read it: readers that can run during a search copy it under gameLock().
-    Board_BB64 &board() { return *board_; }
+    // The game board, read-only: it changes only through the operations below. Thread 0
+    // writes it (the engine's move) while the command loop may read it: readers that
+    // can run during a search copy it under gameLock().
     const Board_BB64 &board() const { return *board_; }
     std::unique_lock<std::mutex> gameLock() { return std::unique_lock<std::mutex>(gameMutex_); }
     // A consistent copy of the game board, safe during a search.
@@ -70,23 +63,38 @@ public:
     bool recordMove(Move move);
     bool takeBackMove();
 
-    // End of the game: prints the result line and answers true after mate, stalemate
-    // or a draw by insufficient material.
-    bool checkGameEnd();
+    // End of the game: mate, stalemate or a draw by insufficient material.
+    GameEnd checkGameEnd();
     // Playing move would reach a fifty-move or threefold-repetition draw.
     bool shouldOfferDraw(Move move);
 
-    // Thread count: the next prepareSearch builds the pool with this many threads.
-    void setCores(uint32_t requested);
+    // Thread count: the next prepareSearch builds the pool with this many threads
+    // (capped at the hardware's).
+    CoresReport setCores(uint32_t requested);
     // Creates, resizes or clears the transposition table and the pawn hash, and builds
     // or rebuilds the thread pool.
     void prepareSearch(bool clearTables);
 
-    // The book file ("option bookFilePath"); an existing book object is renamed.
-    void setBookFile(const std::string &path);
+    // A setting from the settings table: sizes take effect at the next prepareSearch,
+    // the book file at once, tablebase settings reload the tables. The value must be
+    // within the setting's range (the faces check and say so in their own words).
+    void applySetting(SettingId id, int number, const std::string &text);
+    // The same without reloading anything (start-up, before the tables exist).
+    void storeSetting(SettingId id, int number, const std::string &text);
+    uint32_t settingNumber(SettingId id) const;
+    const std::string &gtbPath() const { return gtbPath_; }
+    const std::string &bookFilePath() const { return bookFilePath_; }
     // Tears the tablebases down and loads them again from path with the stored cache
     // size; a type other than "gaviota" leaves none loaded.
     void initialiseTablebases(const std::string &type, const std::string &path);
+    // A new game: the first search out of the book may think longer again.
+    void resetOutOfBook() { outOfBook_ = false; }
+    void setBookEnabled(bool on) { bookEnabled_ = on; }
+    void setRandomGameMode(bool on) { randomGameMode_ = on; }
+    bool randomGameMode() const { return randomGameMode_; }
+    // Random games from the start position on the game board (the random-games tool);
+    // the board is left at the start position with an empty record.
+    bool playRandomGames(int n);
 
     // Wakes every search thread for a search of the game position.
     void startSearch();
@@ -96,34 +104,20 @@ public:
     // Lets every thread leave its loop (quit, end of input).
     void shutdownThreads();
 
-    // Search callbacks (thread 0): the time-out test, thinking output, statistics.
+    // Search callbacks (thread 0), passed on to the listener.
     bool timeOut() override;
     void reportThinking(int depth, int score, const PrincipalVariation &pv) override;
+    void reportStop(StopReason reason, Move best, int plies) override;
     void searchFinished() override;
 
     PawnHashTable *pawnHash() { return pawnHash_.get(); }
     PerftHash &perftHash() { return *perftHash_; }
+    uint32_t perftHashSizeMB() const { return perftHashSizeMB_; }
+    void setPerftHashSizeMB(uint32_t mb) { perftHashSizeMB_ = mb; }
     ThreadPool *threads() { return pool_.get(); }
 
     // The job every search thread runs when woken; thread 0 plays the move.
     static void searchJob(uint32_t index, void *player);
-
-    // Requested sizes; the next prepareSearch applies them.
-    uint32_t ttHashSizeMB = DEFAULT_TT_MB;
-    uint32_t pawnHashSizeMB = DEFAULT_PAWN_HASH_MB;
-    uint32_t perftHashSizeMB = 64;
-    uint32_t gtbCacheSizeMB = 16;
-    std::string gtbPath = "C:/gtb";
-    std::string bookFilePath = "book.bin";
-    // Switched by commands that run during a search, read by thread 0.
-    Relaxed<bool> bookEnabled = true;
-    Relaxed<bool> randomGameMode = false;
-    Relaxed<bool> postThinking = true;
-    bool outOfBook = false;
-    Move ponderMove = NO_MOVE;
-    uint32_t maxThreads;
-    uint32_t threadsToUse = 1;
-    uint32_t currentThreads = 0;
 
 private:
     void runSearchJob();
@@ -136,10 +130,26 @@ private:
     void recordUnlocked(Move move);
     void takeBackUnlocked();
     void prepareTables(bool clearTables);
+    // The book file; an existing book object is renamed.
+    void setBookFile(const std::string &path);
     void waitForTables();
 
     SearchLimits *limits_;
-    EngineInterface *engine_;
+    EngineListener *listener_;
+    // Requested sizes; the next prepareSearch applies them.
+    uint32_t ttHashSizeMB_ = uint32_t(setting(TT_HASH_MB).defaultValue);
+    uint32_t pawnHashSizeMB_ = uint32_t(setting(PAWN_HASH_MB).defaultValue);
+    uint32_t perftHashSizeMB_ = 64;
+    uint32_t gtbCacheSizeMB_ = uint32_t(setting(GTB_CACHE_MB).defaultValue);
+    std::string gtbPath_ = setting(GTB_PATH).defaultText;
+    std::string bookFilePath_ = setting(BOOK_FILE).defaultText;
+    // Switched by commands that run during a search, read by thread 0.
+    Relaxed<bool> bookEnabled_ = true;
+    Relaxed<bool> randomGameMode_ = false;
+    bool outOfBook_ = false;
+    uint32_t maxThreads_;
+    uint32_t threadsToUse_ = 1;
+    uint32_t currentThreads_ = 0;
     std::unique_ptr<Board_BB64> board_;
     std::mutex gameMutex_;
     Relaxed<uint32_t> gamePly_ = 0;

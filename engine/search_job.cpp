@@ -35,7 +35,7 @@ void ChessPlayer::stopSearch() {
 void ChessPlayer::shutdownThreads() {
     stopSearch();
     pool_.reset();
-    currentThreads = 0;
+    currentThreads_ = 0;
 }
 
 namespace {
@@ -68,14 +68,20 @@ void ChessPlayer::computeBudget() {
     const int64_t remaining = total - used;
     const int64_t available = (remainingMoves - 1) * inc + remaining;
     const int32_t maxTime = clampToInt32(int64_t(double(available) * 0.9 / double(remainingMoves)));
-    std::printf("# movesPerSession=%" PRId64 " timePerSession=%" PRId64 " increment=%" PRId64 "\n", m, perSession,
-                inc);
-    std::printf("# ply=%" PRId64 " fullMoveNumber=%" PRId64 " remainingMoves=%" PRId64 " nSessions=%" PRId64 "\n", ply,
-                fullMoveNumber, remainingMoves, nSessions);
-    std::printf("# total=%" PRId64 " elapsed=%" PRId64 " remaining=%" PRId64 " available=%" PRId64 " max=%d\n", total,
-                used, remaining, available, maxTime);
-    std::fflush(stdout);
-    std::printf("# set maxTime = %d\n", maxTime);
+    BudgetReport report;
+    report.movesPerSession = m;
+    report.timePerSession = perSession;
+    report.increment = inc;
+    report.ply = ply;
+    report.fullMoveNumber = fullMoveNumber;
+    report.remainingMoves = remainingMoves;
+    report.nSessions = nSessions;
+    report.total = total;
+    report.elapsed = used;
+    report.remaining = remaining;
+    report.available = available;
+    report.maxTime = maxTime;
+    listener_->onBudget(report);
     l.maxTime = uint32_t(maxTime);
     clockLeft_ = clampToInt32(remaining);
 }
@@ -89,22 +95,22 @@ void ChessPlayer::guardClock() {
     const int64_t cap = int64_t(clockLeft_) - clockLeft_ / 10 - 10;
     if (int64_t(int32_t(l.maxTime)) <= cap) return;
     l.maxTime = uint32_t(int32_t(std::max<int64_t>(cap, INT32_MIN)));
-    std::printf("# clock guard: maxTime = %d\n", int32_t(l.maxTime));
+    listener_->onBudgetChange(BudgetChange::CLOCK_GUARD, int32_t(l.maxTime));
 }
 
 // Leaving the opening lets the first search of the game think half as long again,
 // except close to the end of a session. Computed in 64 bits and kept within the
 // signed 32-bit range, so no clock a GUI can send overflows it.
 void ChessPlayer::applyOutOfBookBonus(bool timed) {
-    if (outOfBook) return;
-    outOfBook = true;
+    if (outOfBook_) return;
+    outOfBook_ = true;
     SearchLimits &l = *limits_;
     const uint32_t m = l.movesPerSession;
     // Analysis has no budget: the bonus is used up without a line.
     if (!timed || (m != 0 && movesToSessionEnd(m, gamePly_ / 2 + 1) < 10)) return;
     const int64_t corrected = std::min<int64_t>(int64_t(int32_t(l.maxTime)) * 3 / 2, INT32_MAX);
     l.maxTime = uint32_t(int32_t(corrected));
-    std::printf("# out of book: corrected maxTime = %d\n", int32_t(corrected));
+    listener_->onBudgetChange(BudgetChange::OUT_OF_BOOK, int32_t(corrected));
 }
 
 bool ChessPlayer::randomMove(Move &move) {
@@ -139,29 +145,27 @@ void ChessPlayer::runSearchJob() {
     const bool timed = l.timed;
     if (timed) computeBudget();
 
+    SearchResult result;
     Move move = NO_MOVE;
-    const bool quick = (randomGameMode && randomMove(move)) || (timed && bookEnabled && bookMove(move));
-    if (!quick) {
+    const bool quick = (randomGameMode_ && randomMove(move)) || (timed && bookEnabled_ && bookMove(move));
+    if (quick) {
+        result.bestMove = move;
+    } else {
         applyOutOfBookBonus(timed);
         if (timed) guardClock();
-        std::fflush(stdout);
-        SearchState &st = (*pool_)[0].state();
-        const SearchResult r = iterativeDeepening(st, *board_, false);
-        move = r.bestMove;
-        ponderMove = r.ponderMove;
+        result = iterativeDeepening((*pool_)[0].state(), *board_, false);
     }
     pool_->stopAll(false, 1);
-    // The clock stops before the move is announced: the interface may answer with
+    // The clock stops before the result is announced: the interface may answer with
     // "time" at once, and that must find the clock settled.
     stopClock(l);
-    // Analysis never plays a move, even when the tablebases settle the whole root. A
-    // stop from the command loop means the move is not wanted any more; the decision and
-    // the move happen under the thread's lock, which the stop request takes too, so a
-    // stop either comes first (no move) or finds the move complete.
+    // A stop from the command loop means the move is not wanted any more; the verdict
+    // and the report happen under the thread's lock, which the stop request takes too,
+    // so a stop either comes first (aborted) or finds the report complete.
     SearchThread &self = (*pool_)[0];
     const std::lock_guard<std::mutex> lock(self.stateLock());
-    if (!timed || self.state().abort.load(std::memory_order_relaxed)) move = NO_MOVE;
-    if (move != NO_MOVE) engine_->makeEngineMove(move);
+    result.aborted = self.state().abort.load(std::memory_order_relaxed);
+    listener_->onBestMove(result, !timed);
 }
 
 bool ChessPlayer::timeOut() {
@@ -176,20 +180,28 @@ bool ChessPlayer::timeOut() {
     const SearchLimits &l = *limits_;
     if (!l.timed) return false;
     if (int32_t(currentElapsed(l) - l.searchStartElapsed) < int32_t(l.maxTime)) return false;
-    std::printf("# timeout\n");
-    std::fflush(stdout);
+    listener_->onTimeout();
     return true;
 }
 
 void ChessPlayer::reportThinking(int depth, int score, const PrincipalVariation &pv) {
-    if (!postThinking) return;
-    printThinkingLine(uint32_t(depth), score, searchElapsed(*limits_), pool_->totalNodes(), pv);
+    IterationReport r;
+    r.depth = depth;
+    r.score = score;
+    r.elapsedCs = searchElapsed(*limits_);
+    r.nodes = pool_->totalNodes();
+    r.pv = &pv;
+    listener_->onIteration(r);
 }
 
+void ChessPlayer::reportStop(StopReason reason, Move best, int plies) { listener_->onStopReason(reason, best, plies); }
+
 void ChessPlayer::searchFinished() {
-    if (!postThinking) return;
-    StatsTotals totals;
-    for (uint32_t i = 0; i < pool_->size(); ++i) totals.add((*pool_)[i].state().stats);
-    printStatistics(totals, searchElapsed(*limits_), tt_ ? tt_->fillPercent() : 0.0,
-                    pawnHash_ ? pawnHash_->fillPercent() : 0.0, pawnHash_ ? pawnHash_->hits() : 0);
+    SearchSummary s;
+    for (uint32_t i = 0; i < pool_->size(); ++i) s.totals.add((*pool_)[i].state().stats);
+    s.elapsedCs = searchElapsed(*limits_);
+    s.ttFillPercent = tt_ ? tt_->fillPercent() : 0.0;
+    s.pawnFillPercent = pawnHash_ ? pawnHash_->fillPercent() : 0.0;
+    s.pawnHashHits = pawnHash_ ? pawnHash_->hits() : 0;
+    listener_->onSearchFinished(s);
 }

@@ -1,5 +1,4 @@
-// Principal variations, the per-thread search counters, and the thinking line and
-// statistics block printed from them.
+// Principal variations and the per-thread search counters.
 #pragma once
 
 #include <atomic>
@@ -59,10 +58,3 @@ struct StatsTotals {
 
     void add(const SearchStats &s);
 };
-
-// "depth score time nodes move move ...", no flush.
-void printThinkingLine(uint32_t depth, int score, int32_t elapsedCs, uint64_t nodes, const PrincipalVariation &pv);
-
-// The eight-line statistics block, then a flush.
-void printStatistics(const StatsTotals &t, int32_t elapsedCs, double ttFillPercent, double pawnFillPercent,
-                     uint64_t pawnHashHits);

@@ -1,7 +1,6 @@
 // The root: scoring the root moves once, the root move loop, the aspiration windows
 // of each iteration and the rules that end the iterative deepening.
 #include <algorithm>
-#include <cstdio>
 
 #include "eval/evaluate.h"
 #include "eval/pawnhash.h"
@@ -143,41 +142,32 @@ int searchIteration(SearchState &st, const IterationBounds &ib, int d, int previ
         s = rootSearchFor<Us>(st, ib.lowLimit, beta, d, pv);
         if (s >= beta && s <= ib.maxMate) s = rootSearchFor<Us>(st, ib.lowLimit, ib.highLimit, d, pv);
     }
-    if (d > 7) std::fflush(stdout);
     return s;
 }
 
 // Thread 0's reasons to end the search after iteration d. Every rule is checked in
-// turn, so one iteration can print more than one line (a forced move that mates).
+// turn, so one iteration can give more than one reason (a forced move that mates).
 bool shouldStop(SearchState &st, const IterationBounds &ib, int d, int s, int rootMoves, const bool *easy,
                 Move bestMove) {
     const SearchLimits &lim = *st.limits;
-    char text[6];
-    moveToText(bestMove, text);
     bool stop = false;
-    if (d == 1 && rootMoves == 1) {
-        std::printf("# forced move: %s\n", text);
+    auto give = [&](StopReason reason, int plies = 0) {
+        if (st.player) st.player->reportStop(reason, bestMove, plies);
         stop = true;
-    }
+    };
+    if (d == 1 && rootMoves == 1) give(StopReason::FORCED_MOVE);
     if (d >= 6) {
         const int64_t used = searchElapsed(lim);
-        if (easy[d] && easy[d - 1] && lim.timed && used >= int32_t(lim.maxTime) / 8) {
-            std::printf("# easy move: %s\n", text);
-            stop = true;
-        } else if (lim.timed && int64_t(int32_t(lim.maxTime)) - used < int64_t(st.firstMovesTime) * 3 / 2) {
-            std::printf("# probably not enough time left for another iteration\n");
-            stop = true;
-        }
+        if (easy[d] && easy[d - 1] && lim.timed && used >= int32_t(lim.maxTime) / 8)
+            give(StopReason::EASY_MOVE);
+        else if (lim.timed && int64_t(int32_t(lim.maxTime)) - used < int64_t(st.firstMovesTime) * 3 / 2)
+            give(StopReason::NO_TIME_FOR_ITERATION);
     }
     if (s == ib.maxMate) {
-        if (ib.maxMate != 0) std::printf("# forced mate in %d plies: %s\n", MATE_SCORE - s, text);
-        else std::printf("# forced draw: %s\n", text);
-        stop = true;
+        if (ib.maxMate != 0) give(StopReason::FORCED_MATE, MATE_SCORE - s);
+        else give(StopReason::FORCED_DRAW);
     }
-    if (s == ib.minMate && s < 0) {
-        std::printf("# getting mated in %d plies: %s\n", s + MATE_SCORE, text);
-        stop = true;
-    }
+    if (s == ib.minMate && s < 0) give(StopReason::GETTING_MATED, s + MATE_SCORE);
     return stop || (lim.fixedDepth && int(lim.maxDepth) == d);
 }
 
@@ -189,6 +179,7 @@ SearchResult iterate(SearchState &st, const RootMoves &root) {
     int previous = root.bestScore;
     int step = isThread0(st) ? 1 : 2;
     int d = (st.threadIndex % 2 == 1) ? 2 : 1;
+    int completed = 0;
     bool easy[MAX_DEPTH + 1] = {};
     while (!st.stopped() && d <= MAX_DEPTH) {
         st.iterationDepth = d;
@@ -202,16 +193,19 @@ SearchResult iterate(SearchState &st, const RootMoves &root) {
             previous = s;
         }
         if (isThread0(st) && !st.stopped()) {
+            completed = d;
             easy[d] = st.easyMove;
             if (shouldStop(st, ib, d, s, root.count, easy, best.first())) st.requestStop();
         }
         d += step;
     }
-    std::fflush(stdout);
     SearchResult r;
-    if (!isThread0(st) || !st.limits->timed || st.abort.load(std::memory_order_relaxed)) return r;
+    if (!isThread0(st)) return r;
     r.bestMove = best.first();
     r.ponderMove = best.length >= 2 ? best.moves[1] : NO_MOVE;
+    r.score = previous;
+    r.depth = completed;
+    r.aborted = st.abort.load(std::memory_order_relaxed);
     return r;
 }
 
@@ -239,7 +233,10 @@ template <Colour Us> SearchResult iterativeDeepeningFor(SearchState &st, const B
             st.player->reportThinking(0, root.count ? root.bestScore : -INFINITE_SCORE, root.best);
             st.player->searchFinished();
         }
-        return {root.best.first(), NO_MOVE};
+        SearchResult settled;
+        settled.bestMove = root.best.first();
+        settled.score = root.count ? root.bestScore : -INFINITE_SCORE;
+        return settled;
     }
     const SearchResult r = iterate<Us>(st, root);
     if (isThread0(st) && st.player) st.player->searchFinished();

@@ -8,7 +8,7 @@
 //     SearchLimits limits;
 //     limits.fixedDepth = true;
 //     limits.maxDepth = 8;
-//     limits.timed = true;                      // false (analysis) returns no move
+//     limits.timed = true;                      // false: no budget (analysis)
 //     limits.searchStartElapsed = currentElapsed(limits);
 //     auto state = std::make_unique<SearchState>();   // large: keep it off the stack
 //     state->threadIndex = 0;                   // thread 0 alone prints and stops others
@@ -18,7 +18,7 @@
 //     state->player = &myInterface;             // a SearchInterface: time-out test,
 //                                               // thinking output, statistics
 //     SearchResult r = iterativeDeepening(*state, gameBoard);
-//     // r.bestMove, r.ponderMove (NO_MOVE when aborted, untimed or no legal move)
+//     // r.bestMove, r.ponderMove (NO_MOVE when there is no legal move), r.aborted
 //
 // BasicSearchInterface (search/basic_interface.h) is a ready SearchInterface for a
 // single thread without a time limit. initStaticTables() and initEvaluationTables()
@@ -36,14 +36,21 @@
 class TranspositionTable;
 class PawnHashTable;
 
-// What the search calls back on the player that owns it (thread 0 only).
+// Why thread 0 ends a search after an iteration; several may hold at once.
+enum class StopReason : uint8_t { FORCED_MOVE, EASY_MOVE, NO_TIME_FOR_ITERATION, FORCED_MATE, FORCED_DRAW, GETTING_MATED };
+
+// What the search calls back on the player that owns it (thread 0 only). The search
+// prints nothing itself: whoever implements this decides what to say.
 class SearchInterface {
 public:
     virtual ~SearchInterface() = default;
     // True when the search must stop for time; called at every node.
     virtual bool timeOut() = 0;
-    // A new best line at the root (the implementation decides whether to print it).
+    // A new best line at the root.
     virtual void reportThinking(int depth, int score, const PrincipalVariation &pv) = 0;
+    // A reason to stop after the iteration; plies is the mate distance for the mate
+    // reasons.
+    virtual void reportStop(StopReason reason, Move best, int plies) {}
     // The search has ended (statistics).
     virtual void searchFinished() = 0;
 };
@@ -80,9 +87,15 @@ struct SearchState {
     void requestStop() { stop.store(true, std::memory_order_relaxed); }
 };
 
+// Thread 0's result: the best line's first two moves, its score and the last depth
+// that completed. Helpers return nothing; a search that was aborted says so but still
+// hands back the best move found so far.
 struct SearchResult {
     Move bestMove = NO_MOVE;
     Move ponderMove = NO_MOVE;
+    int score = 0;
+    int depth = 0;
+    bool aborted = false;
 };
 
 // Searches the side to move of game; the state's board becomes a copy of it. The stop

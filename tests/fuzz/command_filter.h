@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "board/board.h"
-#include "engine/wbengine.h"
+#include "xboard/wbengine.h"
 #include "eval/evaluate.h"
 
 namespace fuzzing {
@@ -63,7 +63,7 @@ inline void prepareProcess() {
 
 // An engine with the smallest tables, set up as start-up leaves it.
 inline void prepareSmallEngine(WBEngine &engine) {
-    engine.player.perftHashSizeMB = 1;
+    engine.player.setPerftHashSizeMB(1);
     engine.executeLine("option ttHashSizeMB=1");
     engine.executeLine("option pawnHashSizeMB=1");
     engine.player.prepareSearch(false);

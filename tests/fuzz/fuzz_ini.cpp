@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "engine/config.h"
-#include "engine/wbengine.h"
+#include "xboard/config.h"
+#include "xboard/wbengine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static const bool quiet = std::freopen("/dev/null", "w", stdout) != nullptr;

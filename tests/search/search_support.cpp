@@ -40,7 +40,8 @@ SearchResult SearchFixture::search(const char *fen, int depth) {
     limits.maxDepth = uint32_t(depth);
     testing::internal::CaptureStdout();
     const SearchResult r = iterativeDeepening(*state, *game);
-    output = testing::internal::GetCapturedStdout();
+    output = testing::internal::GetCapturedStdout() + player.stops;
+    player.stops.clear();
     return r;
 }
 
@@ -84,4 +85,20 @@ int forcedMatePlies(Board_BB64 &b, int maxPlies) {
     for (int n = 1; n <= maxPlies; n += 2)
         if (mates(b, n)) return n;
     return 0;
+}
+
+void RecordingInterface::reportStop(StopReason reason, Move best, int plies) {
+    char move[6];
+    moveToText(best, move);
+    const std::string text = move;
+    switch (reason) {
+    case StopReason::FORCED_MOVE: stops += "# forced move: " + text + "\n"; break;
+    case StopReason::EASY_MOVE: stops += "# easy move: " + text + "\n"; break;
+    case StopReason::NO_TIME_FOR_ITERATION: stops += "# no time for another iteration\n"; break;
+    case StopReason::FORCED_MATE: stops += "# forced mate in " + std::to_string(plies) + " plies: " + text + "\n"; break;
+    case StopReason::FORCED_DRAW: stops += "# forced draw: " + text + "\n"; break;
+    case StopReason::GETTING_MATED:
+        stops += "# getting mated in " + std::to_string(plies) + " plies: " + text + "\n";
+        break;
+    }
 }

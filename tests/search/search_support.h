@@ -21,16 +21,19 @@ public:
         lastScore = score;
         lastPv = pv;
     }
+    // The reasons, one line each ("forced mate in 3 plies: e2e4").
+    void reportStop(StopReason reason, Move best, int plies) override;
     void searchFinished() override { ++finished; }
 
     int reports = 0, finished = 0, lastDepth = -1, lastScore = 0;
+    std::string stops;
     PrincipalVariation lastPv;
 };
 
 // One search thread with its own small tables.
 struct SearchFixture {
     SearchFixture();
-    // Fixed-depth timed search of fen; stdout is captured into output.
+    // Fixed-depth timed search of fen; the stop reasons go to output.
     SearchResult search(const char *fen, int depth);
     Board_BB64 &board(const char *fen);
 

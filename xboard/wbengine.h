@@ -11,7 +11,7 @@
 #include "engine/player.h"
 #include "engine/version.h"
 
-class WBEngine : public EngineInterface {
+class WBEngine : public EngineListener {
 public:
     using Arguments = std::vector<std::string>;
     using Handler = bool (WBEngine::*)(const Arguments &);
@@ -19,8 +19,15 @@ public:
     WBEngine();
     ~WBEngine() override;
 
-    // Runs on search thread 0 when the search job has chosen a move.
-    void makeEngineMove(Move move) override;
+    // The core's reports (search thread 0), in XBoard's words.
+    void onIteration(const IterationReport &r) override;
+    void onStopReason(StopReason reason, Move best, int plies) override;
+    void onTimeout() override;
+    void onSearchFinished(const SearchSummary &s) override;
+    void onBudget(const BudgetReport &b) override;
+    void onBudgetChange(BudgetChange change, int32_t maxTime) override;
+    // Plays the chosen move unless the search was analysis or stopped.
+    void onBestMove(const SearchResult &r, bool analysis) override;
 
     // Start-up's last step before the loop: the start position, an empty record.
     void setUpStartPosition();
@@ -42,6 +49,8 @@ public:
     Relaxed<bool> analyzeMode = false;
     Relaxed<bool> autoMode = false;
     bool quitRequested = false;
+    // "post"/"nopost": thinking lines and statistics are printed.
+    Relaxed<bool> postThinking = true;
 
     // Command handlers, one per row of the command table.
     bool onQuit(const Arguments &args);
@@ -92,6 +101,10 @@ private:
     bool takeBack(uint32_t plies);
     // (Re)loads the tablebases from the stored path and cache size.
     void initialiseTablebases(const std::string &type, const std::string &path);
+    // Plays the engine's move on the game and announces it.
+    void makeEngineMove(Move move, Move ponder);
+    // The game's end after a move, with its result line.
+    bool gameEnded();
 };
 
 struct CommandEntry {

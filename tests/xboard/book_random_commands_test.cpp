@@ -8,7 +8,7 @@
 
 #include "board/movegen.h"
 #include "book/book.h"
-#include "tests/engine/engine_session.h"
+#include "tests/xboard/engine_session.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "engine/config.h"
-#include "engine/wbengine.h"
+#include "xboard/config.h"
+#include "xboard/output.h"
+#include "xboard/wbengine.h"
 #include "tools/text_line.h"
 
 bool WBEngine::onQuit(const Arguments &) {
@@ -29,11 +30,17 @@ bool WBEngine::onProtover(const Arguments &) {
                 "feature colors=0\nfeature sigint=0\nfeature sigterm=0\nfeature analyze=1\n"
                 "feature name=0\nfeature nps=0\nfeature debug=1\nfeature egt=\"gaviota\"\n"
                 "feature smp=1\nfeature variants=\"normal\"\n");
-    std::printf("feature option=\"ttHashSizeMB -spin %u 1 2048\"\n", ChessPlayer::DEFAULT_TT_MB);
-    std::printf("feature option=\"pawnHashSizeMB -spin %u 1 2048\"\n", ChessPlayer::DEFAULT_PAWN_HASH_MB);
-    std::printf("feature option=\"gtbCacheSizeMB -spin %u 0 256\"\n", player.gtbCacheSizeMB);
-    std::printf("feature option=\"gtbPath -path %s\"\n", player.gtbPath.c_str());
-    std::printf("feature option=\"bookFilePath -path %s\"\n", player.bookFilePath.c_str());
+    // The table sizes offer their defaults, the tablebase and book settings what they
+    // hold now.
+    for (const Setting &s : SETTINGS) {
+        if (!s.xboardOption) continue;
+        if (s.kind == SettingKind::PATH)
+            std::printf("feature option=\"%s -path %s\"\n", s.name,
+                        (s.id == GTB_PATH ? player.gtbPath() : player.bookFilePath()).c_str());
+        else
+            std::printf("feature option=\"%s -spin %u %d %d\"\n", s.name,
+                        s.id == GTB_CACHE_MB ? player.settingNumber(s.id) : unsigned(s.defaultValue), s.min, s.max);
+    }
     std::printf("feature myname=\"%s %s\"\n", ENGINE_NAME, ENGINE_VERSION);
     // Thread and table changes wait for an idle engine; the interface sends protover
     // before any search, and during one nothing is rebuilt under the running threads.
@@ -87,19 +94,19 @@ bool WBEngine::onSd(const Arguments &args) {
 }
 
 bool WBEngine::onPost(const Arguments &) {
-    player.postThinking = true;
+    postThinking = true;
     return true;
 }
 
 bool WBEngine::onNopost(const Arguments &) {
-    player.postThinking = false;
+    postThinking = false;
     return true;
 }
 
 bool WBEngine::onCores(const Arguments &args) {
     const int n = parseInteger(args[0].c_str());
     if (n < 1) return false;
-    player.setCores(uint32_t(n));
+    printCores(player.setCores(uint32_t(n)));
     return true;
 }
 
@@ -117,31 +124,23 @@ bool WBEngine::onOption(const Arguments &args) {
     const std::vector<std::string> parts = splitArguments(args[0], '=');
     const std::string name = parts.empty() ? std::string() : parts[0];
     const std::string value = parts.size() > 1 ? parts[1] : std::string();
-    const int number = parseInteger(value.c_str());
-    auto inRange = [&](int lo, int hi) {
-        if (number >= lo && number <= hi) return true;
-        std::printf("Error (illegal value for '%s' option): %s\n", name.c_str(), value.c_str());
-        return false;
-    };
-    if (name == "ttHashSizeMB" || name == "pawnHashSizeMB") {
-        if (!inRange(1, 2048)) return false;
-        (name == "ttHashSizeMB" ? player.ttHashSizeMB : player.pawnHashSizeMB) = uint32_t(number);
-        std::printf("# setting option: %s=%d\n", name.c_str(), number);
-    } else if (name == "gtbCacheSizeMB") {
-        if (!inRange(0, 256)) return false;
-        player.gtbCacheSizeMB = uint32_t(number);
-        std::printf("# setting option: %s=%d\n", name.c_str(), number);
-        initialiseTablebases("gaviota", player.gtbPath);
-    } else if (name == "gtbPath") {
-        std::printf("# setting option: %s=%s\n", name.c_str(), value.c_str());
-        initialiseTablebases("gaviota", value);
-    } else if (name == "bookFilePath") {
-        std::printf("# setting option: %s=%s\n", name.c_str(), value.c_str());
-        player.setBookFile(limitedPath(value));
-    } else {
+    const Setting *s = findSetting(name);
+    if (!s || !s->xboardOption) {
         std::printf("Error (unknown option name): %s\n", name.c_str());
         return false;
     }
+    if (s->kind == SettingKind::PATH) {
+        std::printf("# setting option: %s=%s\n", name.c_str(), value.c_str());
+        player.applySetting(s->id, 0, limitedPath(value));
+        return true;
+    }
+    const int number = parseInteger(value.c_str());
+    if (number < s->min || number > s->max) {
+        std::printf("Error (illegal value for '%s' option): %s\n", name.c_str(), value.c_str());
+        return false;
+    }
+    std::printf("# setting option: %s=%d\n", name.c_str(), number);
+    player.applySetting(s->id, number, value);
     return true;
 }
 
@@ -150,22 +149,22 @@ void WBEngine::initialiseTablebases(const std::string &type, const std::string &
 }
 
 bool WBEngine::onBook(const Arguments &) {
-    player.bookEnabled = true;
+    player.setBookEnabled(true);
     return true;
 }
 
 bool WBEngine::onNobook(const Arguments &) {
-    player.bookEnabled = false;
+    player.setBookEnabled(false);
     return true;
 }
 
 bool WBEngine::onRandgame(const Arguments &) {
-    player.randomGameMode = true;
+    player.setRandomGameMode(true);
     return true;
 }
 
 bool WBEngine::onNorandgame(const Arguments &) {
-    player.randomGameMode = false;
+    player.setRandomGameMode(false);
     return true;
 }
 

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "tests/engine/engine_session.h"
+#include "tests/xboard/engine_session.h"
 
 namespace {
 

@@ -1,17 +1,56 @@
 // The protocol engine: the engine's move, the board diagram and the handlers that
 // change the game (new game, whose move it is, set-up, user moves, take-backs).
-#include "engine/wbengine.h"
+#include "xboard/wbengine.h"
+
+#include <memory>
 
 #include "board/movegen.h"
+#include "xboard/output.h"
 
 WBEngine::WBEngine() : player(this, &limits) {}
 
 WBEngine::~WBEngine() { player.shutdownThreads(); }
 
+void WBEngine::onIteration(const IterationReport &r) {
+    if (!postThinking) return;
+    printThinkingLine(uint32_t(r.depth), r.score, r.elapsedCs, r.nodes, *r.pv);
+    if (r.depth > 7) std::fflush(stdout);
+}
+
+void WBEngine::onStopReason(StopReason reason, Move best, int plies) { printStopReason(reason, best, plies); }
+
+void WBEngine::onTimeout() {
+    std::printf("# timeout\n");
+    std::fflush(stdout);
+}
+
+void WBEngine::onSearchFinished(const SearchSummary &s) {
+    if (postThinking)
+        printStatistics(s.totals, s.elapsedCs, s.ttFillPercent, s.pawnFillPercent, s.pawnHashHits);
+    std::fflush(stdout);
+}
+
+void WBEngine::onBudget(const BudgetReport &b) { printBudget(b); }
+
+void WBEngine::onBudgetChange(BudgetChange change, int32_t maxTime) { printBudgetChange(change, maxTime); }
+
+// Analysis never plays a move, even when the tablebases settle the whole root; a search
+// stopped from the command loop means the move is not wanted any more.
+void WBEngine::onBestMove(const SearchResult &r, bool analysis) {
+    if (analysis || r.aborted || r.bestMove == NO_MOVE) return;
+    makeEngineMove(r.bestMove, r.ponderMove);
+}
+
+bool WBEngine::gameEnded() {
+    const GameEnd end = player.checkGameEnd();
+    printGameEnd(end);
+    return end != GameEnd::NONE;
+}
+
 // Runs on the first search thread; the thread counts as busy until this returns, so
 // the command loop neither starts a search nor changes the game meanwhile. A move the
 // game record cannot take is never announced.
-void WBEngine::makeEngineMove(Move move) {
+void WBEngine::makeEngineMove(Move move, Move ponderMove) {
     if (player.recordFull()) {
         std::printf("# game record full: no more moves can be played\n");
         gameOver = true;
@@ -26,13 +65,13 @@ void WBEngine::makeEngineMove(Move move) {
     player.recordMove(move);
     boardChanged = true;
     std::printf("move %s\n", text);
-    if (player.ponderMove != NO_MOVE) {
+    if (ponderMove != NO_MOVE) {
         char ponder[6];
-        moveToText(player.ponderMove, ponder);
+        moveToText(ponderMove, ponder);
         std::printf("# ponder move: %s\n", ponder);
     }
     printBoard();
-    if (!gameOver) gameOver = player.checkGameEnd();
+    if (!gameOver) gameOver = gameEnded();
     leaveFinishedGame();
     std::fflush(stdout);
     // "auto" may arrive meanwhile (it does not stop the search): both sides of the
@@ -49,7 +88,7 @@ void WBEngine::leaveFinishedGame() {
 
 void WBEngine::setUpStartPosition() {
     player.setPosition(START_FEN);
-    player.outOfBook = false;
+    player.resetOutOfBook();
     boardChanged = true;
 }
 
@@ -84,8 +123,8 @@ void WBEngine::printBoard() {
 bool WBEngine::onNew(const Arguments &) {
     player.prepareSearch(true);
     player.setPosition(START_FEN);
-    player.outOfBook = false;
-    player.randomGameMode = false;
+    player.resetOutOfBook();
+    player.setRandomGameMode(false);
     gameOver = forceMode = autoMode = false;
     boardChanged = true;
     limits.clockRunning = false;
@@ -163,7 +202,9 @@ bool WBEngine::onUsermove(const Arguments &args) {
         return false;
     }
     Move move = NO_MOVE;
-    if (!player.boardUsable() || !textToMove(player.board(), text.c_str(), move)) {
+    auto board = std::make_unique<Board_BB64>();
+    player.copyBoard(*board);
+    if (!player.boardUsable() || !textToMove(*board, text.c_str(), move)) {
         std::printf("Error (illegal move): %s\n", text.c_str());
         return false;
     }

@@ -15,14 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/engine/engine_session.h"
+#include "tests/xboard/engine_session.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path SESSIONS = fs::path(GRELVIN_SOURCE_DIR) / "tests" / "engine" / "sessions";
+const fs::path SESSIONS = fs::path(GRELVIN_SOURCE_DIR) / "tests" / "xboard" / "sessions";
 
 std::string replaceAll(std::string text, const std::string &from, const std::string &to) {
     if (from.empty()) return text;

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/wbengine.h"
-#include "tests/engine/engine_process.h"
+#include "xboard/wbengine.h"
+#include "tests/xboard/engine_process.h"
 
 namespace {
 

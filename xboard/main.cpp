@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "board/board.h"
-#include "engine/config.h"
-#include "engine/wbengine.h"
+#include "xboard/config.h"
+#include "xboard/wbengine.h"
 #include "eval/evaluate.h"
 #include "platform/files.h"
 

@@ -9,7 +9,7 @@
 #include "board/movegen.h"
 #include "search/tablebase_score.h"
 #include "tablebase/tablebase.h"
-#include "tests/engine/engine_session.h"
+#include "tests/xboard/engine_session.h"
 #include "tests/test_support.h"
 
 namespace {

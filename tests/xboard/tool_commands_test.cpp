@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/engine/engine_process.h"
+#include "tests/xboard/engine_process.h"
 
 namespace {
 

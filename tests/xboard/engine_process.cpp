@@ -1,4 +1,4 @@
-#include "tests/engine/engine_process.h"
+#include "tests/xboard/engine_process.h"
 
 #include <sys/wait.h>
 

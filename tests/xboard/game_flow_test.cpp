@@ -6,7 +6,7 @@
 #include <cctype>
 #include <memory>
 
-#include "tests/engine/engine_session.h"
+#include "tests/xboard/engine_session.h"
 
 namespace {
 

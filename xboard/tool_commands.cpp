@@ -2,7 +2,7 @@
 // evaluation printout and the random-position tools.
 #include <memory>
 
-#include "engine/wbengine.h"
+#include "xboard/wbengine.h"
 #include "eval/breakdown.h"
 #include "tools/perft.h"
 #include "tools/randgames.h"
@@ -10,31 +10,42 @@
 #include "tools/selftest.h"
 #include "tools/text_line.h"
 
+namespace {
+
+// The tools work on a copy of the game board (or on a board of their own), never on
+// the game itself.
+std::unique_ptr<Board_BB64> boardCopy(ChessPlayer &player) {
+    auto board = std::make_unique<Board_BB64>();
+    player.copyBoard(*board);
+    return board;
+}
+
+}  // namespace
+
 bool WBEngine::onPerft(const Arguments &args) {
-    return perftCommand(player.board(), player.perftHash(), player.perftHashSizeMB, parseInteger(args[0].c_str()),
-                        false, limits);
+    return perftCommand(*boardCopy(player), player.perftHash(), player.perftHashSizeMB(),
+                        parseInteger(args[0].c_str()), false, limits);
 }
 
 bool WBEngine::onDivide(const Arguments &args) {
-    return perftCommand(player.board(), player.perftHash(), player.perftHashSizeMB, parseInteger(args[0].c_str()),
-                        true, limits);
+    return perftCommand(*boardCopy(player), player.perftHash(), player.perftHashSizeMB(),
+                        parseInteger(args[0].c_str()), true, limits);
 }
 
 bool WBEngine::onSelftest(const Arguments &) {
-    runSelfTest(player.board(), player.perftHash(), player.perftHashSizeMB);
+    runSelfTest(*boardCopy(player), player.perftHash(), player.perftHashSizeMB());
     return onNew({});
 }
 
 bool WBEngine::onTest(const Arguments &args) {
-    if (!args.empty() && !runTestFile(player.board(), args[0].c_str())) return false;
+    if (!args.empty() && !runTestFile(*boardCopy(player), args[0].c_str())) return false;
     return onNew({});
 }
 
 // "eval" may come while the engine thinks: it evaluates a copy taken under the game
 // lock, never the board the engine's move is being played on.
 bool WBEngine::onEval(const Arguments &) {
-    auto board = std::make_unique<Board_BB64>();
-    player.copyBoard(*board);
+    const auto board = boardCopy(player);
     if (!player.pawnHash() || !evaluable(*board)) return false;
     printEvaluation(*board, *player.pawnHash());
     return true;
@@ -60,7 +71,7 @@ bool WBEngine::onRandpos(const Arguments &args) {
         std::printf("%s\n", fen);
         return true;
     }
-    if (!randomFensCommand(player.board(), parseInteger(args[0].c_str()), args.size() > 1 ? args[1].c_str() : nullptr))
+    if (!randomFensCommand(*boardCopy(player), parseInteger(args[0].c_str()), args.size() > 1 ? args[1].c_str() : nullptr))
         return false;
     boardChanged = true;
     return onNew({});
@@ -73,12 +84,10 @@ bool WBEngine::onRandgames(const Arguments &args) {
     const int count = parseInteger(args[0].c_str());
     if (count < 1) return false;
     player.stopSearch();
-    const bool savedMode = player.randomGameMode;
-    player.randomGameMode = true;
-    const RandomGameHooks hooks{[this] { player.setPosition(START_FEN); },
-                                [this](Move m) { return player.recordMove(m); }};
-    const bool ok = runRandomGames(player.board(), count, hooks);
-    player.randomGameMode = savedMode;
+    const bool savedMode = player.randomGameMode();
+    player.setRandomGameMode(true);
+    const bool ok = player.playRandomGames(count);
+    player.setRandomGameMode(savedMode);
     if (ok) {
         enterNeutralState();
         boardChanged = true;

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "board/movegen.h"
-#include "tests/engine/engine_session.h"
+#include "tests/xboard/engine_session.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;

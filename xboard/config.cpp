@@ -1,10 +1,11 @@
 // The configuration file and the command line.
-#include "engine/config.h"
+#include "xboard/config.h"
 
 #include <cstring>
 #include <string>
 
 #include "engine/player.h"
+#include "xboard/output.h"
 #include "tools/text_line.h"
 
 namespace {
@@ -15,38 +16,26 @@ std::string trimmed(const std::string &text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// A numeric setting: stored when within [lo, hi], else reported and left alone.
-void setNumber(const std::string &key, const std::string &value, uint32_t &target, int lo, int hi) {
-    const int n = parseInteger(value.c_str());
-    if (n >= lo && n <= hi) {
-        target = uint32_t(n);
+// A setting of the file: numbers outside the setting's range are reported and left
+// alone; other keys are skipped.
+void applySetting(const std::string &key, const std::string &value, ChessPlayer &player) {
+    const Setting *s = findSetting(key);
+    if (!s) return;
+    if (s->kind == SettingKind::PATH) {
+        player.storeSetting(s->id, 0, limitedPath(value));
         return;
     }
-    std::printf("# WARNING: %s = %s out of range in ini file (min = %u, max = %u)\n", key.c_str(), value.c_str(),
-                unsigned(lo), unsigned(hi));
-    std::fflush(stdout);
-}
-
-void applySetting(const std::string &key, const std::string &value, ChessPlayer &player) {
-    if (key == "numberOfCores") {
-        const int n = parseInteger(value.c_str());
-        if (n >= 1) {
-            player.setCores(uint32_t(n));
-        } else {
-            std::printf("# WARNING: %s = %s out of range in ini file (min = 1)\n", key.c_str(), value.c_str());
-            std::fflush(stdout);
-        }
-    } else if (key == "ttHashSizeMB") {
-        setNumber(key, value, player.ttHashSizeMB, 1, 2048);
-    } else if (key == "pawnHashSizeMB") {
-        setNumber(key, value, player.pawnHashSizeMB, 1, 2048);
-    } else if (key == "gtbCacheSizeMB") {
-        setNumber(key, value, player.gtbCacheSizeMB, 0, 256);
-    } else if (key == "gtbPath") {
-        player.gtbPath = limitedPath(value);
-    } else if (key == "bookFilePath") {
-        player.bookFilePath = limitedPath(value);
+    const int n = parseInteger(value.c_str());
+    if (s->id == THREADS) {
+        if (n >= s->min) printCores(player.setCores(uint32_t(n)));
+        else std::printf("# WARNING: %s = %s out of range in ini file (min = 1)\n", key.c_str(), value.c_str());
+    } else if (n >= s->min && n <= s->max) {
+        player.storeSetting(s->id, n, value);
+    } else {
+        std::printf("# WARNING: %s = %s out of range in ini file (min = %u, max = %u)\n", key.c_str(), value.c_str(),
+                    unsigned(s->min), unsigned(s->max));
     }
+    std::fflush(stdout);
 }
 
 void readConfigLine(char *line, ChessPlayer &player) {
@@ -82,7 +71,7 @@ void readCommandLine(int argc, const char *const argv[], ChessPlayer &player) {
                 std::printf("# warning: found bad argument \"%d\" for command line option \"-cores\", must be a "
                             "positive number\n",
                             n);
-            else player.setCores(uint32_t(n));
+            else printCores(player.setCores(uint32_t(n)));
         }
         std::fflush(stdout);
     }

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "board/movegen.h"
-#include "engine/wbengine.h"
+#include "xboard/wbengine.h"
 #include "eval/evaluate.h"
 
 namespace {
@@ -20,8 +20,8 @@ void waitUntilIdle(WBEngine &engine) {
 void startSmallGame(WBEngine &engine) {
     initStaticTables();
     initEvaluationTables();
-    engine.player.ttHashSizeMB = 1;
-    engine.player.pawnHashSizeMB = 1;
+    engine.player.applySetting(TT_HASH_MB, 1, "");
+    engine.player.applySetting(PAWN_HASH_MB, 1, "");
     engine.executeLine("new");
 }
 

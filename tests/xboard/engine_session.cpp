@@ -1,4 +1,4 @@
-#include "tests/engine/engine_session.h"
+#include "tests/xboard/engine_session.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -7,7 +7,7 @@
 
 #include "board/movegen.h"
 #include "engine/version.h"
-#include "tests/engine/engine_session.h"
+#include "tests/xboard/engine_session.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The command table and the command loop.
-#include "engine/wbengine.h"
+#include "xboard/wbengine.h"
 #include "tools/text_line.h"
 
 // Rows keep the order in which they are scanned; no two share a name.
@@ -115,7 +115,7 @@ void WBEngine::afterCommand() {
         }
         return;
     }
-    if (!gameOver) gameOver = player.checkGameEnd();
+    if (!gameOver) gameOver = gameEnded();
     leaveFinishedGame();
     if (engineColour != player.board().sideToMove) return;
     if (player.recordFull()) {

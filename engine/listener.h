@@ -1,0 +1,62 @@
+// What the engine core reports while it plays: a face (XBoard, UCI) implements this and
+// turns each report into its protocol's words. The core itself prints nothing a
+// protocol defines.
+#pragma once
+
+#include <cstdint>
+
+#include "search/report.h"
+#include "search/search.h"
+
+// A new best line at the root (thread 0).
+struct IterationReport {
+    int depth = 0;
+    int score = 0;
+    int32_t elapsedCs = 0;
+    uint64_t nodes = 0;  // all threads
+    const PrincipalVariation *pv = nullptr;
+};
+
+// The counters of all threads and the tables' state when a search ends.
+struct SearchSummary {
+    StatsTotals totals;
+    int32_t elapsedCs = 0;
+    double ttFillPercent = 0.0;
+    double pawnFillPercent = 0.0;
+    uint64_t pawnHashHits = 0;
+};
+
+// How the budget of a timed search came about (centiseconds).
+struct BudgetReport {
+    int64_t movesPerSession = 0, timePerSession = 0, increment = 0;
+    int64_t ply = 0, fullMoveNumber = 0, remainingMoves = 0, nSessions = 0;
+    int64_t total = 0, elapsed = 0, remaining = 0, available = 0;
+    int32_t maxTime = 0;
+};
+
+// Later corrections of the budget: the first search out of the book may think longer;
+// with an increment the budget is capped below the clock.
+enum class BudgetChange : uint8_t { OUT_OF_BOOK, CLOCK_GUARD };
+
+// The game's end as the core judges it after a move.
+enum class GameEnd : uint8_t { NONE, WHITE_MATES, BLACK_MATES, STALEMATE, INSUFFICIENT_MATERIAL };
+
+// The thread count after a request ("cores", the ini file, an option).
+struct CoresReport {
+    uint32_t used = 0, requested = 0, current = 0, max = 0;
+};
+
+class EngineListener {
+public:
+    virtual ~EngineListener() = default;
+    virtual void onIteration(const IterationReport &r) = 0;
+    virtual void onStopReason(StopReason reason, Move best, int plies) = 0;
+    virtual void onTimeout() = 0;
+    virtual void onSearchFinished(const SearchSummary &s) = 0;
+    virtual void onBudget(const BudgetReport &b) = 0;
+    virtual void onBudgetChange(BudgetChange change, int32_t maxTime) = 0;
+    // Exactly once per search, on thread 0, also when the search was stopped or found
+    // no move (bestMove NO_MOVE). analysis: the search had no budget. The thread counts
+    // as busy until this returns, so the game does not change meanwhile.
+    virtual void onBestMove(const SearchResult &r, bool analysis) = 0;
+};

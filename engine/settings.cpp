@@ -1,0 +1,40 @@
+// Look-ups in the settings table.
+#include "engine/settings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <thread>
+
+namespace {
+
+constexpr bool tableInOrder() {
+    for (int i = 0; i < SETTING_COUNT; ++i)
+        if (SETTINGS[i].id != i) return false;
+    return true;
+}
+static_assert(tableInOrder(), "SETTINGS rows stand in the order of their ids");
+
+bool equalIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+}  // namespace
+
+int settingMax(const Setting &s) {
+    if (s.id == THREADS) return int(std::max(1u, std::thread::hardware_concurrency()));
+    return s.max;
+}
+
+const Setting *findSetting(std::string_view name) {
+    for (const Setting &s : SETTINGS)
+        if (s.name && name == s.name) return &s;
+    return nullptr;
+}
+
+const Setting *findUciSetting(std::string_view name) {
+    for (const Setting &s : SETTINGS)
+        if (s.uciName && equalIgnoringCase(name, s.uciName)) return &s;
+    return nullptr;
+}

@@ -1,0 +1,21 @@
+// The XBoard face's words for the core's reports: thinking lines, the statistics
+// block, the budget lines, stop reasons and results.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/listener.h"
+
+// "depth score time nodes move move ...", no flush.
+void printThinkingLine(uint32_t depth, int score, int32_t elapsedCs, uint64_t nodes, const PrincipalVariation &pv);
+
+// The eight-line statistics block, then a flush.
+void printStatistics(const StatsTotals &t, int32_t elapsedCs, double ttFillPercent, double pawnFillPercent,
+                     uint64_t pawnHashHits);
+
+void printBudget(const BudgetReport &b);
+void printBudgetChange(BudgetChange change, int32_t maxTime);
+void printStopReason(StopReason reason, Move best, int plies);
+void printCores(const CoresReport &c);
+// The result line of a finished game; nothing for GameEnd::NONE.
+void printGameEnd(GameEnd end);
