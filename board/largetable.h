@@ -2,6 +2,8 @@
 // and the sizing, allocation and occupancy sampling those tables share.
 #pragma once
 
+#include "board/relaxed.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -101,17 +103,3 @@ protected:
     uint32_t entryCount_ = 0;
 };
 
-// A 64-bit word of a table that threads share without a lock: relaxed atomic loads and
-// stores through std::atomic_ref. Unlike std::atomic it is a trivial type, so a table
-// of such words is already there, all zero, in a new block from LargeTable: no pass
-// that constructs every entry (and writes megabytes of zeros the kernel just wrote).
-class SharedWord {
-public:
-    uint64_t load() const { return std::atomic_ref<uint64_t>(const_cast<uint64_t &>(v_)).load(std::memory_order_relaxed); }
-    void store(uint64_t x) { std::atomic_ref<uint64_t>(v_).store(x, std::memory_order_relaxed); }
-
-private:
-    alignas(std::atomic_ref<uint64_t>::required_alignment) uint64_t v_;
-};
-static_assert(std::atomic_ref<uint64_t>::is_always_lock_free);
-static_assert(std::is_trivial_v<SharedWord> && sizeof(SharedWord) == 8);

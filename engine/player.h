@@ -13,7 +13,7 @@
 #include "engine/listener.h"
 #include "engine/settings.h"
 #include "search/limits.h"
-#include "search/relaxed.h"
+#include "board/relaxed.h"
 #include "search/search.h"
 
 class EngineTablebases;

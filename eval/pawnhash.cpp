@@ -38,12 +38,12 @@ void PawnHashTable::clear() {
 void PawnHashTable::setHitLane(uint32_t threadIndex) { hitLane = threadIndex % HIT_LANES; }
 
 void PawnHashTable::resetHits() {
-    for (HitCounter &h : hits_) h.n.store(0, std::memory_order_relaxed);
+    for (HitCounter &h : hits_) h.n = 0;
 }
 
 uint64_t PawnHashTable::hits() const {
     uint64_t sum = 0;
-    for (const HitCounter &h : hits_) sum += h.n.load(std::memory_order_relaxed);
+    for (const HitCounter &h : hits_) sum += h.n.load();
     return sum;
 }
 
@@ -57,8 +57,7 @@ bool PawnHashTable::probe(uint64_t key, PawnEntryData &out) {
     const uint64_t data = e.data.load();
     const uint64_t check = e.check.load();
     if ((check ^ data) != key) return false;
-    std::atomic<uint64_t> &hits = hits_[hitLane].n;
-    hits.store(hits.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    hits_[hitLane].n.inc();
     out = unpackData(data);
     return true;
 }

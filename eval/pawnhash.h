@@ -20,7 +20,7 @@ struct PawnHashEntry {
     SharedWord check;
     SharedWord data;
 };
-static_assert(sizeof(PawnHashEntry) == 16 && std::is_trivial_v<PawnHashEntry>);
+static_assert(sizeof(PawnHashEntry) == 16 && std::is_trivially_default_constructible_v<PawnHashEntry>);
 
 class PawnHashTable : public HashTableBase<PawnHashEntry, 1> {
 public:
@@ -60,7 +60,7 @@ private:
     // for a statistic.
     static constexpr uint32_t HIT_LANES = 8;
     struct alignas(64) HitCounter {
-        std::atomic<uint64_t> n{0};
+        Relaxed<uint64_t> n = 0;
     };
     HitCounter hits_[HIT_LANES];
     void resetHits();

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "search/relaxed.h"
+#include "board/relaxed.h"
 
 struct SearchLimits {
     Relaxed<bool> clockRunning = false;

@@ -15,9 +15,9 @@ void PrincipalVariation::setLine(Move m, const PrincipalVariation &child) {
 }
 
 void SearchStats::reset() {
-    for (RelaxedCounter *c : {&nodes, &qsNodes, &qsChecks, &cutoffs, &firstMoveCutoffs, &qsCutoffs,
+    for (Relaxed<uint64_t> *c : {&nodes, &qsNodes, &qsChecks, &cutoffs, &firstMoveCutoffs, &qsCutoffs,
                               &qsFirstMoveCutoffs, &ttHashHits, &tbHits})
-        c->reset();
+        c->store(0);
 }
 
 void StatsTotals::add(const SearchStats &s) {

@@ -1,10 +1,10 @@
 // Principal variations and the per-thread search counters.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 #include "board/move.h"
+#include "board/relaxed.h"
 
 constexpr int MAX_PV_LENGTH = 63;
 
@@ -28,25 +28,16 @@ struct PrincipalVariation {
     }
 };
 
-// A counter written by its own thread and read by others without a lock. A relaxed
-// load and store compile to a plain increment; a reader may see a slightly old value.
-struct RelaxedCounter {
-    std::atomic<uint64_t> v{0};
-    uint64_t load() const { return v.load(std::memory_order_relaxed); }
-    void inc() { v.store(v.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed); }
-    void reset() { v.store(0, std::memory_order_relaxed); }
-};
-
 struct SearchStats {
-    RelaxedCounter nodes;
-    RelaxedCounter qsNodes;
-    RelaxedCounter qsChecks;
-    RelaxedCounter cutoffs;
-    RelaxedCounter firstMoveCutoffs;
-    RelaxedCounter qsCutoffs;
-    RelaxedCounter qsFirstMoveCutoffs;
-    RelaxedCounter ttHashHits;
-    RelaxedCounter tbHits;
+    Relaxed<uint64_t> nodes = 0;
+    Relaxed<uint64_t> qsNodes = 0;
+    Relaxed<uint64_t> qsChecks = 0;
+    Relaxed<uint64_t> cutoffs = 0;
+    Relaxed<uint64_t> firstMoveCutoffs = 0;
+    Relaxed<uint64_t> qsCutoffs = 0;
+    Relaxed<uint64_t> qsFirstMoveCutoffs = 0;
+    Relaxed<uint64_t> ttHashHits = 0;
+    Relaxed<uint64_t> tbHits = 0;
 
     void reset();
 };

@@ -17,7 +17,7 @@ struct TTEntry {
     SharedWord keyXorData;
     SharedWord data;  // move | score << 16 | bound << 32 | depth << 48 | age << 56
 };
-static_assert(sizeof(TTEntry) == 16 && std::is_trivial_v<TTEntry>);
+static_assert(sizeof(TTEntry) == 16 && std::is_trivially_default_constructible_v<TTEntry>);
 
 // A slot's contents unpacked.
 struct TTData {
