@@ -58,32 +58,22 @@ int32_t clampToInt32(int64_t x) { return int32_t(std::clamp<int64_t>(x, INT32_MI
 // sum exactly however long the level; only the budget itself is brought back to 32.
 void ChessPlayer::computeBudget() {
     SearchLimits &l = *limits_;
-    const int64_t used = int32_t(currentElapsed(l));
-    const int64_t ply = gamePly_;
-    const int64_t fullMoveNumber = ply / 2 + 1;
-    const int64_t m = l.movesPerSession, perSession = l.timePerSession, inc = l.increment;
-    const int64_t nSessions = sessionsStarted(m, fullMoveNumber);
-    const int64_t remainingMoves = movesToSessionEnd(m, fullMoveNumber);
-    const int64_t total = inc * fullMoveNumber + nSessions * perSession;
-    const int64_t remaining = total - used;
-    const int64_t available = (remainingMoves - 1) * inc + remaining;
-    const int32_t maxTime = clampToInt32(int64_t(double(available) * 0.9 / double(remainingMoves)));
-    BudgetReport report;
-    report.movesPerSession = m;
-    report.timePerSession = perSession;
-    report.increment = inc;
-    report.ply = ply;
-    report.fullMoveNumber = fullMoveNumber;
-    report.remainingMoves = remainingMoves;
-    report.nSessions = nSessions;
-    report.total = total;
-    report.elapsed = used;
-    report.remaining = remaining;
-    report.available = available;
-    report.maxTime = maxTime;
-    listener_->onBudget(report);
-    l.maxTime = uint32_t(maxTime);
-    clockLeft_ = clampToInt32(remaining);
+    BudgetReport b;
+    b.movesPerSession = l.movesPerSession;
+    b.timePerSession = l.timePerSession;
+    b.increment = l.increment;
+    b.ply = gamePly_;
+    b.fullMoveNumber = b.ply / 2 + 1;
+    b.nSessions = sessionsStarted(b.movesPerSession, b.fullMoveNumber);
+    b.remainingMoves = movesToSessionEnd(b.movesPerSession, b.fullMoveNumber);
+    b.total = b.increment * b.fullMoveNumber + b.nSessions * b.timePerSession;
+    b.elapsed = int32_t(currentElapsed(l));
+    b.remaining = b.total - b.elapsed;
+    b.available = (b.remainingMoves - 1) * b.increment + b.remaining;
+    b.maxTime = clampToInt32(int64_t(double(b.available) * 0.9 / double(b.remainingMoves)));
+    listener_->onBudget(b);
+    l.maxTime = uint32_t(b.maxTime);
+    clockLeft_ = clampToInt32(b.remaining);
 }
 
 // The budget counts increments still to come as if they were on the clock already; with
