@@ -53,6 +53,9 @@ constexpr uint32_t TABLE_MAX_MB = 4096;
 uint32_t tableEntriesFor(uint32_t sizeMB, std::size_t entryBytes, uint32_t minEntries);
 // Prints the "# new size of <name>: <sizeMB> MB" line a (re)made table announces.
 void announceTableSize(const char *name, uint32_t sizeMB);
+// Whether those lines are printed (on by default; a face whose protocol has no such
+// comment lines turns them off once at start-up, before any table exists).
+void setTableSizeAnnouncements(bool on);
 
 // The storage of a hash table: a power-of-two count of Entry in a LargeTable.
 template <class Entry, uint32_t MinEntries> class HashTableBase {

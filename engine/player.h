@@ -96,6 +96,11 @@ public:
     // the board is left at the start position with an empty record.
     bool playRandomGames(int n);
 
+    // A budget the face computed itself (centiseconds): timed searches use it as it is
+    // instead of the level in SearchLimits, without the out-of-book bonus or the clock
+    // guard. Negative: the level decides again.
+    void setFixedBudget(int32_t centiseconds) { fixedBudget_ = centiseconds; }
+
     // Wakes every search thread for a search of the game position.
     void startSearch();
     bool searchBusy() const;
@@ -147,6 +152,7 @@ private:
     Relaxed<bool> bookEnabled_ = true;
     Relaxed<bool> randomGameMode_ = false;
     bool outOfBook_ = false;
+    Relaxed<int32_t> fixedBudget_ = -1;
     uint32_t maxThreads_;
     uint32_t threadsToUse_ = 1;
     uint32_t currentThreads_ = 0;

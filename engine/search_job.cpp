@@ -133,7 +133,10 @@ void ChessPlayer::runSearchJob() {
     startClock(l);
     l.searchStartElapsed = currentElapsed(l);
     const bool timed = l.timed;
-    if (timed) computeBudget();
+    const int32_t fixedBudget = fixedBudget_;
+    const bool levelBudget = timed && fixedBudget < 0;
+    if (levelBudget) computeBudget();
+    else if (timed) l.maxTime = uint32_t(fixedBudget);
 
     SearchResult result;
     Move move = NO_MOVE;
@@ -141,8 +144,8 @@ void ChessPlayer::runSearchJob() {
     if (quick) {
         result.bestMove = move;
     } else {
-        applyOutOfBookBonus(timed);
-        if (timed) guardClock();
+        applyOutOfBookBonus(levelBudget);
+        if (levelBudget) guardClock();
         result = iterativeDeepening((*pool_)[0].state(), *board_, false);
     }
     pool_->stopAll(false, 1);

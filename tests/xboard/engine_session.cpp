@@ -25,6 +25,15 @@ bool playMoveText(Board_BB64 &b, const std::string &text) {
 
 EngineSession::EngineSession(const std::vector<std::string> &args, const std::string &ini,
                              const std::function<void(const std::string &folder)> &prepare) {
+    start(GRELVIN_BINARY, args, ini, prepare);
+}
+
+EngineSession::EngineSession(const std::string &program, const std::vector<std::string> &args) {
+    start(program, args, {}, {});
+}
+
+void EngineSession::start(const std::string &program, const std::vector<std::string> &args,
+                          const std::string &ini, const std::function<void(const std::string &folder)> &prepare) {
     static int serial = 0;
     dir_ = (fs::temp_directory_path() /
             ("grelvin_session_" + std::to_string(getpid()) + "_" + std::to_string(serial++)))
@@ -46,10 +55,10 @@ EngineSession::EngineSession(const std::vector<std::string> &args, const std::st
         if (errFd >= 0) dup2(errFd, 2);
         close(in[0]), close(in[1]), close(out[0]), close(out[1]);
         if (chdir(dir_.c_str()) != 0) _exit(127);
-        std::vector<char *> argv{const_cast<char *>(GRELVIN_BINARY)};
+        std::vector<char *> argv{const_cast<char *>(program.c_str())};
         for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
         argv.push_back(nullptr);
-        execv(GRELVIN_BINARY, argv.data());
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
     close(in[0]);

@@ -27,6 +27,8 @@ public:
     // the folder's path to put more there before the engine starts.
     explicit EngineSession(const std::vector<std::string> &args = {}, const std::string &ini = {},
                            const std::function<void(const std::string &folder)> &prepare = {});
+    // Starts another engine program the same way, without an ini file.
+    EngineSession(const std::string &program, const std::vector<std::string> &args);
     ~EngineSession();
     EngineSession(const EngineSession &) = delete;
     EngineSession &operator=(const EngineSession &) = delete;
@@ -57,6 +59,8 @@ public:
     std::string errorOutput() const;
 
 private:
+    void start(const std::string &program, const std::vector<std::string> &args, const std::string &ini,
+               const std::function<void(const std::string &folder)> &prepare);
     bool readSome(std::chrono::milliseconds timeout);
 
     pid_t pid_ = -1;

@@ -1,0 +1,231 @@
+// The UCI engine as a GUI sees it: a live grelvin-uci process, commands on its input,
+// lines read back with deadlines.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "board/board.h"
+#include "board/movegen.h"
+#include "engine/settings.h"
+#include "tests/xboard/engine_session.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool isBestMove(const std::string &l) { return l.rfind("bestmove ", 0) == 0; }
+
+// The move of a "bestmove" line.
+std::string bestMoveOf(const std::string &line) {
+    const size_t from = std::string("bestmove ").size();
+    return line.substr(from, line.find(' ', from) - from);
+}
+
+std::unique_ptr<EngineSession> uciEngine(const std::vector<std::string> &args = {}) {
+    auto e = std::make_unique<EngineSession>(GRELVIN_UCI_BINARY, args);
+    e->send("setoption name Hash value 8");
+    e->send("setoption name PawnHash value 1");
+    return e;
+}
+
+// Everything up to the answer to "isready".
+std::vector<std::string> syncReady(EngineSession &e) {
+    const size_t from = e.position();
+    e.send("isready");
+    if (!e.waitForLine("readyok", 20s)) return {"<no readyok>"};
+    return std::vector<std::string>(e.lines().begin() + long(from), e.lines().begin() + long(e.position() - 1));
+}
+
+// Whether text is a legal move in the position of fen after the given moves.
+bool legalAfter(const std::string &fen, const std::vector<std::string> &moves, const std::string &text) {
+    auto b = std::make_unique<Board_BB64>();
+    if (!b->setFromFEN(fen.c_str())) return false;
+    for (const std::string &m : moves)
+        if (!playMoveText(*b, m)) return false;
+    Move m = NO_MOVE;
+    return textToMove(*b, text.c_str(), m);
+}
+
+void quit(EngineSession &e) {
+    e.send("quit");
+    EXPECT_EQ(e.waitExit(), 0);
+}
+
+TEST(UciEngine, HandshakeListsEveryOptionOfTheTable) {
+    auto e = uciEngine();
+    e->send("uci");
+    ASSERT_TRUE(e->waitForLine("uciok"));
+    const std::vector<std::string> &l = e->lines();
+    auto has = [&](const std::string &line) { return std::find(l.begin(), l.end(), line) != l.end(); };
+    EXPECT_EQ(l[0].rfind("id name GrelvinBB ", 0), 0u) << l[0];
+    EXPECT_EQ(l[1], "id author GrelvinBB developers");
+    for (const Setting &s : SETTINGS)
+        if (s.uciName)
+            EXPECT_EQ(std::count_if(l.begin(), l.end(),
+                                    [&](const std::string &x) {
+                                        return x.rfind(std::string("option name ") + s.uciName + " type ", 0) == 0;
+                                    }),
+                      1)
+                << s.uciName;
+    EXPECT_TRUE(has("option name Hash type spin default 256 min 1 max 2048"));
+    const std::string threadsMax = std::to_string(settingMax(setting(THREADS)));
+    EXPECT_TRUE(has("option name Threads type spin default 1 min 1 max " + threadsMax));
+    EXPECT_TRUE(has("option name OwnBook type check default true"));
+    EXPECT_TRUE(has("option name BookFile type string default book.bin"));
+    EXPECT_TRUE(has("option name Clear Hash type button"));
+    // Nothing of the other protocol's comment lines, not even from the tables.
+    e->send("ucinewgame");
+    e->send("setoption name Clear Hash");
+    for (const std::string &line : syncReady(*e)) ADD_FAILURE() << line;
+    for (const std::string &line : l) EXPECT_NE(line.rfind("#", 0), 0u) << line;
+    quit(*e);
+}
+
+TEST(UciEngine, InfiniteSearchAnswersAtOnceAndMovesOnlyAfterStop) {
+    auto e = uciEngine();
+    // Mate in one: the search settles it at once, yet the move must wait for "stop".
+    e->send("position fen 7k/8/6K1/8/8/8/8/R7 w - - 0 1");
+    e->send("go infinite");
+    ASSERT_TRUE(e->waitForPrefix("info depth 1 ", 5s));
+    const auto asked = Clock::now();
+    for (const std::string &line : syncReady(*e)) EXPECT_FALSE(isBestMove(line)) << line;
+    EXPECT_LT(Clock::now() - asked, 500ms);
+    e->drain(300ms);
+    for (size_t i = 0; i < e->lines().size(); ++i) EXPECT_FALSE(isBestMove(e->lines()[i])) << e->lines()[i];
+    e->send("stop");
+    const auto best = e->waitFor(isBestMove, 5s);
+    ASSERT_TRUE(best);
+    EXPECT_EQ(*best, "bestmove a1a8");
+    e->send("stop");  // a second stop has no search to end
+    syncReady(*e);
+    EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(), isBestMove), 1);
+
+    // A long search stopped from outside plays a legal move of its own.
+    e->send("position startpos moves e2e4");
+    e->send("go infinite");
+    e->drain(300ms);
+    e->send("isready");
+    EXPECT_TRUE(e->waitForLine("readyok", 500ms));
+    e->send("stop");
+    const auto second = e->waitFor(isBestMove, 5s);
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(legalAfter(START_FEN, {"e2e4"}, bestMoveOf(*second))) << *second;
+    syncReady(*e);
+    EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(), isBestMove), 2);
+    quit(*e);
+}
+
+TEST(UciEngine, FixedDepthReportsEachIterationAndMoves) {
+    auto e = uciEngine();
+    e->send("position startpos");
+    e->send("go depth 5");
+    const auto best = e->waitFor(isBestMove, 20s);
+    ASSERT_TRUE(best);
+    EXPECT_TRUE(legalAfter(START_FEN, {}, bestMoveOf(*best))) << *best;
+    const auto &l = e->lines();
+    const auto depth5 =
+        std::find_if(l.begin(), l.end(), [](auto &x) { return x.rfind("info depth 5 score cp ", 0) == 0; });
+    ASSERT_NE(depth5, l.end());
+    EXPECT_NE(depth5->find(" nodes "), std::string::npos);
+    EXPECT_NE(depth5->find(" pv " + bestMoveOf(*best)), std::string::npos) << *depth5;
+    EXPECT_EQ(std::count_if(l.begin(), l.end(), [](auto &x) { return x.rfind("info depth 6", 0) == 0; }), 0);
+    quit(*e);
+}
+
+TEST(UciEngine, TimedSearchesEndWithinTheirTime) {
+    auto e = uciEngine();
+    const std::vector<std::string> moves{"e2e4", "c7c5", "g1f3", "d7d6"};
+    e->send("position startpos moves e2e4 c7c5 g1f3 d7d6");
+    auto start = Clock::now();
+    e->send("go movetime 200");
+    auto best = e->waitFor(isBestMove, 5s);
+    ASSERT_TRUE(best);
+    EXPECT_LT(Clock::now() - start, 1000ms);
+    EXPECT_GT(Clock::now() - start, 100ms);
+    EXPECT_TRUE(legalAfter(START_FEN, moves, bestMoveOf(*best))) << *best;
+
+    // Black to move with a second on the clock.
+    e->send("position startpos moves e2e4");
+    start = Clock::now();
+    e->send("go wtime 1000 btime 1000");
+    best = e->waitFor(isBestMove, 5s);
+    ASSERT_TRUE(best);
+    EXPECT_LT(Clock::now() - start, 1000ms);
+    EXPECT_TRUE(legalAfter(START_FEN, {"e2e4"}, bestMoveOf(*best))) << *best;
+    quit(*e);
+}
+
+TEST(UciEngine, EndOfGamePositions) {
+    auto e = uciEngine();
+    e->send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
+    e->send("go depth 4");
+    auto best = e->waitFor(isBestMove, 10s);
+    ASSERT_TRUE(best);
+    EXPECT_EQ(*best, "bestmove a1a8");
+    EXPECT_TRUE(std::any_of(e->lines().begin(), e->lines().end(),
+                            [](auto &x) { return x.find("score mate 1 ") != std::string::npos; }));
+    for (const char *fen : {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1"}) {
+        e->send(std::string("position fen ") + fen);
+        e->send("go movetime 100");
+        best = e->waitFor(isBestMove, 5s);
+        ASSERT_TRUE(best) << fen;
+        EXPECT_EQ(*best, "bestmove 0000") << fen;
+    }
+    quit(*e);
+}
+
+TEST(UciEngine, BadInputIsReportedAndChangesNothing) {
+    auto e = uciEngine();
+    e->send("position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 moves e2e4 e2e4");
+    // The moves go into the game record (the move number counts them), so that the
+    // search sees the repetitions they hold.
+    e->send("position startpos moves e2e4 g8f6 g1f3 f6g8 f3g1");
+    e->send("position fen 8/8/8/8/8/8/8/8 w - - 0 1");
+    e->send("setoption name NoSuchOption value 3");
+    e->send("setoption name Hash value 99999");
+    e->send("setoption name OwnBook value perhaps");
+    e->send("frobnicate");
+    e->send("d");
+    const std::vector<std::string> out = syncReady(*e);
+    auto count = [&](const std::string &part) {
+        return std::count_if(out.begin(), out.end(), [&](auto &x) { return x.find(part) != std::string::npos; });
+    };
+    EXPECT_EQ(count("info string position unchanged: bad FEN"), 1);
+    EXPECT_EQ(count("info string illegal move e2e4"), 1);
+    EXPECT_EQ(count("info string unknown option: NoSuchOption"), 1);
+    EXPECT_EQ(count("info string Hash set to 2048"), 1);
+    EXPECT_EQ(count("info string OwnBook: true or false expected"), 1);
+    EXPECT_EQ(count("info string unknown command: frobnicate"), 1);
+    // The bad FEN kept the game before it.
+    EXPECT_EQ(count("Fen: rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 4 3"), 1)
+        << ::testing::PrintToString(out);
+    quit(*e);
+}
+
+TEST(UciEngine, EndOfInputEndsARunningSearch) {
+    auto e = uciEngine();
+    e->send("go infinite");
+    e->drain(200ms);
+    e->closeInput();
+    EXPECT_EQ(e->waitExit(5s), 0);
+    EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(), isBestMove), 1);
+}
+
+TEST(UciEngine, BenchKeepsTheSearchSignature) {
+    for (const bool asArgument : {true, false}) {
+        auto e = asArgument ? std::make_unique<EngineSession>(GRELVIN_UCI_BINARY, std::vector<std::string>{"bench"})
+                            : uciEngine();
+        if (!asArgument) e->send("bench");
+        // The summary line: the only one with " nodes " that is not an "info" line.
+        auto summary = [](const std::string &x) { return x.find(" nodes ") != std::string::npos && x.rfind("info", 0); };
+        const auto last = e->waitFor(summary, 120s);
+        ASSERT_TRUE(last);
+        EXPECT_EQ(last->rfind("7214206 nodes ", 0), 0u) << *last;
+        EXPECT_EQ(last->substr(last->size() - 4), " nps");
+        if (asArgument) EXPECT_EQ(e->waitExit(), 0);
+        else quit(*e);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+// Process entry of the UCI engine: tables, then the command loop until "quit" or the
+// end of the input; "grelvin-uci bench" runs the search benchmark and ends.
+#include <cstring>
+#include <memory>
+
+#include "board/largetable.h"
+#include "eval/evaluate.h"
+#include "uci/uci_engine.h"
+
+int main(int argc, char *argv[]) {
+    initStaticTables();
+    initEvaluationTables();
+    setTableSizeAnnouncements(false);
+    auto engine = std::make_unique<UciEngine>();
+    if (argc > 1 && std::strcmp(argv[1], "bench") == 0) {
+        engine->bench();
+        return 0;
+    }
+    engine->commandLoop(stdin);
+    return 0;
+}

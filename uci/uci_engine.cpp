@@ -1,0 +1,322 @@
+#include "uci/uci_engine.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cinttypes>
+#include <memory>
+
+#include "board/movegen.h"
+#include "engine/version.h"
+#include "eval/pawnhash.h"
+#include "search/basic_interface.h"
+#include "search/bench_positions.h"
+#include "search/tt.h"
+#include "uci/clock.h"
+#include "uci/command.h"
+#include "uci/info.h"
+
+namespace {
+
+// The base position's FEN as "position" gives it: what parsePosition read.
+std::string baseFen(TokenSpan args) {
+    if (args.empty() || args[0] == "startpos") return START_FEN;
+    std::string fen;
+    for (size_t i = 1; i < args.size() && i <= 6 && args[i] != "moves"; ++i) {
+        if (!fen.empty()) fen += ' ';
+        fen += args[i];
+    }
+    return fen;
+}
+
+Move firstLegalMove(Board_BB64 &b) {
+    MoveList list;
+    generateAllLegal(b, list);
+    return list.size() ? list[0] : NO_MOVE;
+}
+
+}  // namespace
+
+UciEngine::UciEngine() : player_(this, &limits_) {
+    player_.prepareSearch(false);
+    player_.setPosition(START_FEN);
+}
+
+UciEngine::~UciEngine() { player_.shutdownThreads(); }
+
+void UciEngine::emit(const std::string &line) {
+    const std::lock_guard<std::mutex> lock(outputMutex_);
+    std::fputs((line + '\n').c_str(), stdout);
+    std::fflush(stdout);
+}
+
+void UciEngine::onIteration(const IterationReport &r) {
+    InfoFields info;
+    info.depth = r.depth;
+    info.score = r.score;
+    info.nodes = r.nodes;
+    const int64_t ms = int64_t(r.elapsedCs) * 10;
+    info.timeMs = ms;
+    if (ms > 0) info.nps = r.nodes * 1000 / uint64_t(ms);
+    if (r.pv) info.pv = std::span<const Move>(r.pv->moves, r.pv->length);
+    emit(infoLine(info));
+}
+
+// A search stopped before its first iteration has no move of its own; the GUI still
+// needs a legal one whenever there is one.
+void UciEngine::onBestMove(const SearchResult &r, bool) {
+    const Move best = r.bestMove != NO_MOVE ? r.bestMove : rootMove_;
+    const std::string line = bestMoveLine(best, r.bestMove != NO_MOVE ? r.ponderMove : NO_MOVE);
+    {
+        const std::lock_guard<std::mutex> lock(outputMutex_);
+        if (holdBestMove_) {
+            heldBestMove_ = line;
+            return;
+        }
+    }
+    emit(line);
+}
+
+void UciEngine::stop() {
+    std::string held;
+    {
+        const std::lock_guard<std::mutex> lock(outputMutex_);
+        holdBestMove_ = false;
+        held.swap(heldBestMove_);
+    }
+    if (!held.empty()) emit(held);
+    if (player_.searchBusy()) player_.stopSearch();
+}
+
+void UciEngine::commandLoop(std::FILE *input) {
+    std::string line;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, input)) {
+        line += buffer;
+        // A line longer than the buffer arrives in pieces.
+        if (line.back() != '\n' && !std::feof(input)) continue;
+        const bool more = executeLine(line);
+        line.clear();
+        if (!more) return;
+    }
+    if (!line.empty()) executeLine(line);
+    stop();
+}
+
+bool UciEngine::executeLine(std::string_view line) {
+    const Tokens words = tokenize(line);
+    if (words.empty()) return true;
+    const std::string_view cmd = words[0];
+    const std::string_view *args = words.data() + 1;
+    const size_t n = words.size() - 1;
+    if (cmd == "uci") uci();
+    else if (cmd == "isready") emit("readyok");
+    else if (cmd == "ucinewgame") {
+        stop();
+        player_.prepareSearch(true);
+        player_.setPosition(START_FEN);
+        player_.resetOutOfBook();
+    } else if (cmd == "position") {
+        stop();
+        position(args, n);
+    } else if (cmd == "go") {
+        stop();
+        go(args, n);
+    } else if (cmd == "stop" || cmd == "ponderhit") stop();
+    else if (cmd == "setoption") {
+        stop();
+        setOption(args, n);
+    } else if (cmd == "quit") {
+        stop();
+        return false;
+    } else if (cmd == "d") diagram();
+    else if (cmd == "bench") {
+        stop();
+        bench();
+    } else if (cmd == "debug" || cmd == "register") {
+        // Nothing to switch: no debug output, no registration.
+    } else
+        emit(infoStringLine("unknown command: " + std::string(cmd)));
+    return true;
+}
+
+void UciEngine::uci() {
+    emit(std::string("id name ") + ENGINE_NAME + ' ' + ENGINE_VERSION);
+    emit(std::string("id author ") + ENGINE_NAME + " developers");
+    for (const Setting &s : SETTINGS) {
+        if (!s.uciName) continue;
+        std::string line = std::string("option name ") + s.uciName + " type ";
+        switch (s.kind) {
+        case SettingKind::SPIN:
+            line += "spin default " + std::to_string(s.defaultValue) + " min " + std::to_string(s.min) + " max " +
+                    std::to_string(settingMax(s));
+            break;
+        case SettingKind::CHECK: line += std::string("check default ") + (s.defaultValue ? "true" : "false"); break;
+        case SettingKind::PATH: line += std::string("string default ") + s.defaultText; break;
+        case SettingKind::BUTTON: line += "button"; break;
+        }
+        emit(line);
+    }
+    emit("uciok");
+}
+
+void UciEngine::position(const std::string_view *args, size_t n) {
+    const TokenSpan span(args, n);
+    auto scratch = std::make_unique<Board_BB64>();
+    player_.copyBoard(*scratch);
+    const PositionResult r = parsePosition(span, *scratch);
+    for (const std::string &note : r.notes) emit(infoStringLine(note));
+    if (!r.ok) return;
+    // The game record takes the moves since the last irreversible one (all that a
+    // repetition can reach); older ones only lead up to that position.
+    const size_t keep = std::min<size_t>({r.moves.size(), scratch->halfmoveClock, GAME_RECORD_CAPACITY - 1});
+    const size_t first = r.moves.size() - keep;
+    std::string fen = baseFen(span);
+    if (first > 0) {
+        auto replay = std::make_unique<Board_BB64>();
+        replay->setFromFEN(fen.c_str());
+        UndoInfo undo;
+        char text[128];
+        for (size_t i = 0; i < first; ++i) {
+            replay->history[replay->historyIndex].movePlayed = r.moves[i];
+            replay->makeMove(r.moves[i], undo);
+            // The board's history is finite: start it again well before it fills.
+            if (replay->historyIndex >= POSITION_MAX_PLIES) {
+                replay->toFEN(text);
+                replay->setFromFEN(text);
+            }
+        }
+        replay->toFEN(text);
+        fen = text;
+    }
+    player_.setPosition(fen.c_str());
+    for (size_t i = first; i < r.moves.size(); ++i) player_.recordMove(r.moves[i]);
+}
+
+void UciEngine::go(const std::string_view *args, size_t n) {
+    auto board = std::make_unique<Board_BB64>();
+    player_.copyBoard(*board);
+    const GoCommand g = parseGo(TokenSpan(args, n), *board);
+    for (const std::string &note : g.notes) emit(infoStringLine(note));
+    if (g.nodes) emit(infoStringLine("nodes limit not supported, ignored"));
+    if (g.mate) emit(infoStringLine("mate search not supported, searching normally"));
+    if (g.perftDepth) emit(infoStringLine("go perft not supported, ignored"));
+    if (!g.searchMoves.empty()) emit(infoStringLine("searchmoves not supported, all moves searched"));
+    rootMove_ = player_.boardUsable() ? firstLegalMove(*board) : NO_MOVE;
+
+    const int64_t overhead = player_.settingNumber(MOVE_OVERHEAD_MS);
+    const Colour us = board->side();
+    limits_.fixedDepth = g.depth.has_value();
+    limits_.maxDepth = uint32_t(std::clamp<int64_t>(g.depth.value_or(0), 1, 127));
+    int64_t budgetMs = -1;
+    if (g.moveTimeMs) budgetMs = moveTimeBudgetMs(*g.moveTimeMs, overhead);
+    else if (g.timeMs[us])
+        budgetMs = clockBudgetMs(*g.timeMs[us], g.incMs[us].value_or(0), g.movesToGo.value_or(0), overhead);
+    const bool timed = budgetMs >= 0 && !g.infinite && !g.ponder;
+    limits_.timed = timed;
+    // Centiseconds, at least one: a budget of zero would still search one iteration.
+    player_.setFixedBudget(timed ? int32_t(std::clamp<int64_t>(budgetMs / 10, 1, INT32_MAX)) : -1);
+    limits_.clockRunning = false;
+    limits_.elapsed = limits_.clockStart = 0;
+    {
+        const std::lock_guard<std::mutex> lock(outputMutex_);
+        holdBestMove_ = g.infinite || g.ponder;
+        heldBestMove_.clear();
+    }
+    player_.prepareSearch(false);
+    player_.startSearch();
+}
+
+void UciEngine::setOption(const std::string_view *args, size_t n) {
+    const SetOptionCommand s = parseSetOption(TokenSpan(args, n));
+    for (const std::string &note : s.notes) emit(infoStringLine(note));
+    if (s.name.empty()) return;
+    const Setting *setting = findUciSetting(s.name);
+    if (!setting) {
+        emit(infoStringLine("unknown option: " + s.name));
+        return;
+    }
+    const std::string value = s.value.value_or("");
+    int number = 0;
+    switch (setting->kind) {
+    case SettingKind::BUTTON:
+        if (setting->id == CLEAR_HASH) player_.prepareSearch(true);
+        return;
+    case SettingKind::CHECK:
+        if (equalsIgnoreCase(value, "true")) number = 1;
+        else if (!equalsIgnoreCase(value, "false")) {
+            emit(infoStringLine(std::string(setting->uciName) + ": true or false expected, got " + value));
+            return;
+        }
+        break;
+    case SettingKind::SPIN: {
+        char *end = nullptr;
+        const long long v = std::strtoll(value.c_str(), &end, 10);
+        if (value.empty() || *end) {
+            emit(infoStringLine(std::string(setting->uciName) + ": a number expected, got " + value));
+            return;
+        }
+        const long long clamped = std::clamp<long long>(v, setting->min, settingMax(*setting));
+        if (clamped != v)
+            emit(infoStringLine(std::string(setting->uciName) + " set to " + std::to_string(clamped) +
+                                ", the nearest value in range"));
+        number = int(clamped);
+        break;
+    }
+    case SettingKind::PATH: break;
+    }
+    player_.applySetting(setting->id, number, value);
+}
+
+void UciEngine::diagram() {
+    auto b = std::make_unique<Board_BB64>();
+    player_.copyBoard(*b);
+    for (int rank = RANK_8; rank >= RANK_1; --rank) {
+        std::string row = " ";
+        for (int file = FILE_A; file <= FILE_H; ++file) {
+            const Square s = makeSquare(file, rank);
+            const int pt = b->pieceOn[s] <= KING ? b->pieceOn[s] : 0;
+            const char ch = PIECE_CHARS[pt];
+            row += b->colorOn[s] == WHITE && pt ? char(ch - 'a' + 'A') : ch;
+            row += ' ';
+        }
+        emit(row);
+    }
+    char fen[128];
+    b->toFEN(fen);
+    emit(std::string("Fen: ") + fen);
+}
+
+// The search benchmark's positions and depth, each with fresh tables and one thread,
+// so that the node count equals the benchmark program's.
+void UciEngine::bench() {
+    auto state = std::make_unique<SearchState>();
+    auto board = std::make_unique<Board_BB64>();
+    SearchLimits limits;
+    limits.fixedDepth = true;
+    limits.maxDepth = BENCH_DEPTH;
+    BasicSearchInterface quiet;
+    state->limits = &limits;
+    state->player = &quiet;
+    auto tt = std::make_unique<TranspositionTable>();
+    auto pawnHash = std::make_unique<PawnHashTable>();
+    uint64_t totalNodes = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (const char *fen : BENCH_FENS) {
+        if (!board->setFromFEN(fen)) continue;
+        tt = std::make_unique<TranspositionTable>();
+        pawnHash = std::make_unique<PawnHashTable>();
+        tt->resize(16);
+        pawnHash->resize(8);
+        state->tt = tt.get();
+        state->pawnHash = pawnHash.get();
+        const SearchResult r = iterativeDeepening(*state, *board);
+        char text[6];
+        moveToText(r.bestMove, text);
+        const uint64_t nodes = state->stats.nodes.load();
+        emit(infoStringLine(std::string(fen) + " " + text + " " + std::to_string(nodes)));
+        totalNodes += nodes;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const uint64_t nps = seconds > 0 ? uint64_t(double(totalNodes) / seconds) : 0;
+    emit(std::to_string(totalNodes) + " nodes " + std::to_string(nps) + " nps");
+}

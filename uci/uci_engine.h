@@ -1,0 +1,49 @@
+// The UCI face: reads the GUI's commands, drives the engine player and turns the
+// core's reports into UCI output lines. The command loop never waits for a search.
+#pragma once
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "engine/player.h"
+
+class UciEngine : public EngineListener {
+public:
+    UciEngine();
+    ~UciEngine() override;
+
+    void onIteration(const IterationReport &r) override;
+    void onStopReason(StopReason, Move, int) override {}
+    void onTimeout() override {}
+    void onSearchFinished(const SearchSummary &) override {}
+    void onBudget(const BudgetReport &) override {}
+    void onBudgetChange(BudgetChange, int32_t) override {}
+    void onBestMove(const SearchResult &r, bool analysis) override;
+
+    // Reads and runs commands until "quit" or the end of the input.
+    void commandLoop(std::FILE *input);
+    // One input line; false after "quit".
+    bool executeLine(std::string_view line);
+    // The search benchmark; prints the node count and speed as its last line.
+    void bench();
+
+private:
+    void emit(const std::string &line);
+    void stop();
+    void uci();
+    void position(const std::string_view *args, size_t n);
+    void go(const std::string_view *args, size_t n);
+    void setOption(const std::string_view *args, size_t n);
+    void diagram();
+
+    SearchLimits limits_;
+    ChessPlayer player_;
+    std::mutex outputMutex_;
+    // "go infinite" (and "go ponder"): the best move waits for "stop" even when the
+    // search ends by itself. Guarded by outputMutex_.
+    bool holdBestMove_ = false;
+    std::string heldBestMove_;
+    Move rootMove_ = NO_MOVE;  // a legal move of the searched position, if any
+};
