@@ -60,14 +60,12 @@ TEST(UciEngine, HandshakeListsEveryOptionOfTheTable) {
     auto has = [&](const std::string &line) { return std::find(l.begin(), l.end(), line) != l.end(); };
     EXPECT_EQ(l[0].rfind("id name GrelvinBB ", 0), 0u) << l[0];
     EXPECT_EQ(l[1], "id author GrelvinBB developers");
-    for (const Setting &s : SETTINGS)
-        if (s.uciName)
-            EXPECT_EQ(std::count_if(l.begin(), l.end(),
-                                    [&](const std::string &x) {
-                                        return x.rfind(std::string("option name ") + s.uciName + " type ", 0) == 0;
-                                    }),
-                      1)
-                << s.uciName;
+    for (const Setting &s : SETTINGS) {
+        if (!s.uciName) continue;
+        const std::string prefix = std::string("option name ") + s.uciName + " type ";
+        EXPECT_EQ(std::count_if(l.begin(), l.end(), [&](const std::string &x) { return x.rfind(prefix, 0) == 0; }), 1)
+            << s.uciName;
+    }
     EXPECT_TRUE(has("option name Hash type spin default 256 min 1 max 2048"));
     const std::string threadsMax = std::to_string(settingMax(setting(THREADS)));
     EXPECT_TRUE(has("option name Threads type spin default 1 min 1 max " + threadsMax));

@@ -306,7 +306,9 @@ TEST(Protocol, TwoThreadSearchesStartStopAndEvalDuringPlay) {
         e->send("usermove e2e4");
         e->send("eval");
         e->send("eval");
-        if (round % 3 == 0) EXPECT_TRUE(e->waitFor(isMoveLine));
+        if (round % 3 == 0) {
+            EXPECT_TRUE(e->waitFor(isMoveLine));
+        }
         e->send("force");  // stops a search that may still run
     }
     e->send("new");
