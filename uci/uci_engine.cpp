@@ -9,6 +9,7 @@
 #include "engine/version.h"
 #include "eval/pawnhash.h"
 #include "search/basic_interface.h"
+#include "search/bench.h"
 #include "search/bench_positions.h"
 #include "search/tt.h"
 #include "uci/clock.h"
@@ -289,34 +290,11 @@ void UciEngine::diagram() {
 // The search benchmark's positions and depth, each with fresh tables and one thread,
 // so that the node count equals the benchmark program's.
 void UciEngine::bench() {
-    auto state = std::make_unique<SearchState>();
-    auto board = std::make_unique<Board_BB64>();
-    SearchLimits limits;
-    limits.fixedDepth = true;
-    limits.maxDepth = BENCH_DEPTH;
-    BasicSearchInterface quiet;
-    state->limits = &limits;
-    state->player = &quiet;
-    auto tt = std::make_unique<TranspositionTable>();
-    auto pawnHash = std::make_unique<PawnHashTable>();
-    uint64_t totalNodes = 0;
-    const auto start = std::chrono::steady_clock::now();
-    for (const char *fen : BENCH_FENS) {
-        if (!board->setFromFEN(fen)) continue;
-        tt = std::make_unique<TranspositionTable>();
-        pawnHash = std::make_unique<PawnHashTable>();
-        tt->resize(16);
-        pawnHash->resize(8);
-        state->tt = tt.get();
-        state->pawnHash = pawnHash.get();
-        const SearchResult r = iterativeDeepening(*state, *board);
+    const BenchTotals t = runBench(BENCH_DEPTH, [this](const BenchPosition &p) {
         char text[6];
-        moveToText(r.bestMove, text);
-        const uint64_t nodes = state->stats.nodes.load();
-        emit(infoStringLine(std::string(fen) + " " + text + " " + std::to_string(nodes)));
-        totalNodes += nodes;
-    }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const uint64_t nps = seconds > 0 ? uint64_t(double(totalNodes) / seconds) : 0;
-    emit(std::to_string(totalNodes) + " nodes " + std::to_string(nps) + " nps");
+        moveToText(p.best, text);
+        emit(infoStringLine(std::string(p.fen) + " " + text + " " + std::to_string(p.nodes)));
+    });
+    const uint64_t nps = t.seconds > 0 ? uint64_t(double(t.nodes) / t.seconds) : 0;
+    emit(std::to_string(t.nodes) + " nodes " + std::to_string(nps) + " nps");
 }
