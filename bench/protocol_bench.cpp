@@ -8,6 +8,7 @@
 //       first in the fresh process, then after "new" in three later games of it, then on
 //       a warm table (after "new" and a search of another position).
 //   protocol_bench --nps [--engine PATH] [--depth D] < fens
+//   protocol_bench --nps --uci [--engine PATH] [--depth D] < fens   (the UCI face, grelvin-uci)
 //       Each FEN after "new" + "setboard", searched to depth D (default 10): the nodes
 //       and time of the engine's statistics lines summed into nodes per second.
 //
@@ -256,6 +257,40 @@ int protocolNps(const std::string &engine, const std::string &folder, int depth)
     return 0;
 }
 
+// The same through the UCI face: "ucinewgame" (fresh tables, as "new"), "position fen",
+// "go depth". The UCI face prints no statistics block: the time is the wall time from
+// "go" to "bestmove", the nodes are the last info line's.
+int uciNps(const std::string &engine, const std::string &folder, int depth) {
+    Engine e(engine, folder);
+    e.send("uci");
+    e.waitFor("uciok");
+    e.send("setoption name OwnBook value false");
+    uint64_t nodes = 0;
+    double wall = 0;
+    int positions = 0;
+    for (std::string fen; std::getline(std::cin, fen);) {
+        if (fen.empty()) continue;
+        e.send("ucinewgame");
+        e.send("position fen " + fen);
+        e.send("isready");
+        e.waitFor("readyok");
+        const auto t = Clock::now();
+        e.send("go depth " + std::to_string(depth));
+        uint64_t last = 0;
+        for (std::string line; (line = e.waitFor("")).rfind("bestmove", 0) != 0;) {
+            const size_t at = line.find(" nodes ");
+            if (line.rfind("info ", 0) == 0 && at != std::string::npos) last = std::strtoull(line.c_str() + at + 7, nullptr, 10);
+        }
+        wall += secondsSince(t);
+        nodes += last;
+        ++positions;
+    }
+    std::printf("Positions: %d (depth %d, default tables, through the UCI face)\n", positions, depth);
+    std::printf("Nodes in the last info lines: %" PRIu64 "\n", nodes);
+    std::printf("Time (s, go to bestmove): %.3f\n", wall);
+    return 0;
+}
+
 std::string besideThisProgram(const char *name) {
     char self[4096];
     const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
@@ -268,21 +303,24 @@ std::string besideThisProgram(const char *name) {
 
 int main(int argc, char **argv) {
     std::signal(SIGPIPE, SIG_IGN);
-    std::string engine = besideThisProgram("grelvin");
-    bool nps = false;
+    std::string engine;
+    bool nps = false, uci = false;
     int runs = 3, depth = -1;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--nps") nps = true;
+        else if (a == "--uci") uci = true;
         else if (a == "--engine" && i + 1 < argc) engine = argv[++i];
         else if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
         else if (a == "--depth" && i + 1 < argc) depth = std::max(1, std::atoi(argv[++i]));
-        else fail("usage: protocol_bench [--nps] [--engine PATH] [--runs N] [--depth D]");
+        else fail("usage: protocol_bench [--nps [--uci]] [--engine PATH] [--runs N] [--depth D]");
     }
+    if (engine.empty()) engine = besideThisProgram(uci ? "grelvin-uci" : "grelvin");
     if (access(engine.c_str(), X_OK) != 0) fail("no engine at " + engine);
     char folder[] = "/tmp/protocol_bench.XXXXXX";
     if (!mkdtemp(folder)) fail("cannot make a working folder");
-    const int rc = nps ? protocolNps(engine, folder, depth < 0 ? 10 : depth)
+    const int rc = nps && uci ? uciNps(engine, folder, depth < 0 ? 10 : depth)
+                   : nps      ? protocolNps(engine, folder, depth < 0 ? 10 : depth)
                        : firstSearchTable(engine, folder, depth < 0 ? 8 : depth, runs);
     rmdir(folder);
     return rc;
