@@ -11,6 +11,7 @@
 
 #include "board/movegen.h"
 #include "book/book.h"
+#include "platform/random.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "no entries in %s\n", path.c_str());
         return 1;
     }
-    std::srand(1);
+    seedRandom(1);
     std::vector<Board_BB64> hits, misses;
     collectPositions(book, hits, misses);
     std::printf("%s: %llu entries\n", path.c_str(), static_cast<unsigned long long>(book.entryCount()));

@@ -8,6 +8,7 @@
 #include "board/board.h"
 #include "tools/randgames.h"
 #include "tools/randpos.h"
+#include "platform/random.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ int main(int argc, char **argv) {
     const int positions = argc > 2 ? std::atoi(argv[2]) : 100000;
     Board_BB64 b;
     // A fixed seed makes the work the same from run to run.
-    std::srand(20261206);
+    seedRandom(20261206);
 
     UndoInfo undo;
     const RandomGameHooks hooks{[&b] { b.setFromFEN(START_FEN); },

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
+#include "platform/random.h"
 
 uint64_t zobristPiece[12][64];
 uint64_t zobristCastle[16];
@@ -16,11 +17,12 @@ namespace {
 // A fixed seed makes the keys identical in every run; nothing stored on disk depends on them.
 constexpr unsigned KEY_SEED = 327641845u;
 
-// rand() is only guaranteed 15 bits, so a key takes 11-bit slices from six calls.
-uint64_t randomBits(int count) { return uint64_t(std::rand()) & ((uint64_t(1) << count) - 1); }
+// Keys take 11-bit slices from six draws (a habit from 15-bit rand() implementations; the
+// keys, and every signature, depend on it).
+uint64_t randomBits(int count) { return uint64_t(nextRandom()) & ((uint64_t(1) << count) - 1); }
 
 void buildKeys() {
-    std::srand(KEY_SEED);
+    seedRandom(KEY_SEED);
     for (auto &pieceKeys : zobristPiece)
         for (uint64_t &key : pieceKeys) key = randomKey64();
     for (int right : {WHITE_OO, WHITE_OOO, BLACK_OO, BLACK_OOO}) zobristCastle[right] = randomKey64();
@@ -34,7 +36,7 @@ void seedFromClock() {
     // The system clock counts from midnight UTC, so the remainder is the UTC time of day.
     const int64_t msSinceEpoch = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
     const uint64_t msOfDay = uint64_t(msSinceEpoch % MS_PER_DAY);
-    std::srand(unsigned(uint32_t(msOfDay * uint64_t(std::time(nullptr)))));
+    seedRandom(unsigned(uint32_t(msOfDay * uint64_t(std::time(nullptr)))));
 }
 
 std::once_flag keysBuilt;
@@ -43,7 +45,7 @@ std::once_flag clockSeeded;
 }  // namespace
 
 uint64_t randomKey64() {
-    // Separate statements: the order of the rand() calls fixes which bits each one fills.
+    // Separate statements: the order of the draws fixes which bits each one fills.
     uint64_t key = randomBits(11);
     key |= randomBits(11) << 11;
     key |= randomBits(11) << 22;

@@ -8,9 +8,9 @@ extern uint64_t zobristCastle[16];     // only entries 1, 2, 4, 8 are non-zero
 extern uint64_t zobristEp[8];
 extern uint64_t zobristSide;
 
-// Six calls of rand(): 11 + 11 + 11 + 11 + 11 + 9 bits, lowest first.
+// Six draws of nextRandom(): 11 + 11 + 11 + 11 + 11 + 9 bits, lowest first.
 uint64_t randomKey64();
-// Seeds rand() with a fixed value and fills every key, so keys are the same in every run.
+// Seeds the generator with a fixed value and fills every key, so keys are the same in every run.
 void initZobristKeys();
-// Reseeds rand() from the clock (once per process) so the random tools differ from run to run.
+// Reseeds the generator from the clock (once per process) so the random tools differ from run to run.
 void seedRandomFromClock();

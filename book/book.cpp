@@ -13,6 +13,7 @@
 #include "board/zobrist.h"
 #include "book/polyglot_keys.h"
 #include "platform/files.h"
+#include "platform/random.h"
 
 namespace {
 
@@ -76,12 +77,12 @@ bool isLegalHere(const Board_BB64 &board, Move move) {
     return std::any_of(list.begin(), list.end(), [move](const ScoredMove &m) { return m.move == move; });
 }
 
-// Index of the chosen candidate: by weight with rand(), or the first when all weigh 0.
+// Index of the chosen candidate: by weight with nextRandom(), or the first when all weigh 0.
 int chooseBookCandidate(const BookEntry *candidates, int count) {
     uint64_t total = 0;
     for (int i = 0; i < count; ++i) total += candidates[i].weight;
     if (total == 0) return 0;
-    const uint64_t r = uint64_t(std::rand() & 0x7FFFFFFF) % total;
+    const uint64_t r = uint64_t(nextRandom() & 0x7FFFFFFF) % total;
     uint64_t sum = 0;
     for (int i = 0; i < count; ++i) {
         sum += candidates[i].weight;

@@ -27,7 +27,7 @@ constexpr int MAX_BOOK_CANDIDATES = 256;
 
 class PolyglotBook {
 public:
-    // Stores the path (at most 255 characters), counts the entries and seeds rand() from
+    // Stores the path (at most 255 characters), counts the entries and seeds the generator from
     // the clock unless something in the process already did (one shared once-flag).
     explicit PolyglotBook(const char *path);
     ~PolyglotBook();

@@ -12,6 +12,7 @@
 #include "engine/threads.h"
 #include "eval/pawnhash.h"
 #include "search/tt.h"
+#include "platform/random.h"
 
 void ChessPlayer::startSearch() {
     waitForTables();
@@ -110,7 +111,7 @@ bool ChessPlayer::randomMove(Move &move) {
         generateAllLegal(*board_, list);
     }
     if (list.size() == 0) return false;
-    move = list[uint32_t(std::rand() & 0x7FFFFFFF) % list.size()];
+    move = list[uint32_t(nextRandom() & 0x7FFFFFFF) % list.size()];
     return true;
 }
 

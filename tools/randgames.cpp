@@ -9,6 +9,7 @@
 
 #include "board/movegen.h"
 #include "tools/randpos.h"
+#include "platform/random.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ void playOneGame(Board_BB64 &b, const RandomGameHooks &hooks, RandomGameStats &s
         MoveList list;
         generateAllLegal(b, list);
         if (list.size() == 0) break;
-        const Move m = list[uint32_t(std::rand() & 0x7FFFFFFF) % list.size()];
+        const Move m = list[uint32_t(nextRandom() & 0x7FFFFFFF) % list.size()];
         const int moving = b.pieceOn[moveFrom(m)], onTarget = b.pieceOn[moveTo(m)];
         // A move the record has no room for is neither made nor counted.
         if (!hooks.recordMove(m)) break;

@@ -7,6 +7,7 @@
 
 #include "board/movegen.h"
 #include "platform/files.h"
+#include "platform/random.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ void placeOnRandomSquare(Board_BB64 &b, Colour c, int pt, Bitboard allowed) {
     const Bitboard free = allowed & ~b.occupied();
     if (!free) return;
     Square s;
-    do s = std::rand() & 63;
+    do s = nextRandom() & 63;
     while (!(free & squareBB(s)));
     b.putPieceQuiet(c, pt, s);
 }
@@ -38,12 +39,12 @@ void placePieces(Board_BB64 &b) {
     for (Colour c : {WHITE, BLACK})
         for (int pt = PAWN; pt <= KING; ++pt)
             for (int i = 0; i < int(maxPieceCount[pt]); ++i) {
-                if (pt != KING && !(std::rand() & 1)) continue;
+                if (pt != KING && !(nextRandom() & 1)) continue;
                 int placed = pt;
                 Bitboard allowed = allowedSquares(c, pt, i);
                 // Now and then a pawn turns up as an extra queen, as after a promotion.
-                if (pt == PAWN && (std::rand() & 31) == 0) {
-                    std::rand();
+                if (pt == PAWN && (nextRandom() & 31) == 0) {
+                    nextRandom();
                     placed = QUEEN;
                     allowed = ~Bitboard(0);
                 }
@@ -63,7 +64,7 @@ void grantCastlingRights(Board_BB64 &b) {
         {WHITE, 4, 7, WHITE_OO}, {WHITE, 4, 0, WHITE_OOO}, {BLACK, 60, 63, BLACK_OO}, {BLACK, 60, 56, BLACK_OOO}};
     for (const Home &h : HOMES) {
         if (!(b.pieces(h.colour, KING) & squareBB(h.king))) continue;
-        if ((b.pieces(h.colour, ROOK) & squareBB(h.rook)) && (std::rand() & 3) != 3)
+        if ((b.pieces(h.colour, ROOK) & squareBB(h.rook)) && (nextRandom() & 3) != 3)
             b.castlingRights |= uint8_t(h.right);
     }
 }
@@ -96,7 +97,7 @@ void generateRandomPosition(Board_BB64 &b) {
     do {
         b.clear();
         placePieces(b);
-        b.sideToMove = uint8_t(std::rand() & 1);
+        b.sideToMove = uint8_t(nextRandom() & 1);
         grantCastlingRights(b);
         // The pieces went on without keys; side and rights are only known now.
         b.rebuildKeys();

@@ -12,7 +12,7 @@ inline constexpr uint32_t maxPieceCount[7] = {0, 8, 2, 2, 2, 1, 1};
 
 // Replaces b's position by a random one with at most the sixteen men of a full army
 // per side, the side not to move out of check and no impossible double check. The
-// sequence of rand() calls is fixed, so a given seed always gives the same positions.
+// sequence of draws is fixed, so a given seed always gives the same positions.
 void generateRandomPosition(Board_BB64 &b);
 
 // Generates count positions on b and writes each FEN with a newline to out, then

@@ -7,6 +7,7 @@
 
 #include "board/bitboard.h"
 #include "board/zobrist.h"
+#include "platform/random.h"
 
 namespace {
 
@@ -117,13 +118,13 @@ TEST(Attacks, LeapersStayOnTheBoard) {
 TEST(Zobrist, KeysFollowTheFixedSeedAndBitLayout) {
     initTables();
     // The layout: 11 low bits of five calls, then 9 of the sixth, lowest first.
-    std::srand(327641845);
+    seedRandom(327641845);
     uint64_t manual = 0;
     for (int call = 0, at = 0; call < 6; ++call, at += 11)
-        manual |= uint64_t(std::rand() & (call < 5 ? 0x7FF : 0x1FF)) << at;
+        manual |= uint64_t(nextRandom() & (call < 5 ? 0x7FF : 0x1FF)) << at;
     EXPECT_EQ(manual, zobristPiece[0][0]);
 
-    std::srand(327641845);
+    seedRandom(327641845);
     std::set<uint64_t> distinct;
     for (auto &keys : zobristPiece)
         for (uint64_t key : keys) ASSERT_EQ(key, randomKey64());

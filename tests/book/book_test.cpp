@@ -16,6 +16,7 @@
 #include "board/movegen.h"
 #include "book/book.h"
 #include "book/polyglot_keys.h"
+#include "platform/random.h"
 
 namespace fs = std::filesystem;
 
@@ -80,7 +81,7 @@ TEST_F(BookFiles, WeightedChoiceAndZeroWeights) {
                                                      {key, bookMove("e2e4"), 3, 0},
                                                      {key, bookMove("d2d4"), 1, 0},
                                                      {key + 1, bookMove("g1f3"), 50, 0}})).c_str());
-    std::srand(20261206);
+    seedRandom(20261206);
     int e4 = 0, d4 = 0;
     for (int i = 0; i < 4000; ++i) {
         Move m = NO_MOVE;
@@ -184,7 +185,7 @@ TEST_F(BookFiles, CorruptEntriesNeverGiveAnIllegalMove) {
     const char *fens[] = {START_FEN, "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
                           "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1"};
     std::mt19937_64 rng(12345);
-    std::srand(777);
+    seedRandom(777);
     int found = 0;
     for (int round = 0; round < 200; ++round) {
         Board_BB64 b;

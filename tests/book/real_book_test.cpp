@@ -12,6 +12,7 @@
 #include "book/book.h"
 #include "book/polyglot_keys.h"
 #include "tests/test_support.h"
+#include "platform/random.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ TEST(RealBooks, LargeBookLeadsSeveralMovesDeep) {
     GRELVIN_REQUIRE_DATA_FILE(path);
     PolyglotBook book(path.c_str());
     for (unsigned seed : {1u, 2u, 3u, 4u, 5u}) {
-        std::srand(seed);
+        seedRandom(seed);
         Board_BB64 b;
         b.setFromFEN(START_FEN);
         std::string played;

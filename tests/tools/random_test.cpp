@@ -11,6 +11,7 @@
 #include "board/movegen.h"
 #include "tools/randgames.h"
 #include "tools/randpos.h"
+#include "platform/random.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ constexpr struct {
 // more positions than the other rules.
 TEST(RandomPosition, RulesHoldAndRightsComeThreeTimesInFour) {
     Board_BB64 b;
-    std::srand(20261206);  // a failure can be replayed
+    seedRandom(20261206);  // a failure can be replayed
     int chances = 0, granted = 0;
     for (int i = 0; i < 200000 && chances < 200; ++i) {
         generateRandomPosition(b);
@@ -79,11 +80,11 @@ TEST(RandomPosition, RulesHoldAndRightsComeThreeTimesInFour) {
     EXPECT_NEAR(double(granted) / chances, 0.75, 0.15);
 }
 
-// These came from a separate re-reading of the recipe over the C library's rand(): a
-// change in the order or number of rand() calls changes them.
+// These came from a separate re-reading of the recipe over the generator's draws: a
+// change in the order or number of draws changes them.
 TEST(RandomPosition, SeededSequenceIsFixed) {
     Board_BB64 b;
-    std::srand(314);
+    seedRandom(314);
     FILE *out = std::tmpfile();
     ASSERT_NE(out, nullptr);
     writeRandomFens(b, 4, out);

@@ -11,6 +11,7 @@
 #include "tablebase/tablebase.h"
 #include "tests/xboard/engine_session.h"
 #include "tests/test_support.h"
+#include "platform/random.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ PlayResult playOut(const std::string &fen, int maxEngineMoves, unsigned seed) {
     e.send("setboard " + fen);
     e.send("level 0 0:30 0");
     e.send("go");
-    std::srand(seed);
+    seedRandom(seed);
     for (; r.engineMoves < maxEngineMoves; ++r.engineMoves) {
         int s = 0;
         if (tablebaseScore(b, true, s)) r.scores.push_back(s);
@@ -49,7 +50,7 @@ PlayResult playOut(const std::string &fen, int maxEngineMoves, unsigned seed) {
             break;
         }
         char text[6];
-        moveToText(list[uint32_t(std::rand()) % list.size()], text);
+        moveToText(list[uint32_t(nextRandom()) % list.size()], text);
         playMoveText(b, text);
         e.send(std::string("usermove ") + text);
     }
