@@ -15,9 +15,9 @@ public:
     ~UciEngine() override;
 
     void onIteration(const IterationReport &r) override;
-    void onStopReason(StopReason, Move, int) override {}
-    void onTimeout() override {}
-    void onSearchFinished(const SearchSummary &) override {}
+    void onStopReason(StopReason reason, Move, int plies) override;
+    void onTimeout() override;
+    void onSearchFinished(const SearchSummary &s) override;
     void onBudget(const BudgetReport &) override {}
     void onBudgetChange(BudgetChange, int32_t) override {}
     void onBestMove(const SearchResult &r, bool analysis) override;
@@ -31,7 +31,10 @@ public:
 
 private:
     void emit(const std::string &line);
+    // An "info string" line that only "debug on" asks for.
+    void diagnostic(const std::string &text);
     void stop();
+    void ponderHit();
     void uci();
     void position(const std::string_view *args, size_t n);
     void go(const std::string_view *args, size_t n);
@@ -46,4 +49,10 @@ private:
     bool holdBestMove_ = false;
     std::string heldBestMove_;
     Move rootMove_ = NO_MOVE;  // a legal move of the searched position, if any
+    Relaxed<bool> debug_ = false;  // read by thread 0's reports
+    // A "go ponder" search waiting for "ponderhit": the budget its clock fields gave
+    // (centiseconds, negative: none) and whether it was also "infinite".
+    bool pondering_ = false;
+    int32_t ponderBudgetCs_ = -1;
+    bool ponderInfinite_ = false;
 };
