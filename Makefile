@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= command_line command_loop fen ini book tb_block
+FUZZ_TARGETS ?= command_line command_loop uci_loop fen ini book tb_block
 
 .PHONY: all build run test bench bench-pgo pgo portable deps debug check check-asan check-tsan asan tsan \
         fuzz install deb deb-test clean

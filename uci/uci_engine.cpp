@@ -36,10 +36,7 @@ Move firstLegalMove(Board_BB64 &b) {
 
 }  // namespace
 
-UciEngine::UciEngine() : player_(this, &limits_) {
-    player_.prepareSearch(false);
-    player_.setPosition(START_FEN);
-}
+UciEngine::UciEngine() : player_(this, &limits_) { player_.setPosition(START_FEN); }
 
 UciEngine::~UciEngine() { player_.shutdownThreads(); }
 
@@ -252,7 +249,7 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     if (!g.searchMoves.empty()) emit(infoStringLine("searchmoves not supported, all moves searched"));
     rootMove_ = player_.boardUsable() ? firstLegalMove(*board) : NO_MOVE;
 
-    const int64_t overhead = player_.settingNumber(MOVE_OVERHEAD_MS);
+    const int64_t overhead = moveOverheadMs_;
     const Colour us = board->side();
     limits_.fixedDepth = g.depth.has_value();
     limits_.maxDepth = uint32_t(std::clamp<int64_t>(g.depth.value_or(0), 1, 127));
@@ -321,6 +318,8 @@ void UciEngine::setOption(const std::string_view *args, size_t n) {
     }
     case SettingKind::PATH: break;
     }
+    // The core keeps no value of the face's own settings.
+    if (setting->id == MOVE_OVERHEAD_MS) moveOverheadMs_ = number;
     player_.applySetting(setting->id, number, value);
 }
 

@@ -22,6 +22,9 @@ public:
     void onBudgetChange(BudgetChange, int32_t) override {}
     void onBestMove(const SearchResult &r, bool analysis) override;
 
+    // Builds the tables and the search threads with the current settings, so that the
+    // first search does not wait for them (otherwise the first search builds them).
+    void prepareTables() { player_.prepareSearch(false); }
     // Reads and runs commands until "quit" or the end of the input.
     void commandLoop(std::FILE *input);
     // One input line; false after "quit".
@@ -55,4 +58,5 @@ private:
     bool pondering_ = false;
     int32_t ponderBudgetCs_ = -1;
     bool ponderInfinite_ = false;
+    int64_t moveOverheadMs_ = setting(MOVE_OVERHEAD_MS).defaultValue;
 };

@@ -181,6 +181,11 @@ TEST(UciDebug, DiagnosticsOnlyWhileDebugIsOn) {
     EXPECT_TRUE(has("info string ponderhit without a ponder search"));
     EXPECT_TRUE(has("info string budget 70 ms"));
     EXPECT_TRUE(has("info string search finished: "));
+    e->send("setoption name Move Overhead value 60");
+    e->send("go movetime 100");
+    ASSERT_TRUE(e->waitFor(isBestMove, 5s));
+    syncReady(*e);
+    EXPECT_TRUE(has("info string budget 40 ms"));
 
     const size_t before = all.size();
     e->send("debug off");
