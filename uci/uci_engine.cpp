@@ -265,7 +265,8 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     pondering_ = g.ponder;
     ponderBudgetCs_ = budgetCs;
     ponderInfinite_ = g.infinite;
-    // Whatever budget ponderhit brings, the time-out test may read it only after the flag.
+    // The time-out test may see ponderhit's flag before its budget: the budget it finds
+    // meanwhile must not be an earlier search's.
     if (g.ponder) limits_.maxTime = uint32_t(INT32_MAX);
     if (budgetCs >= 0 && (timed || g.ponder))
         diagnostic("budget " + std::to_string(int64_t(budgetCs) * 10) + " ms" + (g.ponder ? " from ponderhit" : ""));

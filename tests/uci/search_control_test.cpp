@@ -28,17 +28,17 @@ void quit(EngineSession &e) {
 
 TEST(UciPonder, PonderhitStartsTheBudgetWithThePonderedTimeCounted) {
     auto e = uciEngine();
-    // Budget about 530 ms: pondering longer than that moves nothing, and the move
-    // comes at once after ponderhit.
+    // Budget about 1.1 s: pondering longer than that moves nothing, and the move comes
+    // soon after ponderhit (well before a budget counted from ponderhit would end).
     e->send("position startpos moves e2e4 e7e5");
-    e->send("go ponder wtime 20000 btime 20000");
-    e->drain(800ms);
+    e->send("go ponder wtime 40000 btime 40000");
+    e->drain(1500ms);
     EXPECT_EQ(countLines(e->lines(), isBestMove), 0);
     auto hit = Clock::now();
     e->send("ponderhit");
     auto best = e->waitFor(isBestMove, 5s);
     ASSERT_TRUE(best);
-    EXPECT_LT(Clock::now() - hit, 300ms);
+    EXPECT_LT(Clock::now() - hit, 700ms);
 
     // Budget about 1.7 s, ponderhit at once: the search goes on, then moves in time.
     e->send("position startpos moves e2e4 e7e5 g1f3");
@@ -49,7 +49,7 @@ TEST(UciPonder, PonderhitStartsTheBudgetWithThePonderedTimeCounted) {
     EXPECT_FALSE(e->waitFor(isBestMove, 150ms));
     best = e->waitFor(isBestMove, 5s);
     ASSERT_TRUE(best);
-    EXPECT_LT(Clock::now() - hit, 2500ms);
+    EXPECT_LT(Clock::now() - hit, 3000ms);
     EXPECT_EQ(countLines(syncReady(*e), isBestMove), 0);
     quit(*e);
 }
@@ -74,7 +74,7 @@ TEST(UciPonder, StopAndSearchesThatEndWhilePondering) {
     const auto best = e->waitFor(isBestMove, 5s);
     ASSERT_TRUE(best);
     EXPECT_EQ(*best, "bestmove a1a8");
-    EXPECT_LT(Clock::now() - hit, 300ms);
+    EXPECT_LT(Clock::now() - hit, 500ms);
 
     // ponderhit means nothing to an infinite search.
     e->send("position startpos");
