@@ -14,6 +14,7 @@ struct IterationReport {
     int score = 0;
     int32_t elapsedCs = 0;
     uint64_t nodes = 0;  // all threads
+    uint64_t tbHits = 0;  // all threads
     const PrincipalVariation *pv = nullptr;
 };
 

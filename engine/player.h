@@ -100,6 +100,13 @@ public:
     // instead of the level in SearchLimits, without the out-of-book bonus or the clock
     // guard. Negative: the level decides again.
     void setFixedBudget(int32_t centiseconds) { fixedBudget_ = centiseconds; }
+    // Gives a running untimed search (a ponder search whose move was played) the budget
+    // the face computed: time spent so far counts, so it ends once the search has run
+    // that long. Before the search has begun it simply becomes a timed search.
+    void startClockedBudget(int32_t centiseconds);
+    // The transposition table's fill in per mille, from a sample (cheap to read while
+    // the search runs).
+    int hashFullPermille() const;
 
     // Wakes every search thread for a search of the game position.
     void startSearch();

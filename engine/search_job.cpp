@@ -162,6 +162,17 @@ void ChessPlayer::runSearchJob() {
     listener_->onBestMove(result, !timed);
 }
 
+// The budget goes in before the flag that makes the time-out test read it: go gave the
+// untimed search a budget no search reaches, so an early read of the flag finds
+// nothing to act on.
+void ChessPlayer::startClockedBudget(int32_t centiseconds) {
+    fixedBudget_ = centiseconds;
+    limits_->maxTime = uint32_t(centiseconds);
+    limits_->timed = true;
+}
+
+int ChessPlayer::hashFullPermille() const { return tt_ ? int(tt_->fillPercent() * 10.0 + 0.5) : 0; }
+
 bool ChessPlayer::timeOut() {
     // The node count only rate-limits the clock reads. The helpers' counters sit in
     // other cores' caches and change at every node: they are summed anew only every
@@ -184,6 +195,7 @@ void ChessPlayer::reportThinking(int depth, int score, const PrincipalVariation 
     r.score = score;
     r.elapsedCs = searchElapsed(*limits_);
     r.nodes = pool_->totalNodes();
+    for (uint32_t i = 0; i < pool_->size(); ++i) r.tbHits += (*pool_)[i].state().stats.tbHits.load();
     r.pv = &pv;
     listener_->onIteration(r);
 }

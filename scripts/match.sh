@@ -2,25 +2,27 @@
 # Plays a match between GrelvinBB and another engine under xboard in -noGUI match mode
 # inside a virtual X server, then summarises the saved PGN (scripts/pgn_summary.py).
 #
-#   scripts/match.sh -e fairymax -g 20 -t "-mps 40 -tc 0:15" [-c 2] [-u] [-o DIR] [-b BINARY]
+#   scripts/match.sh -e fairymax -g 20 -t "-mps 40 -tc 0:15" [-c 2] [-u] [-o DIR] [-b BINARY [-U]]
 #
 #   -e  opponent command (in PATH or /usr/games); -u if it speaks UCI (run via polyglot)
+#   -b  GrelvinBB's binary (default build/grelvin); -U if it is the UCI engine grelvin-uci
 #   -g  number of games (colours alternate; each opening is played with both colours)
 #   -t  xboard time-control options, e.g. "-mps 40 -tc 0:15" or "-tc 0:10 -inc 1"
 #   -c  GrelvinBB's -cores value (default 1)
 #   -o  output folder (default matches/<opponent>-<time>)
+#   (-c with -U sets the engine's Threads option through xboard's -firstOptions.)
 # Needs: apt-get install xboard xvfb (and the opponent engine).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-opponent="" games=20 tc="-mps 40 -tc 0:15" cores=1 uci="" out="" binary="$here/../build/grelvin"
-while getopts "e:g:t:c:uo:b:" opt; do
+opponent="" games=20 tc="-mps 40 -tc 0:15" cores=1 uci="" ownUci="" out="" binary="$here/../build/grelvin"
+while getopts "e:g:t:c:uo:b:U" opt; do
     case $opt in
         e) opponent=$OPTARG ;; g) games=$OPTARG ;; t) tc=$OPTARG ;; c) cores=$OPTARG ;;
-        u) uci="-sUCI" ;; o) out=$OPTARG ;; b) binary=$OPTARG ;;
-        *) sed -n 2,13p "$0"; exit 2 ;;
+        u) uci="-sUCI" ;; o) out=$OPTARG ;; b) binary=$OPTARG ;; U) ownUci=1 ;;
+        *) sed -n 2,15p "$0"; exit 2 ;;
     esac
 done
-[ -n "$opponent" ] || { sed -n 2,13p "$0"; exit 2; }
+[ -n "$opponent" ] || { sed -n 2,15p "$0"; exit 2; }
 export PATH="$PATH:/usr/games"
 binary="$(cd "$(dirname "$binary")" && pwd)/$(basename "$binary")"
 out="${out:-matches/${opponent%% *}-$(date +%Y%m%d-%H%M%S)}"
@@ -28,12 +30,19 @@ mkdir -p "$out/grelvin" "$out/opponent"
 out="$(cd "$out" && pwd)"
 pgn="$out/games.pgn"
 : > "$pgn"
+# The XBoard engine takes its thread count on the command line; xboard runs the UCI
+# engine through polyglot and sets its option by name.
+first=(-fcp "$binary -cores $cores")
+if [ -n "$ownUci" ]; then
+    first=(-fcp "$binary" -fUCI)
+    [ "$cores" = 1 ] || first+=(-firstOptions "Threads=$cores")
+fi
 
 # xboard does not always exit after the last game in this mode: it runs in its own
 # process group, and the match ends when the PGN holds every result (or time is up).
 # shellcheck disable=SC2086
 setsid xvfb-run -a xboard -noGUI -xponder -debug -nameOfDebugFile "$out/xboard.debug" \
-    -fcp "$binary -cores $cores" -fd "$out/grelvin" \
+    "${first[@]}" -fd "$out/grelvin" \
     -scp "$opponent" -sd "$out/opponent" $uci \
     -mg "$games" -lgf "$here/openings.pgn" -lgi -2 \
     $tc -sgf "$pgn" \

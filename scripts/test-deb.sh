@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the package built by "make deb", starts the installed engine from an empty
-# folder elsewhere, checks that it answers "protover 2" with its feature list and plays
-# a move, and removes the package again (unless KEEP=1). Needs root.
+# Installs the package built by "make deb", starts the installed engines from an empty
+# folder elsewhere, checks that grelvin answers "protover 2" with its feature list and
+# plays a move and that grelvin-uci answers "uci" and "isready" and moves, and removes
+# the package again (unless KEEP=1). Needs root.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 deb=$(ls "$here"/../build-deb/grelvin_*.deb | head -1)
@@ -9,13 +10,19 @@ dpkg -i "$deb" >/dev/null
 elsewhere=$(mktemp -d)
 cd "$elsewhere"
 answer=$( (printf 'xboard\nprotover 2\nnew\nsd 3\ngo\n'; sleep 3; printf 'quit\n') | timeout 30 /usr/games/grelvin)
+uciAnswer=$( (printf 'uci\nisready\ngo depth 3\n'; sleep 2; printf 'quit\n') | timeout 30 /usr/games/grelvin-uci)
 cd / && rm -rf "$elsewhere"
 status=0
 for want in 'feature myname="GrelvinBB' 'feature done=1' '^move '; do
     grep -q "$want" <<<"$answer" || { echo "missing from the answer: $want"; status=1; }
 done
+for want in '^id name GrelvinBB' '^uciok' '^readyok' '^bestmove '; do
+    grep -q "$want" <<<"$uciAnswer" || { echo "missing from the UCI engine's answer: $want"; status=1; }
+done
 [ -f /usr/share/games/plugins/xboard/grelvin.eng ] || { echo "no XBoard engine-list entry"; status=1; }
-man -w grelvin >/dev/null 2>&1 || { echo "no manual page"; status=1; }
+for page in grelvin grelvin-uci; do
+    man -w $page >/dev/null 2>&1 || { echo "no manual page $page"; status=1; }
+done
 [ "${KEEP:-0}" = 1 ] || dpkg -r grelvin >/dev/null
-[ $status -eq 0 ] && echo "package $(basename "$deb"): installs, answers protover 2 and plays from another folder"
+[ $status -eq 0 ] && echo "package $(basename "$deb"): installs, both engines answer and play from another folder"
 exit $status

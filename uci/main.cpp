@@ -16,6 +16,7 @@ int main(int argc, char *argv[]) {
         engine->bench();
         return 0;
     }
+    engine->prepareTables();
     engine->commandLoop(stdin);
     return 0;
 }

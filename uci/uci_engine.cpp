@@ -37,10 +37,7 @@ Move firstLegalMove(Board_BB64 &b) {
 
 }  // namespace
 
-UciEngine::UciEngine() : player_(this, &limits_) {
-    player_.prepareSearch(false);
-    player_.setPosition(START_FEN);
-}
+UciEngine::UciEngine() : player_(this, &limits_) { player_.setPosition(START_FEN); }
 
 UciEngine::~UciEngine() { player_.shutdownThreads(); }
 
@@ -48,6 +45,28 @@ void UciEngine::emit(const std::string &line) {
     const std::lock_guard<std::mutex> lock(outputMutex_);
     std::fputs((line + '\n').c_str(), stdout);
     std::fflush(stdout);
+}
+
+void UciEngine::diagnostic(const std::string &text) {
+    if (debug_) emit(infoStringLine(text));
+}
+
+void UciEngine::onStopReason(StopReason reason, Move, int plies) {
+    static constexpr const char *NAMES[] = {"forced move", "easy move", "no time for another iteration",
+                                            "forced mate", "forced draw", "getting mated"};
+    std::string text = std::string("stopping: ") + NAMES[size_t(reason)];
+    if (reason == StopReason::FORCED_MATE || reason == StopReason::GETTING_MATED)
+        text += " in " + std::to_string(plies) + " plies";
+    diagnostic(text);
+}
+
+void UciEngine::onTimeout() { diagnostic("time is up"); }
+
+void UciEngine::onSearchFinished(const SearchSummary &s) {
+    char text[160];
+    std::snprintf(text, sizeof text, "search finished: %" PRIu64 " nodes, %" PRIu64 " tb hits, %d ms, hash %.1f%%",
+                  s.totals.nodes, s.totals.tbHits, int(s.elapsedCs) * 10, s.ttFillPercent);
+    diagnostic(text);
 }
 
 void UciEngine::onIteration(const IterationReport &r) {
@@ -58,6 +77,8 @@ void UciEngine::onIteration(const IterationReport &r) {
     const int64_t ms = int64_t(r.elapsedCs) * 10;
     info.timeMs = ms;
     if (ms > 0) info.nps = r.nodes * 1000 / uint64_t(ms);
+    info.hashFull = player_.hashFullPermille();
+    info.tbHits = r.tbHits;
     if (r.pv) info.pv = std::span<const Move>(r.pv->moves, r.pv->length);
     emit(infoLine(info));
 }
@@ -78,6 +99,7 @@ void UciEngine::onBestMove(const SearchResult &r, bool) {
 }
 
 void UciEngine::stop() {
+    pondering_ = false;
     std::string held;
     {
         const std::lock_guard<std::mutex> lock(outputMutex_);
@@ -86,6 +108,26 @@ void UciEngine::stop() {
     }
     if (!held.empty()) emit(held);
     if (player_.searchBusy()) player_.stopSearch();
+}
+
+// The expected move was played: the ponder search goes on as the search of our move,
+// with the budget of its clock fields, the time it has pondered counted in. A search
+// that ended meanwhile has its move waiting.
+void UciEngine::ponderHit() {
+    if (!pondering_) {
+        diagnostic("ponderhit without a ponder search, ignored");
+        return;
+    }
+    pondering_ = false;
+    std::string held;
+    {
+        const std::lock_guard<std::mutex> lock(outputMutex_);
+        if (ponderInfinite_) return;
+        holdBestMove_ = false;
+        held.swap(heldBestMove_);
+    }
+    if (!held.empty()) emit(held);
+    else if (ponderBudgetCs_ >= 0) player_.startClockedBudget(ponderBudgetCs_);
 }
 
 void UciEngine::commandLoop(std::FILE *input) {
@@ -122,7 +164,8 @@ bool UciEngine::executeLine(std::string_view line) {
     } else if (cmd == "go") {
         stop();
         go(args, n);
-    } else if (cmd == "stop" || cmd == "ponderhit") stop();
+    } else if (cmd == "stop") stop();
+    else if (cmd == "ponderhit") ponderHit();
     else if (cmd == "setoption") {
         stop();
         setOption(args, n);
@@ -133,8 +176,11 @@ bool UciEngine::executeLine(std::string_view line) {
     else if (cmd == "bench") {
         stop();
         bench();
-    } else if (cmd == "debug" || cmd == "register") {
-        // Nothing to switch: no debug output, no registration.
+    } else if (cmd == "debug") {
+        if (n == 1 && (args[0] == "on" || args[0] == "off")) debug_ = args[0] == "on";
+        else emit(infoStringLine("debug: on or off expected"));
+    } else if (cmd == "register") {
+        // Nothing to register.
     } else
         emit(infoStringLine("unknown command: " + std::string(cmd)));
     return true;
@@ -204,7 +250,7 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     if (!g.searchMoves.empty()) emit(infoStringLine("searchmoves not supported, all moves searched"));
     rootMove_ = player_.boardUsable() ? firstLegalMove(*board) : NO_MOVE;
 
-    const int64_t overhead = player_.settingNumber(MOVE_OVERHEAD_MS);
+    const int64_t overhead = moveOverheadMs_;
     const Colour us = board->side();
     limits_.fixedDepth = g.depth.has_value();
     limits_.maxDepth = uint32_t(std::clamp<int64_t>(g.depth.value_or(0), 1, 127));
@@ -215,7 +261,16 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     const bool timed = budgetMs >= 0 && !g.infinite && !g.ponder;
     limits_.timed = timed;
     // Centiseconds, at least one: a budget of zero would still search one iteration.
-    player_.setFixedBudget(timed ? int32_t(std::clamp<int64_t>(budgetMs / 10, 1, INT32_MAX)) : -1);
+    const int32_t budgetCs = budgetMs >= 0 ? int32_t(std::clamp<int64_t>(budgetMs / 10, 1, INT32_MAX)) : -1;
+    player_.setFixedBudget(timed ? budgetCs : -1);
+    pondering_ = g.ponder;
+    ponderBudgetCs_ = budgetCs;
+    ponderInfinite_ = g.infinite;
+    // The time-out test may see ponderhit's flag before its budget: the budget it finds
+    // meanwhile must not be an earlier search's.
+    if (g.ponder) limits_.maxTime = uint32_t(INT32_MAX);
+    if (budgetCs >= 0 && (timed || g.ponder))
+        diagnostic("budget " + std::to_string(int64_t(budgetCs) * 10) + " ms" + (g.ponder ? " from ponderhit" : ""));
     limits_.clockRunning = false;
     limits_.elapsed = limits_.clockStart = 0;
     {
@@ -265,6 +320,8 @@ void UciEngine::setOption(const std::string_view *args, size_t n) {
     }
     case SettingKind::PATH: break;
     }
+    // The core keeps no value of the face's own settings.
+    if (setting->id == MOVE_OVERHEAD_MS) moveOverheadMs_ = number;
     player_.applySetting(setting->id, number, value);
 }
 

@@ -15,13 +15,16 @@ public:
     ~UciEngine() override;
 
     void onIteration(const IterationReport &r) override;
-    void onStopReason(StopReason, Move, int) override {}
-    void onTimeout() override {}
-    void onSearchFinished(const SearchSummary &) override {}
+    void onStopReason(StopReason reason, Move, int plies) override;
+    void onTimeout() override;
+    void onSearchFinished(const SearchSummary &s) override;
     void onBudget(const BudgetReport &) override {}
     void onBudgetChange(BudgetChange, int32_t) override {}
     void onBestMove(const SearchResult &r, bool analysis) override;
 
+    // Builds the tables and the search threads with the current settings, so that the
+    // first search does not wait for them (otherwise the first search builds them).
+    void prepareTables() { player_.prepareSearch(false); }
     // Reads and runs commands until "quit" or the end of the input.
     void commandLoop(std::FILE *input);
     // One input line; false after "quit".
@@ -31,7 +34,10 @@ public:
 
 private:
     void emit(const std::string &line);
+    // An "info string" line that only "debug on" asks for.
+    void diagnostic(const std::string &text);
     void stop();
+    void ponderHit();
     void uci();
     void position(const std::string_view *args, size_t n);
     void go(const std::string_view *args, size_t n);
@@ -46,4 +52,11 @@ private:
     bool holdBestMove_ = false;
     std::string heldBestMove_;
     Move rootMove_ = NO_MOVE;  // a legal move of the searched position, if any
+    Relaxed<bool> debug_ = false;  // read by thread 0's reports
+    // A "go ponder" search waiting for "ponderhit": the budget its clock fields gave
+    // (centiseconds, negative: none) and whether it was also "infinite".
+    bool pondering_ = false;
+    int32_t ponderBudgetCs_ = -1;
+    bool ponderInfinite_ = false;
+    int64_t moveOverheadMs_ = setting(MOVE_OVERHEAD_MS).defaultValue;
 };

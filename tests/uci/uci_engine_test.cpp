@@ -8,34 +8,11 @@
 #include "board/board.h"
 #include "board/movegen.h"
 #include "engine/settings.h"
-#include "tests/xboard/engine_session.h"
+#include "tests/uci/uci_session.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-bool isBestMove(const std::string &l) { return l.rfind("bestmove ", 0) == 0; }
-
-// The move of a "bestmove" line.
-std::string bestMoveOf(const std::string &line) {
-    const size_t from = std::string("bestmove ").size();
-    return line.substr(from, line.find(' ', from) - from);
-}
-
-std::unique_ptr<EngineSession> uciEngine(const std::vector<std::string> &args = {}) {
-    auto e = std::make_unique<EngineSession>(GRELVIN_UCI_BINARY, args);
-    e->send("setoption name Hash value 8");
-    e->send("setoption name PawnHash value 1");
-    return e;
-}
-
-// Everything up to the answer to "isready".
-std::vector<std::string> syncReady(EngineSession &e) {
-    const size_t from = e.position();
-    e.send("isready");
-    if (!e.waitForLine("readyok", 20s)) return {"<no readyok>"};
-    return std::vector<std::string>(e.lines().begin() + long(from), e.lines().begin() + long(e.position() - 1));
-}
 
 // Whether text is a legal move in the position of fen after the given moves.
 bool legalAfter(const std::string &fen, const std::vector<std::string> &moves, const std::string &text) {

@@ -1,0 +1,73 @@
+// The UCI command loop on arbitrary input, searches included: the loop reads the input
+// from memory, "go" starts a search that runs while the following lines are read, and
+// the commands that stop searches and the end of the input end it. Every search
+// therefore lasts only as long as the rest of the input takes to read; only "bench"
+// would run on by itself, and it is left out. Thread timing varies, so an input may not
+// fail the same way twice; the sanitizers still name the fault.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "tests/fuzz/command_filter.h"
+#include "uci/uci_engine.h"
+
+namespace {
+
+constexpr size_t MAX_LINES = 64;
+
+bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+// Left out: the benchmark, large tables, more threads, and the options that open files
+// (tablebases, book). Option names are matched in any letter case, as the engine does;
+// the number of a "setoption" is its last word.
+bool worthRunningUci(std::string_view line) {
+    std::string text;
+    for (char c : line) text += c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    while (!text.empty() && (text.back() == '\r' || text.back() == ' ' || text.back() == '\t')) text.pop_back();
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return false;
+    const std::string_view command = std::string_view(text).substr(first);
+    if (fuzzing::startsWith(command, "bench")) return false;
+    if (!fuzzing::startsWith(command, "setoption")) return true;
+    if (contains(command, "gaviota") || contains(command, "book")) return false;
+    const size_t last = command.find_last_of(" \t");
+    const int value = std::atoi(std::string(command.substr(last + 1)).c_str());
+    if (contains(command, "hash")) return value <= 8;
+    if (contains(command, "threads")) return value <= 2;
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    fuzzing::prepareProcess();
+
+    std::string text;
+    const std::string_view input(reinterpret_cast<const char *>(data), size);
+    size_t kept = 0;
+    for (size_t start = 0; start < input.size() && kept < MAX_LINES;) {
+        size_t end = input.find('\n', start);
+        if (end == std::string_view::npos) end = input.size();
+        const std::string_view line = input.substr(start, end - start);
+        start = end + 1;
+        // The loop would read a longer line in pieces, and it would join what follows a
+        // NUL byte to the next line: either way commands the filter never saw.
+        if (line.size() > 1000 || line.find('\0') != std::string_view::npos) continue;
+        if (!worthRunningUci(line)) continue;
+        text.append(line).push_back('\n');
+        ++kept;
+    }
+    if (text.empty()) return 0;
+
+    // The smallest tables: the engine builds them at its first search.
+    UciEngine engine;
+    engine.executeLine("setoption name Hash value 1");
+    engine.executeLine("setoption name PawnHash value 1");
+    std::FILE *file = fmemopen(text.data(), text.size(), "r");
+    if (!file) return 0;
+    engine.commandLoop(file);
+    std::fclose(file);
+    return 0;
+}
