@@ -100,6 +100,10 @@ public:
     // instead of the level in SearchLimits, without the out-of-book bonus or the clock
     // guard. Negative: the level decides again.
     void setFixedBudget(int32_t centiseconds) { fixedBudget_ = centiseconds; }
+    // Lines, root moves, mate and node targets of the searches from now on (the plain
+    // search by default); out-of-range values are brought within range. Not during a
+    // search.
+    void setSearchOptions(const SearchOptions &options);
 
     // Wakes every search thread for a search of the game position.
     void startSearch();
@@ -112,6 +116,8 @@ public:
     // Search callbacks (thread 0), passed on to the listener.
     bool timeOut() override;
     void reportThinking(int depth, int score, const PrincipalVariation &pv) override;
+    void reportLine(const LineReport &line) override;
+    void reportCurrentMove(int depth, Move m, int number) override;
     void reportStop(StopReason reason, Move best, int plies) override;
     void searchFinished() override;
 
