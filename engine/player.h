@@ -159,6 +159,8 @@ private:
     Relaxed<bool> randomGameMode_ = false;
     bool outOfBook_ = false;
     Relaxed<int32_t> fixedBudget_ = -1;
+    // Lines a face asks for in its searches (SearchOptions::multiPv), kept for the face.
+    Relaxed<uint32_t> multiPv_ = uint32_t(setting(MULTI_PV).defaultValue);
     uint32_t maxThreads_;
     uint32_t threadsToUse_ = 1;
     uint32_t currentThreads_ = 0;
