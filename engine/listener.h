@@ -8,10 +8,14 @@
 #include "search/report.h"
 #include "search/search.h"
 
-// A new best line at the root (thread 0).
+// A root line (thread 0): a new best line, a bound after an aspiration fail, or with
+// several lines each line after an iteration.
 struct IterationReport {
+    int multiPv = 1;
     int depth = 0;
+    int selDepth = 0;
     int score = 0;
+    ScoreBound bound = ScoreBound::EXACT;
     int32_t elapsedCs = 0;
     uint64_t nodes = 0;  // all threads
     uint64_t tbHits = 0;  // all threads
@@ -51,6 +55,12 @@ class EngineListener {
 public:
     virtual ~EngineListener() = default;
     virtual void onIteration(const IterationReport &r) = 0;
+    // Every root line; a face that shows only the exact best line keeps this default.
+    virtual void onLine(const IterationReport &r) {
+        if (r.multiPv == 1 && r.bound == ScoreBound::EXACT) onIteration(r);
+    }
+    // The root move thread 0 starts to search, numbered from 1 among the root moves.
+    virtual void onCurrentMove(int depth, Move move, int number, int32_t elapsedCs) {}
     virtual void onStopReason(StopReason reason, Move best, int plies) = 0;
     virtual void onTimeout() = 0;
     virtual void onSearchFinished(const SearchSummary &s) = 0;

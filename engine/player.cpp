@@ -192,6 +192,7 @@ void ChessPlayer::applySetting(SettingId id, int number, const std::string &text
     case GTB_PATH: initialiseTablebases("gaviota", text); break;
     case BOOK_FILE: setBookFile(text); break;
     case OWN_BOOK: bookEnabled_ = number != 0; break;
+    case MULTI_PV: multiPv_ = uint32_t(number); break;
     default: break;  // the face's own settings
     }
 }
@@ -212,6 +213,7 @@ uint32_t ChessPlayer::settingNumber(SettingId id) const {
     case PAWN_HASH_MB: return pawnHashSizeMB_;
     case GTB_CACHE_MB: return gtbCacheSizeMB_;
     case OWN_BOOK: return bookEnabled_ ? 1 : 0;
+    case MULTI_PV: return multiPv_;
     default: return uint32_t(setting(id).defaultValue);
     }
 }

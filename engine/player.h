@@ -107,6 +107,10 @@ public:
     // The transposition table's fill in per mille, from a sample (cheap to read while
     // the search runs).
     int hashFullPermille() const;
+    // Lines, root moves, mate and node targets of the searches from now on (the plain
+    // search by default); out-of-range values are brought within range. Not during a
+    // search.
+    void setSearchOptions(const SearchOptions &options);
 
     // Wakes every search thread for a search of the game position.
     void startSearch();
@@ -119,6 +123,8 @@ public:
     // Search callbacks (thread 0), passed on to the listener.
     bool timeOut() override;
     void reportThinking(int depth, int score, const PrincipalVariation &pv) override;
+    void reportLine(const LineReport &line) override;
+    void reportCurrentMove(int depth, Move m, int number) override;
     void reportStop(StopReason reason, Move best, int plies) override;
     void searchFinished() override;
 
@@ -160,6 +166,8 @@ private:
     Relaxed<bool> randomGameMode_ = false;
     bool outOfBook_ = false;
     Relaxed<int32_t> fixedBudget_ = -1;
+    // Lines a face asks for in its searches (SearchOptions::multiPv), kept for the face.
+    Relaxed<uint32_t> multiPv_ = uint32_t(setting(MULTI_PV).defaultValue);
     uint32_t maxThreads_;
     uint32_t threadsToUse_ = 1;
     uint32_t currentThreads_ = 0;

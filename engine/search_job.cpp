@@ -176,13 +176,17 @@ int ChessPlayer::hashFullPermille() const { return tt_ ? int(tt_->fillPercent() 
 bool ChessPlayer::timeOut() {
     // The node count only rate-limits the clock reads. The helpers' counters sit in
     // other cores' caches and change at every node: they are summed anew only every
-    // 256 nodes of this thread, not pulled across at every node.
+    // 256 nodes of this thread, not pulled across at every node; every 16 under a node
+    // limit, which is then overshot by what the helpers search in 16 nodes of this
+    // thread (more when this thread is kept waiting for a core).
+    const SearchLimits &l = *limits_;
     if (pool_) {
         const uint64_t own = (*pool_)[0].state().stats.nodes.load();
-        if (own % 256 == 0) helperNodes_ = pool_->totalNodes() - own;
+        const uint64_t nodeLimit = l.options.nodeLimit;
+        if (own % (nodeLimit ? 16 : 256) == 0) helperNodes_ = pool_->totalNodes() - own;
+        if (nodeLimit != 0 && own + helperNodes_ >= nodeLimit) return true;
         if ((own + helperNodes_) % 4096 != 0) return false;
     }
-    const SearchLimits &l = *limits_;
     if (!l.timed) return false;
     if (int32_t(currentElapsed(l) - l.searchStartElapsed) < int32_t(l.maxTime)) return false;
     listener_->onTimeout();
@@ -198,6 +202,31 @@ void ChessPlayer::reportThinking(int depth, int score, const PrincipalVariation 
     for (uint32_t i = 0; i < pool_->size(); ++i) r.tbHits += (*pool_)[i].state().stats.tbHits.load();
     r.pv = &pv;
     listener_->onIteration(r);
+}
+
+void ChessPlayer::reportLine(const LineReport &line) {
+    IterationReport r;
+    r.multiPv = line.multiPv;
+    r.depth = line.depth;
+    r.selDepth = line.selDepth;
+    r.score = line.score;
+    r.bound = line.bound;
+    r.elapsedCs = searchElapsed(*limits_);
+    r.nodes = pool_->totalNodes();
+    r.pv = line.pv;
+    listener_->onLine(r);
+}
+
+void ChessPlayer::reportCurrentMove(int depth, Move m, int number) {
+    listener_->onCurrentMove(depth, m, number, searchElapsed(*limits_));
+}
+
+void ChessPlayer::setSearchOptions(const SearchOptions &options) {
+    SearchOptions &o = limits_->options;
+    o = options;
+    o.multiPv = std::clamp(o.multiPv, 1, MAX_MULTI_PV);
+    o.rootMoveCount = std::clamp(o.rootMoveCount, 0, MAX_ROOT_MOVES);
+    o.mateMoves = std::max(o.mateMoves, 0);
 }
 
 void ChessPlayer::reportStop(StopReason reason, Move best, int plies) { listener_->onStopReason(reason, best, plies); }

@@ -5,7 +5,22 @@
 
 #include <cstdint>
 
+#include "board/move.h"
 #include "board/relaxed.h"
+
+constexpr int MAX_MULTI_PV = 64;
+constexpr int MAX_ROOT_MOVES = 256;
+
+// What a search looks for besides the clock, for faces that offer it. The defaults are
+// the plain search: one line, every root move, no mate or node target. Written by the
+// front end between searches only, so plain values serve.
+struct SearchOptions {
+    int multiPv = 1;                        // lines wanted, 1..MAX_MULTI_PV
+    Move rootMoves[MAX_ROOT_MOVES] = {};    // the root moves allowed; none listed: all
+    int rootMoveCount = 0;
+    int mateMoves = 0;                      // stop at a proven mate in this many moves; 0: none
+    uint64_t nodeLimit = 0;                 // stop after about this many nodes, all threads; 0: none
+};
 
 struct SearchLimits {
     Relaxed<bool> clockRunning = false;
@@ -19,6 +34,7 @@ struct SearchLimits {
     Relaxed<bool> timed = true;       // false in analysis: no budget applies
     Relaxed<bool> fixedDepth = false; // stop after the iteration of depth maxDepth
     Relaxed<uint32_t> maxDepth = 0;
+    SearchOptions options;
 };
 
 // Centiseconds on a monotonic clock, truncated to 32 bits: only for measuring time

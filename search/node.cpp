@@ -27,6 +27,7 @@ bool settleEarly(SearchState &st, Window &w, int ply, int depth, Move &hashMove,
                  int &score) {
     Board_BB64 &b = st.board;
     st.stats.nodes.inc();
+    st.selDepth = std::max(st.selDepth, ply);
     if (timeIsUp(st)) return score = NO_SCORE, true;
     int reason = DRAW_NONE;
     if (isDraw(b, reason)) return score = 0, true;

@@ -134,6 +134,7 @@ int quiesce(SearchState &st, int alpha, int beta, int ply, int quietChecksDone, 
     Board_BB64 &b = st.board;
     st.stats.nodes.inc();
     st.stats.qsNodes.inc();
+    st.selDepth = std::max(st.selDepth, ply);
     if (timeIsUp(st)) return NO_SCORE;
     int reason = DRAW_NONE;
     if (isDraw(b, reason)) return 0;

@@ -8,6 +8,10 @@
 
 constexpr int MAX_PV_LENGTH = 63;
 
+// Whether a reported root score is the line's value or only a bound on it: a score
+// that failed high (LOWER) or low (UPPER) on the aspiration window.
+enum class ScoreBound : uint8_t { EXACT, LOWER, UPPER };
+
 struct PrincipalVariation {
     Move moves[MAX_PV_LENGTH];
     uint16_t length = 0;

@@ -14,12 +14,56 @@ bool isThread0(const SearchState &st) { return st.threadIndex == 0; }
 
 bool isMateScore(int s) { return s > MATE_BOUND || s < -MATE_BOUND; }
 
+// Whether this pass leaves m out: a move outside the allowed root moves, or the first
+// move of a line the iteration has found already.
+bool rootSkips(const SearchState &st, Move m) {
+    for (int i = 0; i < st.excludedCount; ++i)
+        if (st.excluded[i] == m) return true;
+    if (!st.restricted) return false;
+    const SearchOptions &o = st.limits->options;
+    for (int i = 0; i < o.rootMoveCount; ++i)
+        if (o.rootMoves[i] == m) return false;
+    return true;
+}
+
+// Thread 0 reports line 1 as the root loop finds it; several lines are reported once
+// each iteration has found them all.
+bool reportsInLoop(const SearchState &st) { return isThread0(st) && st.player && st.multiPv == 1; }
+
+void reportRoot(SearchState &st, int depth, int score, ScoreBound bound, const PrincipalVariation &pv) {
+    LineReport r;
+    r.depth = depth;
+    r.selDepth = st.selDepth;
+    r.score = score;
+    r.bound = bound;
+    r.pv = &pv;
+    st.player->reportLine(r);
+}
+
+// A fail high leaves the line as it was (the re-search tries it first); the move that
+// failed high is reported on a line of its own.
+[[gnu::noinline]] void reportFailHigh(SearchState &st, int depth, int score, Move m, const PrincipalVariation &child) {
+    PrincipalVariation line;
+    line.setLine(m, child);
+    reportRoot(st, depth, score, ScoreBound::LOWER, line);
+}
+
+// A mate within the moves asked for is proven for the best line (thread 0 decides).
+bool mateLimitReached(const SearchState &st, int score) {
+    // No line is longer than MAX_PV_LENGTH moves, so any larger target means any mate.
+    const int moves = std::min(st.limits->options.mateMoves, MAX_PV_LENGTH);
+    return isThread0(st) && st.excludedCount == 0 && moves > 0 && score >= MATE_SCORE - (2 * moves - 1);
+}
+
 template <Colour Us>
 int rootSearchFor(SearchState &st, int alpha, int beta, int depth, PrincipalVariation &pv) {
     Board_BB64 &b = st.board;
     st.stats.nodes.inc();
     const MateBounds bounds = mateBounds(b, 0);
     if (isThread0(st)) st.easyMove = false;
+    const bool reports = reportsInLoop(st);
+    // A score over part of the root moves is not the position's: the table gets none.
+    const bool wholeRoot = st.excludedCount == 0 && !st.restricted;
 
     CheckInfo info;
     computeCheckInfo<Us>(b, info);
@@ -33,16 +77,19 @@ int rootSearchFor(SearchState &st, int alpha, int beta, int depth, PrincipalVari
     int best = -INFINITE_SCORE, second = -INFINITE_SCORE;
     int moveNumber = 0, completed = 0;
     for (Move m; (m = nextMove(picker)) != NO_MOVE;) {
+        if (rootSkips(st, m)) continue;
         if (timeFirstMoves && moveNumber == 2) st.firstMovesTime = currentElapsed(*st.limits) - startTime;
         PrincipalVariation childPv;
         childPv.setToRestAfter(m, pv);
         ++moveNumber;
+        if (isThread0(st) && st.player) st.player->reportCurrentMove(depth, m, moveNumber + st.excludedCount);
         const bool mayReduce = !inCheck && moveNumber >= 2 && depth >= 3 && isReducible<Us>(b, m);
         const int s = searchMove<Us>(st, m, std::max(alpha, best), beta, 1, depth, moveNumber, 0, mayReduce, childPv);
         if (st.stopped()) break;
         ++completed;
         if (s >= beta) {
-            recordCutoff(st, bounds, alpha, beta, 0, depth, m, moveNumber, s);
+            if (reports) reportFailHigh(st, depth, s, m, childPv);
+            if (wholeRoot) recordCutoff(st, bounds, alpha, beta, 0, depth, m, moveNumber, s);
             return s;
         }
         if (s <= best) {
@@ -52,13 +99,15 @@ int rootSearchFor(SearchState &st, int alpha, int beta, int depth, PrincipalVari
         best = s;
         if (s > alpha) {
             pv.setLine(m, childPv);
-            if (isThread0(st) && st.player) st.player->reportThinking(depth, s, pv);
+            if (reports) reportRoot(st, depth, s, ScoreBound::EXACT, pv);
+            if (mateLimitReached(st, s)) st.requestStop();
         }
     }
     if (moveNumber == 0) return inCheck ? -MATE_SCORE : 0;
+    if (reports && best <= alpha && !st.stopped()) reportRoot(st, depth, best, ScoreBound::UPPER, pv);
     if (isThread0(st) && completed >= 2 && !st.stopped() && best > second + 199) st.easyMove = true;
     // A root stopped before any move finished has nothing worth keeping.
-    if (completed > 0) st.tt->store(b, bounds.low, bounds.high, alpha, beta, 0, depth, best, pv.first());
+    if (completed > 0 && wholeRoot) st.tt->store(b, bounds.low, bounds.high, alpha, beta, 0, depth, best, pv.first());
     return best;
 }
 
@@ -67,7 +116,36 @@ struct RootMoves {
     int settled = 0;  // moves whose score came from the tablebases
     int bestScore = -INFINITE_SCORE;
     PrincipalVariation best;
+    // The best moves by that first score, best first: the start of each line.
+    Move top[MAX_MULTI_PV] = {};
+    int topScore[MAX_MULTI_PV] = {};
+    int topCount = 0;
 };
+
+// Inserts m behind the moves scoring at least as much, dropping the last when full.
+void keepTop(RootMoves &root, Move m, int s) {
+    if (root.topCount == MAX_MULTI_PV && s <= root.topScore[MAX_MULTI_PV - 1]) return;
+    int i = root.topCount < MAX_MULTI_PV ? root.topCount++ : MAX_MULTI_PV - 1;
+    for (; i > 0 && root.topScore[i - 1] < s; --i) {
+        root.top[i] = root.top[i - 1];
+        root.topScore[i] = root.topScore[i - 1];
+    }
+    root.top[i] = m;
+    root.topScore[i] = s;
+}
+
+// The allowed root moves apply when at least one of them is legal here; a list of
+// none leaves the whole root to search.
+bool restrictsRoot(SearchState &st) {
+    const SearchOptions &o = st.limits->options;
+    if (o.rootMoveCount <= 0) return false;
+    MoveList legal;
+    generateAllLegal(st.board, legal);
+    for (const ScoredMove &sm : legal)
+        for (int i = 0; i < o.rootMoveCount; ++i)
+            if (o.rootMoves[i] == sm.move) return true;
+    return false;
+}
 
 // Scores every root move once, by the tablebases or the static evaluation, so the
 // first iteration starts from a sensible move and the trivial cases end here.
@@ -79,6 +157,7 @@ template <Colour Us> RootMoves scoreRootMoves(SearchState &st) {
     initPicker(picker, info.inCheck() ? PICK_IN_CHECK : PICK_FULL_WIDTH, b, info.checkers);
     RootMoves root;
     for (Move m; (m = nextMove(picker)) != NO_MOVE;) {
+        if (rootSkips(st, m)) continue;
         ++root.count;
         UndoInfo undo;
         b.template makeMove<Us>(m, undo);
@@ -95,6 +174,7 @@ template <Colour Us> RootMoves scoreRootMoves(SearchState &st) {
             root.bestScore = s;
             root.best.setSingle(m);
         }
+        keepTop(root, m, s);
     }
     return root;
 }
@@ -168,42 +248,115 @@ bool shouldStop(SearchState &st, const IterationBounds &ib, int d, int s, int ro
         else give(StopReason::FORCED_DRAW);
     }
     if (s == ib.minMate && s < 0) give(StopReason::GETTING_MATED, s + MATE_SCORE);
-    return stop || (lim.fixedDepth && int(lim.maxDepth) == d);
+    return stop || mateLimitReached(st, s) || (lim.fixedDepth && int(lim.maxDepth) == d);
 }
 
 constexpr int MAX_DEPTH = 100;
 
+// A root line carried from one iteration to the next: its moves and its score.
+struct RootLine {
+    PrincipalVariation pv;
+    int score = 0;
+};
+
+// The lines of the first iteration start from the best moves of the first scoring.
+int initialLines(SearchState &st, const RootMoves &root, RootLine *lines) {
+    const int k = std::clamp(st.limits->options.multiPv, 1, std::min(root.count, MAX_MULTI_PV));
+    lines[0].pv = root.best;
+    lines[0].score = root.bestScore;
+    for (int i = 1; i < k; ++i) {
+        lines[i].pv.setSingle(root.top[i]);
+        lines[i].score = root.topScore[i];
+    }
+    return k;
+}
+
+// Line i starts from its own previous line unless a better line of this iteration
+// took that line's first move; it then starts from the first move still free.
+void startLine(const SearchState &st, const RootMoves &root, const RootLine &line, PrincipalVariation &pv) {
+    pv = line.pv;
+    if (!rootSkips(st, pv.first())) return;
+    for (int j = 0; j < root.topCount; ++j) {
+        if (rootSkips(st, root.top[j])) continue;
+        pv.setSingle(root.top[j]);
+        return;
+    }
+}
+
+// Best first; a stable insertion sort, as lines of equal score keep their order.
+void sortLines(RootLine *lines, int k) {
+    for (int i = 1; i < k; ++i) {
+        RootLine moving = lines[i];
+        int j = i;
+        for (; j > 0 && lines[j - 1].score < moving.score; --j) lines[j] = lines[j - 1];
+        lines[j] = moving;
+    }
+}
+
+// One iteration of every line: each pass searches the root without the first moves of
+// the lines before it. A single line is the plain iteration. Returns the best score.
+template <Colour Us>
+int searchLines(SearchState &st, const RootMoves &root, const IterationBounds &ib, int d, RootLine *lines) {
+    for (int i = 0; i < st.multiPv; ++i) {
+        st.excludedCount = i;
+        PrincipalVariation pv;
+        startLine(st, root, lines[i], pv);
+        const int s = searchIteration<Us>(st, ib, d, lines[i].score, pv);
+        // A stopped first pass still has its best move so far; later ones keep the old line.
+        if (pv.length && (i == 0 || !st.stopped())) {
+            lines[i].pv = pv;
+            lines[i].score = s;
+        }
+        if (st.stopped()) break;
+        st.excluded[i] = pv.first();
+    }
+    st.excludedCount = 0;
+    if (!st.stopped()) sortLines(lines, st.multiPv);
+    return lines[0].score;
+}
+
+void reportLines(SearchState &st, int d, const RootLine *lines) {
+    for (int i = 0; i < st.multiPv; ++i) {
+        LineReport r;
+        r.multiPv = i + 1;
+        r.depth = d;
+        r.selDepth = st.selDepth;
+        r.score = lines[i].score;
+        r.pv = &lines[i].pv;
+        st.player->reportLine(r);
+    }
+}
+
 template <Colour Us>
 SearchResult iterate(SearchState &st, const RootMoves &root) {
-    PrincipalVariation best = root.best;
-    int previous = root.bestScore;
+    RootLine lines[MAX_MULTI_PV];
+    st.multiPv = initialLines(st, root, lines);
     int step = isThread0(st) ? 1 : 2;
     int d = (st.threadIndex % 2 == 1) ? 2 : 1;
     int completed = 0;
     bool easy[MAX_DEPTH + 1] = {};
     while (!st.stopped() && d <= MAX_DEPTH) {
         st.iterationDepth = d;
+        st.selDepth = 0;
         const IterationBounds ib = iterationBounds(st.board, d);
-        PrincipalVariation pv = best;
         if (isThread0(st)) easy[d] = false;
-        const int s = searchIteration<Us>(st, ib, d, previous, pv);
+        const int s = searchLines<Us>(st, root, ib, d, lines);
         if (isMateScore(s)) step = 1;
-        if (pv.length) {
-            best = pv;
-            previous = s;
-        }
         if (isThread0(st) && !st.stopped()) {
             completed = d;
-            easy[d] = st.easyMove;
-            if (shouldStop(st, ib, d, s, root.count, easy, best.first())) st.requestStop();
+            // With several lines the last pass says nothing of the best move's margin.
+            easy[d] = st.multiPv == 1 && st.easyMove;
+            if (st.multiPv > 1 && st.player) reportLines(st, d, lines);
+            if (shouldStop(st, ib, d, s, root.count, easy, lines[0].pv.first())) st.requestStop();
         }
         d += step;
     }
     SearchResult r;
     if (!isThread0(st)) return r;
+    const PrincipalVariation &best = lines[0].pv;
     r.bestMove = best.first();
     r.ponderMove = best.length >= 2 ? best.moves[1] : NO_MOVE;
-    r.score = previous;
+    r.score = lines[0].score;
     r.depth = completed;
     r.aborted = st.abort.load(std::memory_order_relaxed);
     return r;
@@ -220,12 +373,16 @@ template <Colour Us> SearchResult iterativeDeepeningFor(SearchState &st, const B
     st.stats.reset();
     st.firstMovesTime = 0;
     st.iterationDepth = 0;
+    st.selDepth = 0;
+    st.excludedCount = 0;
+    st.multiPv = 1;
 
     // A game that has used up the history stack leaves no room for a single move.
     if (historyFull(st.board)) {
         if (isThread0(st) && st.player) st.player->searchFinished();
         return {};
     }
+    st.restricted = restrictsRoot(st);
     const RootMoves root = scoreRootMoves<Us>(st);
     if (root.count == 0 || root.settled == root.count) {
         if (!isThread0(st)) return {};

@@ -20,6 +20,10 @@
 //     SearchResult r = iterativeDeepening(*state, gameBoard);
 //     // r.bestMove, r.ponderMove (NO_MOVE when there is no legal move), r.aborted
 //
+// limits.options asks for more than the best move: several lines (reported through
+// SearchInterface::reportLine), a restricted root, a mate target; the node limit is
+// the time-out test's to apply.
+//
 // BasicSearchInterface (search/basic_interface.h) is a ready SearchInterface for a
 // single thread without a time limit. initStaticTables() and initEvaluationTables()
 // must have run before the first search. Helper threads run the same call with their
@@ -39,6 +43,16 @@ class PawnHashTable;
 // Why thread 0 ends a search after an iteration; several may hold at once.
 enum class StopReason : uint8_t { FORCED_MOVE, EASY_MOVE, NO_TIME_FOR_ITERATION, FORCED_MATE, FORCED_DRAW, GETTING_MATED };
 
+// One root line as the search reports it.
+struct LineReport {
+    int multiPv = 1;  // the line's rank, 1 = best
+    int depth = 0;
+    int selDepth = 0;  // deepest ply thread 0 reached in the iteration
+    int score = 0;
+    ScoreBound bound = ScoreBound::EXACT;
+    const PrincipalVariation *pv = nullptr;
+};
+
 // What the search calls back on the player that owns it (thread 0 only). The search
 // prints nothing itself: whoever implements this decides what to say.
 class SearchInterface {
@@ -48,6 +62,14 @@ public:
     virtual bool timeOut() = 0;
     // A new best line at the root.
     virtual void reportThinking(int depth, int score, const PrincipalVariation &pv) = 0;
+    // A root line. With one line, line 1 as it changes during an iteration, exact or as
+    // a bound after a fail of the aspiration window; with several, every line after
+    // each iteration. Whoever wants no more than the new best lines keeps this default.
+    virtual void reportLine(const LineReport &r) {
+        if (r.multiPv == 1 && r.bound == ScoreBound::EXACT) reportThinking(r.depth, r.score, *r.pv);
+    }
+    // The root move about to be searched and its number among the root moves.
+    virtual void reportCurrentMove(int depth, Move m, int number) {}
     // A reason to stop after the iteration; plies is the mate distance for the mate
     // reasons.
     virtual void reportStop(StopReason reason, Move best, int plies) {}
@@ -81,6 +103,13 @@ struct SearchState {
 
     SearchStats stats;
     int iterationDepth = 0;
+    int selDepth = 0;  // deepest ply reached in the current iteration
+    // The root of this search pass: restricted to the options' root moves, and without
+    // the first moves of the lines already found in the iteration (several lines).
+    bool restricted = false;
+    int multiPv = 1;
+    Move excluded[MAX_MULTI_PV] = {};
+    int excludedCount = 0;
     uint32_t firstMovesTime = 0;  // centiseconds spent on the first two root moves
 
     bool stopped() const { return stop.load(std::memory_order_relaxed); }

@@ -8,8 +8,7 @@
 #include <string_view>
 
 #include "board/move.h"
-
-enum class ScoreBound { EXACT, LOWER, UPPER };
+#include "search/report.h"
 
 // One "info" line; absent fields are left out.
 struct InfoFields {

@@ -244,10 +244,15 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     player_.copyBoard(*board);
     const GoCommand g = parseGo(TokenSpan(args, n), *board);
     for (const std::string &note : g.notes) emit(infoStringLine(note));
-    if (g.nodes) emit(infoStringLine("nodes limit not supported, ignored"));
-    if (g.mate) emit(infoStringLine("mate search not supported, searching normally"));
     if (g.perftDepth) emit(infoStringLine("go perft not supported, ignored"));
-    if (!g.searchMoves.empty()) emit(infoStringLine("searchmoves not supported, all moves searched"));
+    SearchOptions options;
+    options.multiPv = int(player_.settingNumber(MULTI_PV));
+    options.rootMoveCount = int(std::min(g.searchMoves.size(), size_t(MAX_ROOT_MOVES)));
+    std::copy_n(g.searchMoves.begin(), options.rootMoveCount, options.rootMoves);
+    // "mate 0" or fewer asks for nothing; "nodes 0" searches one node.
+    options.mateMoves = int(std::clamp<int64_t>(g.mate.value_or(0), 0, MAX_PV_LENGTH));
+    options.nodeLimit = g.nodes ? uint64_t(std::max<int64_t>(*g.nodes, 1)) : 0;
+    player_.setSearchOptions(options);
     rootMove_ = player_.boardUsable() ? firstLegalMove(*board) : NO_MOVE;
 
     const int64_t overhead = moveOverheadMs_;
