@@ -62,17 +62,32 @@ void UciEngine::onStopReason(StopReason reason, Move, int plies) {
 
 void UciEngine::onTimeout() { diagnostic("time is up"); }
 
+// The totals of the whole search, which the last line of the principal variation may
+// not show (the nodes searched after it).
 void UciEngine::onSearchFinished(const SearchSummary &s) {
+    InfoFields info;
+    info.nodes = s.totals.nodes;
+    const int64_t ms = int64_t(s.elapsedCs) * 10;
+    info.timeMs = ms;
+    if (ms > 0) info.nps = s.totals.nodes * 1000 / uint64_t(ms);
+    info.hashFull = player_.hashFullPermille();
+    info.tbHits = s.totals.tbHits;
+    emit(infoLine(info));
     char text[160];
     std::snprintf(text, sizeof text, "search finished: %" PRIu64 " nodes, %" PRIu64 " tb hits, %d ms, hash %.1f%%",
                   s.totals.nodes, s.totals.tbHits, int(s.elapsedCs) * 10, s.ttFillPercent);
     diagnostic(text);
 }
 
-void UciEngine::onIteration(const IterationReport &r) {
+void UciEngine::onIteration(const IterationReport &r) { onLine(r); }
+
+void UciEngine::onLine(const IterationReport &r) {
     InfoFields info;
     info.depth = r.depth;
+    if (r.selDepth > 0) info.selDepth = r.selDepth;
+    info.multiPv = r.multiPv;
     info.score = r.score;
+    info.bound = r.bound;
     info.nodes = r.nodes;
     const int64_t ms = int64_t(r.elapsedCs) * 10;
     info.timeMs = ms;
@@ -81,6 +96,15 @@ void UciEngine::onIteration(const IterationReport &r) {
     info.tbHits = r.tbHits;
     if (r.pv) info.pv = std::span<const Move>(r.pv->moves, r.pv->length);
     emit(infoLine(info));
+}
+
+// Which root move is being searched: worth a line only once a search runs long enough
+// for someone to watch it.
+void UciEngine::onCurrentMove(int depth, Move move, int number, int32_t elapsedCs) {
+    if (elapsedCs < CURRMOVE_AFTER_CS) return;
+    char text[6];
+    moveToText(move, text);
+    emit("info depth " + std::to_string(depth) + " currmove " + text + " currmovenumber " + std::to_string(number));
 }
 
 // A search stopped before its first iteration has no move of its own; the GUI still

@@ -9,12 +9,17 @@
 
 #include "engine/player.h"
 
+// Current-move lines start this long into a search (centiseconds).
+constexpr int32_t CURRMOVE_AFTER_CS = 300;
+
 class UciEngine : public EngineListener {
 public:
     UciEngine();
     ~UciEngine() override;
 
     void onIteration(const IterationReport &r) override;
+    void onLine(const IterationReport &r) override;
+    void onCurrentMove(int depth, Move move, int number, int32_t elapsedCs) override;
     void onStopReason(StopReason reason, Move, int plies) override;
     void onTimeout() override;
     void onSearchFinished(const SearchSummary &s) override;

@@ -100,8 +100,9 @@ TEST(UciEngine, FixedDepthReportsEachIterationAndMoves) {
     EXPECT_TRUE(legalAfter(START_FEN, {}, bestMoveOf(*best))) << *best;
     const auto &l = e->lines();
     const auto depth5 =
-        std::find_if(l.begin(), l.end(), [](auto &x) { return x.rfind("info depth 5 score cp ", 0) == 0; });
+        std::find_if(l.begin(), l.end(), [](auto &x) { return x.rfind("info depth 5 seldepth ", 0) == 0; });
     ASSERT_NE(depth5, l.end());
+    EXPECT_NE(depth5->find(" multipv 1 score cp "), std::string::npos) << *depth5;
     EXPECT_NE(depth5->find(" nodes "), std::string::npos);
     EXPECT_NE(depth5->find(" pv " + bestMoveOf(*best)), std::string::npos) << *depth5;
     EXPECT_EQ(std::count_if(l.begin(), l.end(), [](auto &x) { return x.rfind("info depth 6", 0) == 0; }), 0);
