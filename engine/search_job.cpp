@@ -141,7 +141,10 @@ void ChessPlayer::runSearchJob() {
 
     SearchResult result;
     Move move = NO_MOVE;
-    const bool quick = (randomGameMode_ && randomMove(move)) || (timed && bookEnabled_ && bookMove(move));
+    // A restricted root is the caller's question: neither the book nor chance answers it.
+    const bool free = l.options.rootMoveCount == 0;
+    const bool quick =
+        free && ((randomGameMode_ && randomMove(move)) || (timed && bookEnabled_ && bookMove(move)));
     if (quick) {
         result.bestMove = move;
     } else {

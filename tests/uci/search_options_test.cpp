@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <memory>
 
+#include <filesystem>
+
+#include "tests/test_support.h"
 #include "tests/xboard/engine_session.h"
 
 namespace {
@@ -37,6 +40,29 @@ TEST(UciSearchOptions, GoLimitsReachTheSearch) {
     const auto &l = e->lines();
     EXPECT_EQ(std::count_if(l.begin(), l.end(),
                             [](const std::string &x) { return x.find("not supported") != std::string::npos; }),
+              0);
+    e->send("quit");
+    EXPECT_EQ(e->waitExit(), 0);
+}
+
+// A restricted root is searched even where the book knows the position.
+TEST(UciSearchOptions, SearchmovesOutrankTheBook) {
+    const std::string book = testDataDir() + "/books/performance.bin";
+    GRELVIN_REQUIRE_DATA_FILE(book);
+    auto e = std::make_unique<EngineSession>(GRELVIN_UCI_BINARY, std::vector<std::string>{});
+    e->send("setoption name Hash value 8");
+    e->send("setoption name BookFile value " + book);
+    e->send("position startpos");
+    e->send("go wtime 60000 btime 60000");
+    ASSERT_TRUE(e->waitFor(isBestMove, 30s));
+    const size_t booked = e->lines().size();
+    // The book answered at once, without a search.
+    EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(),
+                            [](const std::string &x) { return x.rfind("info depth", 0) == 0; }),
+              0);
+    EXPECT_EQ(bestMoveAfter(*e, "go wtime 60000 btime 60000 searchmoves a2a3"), "a2a3");
+    EXPECT_GT(std::count_if(e->lines().begin() + long(booked), e->lines().end(),
+                            [](const std::string &x) { return x.rfind("info depth", 0) == 0; }),
               0);
     e->send("quit");
     EXPECT_EQ(e->waitExit(), 0);
