@@ -258,14 +258,13 @@ int protocolNps(const std::string &engine, const std::string &folder, int depth)
 }
 
 // The same through the UCI face: "ucinewgame" (fresh tables, as "new"), "position fen",
-// "go depth". The UCI face prints no statistics block: the time is the wall time from
-// "go" to "bestmove", the nodes are the last info line's.
+// "go depth"; the nodes and the time are those of the closing "info nodes" line.
 int uciNps(const std::string &engine, const std::string &folder, int depth) {
     Engine e(engine, folder);
     e.send("uci");
     e.waitFor("uciok");
     e.send("setoption name OwnBook value false");
-    uint64_t nodes = 0;
+    uint64_t nodes = 0, timeMs = 0;
     double wall = 0;
     int positions = 0;
     for (std::string fen; std::getline(std::cin, fen);) {
@@ -276,18 +275,19 @@ int uciNps(const std::string &engine, const std::string &folder, int depth) {
         e.waitFor("readyok");
         const auto t = Clock::now();
         e.send("go depth " + std::to_string(depth));
-        uint64_t last = 0;
         for (std::string line; (line = e.waitFor("")).rfind("bestmove", 0) != 0;) {
-            const size_t at = line.find(" nodes ");
-            if (line.rfind("info ", 0) == 0 && at != std::string::npos) last = std::strtoull(line.c_str() + at + 7, nullptr, 10);
+            if (line.rfind("info nodes ", 0) != 0) continue;
+            nodes += std::strtoull(line.c_str() + 11, nullptr, 10);
+            const size_t at = line.find(" time ");
+            if (at != std::string::npos) timeMs += std::strtoull(line.c_str() + at + 6, nullptr, 10);
         }
         wall += secondsSince(t);
-        nodes += last;
         ++positions;
     }
     std::printf("Positions: %d (depth %d, default tables, through the UCI face)\n", positions, depth);
-    std::printf("Nodes in the last info lines: %" PRIu64 "\n", nodes);
-    std::printf("Time (s, go to bestmove): %.3f\n", wall);
+    std::printf("Nodes searched: %" PRIu64 "\n", nodes);
+    std::printf("Time (s): %.3f (go to bestmove: %.3f)\n", double(timeMs) / 1000, wall);
+    std::printf("Nodes/second: %.0f\n", timeMs ? double(nodes) * 1000 / double(timeMs) : 0.0);
     return 0;
 }
 
