@@ -21,23 +21,13 @@ constexpr size_t MAX_LINES = 64;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::prepareProcess();
 
-    std::string text;
     const std::string_view input(reinterpret_cast<const char *>(data), size);
-    size_t kept = 0;
-    for (size_t start = 0; start < input.size() && kept < MAX_LINES;) {
-        size_t end = input.find('\n', start);
-        if (end == std::string_view::npos) end = input.size();
-        const std::string_view line = input.substr(start, end - start);
-        start = end + 1;
-        // The loop would read a longer line in pieces, each a command the filter never saw.
-        if (line.size() > 1000) continue;
-        // Lines the filter keeps go in unchanged (NUL bytes and all), for the loop to read.
+    // Lines the filter keeps go in unchanged (NUL bytes and all), for the loop to read.
+    std::string text = fuzzing::keptLines(input, MAX_LINES, [](std::string_view line) {
         std::string plain = fuzzing::trimmed(line);
         plain.resize(std::strlen(plain.c_str()));
-        if (!fuzzing::worthRunning(plain)) continue;
-        text.append(line).push_back('\n');
-        ++kept;
-    }
+        return fuzzing::worthRunning(plain);
+    });
     if (text.empty()) return 0;
 
     WBEngine engine;

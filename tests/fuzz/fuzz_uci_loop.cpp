@@ -44,21 +44,12 @@ bool worthRunningUci(std::string_view line) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::prepareProcess();
 
-    std::string text;
     const std::string_view input(reinterpret_cast<const char *>(data), size);
-    size_t kept = 0;
-    for (size_t start = 0; start < input.size() && kept < MAX_LINES;) {
-        size_t end = input.find('\n', start);
-        if (end == std::string_view::npos) end = input.size();
-        const std::string_view line = input.substr(start, end - start);
-        start = end + 1;
-        // The loop would read a longer line in pieces, and it would join what follows a
-        // NUL byte to the next line: either way commands the filter never saw.
-        if (line.size() > 1000 || line.find('\0') != std::string_view::npos) continue;
-        if (!worthRunningUci(line)) continue;
-        text.append(line).push_back('\n');
-        ++kept;
-    }
+    // The loop would join what follows a NUL byte to the next line: a command the
+    // filter never saw.
+    std::string text = fuzzing::keptLines(input, MAX_LINES, [](std::string_view line) {
+        return line.find('\0') == std::string_view::npos && worthRunningUci(line);
+    });
     if (text.empty()) return 0;
 
     // The smallest tables: the engine builds them at its first search.

@@ -21,11 +21,6 @@ long long field(const std::string &line, const std::string &key) {
     return at == std::string::npos ? -1 : std::atoll(line.c_str() + at + key.size() + 2);
 }
 
-void quit(EngineSession &e) {
-    e.send("quit");
-    EXPECT_EQ(e.waitExit(), 0);
-}
-
 TEST(UciPonder, PonderhitStartsTheBudgetWithThePonderedTimeCounted) {
     auto e = uciEngine();
     // Budget about 1.1 s: pondering longer than that moves nothing, and the move comes

@@ -24,11 +24,6 @@ bool legalAfter(const std::string &fen, const std::vector<std::string> &moves, c
     return textToMove(*b, text.c_str(), m);
 }
 
-void quit(EngineSession &e) {
-    e.send("quit");
-    EXPECT_EQ(e.waitExit(), 0);
-}
-
 TEST(UciEngine, HandshakeListsEveryOptionOfTheTable) {
     auto e = uciEngine();
     e->send("uci");

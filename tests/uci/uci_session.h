@@ -1,6 +1,8 @@
 // A grelvin-uci process for the engine tests, and what they look for in its output.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -22,6 +24,11 @@ inline std::unique_ptr<EngineSession> uciEngine(const std::vector<std::string> &
     e->send("setoption name Hash value 8");
     e->send("setoption name PawnHash value 1");
     return e;
+}
+
+inline void quit(EngineSession &e) {
+    e.send("quit");
+    EXPECT_EQ(e.waitExit(), 0);
 }
 
 // Everything up to the answer to "isready".
