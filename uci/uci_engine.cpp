@@ -7,11 +7,13 @@
 
 #include "board/movegen.h"
 #include "engine/version.h"
+#include "eval/breakdown.h"
 #include "eval/pawnhash.h"
 #include "search/basic_interface.h"
 #include "search/bench.h"
 #include "search/bench_positions.h"
 #include "search/tt.h"
+#include "tools/perft.h"
 #include "uci/clock.h"
 #include "uci/command.h"
 #include "uci/info.h"
@@ -197,6 +199,11 @@ bool UciEngine::executeLine(std::string_view line) {
         stop();
         return false;
     } else if (cmd == "d") diagram();
+    else if (cmd == "eval") evaluation();
+    else if (cmd == "perft") {
+        stop();
+        perft(n ? std::atoi(std::string(args[0]).c_str()) : 0);
+    }
     else if (cmd == "bench") {
         stop();
         bench();
@@ -268,7 +275,10 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     player_.copyBoard(*board);
     const GoCommand g = parseGo(TokenSpan(args, n), *board);
     for (const std::string &note : g.notes) emit(infoStringLine(note));
-    if (g.perftDepth) emit(infoStringLine("go perft not supported, ignored"));
+    if (g.perftDepth) {
+        perft(int(std::min<int64_t>(*g.perftDepth, 64)));
+        return;
+    }
     SearchOptions options;
     options.multiPv = int(player_.settingNumber(MULTI_PV));
     options.rootMoveCount = int(std::min(g.searchMoves.size(), size_t(MAX_ROOT_MOVES)));
@@ -352,6 +362,27 @@ void UciEngine::setOption(const std::string_view *args, size_t n) {
     // The core keeps no value of the face's own settings.
     if (setting->id == MOVE_OVERHEAD_MS) moveOverheadMs_ = number;
     player_.applySetting(setting->id, number, value);
+}
+
+// The move counts by root move, then the totals; the depth is checked by the tool.
+void UciEngine::perft(int depth) {
+    auto b = std::make_unique<Board_BB64>();
+    player_.copyBoard(*b);
+    const std::lock_guard<std::mutex> lock(outputMutex_);
+    if (!perftCommand(*b, player_.perftHash(), player_.perftHashSizeMB(), depth, true, limits_))
+        std::printf("%s\n", infoStringLine("perft needs a depth from 1 on and a legal position").c_str());
+    std::fflush(stdout);
+}
+
+// The evaluation term by term, of a copy of the position (a search may be running).
+void UciEngine::evaluation() {
+    auto b = std::make_unique<Board_BB64>();
+    player_.copyBoard(*b);
+    PawnHashTable pawnHash(1);
+    const std::lock_guard<std::mutex> lock(outputMutex_);
+    if (!evaluable(*b) || !printEvaluation(*b, pawnHash))
+        std::printf("%s\n", infoStringLine("no evaluation of this position").c_str());
+    std::fflush(stdout);
 }
 
 void UciEngine::diagram() {

@@ -48,6 +48,8 @@ private:
     void go(const std::string_view *args, size_t n);
     void setOption(const std::string_view *args, size_t n);
     void diagram();
+    void perft(int depth);
+    void evaluation();
 
     SearchLimits limits_;
     ChessPlayer player_;

@@ -200,3 +200,19 @@ TEST(UciEngine, BenchKeepsTheSearchSignature) {
 }
 
 }  // namespace
+
+// The developer commands: perft in both spellings on the game position, and the
+// evaluation printout; a depth of 0 is refused with a note.
+TEST(UciEngineTools, PerftAndEvalOnTheGamePosition) {
+    auto e = uciEngine();
+    e->send("position startpos moves e2e4");
+    e->send("perft 2");
+    EXPECT_TRUE(e->waitForLine("Total leaves: 600"));
+    e->send("go perft 3");
+    EXPECT_TRUE(e->waitForLine("Total leaves: 13160"));
+    e->send("perft 0");
+    EXPECT_TRUE(e->waitForPrefix("info string perft needs a depth"));
+    e->send("eval");
+    EXPECT_TRUE(e->waitForPrefix("Phase =  24"));
+    quit(*e);
+}
