@@ -1,11 +1,51 @@
 #include "platform/files.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+#ifdef _WIN32
+
+#include <stdio.h>
+
+// Windows has no FIFOs that a path can name, and its devices ("NUL", "CON") show as
+// character devices, so examining the path before fopen is enough.
+std::FILE *openRegularFile(const char *path, const char *mode) {
+    if (!path || !mode || !mode[0] || !std::strchr("rwa", mode[0])) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    struct _stat64 info;
+    if (_stat64(path, &info) == 0) {
+        if ((info.st_mode & _S_IFMT) != _S_IFREG) {
+            errno = (info.st_mode & _S_IFMT) == _S_IFDIR ? EISDIR : EINVAL;
+            return nullptr;
+        }
+    } else if (mode[0] == 'r') {
+        return nullptr;  // with the stat's errno, as open's would be
+    }
+    return std::fopen(path, mode);
+}
+
+std::optional<std::uint64_t> regularFileSize(const char *path) {
+    struct _stat64 info;
+    if (!path || _stat64(path, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) return std::nullopt;
+    return std::uint64_t(info.st_size);
+}
+
+// The C runtime's own ceiling on open streams (512 unless raised).
+std::optional<std::uint64_t> openFileLimit() {
+    const int limit = _getmaxstdio();
+    if (limit <= 0) return std::nullopt;
+    return std::uint64_t(limit);
+}
+
+#else
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,3 +91,17 @@ std::FILE *openRegularFile(const char *path, const char *mode) {
     if (!file) return refuse(fd, errno);
     return file;
 }
+
+std::optional<std::uint64_t> regularFileSize(const char *path) {
+    struct stat info;
+    if (!path || ::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return std::uint64_t(info.st_size);
+}
+
+std::optional<std::uint64_t> openFileLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return std::nullopt;
+    return std::uint64_t(limit.rlim_cur);
+}
+
+#endif
