@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= command_line command_loop fen ini book tb_block
 
 .PHONY: all build run test bench bench-pgo pgo portable deps debug check check-asan check-tsan asan tsan \
-        fuzz install deb deb-test windows clean
+        fuzz install deb deb-test windows test-windows clean
 
 all: build
 
@@ -114,6 +114,11 @@ windows:
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=scripts/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
 	    -DGRELVIN_PORTABLE=ON >/dev/null
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target grelvin grelvin-uci
+
+# The unit tests that need no subprocess, then the programs themselves, under wine.
+test-windows: windows
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	scripts/test-windows.sh $(WINDOWS_BUILD)
 
 clean:
 	rm -rf $(BUILD) build-debug build-asan build-tsan build-portable build-fuzz build-deb $(PGO_BUILD) \

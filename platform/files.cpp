@@ -9,23 +9,27 @@
 
 #include <stdio.h>
 
-// Windows has no FIFOs that a path can name, and its devices ("NUL", "CON") show as
-// character devices, so examining the path before fopen is enough.
+// Windows has no FIFOs that a path can name, and opening its devices ("NUL", "CON")
+// does not wait; but a device need not show as one through its path, so the open
+// stream is examined too.
 std::FILE *openRegularFile(const char *path, const char *mode) {
     if (!path || !mode || !mode[0] || !std::strchr("rwa", mode[0])) {
         errno = EINVAL;
         return nullptr;
     }
     struct _stat64 info;
-    if (_stat64(path, &info) == 0) {
-        if ((info.st_mode & _S_IFMT) != _S_IFREG) {
-            errno = (info.st_mode & _S_IFMT) == _S_IFDIR ? EISDIR : EINVAL;
-            return nullptr;
-        }
-    } else if (mode[0] == 'r') {
-        return nullptr;  // with the stat's errno, as open's would be
+    if (_stat64(path, &info) == 0 && (info.st_mode & _S_IFMT) != _S_IFREG) {
+        errno = (info.st_mode & _S_IFMT) == _S_IFDIR ? EISDIR : EINVAL;
+        return nullptr;
     }
-    return std::fopen(path, mode);
+    std::FILE *file = std::fopen(path, mode);
+    if (!file) return nullptr;
+    if (_fstat64(_fileno(file), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
+        std::fclose(file);
+        errno = EINVAL;
+        return nullptr;
+    }
+    return file;
 }
 
 std::optional<std::uint64_t> regularFileSize(const char *path) {

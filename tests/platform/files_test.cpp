@@ -58,7 +58,7 @@ protected:
 
 TEST_F(OpenRegularFile, ReadsCreatesAndTruncatesRegularFiles) {
     const std::string path = dir + "/file.txt";
-    std::ofstream(path) << "old contents\n";
+    std::ofstream(path, std::ios::binary) << "old contents\n";
     std::FILE *in = openRegularFile(path.c_str(), "rb");
     ASSERT_NE(in, nullptr);
     char line[32] = {};
@@ -70,7 +70,7 @@ TEST_F(OpenRegularFile, ReadsCreatesAndTruncatesRegularFiles) {
 #endif
     std::fclose(in);
 
-    std::FILE *out = openRegularFile(path.c_str(), "w");
+    std::FILE *out = openRegularFile(path.c_str(), "wb");
     ASSERT_NE(out, nullptr);
     std::fputs("new\n", out);
     std::fclose(out);
