@@ -37,10 +37,15 @@ ensure_deb_src() {
         echo "apt has no deb-src entry: add one (as root) and run apt-get update"
         exit 1
     fi
-    # The same archives and suites as the binary entries.
+    # The same archives and suites as the binary entries, in whichever format they are.
     local list=/etc/apt/sources.list.d/debian-src.sources
-    awk 'BEGIN { RS = ""; ORS = "\n\n" } /(^|\n)Types:.*deb/ { sub(/Types:[^\n]*/, "Types: deb-src"); print }' \
-        /etc/apt/sources.list.d/debian.sources > "$list"
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        awk 'BEGIN { RS = ""; ORS = "\n\n" } /(^|\n)Types:.*deb/ { sub(/Types:[^\n]*/, "Types: deb-src"); print }' \
+            /etc/apt/sources.list.d/debian.sources > "$list"
+    else
+        list=/etc/apt/sources.list.d/debian-src.list
+        sed -n 's/^deb /deb-src /p' /etc/apt/sources.list > "$list" 2>/dev/null || true
+    fi
     [ -s "$list" ] || { rm -f "$list"; echo "found no Debian archive to take sources from"; exit 1; }
     echo "Added $list"
     apt-get update -qq
