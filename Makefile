@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= command_line command_loop uci_loop fen ini book tb_block
 
 .PHONY: all exe build run test bench bench-pgo pgo portable deps debug check check-asan check-tsan asan tsan \
-        fuzz install deb deb-test clean
+        fuzz install deb deb-test windows windows-zip test-windows clean
 
 # "make EXE=path" (as OpenBench runs it) builds only the UCI engine and copies it to path.
 all: $(if $(EXE),exe,build)
@@ -114,5 +114,20 @@ deb:
 deb-test: deb
 	scripts/test-deb.sh
 
+# Static 64-bit Windows programs (grelvin.exe, grelvin-uci.exe), cross-built with
+# MinGW-w64 against libraries built from Debian's sources (scripts/windows-deps.sh).
+WINDOWS_BUILD ?= build-windows
+windows:
+	@scripts/windows-deps.sh
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=scripts/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+	    -DGRELVIN_PORTABLE=ON >/dev/null
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target grelvin grelvin-uci
+
+# The unit tests that need no subprocess, then the programs themselves, under wine.
+test-windows: windows
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	scripts/test-windows.sh $(WINDOWS_BUILD)
+
 clean:
-	rm -rf $(BUILD) build-debug build-asan build-tsan build-portable build-fuzz build-deb $(PGO_BUILD)
+	rm -rf $(BUILD) build-debug build-asan build-tsan build-portable build-fuzz build-deb $(PGO_BUILD) \
+	    $(WINDOWS_BUILD)

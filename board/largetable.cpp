@@ -1,13 +1,13 @@
-// Large zero-filled blocks from anonymous mappings, advised to use huge pages, and the
+// Large zero-filled blocks from the operating system, advised to use huge pages, and the
 // sizing the hash tables share.
 #include "board/largetable.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <sys/mman.h>
 #include <system_error>
+
+#include "platform/memory.h"
 
 namespace {
 
@@ -23,16 +23,11 @@ constexpr unsigned MAX_WORKERS = 4;
 // (a resize, or "quit" right after start-up) is not waited for to the end.
 constexpr std::size_t FAULT_STEP = std::size_t(8) << 20;
 
-#ifndef MADV_POPULATE_WRITE
-constexpr int MADV_POPULATE_WRITE = 23;
-#endif
-
 // Maps every page of [p, p + n) writable without changing what it holds, so the block
-// may be in use meanwhile. Kernels before 5.14 lack the advice: each page then gets an
-// atomic add of zero, which is just as harmless to a concurrent reader or writer. Other
-// failures (no memory to be had now) leave the pages to be faulted when used.
+// may be in use meanwhile. Where the system cannot do it, each page gets an atomic add
+// of zero, which is just as harmless to a concurrent reader or writer.
 void faultIn(char *p, std::size_t n) {
-    if (madvise(p, n, MADV_POPULATE_WRITE) == 0 || errno != EINVAL) return;
+    if (faultInPages(p, n)) return;
     for (std::size_t i = 0; i < n; i += PAGE)
         std::atomic_ref<uint64_t>(*reinterpret_cast<uint64_t *>(p + i)).fetch_add(0, std::memory_order_relaxed);
 }
@@ -69,15 +64,15 @@ void *LargeTable::allocate(std::size_t bytes) {
     if (bytes == 0) return nullptr;
     const bool huge = bytes >= HUGE_PAGE;
     const std::size_t length = huge ? bytes + HUGE_PAGE : bytes;
-    void *p = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) return nullptr;
+    void *p = allocateZeroedBlock(length);
+    if (!p) return nullptr;
     mapping_ = p;
     mappedBytes_ = length;
     auto address = reinterpret_cast<std::uintptr_t>(p);
     if (huge) {
         address = (address + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
         // Only advice: without huge pages the table works the same, only slower.
-        madvise(reinterpret_cast<void *>(address), bytes, MADV_HUGEPAGE);
+        adviseHugePages(reinterpret_cast<void *>(address), bytes);
     }
     data_ = reinterpret_cast<void *>(address);
     bytes_ = bytes;
@@ -115,7 +110,7 @@ void LargeTable::clear() {
 void LargeTable::release() {
     stopFaulting_.store(true, std::memory_order_relaxed);
     waitFaulted();
-    if (mapping_) munmap(mapping_, mappedBytes_);
+    releaseZeroedBlock(mapping_, mappedBytes_);
     mapping_ = data_ = nullptr;
     mappedBytes_ = bytes_ = 0;
 }

@@ -2,8 +2,6 @@
 // moves gathered around the hit, one of them chosen by weight and converted.
 #include "book/book.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -121,9 +119,8 @@ void PolyglotBook::rename(const char *path) {
 // A trailing partial entry is not counted; a file that cannot be measured has none, and
 // neither has anything that is not a regular file (a folder has a size too).
 void PolyglotBook::countEntries() {
-    struct stat info;
-    const bool sized = ::stat(filePath, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
-    entries.store(sized ? uint64_t(info.st_size) / BOOK_ENTRY_BYTES : 0, std::memory_order_relaxed);
+    const std::optional<uint64_t> size = regularFileSize(filePath);
+    entries.store(size ? *size / BOOK_ENTRY_BYTES : 0, std::memory_order_relaxed);
 }
 
 bool PolyglotBook::openFile() {

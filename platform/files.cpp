@@ -1,11 +1,55 @@
 #include "platform/files.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+#ifdef _WIN32
+
+#include <stdio.h>
+
+// Windows has no FIFOs that a path can name, and opening its devices ("NUL", "CON")
+// does not wait; but a device need not show as one through its path, so the open
+// stream is examined too.
+std::FILE *openRegularFile(const char *path, const char *mode) {
+    if (!path || !mode || !mode[0] || !std::strchr("rwa", mode[0])) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    struct _stat64 info;
+    if (_stat64(path, &info) == 0 && (info.st_mode & _S_IFMT) != _S_IFREG) {
+        errno = (info.st_mode & _S_IFMT) == _S_IFDIR ? EISDIR : EINVAL;
+        return nullptr;
+    }
+    std::FILE *file = std::fopen(path, mode);
+    if (!file) return nullptr;
+    if (_fstat64(_fileno(file), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
+        std::fclose(file);
+        errno = EINVAL;
+        return nullptr;
+    }
+    return file;
+}
+
+std::optional<std::uint64_t> regularFileSize(const char *path) {
+    struct _stat64 info;
+    if (!path || _stat64(path, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) return std::nullopt;
+    return std::uint64_t(info.st_size);
+}
+
+// The C runtime's own ceiling on open streams (512 unless raised).
+std::optional<std::uint64_t> openFileLimit() {
+    const int limit = _getmaxstdio();
+    if (limit <= 0) return std::nullopt;
+    return std::uint64_t(limit);
+}
+
+#else
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,3 +95,17 @@ std::FILE *openRegularFile(const char *path, const char *mode) {
     if (!file) return refuse(fd, errno);
     return file;
 }
+
+std::optional<std::uint64_t> regularFileSize(const char *path) {
+    struct stat info;
+    if (!path || ::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return std::uint64_t(info.st_size);
+}
+
+std::optional<std::uint64_t> openFileLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return std::nullopt;
+    return std::uint64_t(limit.rlim_cur);
+}
+
+#endif

@@ -4,6 +4,7 @@
 #   scripts/install-deps.sh fuzz     + clang with libFuzzer
 #   scripts/install-deps.sh deb      + what CPack needs for the .deb
 #   scripts/install-deps.sh match    + xboard, a virtual X server, polyglot and opponents
+#   scripts/install-deps.sh windows  + the MinGW-w64 cross compiler, its zlib, and wine
 # As root it installs them with apt-get, waiting while another install holds the
 # package manager's lock; otherwise it names the command to run.
 set -euo pipefail
@@ -23,7 +24,8 @@ for extra in "$@"; do
         fuzz) want clang libclang-rt-14-dev ;;
         deb) want dpkg-dev file ;;
         match) want xboard xvfb xauth polyglot fairymax phalanx sjeng gnuchess python3 ;;
-        *) echo "unknown package set: $extra (fuzz, deb or match)"; exit 2 ;;
+        windows) want g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 ;;
+        *) echo "unknown package set: $extra (fuzz, deb, match or windows)"; exit 2 ;;
     esac
 done
 [ ${#need[@]} -eq 0 ] && exit 0

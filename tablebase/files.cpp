@@ -1,5 +1,3 @@
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -63,7 +61,7 @@ TbModule &tbModule() {
 std::string tbFileName(const std::string &directory, const char *endgame, int scheme) {
     const char *extension = scheme == 0 ? ".gtb" : EXTENSIONS[std::clamp(scheme, 0, 9)];
     std::string name = directory;
-    if (!name.empty() && name.back() != '/') name += '/';
+    if (!name.empty() && !isPathSeparator(name.back())) name += '/';
     return name + endgame + extension;
 }
 
@@ -83,9 +81,9 @@ std::vector<std::string> tbSplitDirectories(const char *text) {
 }
 
 int tbOpenFileLimitFromProcess() {
-    rlimit limit{};
-    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 4;
-    return int(std::clamp<rlim_t>(limit.rlim_cur < 5 ? 0 : limit.rlim_cur - 5, 4, 32));
+    const std::optional<uint64_t> limit = openFileLimit();
+    if (!limit) return 4;
+    return int(std::clamp<uint64_t>(*limit < 5 ? 0 : *limit - 5, 4, 32));
 }
 
 bool tbEnsureFileOpen(int row) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include "board/largetable.h"
 
@@ -47,6 +49,7 @@ TEST(TableSize, LargestPowerOfTwoWithinTheRequestCappedAndAtLeastTheMinimum) {
     EXPECT_EQ(t.sizeMB(), 0u);
 }
 
+#ifndef _WIN32
 TEST(TableSize, AnAllocationThatFailsIsRetriedAtHalfSize) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizers' own mappings need the address space this test takes away";
@@ -72,6 +75,7 @@ TEST(TableSize, AnAllocationThatFailsIsRetriedAtHalfSize) {
     EXPECT_EQ(t.entryCount(), got);
     t.entries()[got - 1].key = 1;  // the smaller table is all there
 }
+#endif
 
 TEST(LargeTable, ClearEmptiesTheBlockAndKeepsIt) {
     for (const std::size_t bytes : {std::size_t(64) << 10, std::size_t(24) << 20}) {  // one thread, several

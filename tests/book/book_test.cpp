@@ -167,11 +167,11 @@ TEST_F(BookFiles, EmptyMissingShortAndUnreadableFiles) {
     ASSERT_TRUE(book.readBookEntry(0));
     EXPECT_EQ(book.readBookEntry(0)->learn, 0x01020304u);
     EXPECT_FALSE(book.readBookEntry(2));
-    book.rename((dir / "missing.bin").c_str());
+    book.rename((dir / "missing.bin").string().c_str());
     EXPECT_EQ(book.entryCount(), 0u);
     // A folder opens like a file here but cannot be read: the error is named.
     fs::create_directories(dir / "folder.bin");
-    book.rename((dir / "folder.bin").c_str());
+    book.rename((dir / "folder.bin").string().c_str());
     EXPECT_FALSE(probe(book, start, m, output));
     if (book.entryCount() > 0) {
         EXPECT_EQ(output, std::string("ERROR: ") + std::strerror(EISDIR) + "\n");

@@ -74,6 +74,8 @@ protected:
         fs::create_directories(work);
         boards = samplePositions(3000);
         fs::copy_file(source, target(), fs::copy_options::overwrite_existing);
+        // The shared data may be read-only, and Windows deletes no read-only file.
+        fs::permissions(target(), fs::perms::owner_write, fs::perm_options::add);
         intact = probeAll(work, boards);
         ASSERT_EQ(std::count_if(intact.begin(), intact.end(), [](const Answer &a) { return a.known; }),
                   long(boards.size()));

@@ -92,6 +92,9 @@ TEST(TablebaseFiles, NamesAndDirectoryLists) {
     EXPECT_EQ(tbFileName("tb/", "kqkr", 4), "tb/kqkr.gtb.cp4");
     EXPECT_EQ(tbFileName("", "kqkr", 4), "kqkr.gtb.cp4");
     EXPECT_EQ(tbFileName("tb", "kpk", 0), "tb/kpk.gtb");
+#ifdef _WIN32
+    EXPECT_EQ(tbFileName("C:\\gtb\\", "kqkr", 4), "C:\\gtb\\kqkr.gtb.cp4");
+#endif
     EXPECT_EQ(tbSplitDirectories("a;;b;"), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(tbSplitDirectories(";"), std::vector<std::string>{});
     EXPECT_EQ(tbSplitDirectories("/x/y"), std::vector<std::string>{"/x/y"});
