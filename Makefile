@@ -123,6 +123,20 @@ windows:
 	    -DGRELVIN_PORTABLE=ON >/dev/null
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target grelvin grelvin-uci
 
+# The zip for Windows users: both programs, an example grelvin.ini and the README's
+# Windows section as a text file with Windows line ends.
+VERSION := $(shell awk '/^project.GrelvinBB VERSION/ { print $$3 }' CMakeLists.txt)
+WINDOWS_ZIP = grelvin-$(VERSION)-windows-x86-64
+windows-zip: windows
+	rm -rf $(WINDOWS_BUILD)/$(WINDOWS_ZIP) $(WINDOWS_BUILD)/$(WINDOWS_ZIP).zip
+	mkdir -p $(WINDOWS_BUILD)/$(WINDOWS_ZIP)
+	cp $(WINDOWS_BUILD)/grelvin.exe $(WINDOWS_BUILD)/grelvin-uci.exe $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/
+	sed 's/$$/\r/' xboard/grelvin.ini.example > $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/grelvin.ini
+	awk '/^## Windows$$/ { on = 1 } /^## / && !/^## Windows$$/ { on = 0 } on' README.md | sed 's/$$/\r/' \
+	    > $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/README-Windows.txt
+	cd $(WINDOWS_BUILD) && cmake -E tar cf $(WINDOWS_ZIP).zip --format=zip $(WINDOWS_ZIP)
+	@echo "wrote $(WINDOWS_BUILD)/$(WINDOWS_ZIP).zip"
+
 # The unit tests that need no subprocess, then the programs themselves, under wine.
 test-windows: windows
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
