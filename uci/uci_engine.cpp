@@ -250,20 +250,14 @@ void UciEngine::position(const std::string_view *args, size_t n) {
     const size_t first = r.moves.size() - keep;
     std::string fen = baseFen(span);
     if (first > 0) {
-        auto replay = std::make_unique<Board_BB64>();
-        replay->setFromFEN(fen.c_str());
-        UndoInfo undo;
+        // The position before the kept moves: the same command cut after its first
+        // moves, read by the same parser (which keeps a long game within the history).
+        const auto moves = std::find(span.begin(), span.end(), std::string_view("moves"));
+        const TokenSpan head(span.data(), size_t(moves - span.begin()) + 1 + first);
+        auto start = std::make_unique<Board_BB64>();
+        parsePosition(head, *start);
         char text[128];
-        for (size_t i = 0; i < first; ++i) {
-            replay->history[replay->historyIndex].movePlayed = r.moves[i];
-            replay->makeMove(r.moves[i], undo);
-            // The board's history is finite: start it again well before it fills.
-            if (replay->historyIndex >= POSITION_MAX_PLIES) {
-                replay->toFEN(text);
-                replay->setFromFEN(text);
-            }
-        }
-        replay->toFEN(text);
+        start->toFEN(text);
         fen = text;
     }
     player_.setPosition(fen.c_str());
