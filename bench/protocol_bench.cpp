@@ -232,6 +232,16 @@ int firstSearchTable(const std::string &engine, const std::string &folder, int m
     return 0;
 }
 
+// The summary of a run over the fixed-depth positions: the engine's own nodes and time,
+// and the wall time from "go" to the answer.
+void printNps(const char *through, const char *answer, int positions, int depth, uint64_t nodes, double seconds,
+              double wall) {
+    std::printf("Positions: %d (depth %d, default tables, through %s)\n", positions, depth, through);
+    std::printf("Nodes searched: %" PRIu64 "\n", nodes);
+    std::printf("Time (s): %.3f (go to %s: %.3f)\n", seconds, answer, wall);
+    std::printf("Nodes/second: %.0f\n", seconds > 0 ? double(nodes) / seconds : 0.0);
+}
+
 int protocolNps(const std::string &engine, const std::string &folder, int depth) {
     Engine e(engine, folder);
     handshake(e);
@@ -250,10 +260,7 @@ int protocolNps(const std::string &engine, const std::string &folder, int depth)
         timeCs += st.timeCs;
         ++positions;
     }
-    std::printf("Positions: %d (depth %d, default tables, through the protocol)\n", positions, depth);
-    std::printf("Nodes searched: %" PRIu64 "\n", nodes);
-    std::printf("Time (s): %.3f (go to move: %.3f)\n", double(timeCs) / 100, wall);
-    std::printf("Nodes/second: %.0f\n", timeCs ? double(nodes) * 100 / double(timeCs) : 0.0);
+    printNps("the protocol", "move", positions, depth, nodes, double(timeCs) / 100, wall);
     return 0;
 }
 
@@ -284,10 +291,7 @@ int uciNps(const std::string &engine, const std::string &folder, int depth) {
         wall += secondsSince(t);
         ++positions;
     }
-    std::printf("Positions: %d (depth %d, default tables, through the UCI face)\n", positions, depth);
-    std::printf("Nodes searched: %" PRIu64 "\n", nodes);
-    std::printf("Time (s): %.3f (go to bestmove: %.3f)\n", double(timeMs) / 1000, wall);
-    std::printf("Nodes/second: %.0f\n", timeMs ? double(nodes) * 1000 / double(timeMs) : 0.0);
+    printNps("the UCI face", "bestmove", positions, depth, nodes, double(timeMs) / 1000, wall);
     return 0;
 }
 
