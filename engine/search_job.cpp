@@ -141,8 +141,9 @@ void ChessPlayer::runSearchJob() {
 
     SearchResult result;
     Move move = NO_MOVE;
-    // A restricted root is the caller's question: neither the book nor chance answers it.
-    const bool free = l.options.rootMoveCount == 0;
+    // A restricted root or a position under study is the caller's question: neither the
+    // book nor chance answers it.
+    const bool free = l.options.rootMoveCount == 0 && !l.options.analysis;
     const bool quick =
         free && ((randomGameMode_ && randomMove(move)) || (timed && bookEnabled_ && bookMove(move)));
     if (quick) {

@@ -20,6 +20,7 @@ struct SearchOptions {
     int rootMoveCount = 0;
     int mateMoves = 0;                      // stop at a proven mate in this many moves; 0: none
     uint64_t nodeLimit = 0;                 // stop after about this many nodes, all threads; 0: none
+    bool analysis = false;                  // the position is studied: always searched, never a book move
 };
 
 struct SearchLimits {

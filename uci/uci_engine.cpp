@@ -280,6 +280,7 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     // "mate 0" or fewer asks for nothing; "nodes 0" searches one node.
     options.mateMoves = int(std::clamp<int64_t>(g.mate.value_or(0), 0, MAX_PV_LENGTH));
     options.nodeLimit = g.nodes ? uint64_t(std::max<int64_t>(*g.nodes, 1)) : 0;
+    options.analysis = analyseMode_;
     player_.setSearchOptions(options);
     rootMove_ = player_.boardUsable() ? firstLegalMove(*board) : NO_MOVE;
 
@@ -355,6 +356,7 @@ void UciEngine::setOption(const std::string_view *args, size_t n) {
     }
     // The core keeps no value of the face's own settings.
     if (setting->id == MOVE_OVERHEAD_MS) moveOverheadMs_ = number;
+    if (setting->id == ANALYSE_MODE) analyseMode_ = number != 0;
     player_.applySetting(setting->id, number, value);
 }
 

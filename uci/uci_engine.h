@@ -66,4 +66,5 @@ private:
     int32_t ponderBudgetCs_ = -1;
     bool ponderInfinite_ = false;
     int64_t moveOverheadMs_ = setting(MOVE_OVERHEAD_MS).defaultValue;
+    bool analyseMode_ = setting(ANALYSE_MODE).defaultValue != 0;  // a GUI's analysis: no book moves
 };

@@ -45,25 +45,32 @@ TEST(UciSearchOptions, GoLimitsReachTheSearch) {
     EXPECT_EQ(e->waitExit(), 0);
 }
 
-// A restricted root is searched even where the book knows the position.
-TEST(UciSearchOptions, SearchmovesOutrankTheBook) {
+// The book answers a game's move; a restricted root and a GUI's analysis are searched
+// even where the book knows the position.
+TEST(UciSearchOptions, OnlyAFreeGameMoveComesFromTheBook) {
     const std::string book = testDataDir() + "/books/performance.bin";
     GRELVIN_REQUIRE_DATA_FILE(book);
     auto e = std::make_unique<EngineSession>(GRELVIN_UCI_BINARY, std::vector<std::string>{});
     e->send("setoption name Hash value 8");
     e->send("setoption name BookFile value " + book);
     e->send("position startpos");
-    e->send("go wtime 60000 btime 60000");
-    ASSERT_TRUE(e->waitFor(isBestMove, 30s));
-    const size_t booked = e->lines().size();
-    // The book answered at once, without a search.
-    EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(),
-                            [](const std::string &x) { return x.rfind("info depth", 0) == 0; }),
-              0);
+    // Whether the search since line `from` printed an iteration.
+    const auto searched = [&](size_t from) {
+        return std::any_of(e->lines().begin() + long(from), e->lines().end(),
+                           [](const std::string &x) { return x.rfind("info depth", 0) == 0; });
+    };
+    const auto goFrom = [&](const std::string &go) {
+        const size_t from = e->lines().size();
+        const std::string move = bestMoveAfter(*e, go);
+        EXPECT_NE(move, "") << go;
+        return from;
+    };
+    EXPECT_FALSE(searched(goFrom("go wtime 60000 btime 60000")));
     EXPECT_EQ(bestMoveAfter(*e, "go wtime 60000 btime 60000 searchmoves a2a3"), "a2a3");
-    EXPECT_GT(std::count_if(e->lines().begin() + long(booked), e->lines().end(),
-                            [](const std::string &x) { return x.rfind("info depth", 0) == 0; }),
-              0);
+    e->send("setoption name UCI_AnalyseMode value true");
+    EXPECT_TRUE(searched(goFrom("go movetime 200")));
+    e->send("setoption name UCI_AnalyseMode value false");
+    EXPECT_FALSE(searched(goFrom("go movetime 200")));
     e->send("quit");
     EXPECT_EQ(e->waitExit(), 0);
 }
