@@ -29,6 +29,14 @@ for name in "$@"; do
         echo "fuzz_$name: ran ${ran} s, ${runs:-?} inputs, no fault"
     else
         echo "fuzz_$name: FAULT after ${ran} s (exit $rc); see $build/fuzz-$name.log and $crashes/"
+        # The report (a sanitizer's, or the stacks of a hang) and the input that caused
+        # it, so that a fault seen only in a CI log can still be read and replayed.
+        grep -v -e '^#[0-9]' -e '^ *"' "$build/fuzz-$name.log" | tail -n 60 | sed 's/^/    /'
+        for input in "$crashes"/*; do
+            [ -f "$input" ] || continue
+            echo "    input $(basename "$input") (base64):"
+            head -c 4096 "$input" | base64 | sed 's/^/    /'
+        done
         status=1
     fi
 done
