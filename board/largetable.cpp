@@ -121,15 +121,3 @@ uint32_t tableEntriesFor(uint32_t sizeMB, std::size_t entryBytes, uint32_t minEn
     while (count * 2 * entryBytes <= budget) count *= 2;
     return uint32_t(std::max<uint64_t>(count, minEntries));
 }
-
-namespace {
-bool announceSizes = true;
-}  // namespace
-
-void setTableSizeAnnouncements(bool on) { announceSizes = on; }
-
-void announceTableSize(const char *name, uint32_t sizeMB) {
-    if (!announceSizes) return;
-    std::printf("# new size of %s: %u MB\n", name, sizeMB);
-    std::fflush(stdout);
-}

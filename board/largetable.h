@@ -51,11 +51,6 @@ private:
 // minEntries.
 constexpr uint32_t TABLE_MAX_MB = 4096;
 uint32_t tableEntriesFor(uint32_t sizeMB, std::size_t entryBytes, uint32_t minEntries);
-// Prints the "# new size of <name>: <sizeMB> MB" line a (re)made table announces.
-void announceTableSize(const char *name, uint32_t sizeMB);
-// Whether those lines are printed (on by default; a face whose protocol has no such
-// comment lines turns them off once at start-up, before any table exists).
-void setTableSizeAnnouncements(bool on);
 
 // The storage of a hash table: a power-of-two count of Entry in a LargeTable.
 template <class Entry, uint32_t MinEntries> class HashTableBase {
@@ -67,6 +62,8 @@ public:
     static constexpr uint32_t FILL_SAMPLE = 65536;
 
     static uint32_t entriesFor(uint32_t sizeMB) { return tableEntriesFor(sizeMB, sizeof(Entry), MinEntries); }
+    // The size a request for sizeMB makes, in whole megabytes.
+    static uint32_t sizeMBFor(uint32_t sizeMB) { return uint32_t((uint64_t(entriesFor(sizeMB)) * sizeof(Entry)) >> 20); }
     uint32_t entryCount() const { return entryCount_; }
     uint32_t sizeMB() const { return uint32_t((uint64_t(entryCount_) * sizeof(Entry)) >> 20); }
     // Waits until a new block is all in memory, so that a search does not stall on its

@@ -46,6 +46,9 @@ enum class BudgetChange : uint8_t { OUT_OF_BOOK, CLOCK_GUARD };
 // The game's end as the core judges it after a move.
 enum class GameEnd : uint8_t { NONE, WHITE_MATES, BLACK_MATES, STALEMATE, INSUFFICIENT_MATERIAL };
 
+// The hash tables the player keeps.
+enum class HashTableKind : uint8_t { TRANSPOSITION, PAWN };
+
 // The thread count after a request ("cores", the ini file, an option).
 struct CoresReport {
     uint32_t used = 0, requested = 0, current = 0, max = 0;
@@ -66,6 +69,9 @@ public:
     virtual void onSearchFinished(const SearchSummary &s) = 0;
     virtual void onBudget(const BudgetReport &b) = 0;
     virtual void onBudgetChange(BudgetChange change, int32_t maxTime) = 0;
+    // A table was made anew or cleared: the size asked for (rounded to whole entries)
+    // and whether any memory was had for it.
+    virtual void onTableSize(HashTableKind table, uint32_t sizeMB, bool allocated) = 0;
     // Exactly once per search, on thread 0, also when the search was stopped or found
     // no move (bestMove NO_MOVE). analysis: the search had no budget. The thread counts
     // as busy until this returns, so the game does not change meanwhile.

@@ -122,14 +122,20 @@ void ChessPlayer::prepareTables(bool clearTables) {
     if (!tt_) tt_ = std::make_unique<TranspositionTable>();
     const bool ttRemade =
         (ttHashSizeMB_ != ttCurrentMB_ || (clearTables && !tt_->entryCount())) && tt_->resize(ttHashSizeMB_);
-    if (clearTables && !ttRemade) tt_->clear();
+    if (ttRemade) {
+        listener_->onTableSize(HashTableKind::TRANSPOSITION, TranspositionTable::sizeMBFor(ttHashSizeMB_),
+                               tt_->entryCount() != 0);
+    } else if (clearTables) {
+        tt_->clear();
+        listener_->onTableSize(HashTableKind::TRANSPOSITION, tt_->sizeMB(), true);
+    }
     ttCurrentMB_ = ttHashSizeMB_ = tt_->sizeMB();
 
     if (!pawnHash_) pawnHash_ = std::make_unique<PawnHashTable>();
     if (clearTables || pawnHashSizeMB_ != pawnHashCurrentMB_ || !pawnHash_->entryCount()) {
         if (pawnHashSizeMB_ != pawnHashCurrentMB_ || !pawnHash_->entryCount()) pawnHash_->resize(pawnHashSizeMB_);
         else pawnHash_->clear();
-        announceTableSize("Pawn hash", pawnHash_->sizeMB());
+        listener_->onTableSize(HashTableKind::PAWN, pawnHash_->sizeMB(), pawnHash_->entryCount() != 0);
     }
     pawnHashCurrentMB_ = pawnHashSizeMB_ = pawnHash_->sizeMB();
 }

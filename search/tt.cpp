@@ -2,7 +2,6 @@
 #include "search/tt.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -46,17 +45,12 @@ int scoreFromTable(int score, int ply) {
 bool TranspositionTable::resize(uint32_t sizeMB) {
     sizeMB = std::min(sizeMB, MAX_SIZE_MB);
     if (entries_ && sizeMB == this->sizeMB()) return false;  // a rounded-down request still reallocates
-    announceTableSize("TT hash", uint32_t((uint64_t(entriesFor(sizeMB)) * sizeof(TTEntry)) >> 20));
-    if (!allocate(sizeMB)) {
-        std::printf("# could not allocate the TT hash\n");
-        std::fflush(stdout);
-    }
+    allocate(sizeMB);
     bucketMask_ = entryCount_ ? entryCount_ / BUCKET_ENTRIES - 1 : 0;
     return true;
 }
 
 void TranspositionTable::clear() {
-    announceTableSize("TT hash", sizeMB());
     clearEntries();
 }
 

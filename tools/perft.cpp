@@ -14,7 +14,7 @@ void PerftHash::prepare(uint32_t requestedMB) {
         clearEntries();
         return;
     }
-    announceTableSize("Perft hash", uint32_t((uint64_t(entriesFor(requestedMB)) * sizeof(Entry)) >> 20));
+    std::printf("# new size of Perft hash: %u MB\n", sizeMBFor(requestedMB));
     if (!allocate(requestedMB)) {
         // Counting still works without the table, only slower.
         std::printf("# failed to allocate the Perft hash, counting without it\n");

@@ -3,14 +3,12 @@
 #include <cstring>
 #include <memory>
 
-#include "board/largetable.h"
 #include "eval/evaluate.h"
 #include "uci/uci_engine.h"
 
 int main(int argc, char *argv[]) {
     initStaticTables();
     initEvaluationTables();
-    setTableSizeAnnouncements(false);
     auto engine = std::make_unique<UciEngine>();
     if (argc > 1 && std::strcmp(argv[1], "bench") == 0) {
         engine->bench();

@@ -53,6 +53,13 @@ void UciEngine::diagnostic(const std::string &text) {
     if (debug_) emit(infoStringLine(text));
 }
 
+// Sizes are the option's business; only a table without memory is worth a line.
+void UciEngine::onTableSize(HashTableKind table, uint32_t sizeMB, bool allocated) {
+    if (!allocated)
+        emit(infoStringLine(std::string("could not allocate ") + std::to_string(sizeMB) + " MB for " +
+                            (table == HashTableKind::TRANSPOSITION ? "Hash" : "PawnHash")));
+}
+
 void UciEngine::onStopReason(StopReason reason, Move, int plies) {
     static constexpr const char *NAMES[] = {"forced move", "easy move", "no time for another iteration",
                                             "forced mate", "forced draw", "getting mated"};

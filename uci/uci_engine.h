@@ -25,6 +25,7 @@ public:
     void onSearchFinished(const SearchSummary &s) override;
     void onBudget(const BudgetReport &) override {}
     void onBudgetChange(BudgetChange, int32_t) override {}
+    void onTableSize(HashTableKind table, uint32_t sizeMB, bool allocated) override;
     void onBestMove(const SearchResult &r, bool analysis) override;
 
     // Builds the tables and the search threads with the current settings, so that the

@@ -66,6 +66,13 @@ void printBudgetChange(BudgetChange change, int32_t maxTime) {
     std::fflush(stdout);
 }
 
+void printTableSize(HashTableKind table, uint32_t sizeMB, bool allocated) {
+    const char *name = table == HashTableKind::TRANSPOSITION ? "TT hash" : "Pawn hash";
+    std::printf("# new size of %s: %u MB\n", name, sizeMB);
+    if (!allocated) std::printf("# could not allocate the %s\n", name);
+    std::fflush(stdout);
+}
+
 void printStopReason(StopReason reason, Move best, int plies) {
     char move[6];
     moveToText(best, move);

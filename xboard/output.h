@@ -15,6 +15,7 @@ void printStatistics(const StatsTotals &t, int32_t elapsedCs, double ttFillPerce
 
 void printBudget(const BudgetReport &b);
 void printBudgetChange(BudgetChange change, int32_t maxTime);
+void printTableSize(HashTableKind table, uint32_t sizeMB, bool allocated);
 void printStopReason(StopReason reason, Move best, int plies);
 void printCores(const CoresReport &c);
 // The result line of a finished game; nothing for GameEnd::NONE.

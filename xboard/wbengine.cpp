@@ -34,6 +34,10 @@ void WBEngine::onBudget(const BudgetReport &b) { printBudget(b); }
 
 void WBEngine::onBudgetChange(BudgetChange change, int32_t maxTime) { printBudgetChange(change, maxTime); }
 
+void WBEngine::onTableSize(HashTableKind table, uint32_t sizeMB, bool allocated) {
+    printTableSize(table, sizeMB, allocated);
+}
+
 // Analysis never plays a move, even when the tablebases settle the whole root; a search
 // stopped from the command loop means the move is not wanted any more.
 void WBEngine::onBestMove(const SearchResult &r, bool analysis) {

@@ -26,6 +26,7 @@ public:
     void onSearchFinished(const SearchSummary &s) override;
     void onBudget(const BudgetReport &b) override;
     void onBudgetChange(BudgetChange change, int32_t maxTime) override;
+    void onTableSize(HashTableKind table, uint32_t sizeMB, bool allocated) override;
     // Plays the chosen move unless the search was analysis or stopped.
     void onBestMove(const SearchResult &r, bool analysis) override;
 

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <thread>
 
-#include "board/largetable.h"
 #include "engine/player.h"
 #include "eval/evaluate.h"
 
@@ -18,6 +17,7 @@ public:
     void onSearchFinished(const SearchSummary &s) override { nodes = s.totals.nodes; }
     void onBudget(const BudgetReport &) override {}
     void onBudgetChange(BudgetChange, int32_t) override {}
+    void onTableSize(HashTableKind, uint32_t, bool) override {}
     void onBestMove(const SearchResult &r, bool) override { best = r.bestMove; }
 
     uint64_t nodes = 0;
@@ -52,7 +52,6 @@ uint64_t searchNodes(uint32_t threads, uint64_t limit, Move &best) {
 TEST(NodeLimit, SearchEndsJustAfterTheLimit) {
     initStaticTables();
     initEvaluationTables();
-    setTableSizeAnnouncements(false);
     for (uint32_t threads : {1u, 2u}) {
         for (uint64_t limit : {1000u, 150000u}) {
             Move best = NO_MOVE;
