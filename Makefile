@@ -123,8 +123,9 @@ windows:
 	    -DGRELVIN_PORTABLE=ON >/dev/null
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target grelvin grelvin-uci
 
-# The zip for Windows users: both programs, an example grelvin.ini and the README's
-# Windows section as a text file with Windows line ends.
+# The zip for Windows users: both programs, an example grelvin.ini, the README's
+# Windows section, the notices of the libraries linked in and the project's LICENSE
+# (once it has one), all text with Windows line ends.
 VERSION := $(shell awk '/^project.GrelvinBB VERSION/ { print $$3 }' CMakeLists.txt)
 WINDOWS_ZIP = grelvin-$(VERSION)-windows-x86-64
 windows-zip: windows
@@ -134,11 +135,14 @@ windows-zip: windows
 	sed 's/$$/\r/' xboard/grelvin.ini.example > $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/grelvin.ini
 	awk '/^## Windows$$/ { on = 1 } /^## / && !/^## Windows$$/ { on = 0 } on' README.md | sed 's/$$/\r/' \
 	    > $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/README-Windows.txt
+	scripts/windows-notices.sh $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/THIRD-PARTY-NOTICES.txt
+	if [ -f LICENSE ]; then sed 's/$$/\r/' LICENSE > $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/LICENSE.txt; \
+	else echo "note: the project has no LICENSE file yet, so the zip carries no licence of its own"; fi
 	cd $(WINDOWS_BUILD) && cmake -E tar cf $(WINDOWS_ZIP).zip --format=zip $(WINDOWS_ZIP)
 	@echo "wrote $(WINDOWS_BUILD)/$(WINDOWS_ZIP).zip"
 
 # The unit tests that need no subprocess, then the programs themselves, under wine.
-test-windows: windows
+test-windows: windows-zip
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	scripts/test-windows.sh $(WINDOWS_BUILD)
 

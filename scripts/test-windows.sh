@@ -45,5 +45,21 @@ tb=$(realpath "${GRELVIN_DATA:-$root/../shared/data}/gaviota")
 session "$build/grelvin.exe" '^0 31983 ' quit xboard post "egtpath gaviota Z:${tb//\//\\}\\" \
     'setboard 8/8/8/4k3/8/8/8/KQ6 w - - 0 1' go || fail "tablebases through a Windows path"
 
+# The zip a user downloads: both programs, the example ini file, the text files, and
+# the notices the linked libraries' licences ask for.
+zip=$(ls "$build"/grelvin-*-windows-x86-64.zip 2>/dev/null | head -1 || true)
+if [ -z "$zip" ]; then
+    fail "no zip in $build (make windows-zip)"
+else
+    listing=$(cd "$build" && cmake -E tar tf "$zip")
+    for f in grelvin.exe grelvin-uci.exe grelvin.ini README-Windows.txt THIRD-PARTY-NOTICES.txt; do
+        grep -q "/$f\$" <<<"$listing" || fail "$f missing from $(basename "$zip")"
+    done
+    notices=$(mktemp -d)
+    (cd "$notices" && cmake -E tar xf "$zip")
+    grep -q "Marc Alexander Lehmann" "$notices"/*/THIRD-PARTY-NOTICES.txt || fail "the liblzf notice is missing"
+    rm -rf "$notices"
+fi
+
 [ "$failed" -eq 0 ] && echo "Windows build: all passed"
 exit "$failed"
