@@ -69,7 +69,9 @@ void printBudgetChange(BudgetChange change, int32_t maxTime) {
 void printTableSize(HashTableKind table, uint32_t sizeMB, bool allocated) {
     const char *name = table == HashTableKind::TRANSPOSITION ? "TT hash" : "Pawn hash";
     std::printf("# new size of %s: %u MB\n", name, sizeMB);
-    if (!allocated) std::printf("# could not allocate the %s\n", name);
+    // Without memory the engine searches without a transposition table; the pawn
+    // table falls back in silence.
+    if (!allocated && table == HashTableKind::TRANSPOSITION) std::printf("# could not allocate the TT hash\n");
     std::fflush(stdout);
 }
 
