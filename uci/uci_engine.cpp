@@ -21,6 +21,16 @@
 namespace {
 
 // The base position's FEN as "position" gives it: what parsePosition read.
+// The move number after `plies` moves from the FEN: its sixth field (1 when missing or
+// not a positive number), plus one for every move Black makes.
+int fullMoveNumberAfter(const std::string &fen, size_t plies) {
+    const Tokens fields = tokenize(fen);
+    const bool blackFirst = fields.size() > 1 && fields[1] == "b";
+    int number = fields.size() > 5 ? std::atoi(std::string(fields[5]).c_str()) : 1;
+    if (number < 1) number = 1;
+    return int(std::min<int64_t>(number + int64_t((plies + (blackFirst ? 1 : 0)) / 2), INT32_MAX));
+}
+
 std::string baseFen(TokenSpan args) {
     if (args.empty() || args[0] == "startpos") return START_FEN;
     std::string fen;
@@ -190,6 +200,7 @@ bool UciEngine::executeLine(std::string_view line) {
         stop();
         player_.prepareSearch(true);
         player_.setPosition(START_FEN);
+        fullMoveNumber_ = 1;
         player_.resetOutOfBook();
     } else if (cmd == "position") {
         stop();
@@ -256,6 +267,7 @@ void UciEngine::position(const std::string_view *args, size_t n) {
     const size_t keep = std::min<size_t>({r.moves.size(), scratch->halfmoveClock, GAME_RECORD_CAPACITY - 1});
     const size_t first = r.moves.size() - keep;
     std::string fen = baseFen(span);
+    fullMoveNumber_ = fullMoveNumberAfter(fen, r.moves.size());
     if (first > 0) {
         // The position before the kept moves: the same command cut after its first
         // moves, read by the same parser (which keeps a long game within the history).
@@ -404,7 +416,10 @@ void UciEngine::diagram() {
     }
     char fen[128];
     b->toFEN(fen);
-    emit(std::string("Fen: ") + fen);
+    // The board counts moves from the start of the game record, not of the game.
+    std::string text = fen;
+    text.replace(text.rfind(' ') + 1, std::string::npos, std::to_string(fullMoveNumber_));
+    emit("Fen: " + text);
 }
 
 // The search benchmark's positions and depth, each with fresh tables and one thread,

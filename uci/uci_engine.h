@@ -60,6 +60,9 @@ private:
     bool holdBestMove_ = false;
     std::string heldBestMove_;
     Move rootMove_ = NO_MOVE;  // a legal move of the searched position, if any
+    // The move number of the position set, counted from the FEN's own: the game record
+    // holds only the moves since the last irreversible one.
+    int fullMoveNumber_ = 1;
     Relaxed<bool> debug_ = false;  // read by thread 0's reports
     // A "go ponder" search waiting for "ponderhit": the budget its clock fields gave
     // (centiseconds, negative: none) and whether it was also "infinite".

@@ -171,6 +171,13 @@ TEST(UciEngine, BadInputIsReportedAndChangesNothing) {
     // The bad FEN kept the game before it.
     EXPECT_EQ(count("Fen: rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 4 3"), 1)
         << ::testing::PrintToString(out);
+    // The move number goes on from the FEN's across the irreversible moves that the game
+    // record leaves out.
+    e->send("position fen 4k3/8/8/8/8/8/4P3/4K3 b - - 0 35 moves e8d8 e2e3 d8e8 e3e4 e8d8");
+    e->send("d");
+    const std::vector<std::string> later = syncReady(*e);
+    EXPECT_EQ(std::count(later.begin(), later.end(), "Fen: 3k4/8/8/8/4P3/8/8/4K3 w - - 1 38"), 1)
+        << ::testing::PrintToString(later);
     quit(*e);
 }
 
