@@ -14,23 +14,24 @@
 #include "search/bench_positions.h"
 #include "search/tt.h"
 #include "tools/perft.h"
+#include "tools/text_line.h"
 #include "uci/clock.h"
 #include "uci/command.h"
 #include "uci/info.h"
 
 namespace {
 
-// The base position's FEN as "position" gives it: what parsePosition read.
 // The move number after `plies` moves from the FEN: its sixth field (1 when missing or
 // not a positive number), plus one for every move Black makes.
 int fullMoveNumberAfter(const std::string &fen, size_t plies) {
     const Tokens fields = tokenize(fen);
     const bool blackFirst = fields.size() > 1 && fields[1] == "b";
-    int number = fields.size() > 5 ? std::atoi(std::string(fields[5]).c_str()) : 1;
+    int number = fields.size() > 5 ? parseInteger(std::string(fields[5]).c_str()) : 1;
     if (number < 1) number = 1;
     return int(std::min<int64_t>(number + int64_t((plies + (blackFirst ? 1 : 0)) / 2), INT32_MAX));
 }
 
+// The base position's FEN as "position" gives it: what parsePosition read.
 std::string baseFen(TokenSpan args) {
     if (args.empty() || args[0] == "startpos") return START_FEN;
     std::string fen;
