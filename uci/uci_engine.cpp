@@ -221,7 +221,7 @@ bool UciEngine::executeLine(std::string_view line) {
     else if (cmd == "eval") evaluation();
     else if (cmd == "perft") {
         stop();
-        perft(n ? std::atoi(std::string(args[0]).c_str()) : 0);
+        perft(n ? parseInteger(std::string(args[0]).c_str()) : 0);
     }
     else if (cmd == "bench") {
         stop();

@@ -12,8 +12,9 @@
 #include <string_view>
 
 #include "board/board.h"
-#include "xboard/wbengine.h"
 #include "eval/evaluate.h"
+#include "tools/text_line.h"
+#include "xboard/wbengine.h"
 
 namespace fuzzing {
 
@@ -39,11 +40,13 @@ inline bool startsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-// The number after the first blank (or after text's start), read as the engine reads it.
+// The number after the first separator, read as the engine reads it: a number too
+// large for the filter's reading but not for the engine's would slip through (a
+// "randgames" of two billion games once did).
 inline int numberAfter(std::string_view line, char separator) {
     const size_t at = line.find(separator);
     if (at == std::string_view::npos) return 0;
-    return std::atoi(std::string(line.substr(at + 1)).c_str());
+    return parseInteger(std::string(line.substr(at + 1)).c_str());
 }
 
 inline bool worthRunning(std::string_view line) {

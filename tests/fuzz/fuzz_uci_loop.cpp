@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "tests/fuzz/command_filter.h"
+#include "uci/command.h"
 #include "uci/uci_engine.h"
 
 namespace {
@@ -19,9 +20,12 @@ constexpr size_t MAX_LINES = 64;
 
 bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
-// Left out: the benchmark, large tables, more threads, and the options that open files
-// (tablebases, book). Option names are matched in any letter case, as the engine does;
-// the number of a "setoption" is its last word.
+// The number of a word, saturated as the engine saturates what it reads.
+long long numberOf(std::string_view word) { return std::strtoll(std::string(word).c_str(), nullptr, 10); }
+
+// Left out: the benchmark, deep perft, large tables, more threads, and the options that
+// open files (tablebases, book). Option names are matched in any letter case, as the
+// engine does; the number of a "setoption" is its last word.
 bool worthRunningUci(std::string_view line) {
     std::string text;
     for (char c : line) text += c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
@@ -30,10 +34,14 @@ bool worthRunningUci(std::string_view line) {
     if (first == std::string::npos) return false;
     const std::string_view command = std::string_view(text).substr(first);
     if (fuzzing::startsWith(command, "bench")) return false;
+    // "perft N" and "go … perft N": every depth named must be small.
+    const Tokens words = tokenize(command);
+    for (size_t i = 0; i < words.size(); ++i)
+        if (words[i] == "perft" && i + 1 < words.size() && numberOf(words[i + 1]) > 3) return false;
     if (!fuzzing::startsWith(command, "setoption")) return true;
     if (contains(command, "gaviota") || contains(command, "book")) return false;
     const size_t last = command.find_last_of(" \t");
-    const int value = std::atoi(std::string(command.substr(last + 1)).c_str());
+    const long long value = numberOf(command.substr(last + 1));
     if (contains(command, "hash")) return value <= 8;
     if (contains(command, "threads")) return value <= 2;
     return true;
