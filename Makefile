@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The GrelvinBB authors
 # Entry points for users and CI. "make run" and "make test" install what is missing
 # (when run as root on Debian), build, and then run the engine or the test suite.
 BUILD ?= build
@@ -124,8 +126,8 @@ windows:
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target grelvin grelvin-uci
 
 # The zip for Windows users: both programs, an example grelvin.ini, the README's
-# Windows section, the notices of the libraries linked in and the project's LICENSE
-# (once it has one), all text with Windows line ends.
+# Windows section, the notices of the libraries linked in and the project's licence,
+# all text with Windows line ends.
 VERSION := $(shell awk '/^project.GrelvinBB VERSION/ { print $$3 }' CMakeLists.txt)
 WINDOWS_ZIP = grelvin-$(VERSION)-windows-x86-64
 windows-zip: windows
@@ -136,8 +138,7 @@ windows-zip: windows
 	awk '/^## Windows$$/ { on = 1 } /^## / && !/^## Windows$$/ { on = 0 } on' README.md | sed 's/$$/\r/' \
 	    > $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/README-Windows.txt
 	scripts/windows-notices.sh $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/THIRD-PARTY-NOTICES.txt
-	if [ -f LICENSE ]; then sed 's/$$/\r/' LICENSE > $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/LICENSE.txt; \
-	else echo "note: the project has no LICENSE file yet, so the zip carries no licence of its own"; fi
+	sed 's/$$/\r/' LICENSE > $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/LICENSE.txt
 	cd $(WINDOWS_BUILD) && cmake -E tar cf $(WINDOWS_ZIP).zip --format=zip $(WINDOWS_ZIP)
 	@echo "wrote $(WINDOWS_BUILD)/$(WINDOWS_ZIP).zip"
 

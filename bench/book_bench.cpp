@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Book probe speed on a large book: every probe opens the file, searches it, reads the
 // position's moves and closes it again, as the engine does once per move.
 // Usage: book_bench [book file]   (default: the shared performance.bin)

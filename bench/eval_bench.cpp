@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Evaluation speed: evaluations per second over a fixed set of positions from
 // seeded random play, with a cold and a warm pawn hash.
 #include <algorithm>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Perft speed on three standard positions: leaves, time and leaves per second each.
 //
 //   perft_bench                  all three positions at their bench depths

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The engine timed through the XBoard protocol, as an interface sees it: the engine runs
 // as a child process with its default tables, in an empty folder (no ini file, no book).
 //

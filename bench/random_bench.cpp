@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Speed of the random tools: random games per second (the "randgames" statistics run)
 // and random positions per second ("randpos").
 #include <chrono>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Search speed and signature: fixed positions searched to a fixed depth with one
 // thread and a fresh 16 MB table each. The total node count is the signature that a
 // change to search or evaluation must explain.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Two search threads against one: nodes per second and time to a fixed depth over a
 // list of positions, through the engine's own player and thread pool.
 //

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Tablebase probe speed over random legal 4-men positions: cache-cold (every block read
 // and decoded from the file), cache-warm (the same positions again, all blocks cached but
 // found at the far end of the most-recently-used list), and warm over 16 positions

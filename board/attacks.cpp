@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Leaper attacks, empty-board rays and the between/adjacent line tables.
 #include <mutex>
 

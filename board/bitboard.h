@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Bitboard helpers and the process-wide attack tables: leaper attacks, empty-board
 // rays, squares between two squares and the magic slider lookups.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Board set-up and bookkeeping: FEN in and out, keys recomputed from scratch, the
 // consistency check and the piece iterator.
 #include "board/board.h"

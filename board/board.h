@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The position: bitboards with a square-indexed mailbox, incrementally kept hash keys
 // and piece-square sums, and a per-ply history (keys, killers, moves played).
 #pragma once

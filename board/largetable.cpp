@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Large zero-filled blocks from the operating system, advised to use huge pages, and the
 // sizing the hash tables share.
 #include "board/largetable.h"

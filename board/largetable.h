@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Zero-filled memory for the large hash tables (transposition, pawn and perft tables),
 // and the sizing, allocation and occupancy sampling those tables share.
 #pragma once

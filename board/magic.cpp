@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Fancy magic bitboards: per-square multiplier, shift and offset into one shared table
 // of slider attacks, rook blocks first, then bishop blocks.
 #include <cassert>

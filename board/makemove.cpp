@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Make and unmake. One body per side and per mode: the full make keeps keys,
 // piece-square sums and the history; the perft make keeps only its key stack; the
 // quick make moves pieces for a legality test.

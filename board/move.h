@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The 16-bit move, the scored move list and the undo record of make/unmake.
 #pragma once
 

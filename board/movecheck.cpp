@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Tests on single moves that come from outside the generator (hash moves, killers),
 // the checks a move would give, and the draw test.
 #include <algorithm>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Attack tests, pins, and the legal move generators. Every generator appends legal
 // moves only: a candidate that moves the king, moves a pinned piece, or is played in
 // check is tested before it enters the list.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Attack tests, check and pin information, the legal move generators, the validity
 // test for moves from outside the generator, the checks a move gives, and the draw test.
 #pragma once

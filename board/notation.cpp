@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Coordinate notation ("e2e4", "e7e8q"), the only notation the engine speaks.
 #include <cctype>
 

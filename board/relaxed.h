@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // A value that threads share without a lock: settings, flags and limits between the
 // command loop and the search threads, node counters, and the words of the hash
 // tables. Relaxed order is enough: a reader that sees an old value for a moment only

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Basic chess types shared by every subsystem: squares, colours, piece types,
 // bitboards, and the small helpers that go with them.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Zobrist keys and the process's pseudo-random seed.
 #include "board/zobrist.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Zobrist keys of pieces, castling rights, en-passant files and the side to move.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Book lookup: a binary search over the sorted keys in the file, then the position's
 // moves gathered around the hit, one of them chosen by weight and converted.
 #include "book/book.h"

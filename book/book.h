@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The opening book: a file of 16-byte entries sorted by position key, opened for each
 // probe and closed again, with a weighted random choice among a position's moves.
 #pragma once

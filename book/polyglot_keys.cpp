@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The opening-book hash, recomputed from the pieces at every probe: a probe happens once
 // per engine move at most, so keeping it incrementally would not pay for itself.
 #include "book/polyglot_keys.h"

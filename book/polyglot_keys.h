@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The opening-book hash of a position. Book files are keyed by this published hash,
 // which has nothing to do with the engine's own Zobrist keys.
 #pragma once

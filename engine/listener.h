@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // What the engine core reports while it plays: a face (XBoard, UCI) implements this and
 // turns each report into its protocol's words. The core itself prints nothing a
 // protocol defines.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The engine player: the game record, the end-of-game test, and the tables and threads
 // it prepares before a search.
 #include "engine/player.h"

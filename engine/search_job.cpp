@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The engine's move: the job of the search threads, the engine clock, the time budget
 // and the time-out test the search polls.
 #include <algorithm>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The engine's settings in one table: what each is called in the ini file, in the
 // XBoard "option" command and in the UCI option list, its kind, range and default.
 // Every face and the ini reader take names and ranges from here; the player applies a

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The engine's tablebases as the search threads see them: the current handle behind a
 // reader-writer lock, so "egtpath" and the tablebase options can replace it while a
 // search runs. Probes hold the lock shared; a re-initialisation waits for the probes

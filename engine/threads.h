@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The search threads: a worker that sleeps until the command loop hands it work, and
 // the search thread built on it, which owns a board copy and a search state.
 //

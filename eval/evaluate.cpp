@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The evaluation frame: scaling, pawnless endings, base score, lazy cut, the
 // positional terms, the clamp, the can-win rule and the final scaling.
 #include <algorithm>

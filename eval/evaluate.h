@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The static evaluation: material bookkeeping and the score of a position from the
 // side to move's point of view.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // King safety: the pawn shelter in front of the king and open files beside it.
 #include <algorithm>
 #include <mutex>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Material balance, piece counts, game phase and the can-win flags.
 #include <algorithm>
 

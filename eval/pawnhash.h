@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The pawn hash: pawn-only evaluation terms cached by pawn key. Shared by all search
 // threads without a lock.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Pawn structure (isolated, doubled, backward pawns and file masks, cached in the pawn
 // hash) and passed pawns (computed on every call, since they depend on the pieces).
 #include <algorithm>

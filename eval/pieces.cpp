@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Piece terms: mobility, rooks and queens on open files, and king tropism.
 #include <mutex>
 

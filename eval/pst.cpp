@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The piece-square values, written for White's half board and mirrored to the rest.
 #include "eval/pst.h"
 

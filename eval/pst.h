@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The piece-square table: a (middle game, end game) pair per colour, piece type and
 // square. The board keeps running sums of it; the evaluation reads only those sums.
 #pragma once

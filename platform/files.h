@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Opening files that the user names. A name may point at a FIFO, a folder or a device
 // as easily as at a file, and opening or reading such a thing can wait for ever; only
 // regular files are let through.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Large zero-filled blocks of memory straight from the operating system, for the hash
 // tables: fresh pages are already clear, and a table of hundreds of megabytes is given
 // back whole when it is resized.

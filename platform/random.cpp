@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The generator behind nextRandom: 31 words of state, each draw adds the word three
 // places behind to the current one; the seed fills the words by the minimal standard
 // generator (16807 * x mod 2^31 - 1) and 310 draws are thrown away.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The engine's pseudo-random numbers: one generator for the Zobrist keys, the random
 // seed, random moves, book choice and random positions. It draws exactly the sequence
 // of the GNU C library's rand() (its additive feedback generator, seeded through a

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Offline search for the slider multipliers committed in board/magic.cpp.
 // Build and run: g++ -O2 -std=c++20 scripts/find_magics.cpp -o /tmp/find_magics && /tmp/find_magics
 //

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The GrelvinBB authors
 # Runs libFuzzer targets one after the other, each for a number of seconds, on a working
 # corpus seeded from tests/fuzz/corpus/<name>; says how long each ran and whether it
 # found anything. Inputs that crash are left in <build>/fuzz-crashes/<name>/: copy each

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The GrelvinBB authors
 # Installs the Debian packages a task needs, when they are missing, and says which.
 #   scripts/install-deps.sh          build and unit tests
 #   scripts/install-deps.sh fuzz     + clang with libFuzzer

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The GrelvinBB authors
 # Plays a match between GrelvinBB and another engine under xboard in -noGUI match mode
 # inside a virtual X server, then summarises the saved PGN (scripts/pgn_summary.py).
 #

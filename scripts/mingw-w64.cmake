@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The GrelvinBB authors
 # Cross build for 64-bit Windows with Debian's MinGW-w64 (the POSIX-threads flavour,
 # which std::thread needs). Libraries come from the MinGW root and from the prefix that
 # scripts/windows-deps.sh fills (GRELVIN_WINDOWS_DEPS).

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The GrelvinBB authors
 """Summary of a match PGN: GrelvinBB's wins, losses and draws, the Elo difference with
 its 95% margin, and the faults found in the result comments (illegal moves, time
 forfeits, crashes) counted for each side, plus unfinished games. With the xboard

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The GrelvinBB authors
 """Writes book/polyglot_random64.cpp, the 781 constants of the book hash, from the
 published list (one hexadecimal number a line, lines starting with '#' ignored).
 

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The GrelvinBB authors
 # The speed benchmarks of a Release build in one run, next to stockfish's figures on the
 # same work when stockfish is installed and next to an older build when one is given:
 #

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The GrelvinBB authors
 # Installs the package built by "make deb", starts the installed engines from an empty
 # folder elsewhere, checks that grelvin answers "protover 2" with its feature list and
 # plays a move and that grelvin-uci answers "uci" and "isready" and moves, and removes

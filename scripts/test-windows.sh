@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The GrelvinBB authors
 # Runs the Windows build under wine: the unit tests, the bench signature, a short game
 # start through each protocol face, and tablebases found through a Windows path.
 #   scripts/test-windows.sh [build-windows]
@@ -52,12 +54,13 @@ if [ -z "$zip" ]; then
     fail "no zip in $build (make windows-zip)"
 else
     listing=$(cd "$build" && cmake -E tar tf "$zip")
-    for f in grelvin.exe grelvin-uci.exe grelvin.ini README-Windows.txt THIRD-PARTY-NOTICES.txt; do
+    for f in grelvin.exe grelvin-uci.exe grelvin.ini README-Windows.txt THIRD-PARTY-NOTICES.txt LICENSE.txt; do
         grep -q "/$f\$" <<<"$listing" || fail "$f missing from $(basename "$zip")"
     done
     notices=$(mktemp -d)
     (cd "$notices" && cmake -E tar xf "$zip")
     grep -q "Marc Alexander Lehmann" "$notices"/*/THIRD-PARTY-NOTICES.txt || fail "the liblzf notice is missing"
+    grep -q "GNU GENERAL PUBLIC LICENSE" "$notices"/*/LICENSE.txt || fail "the zip's LICENSE.txt is not the GPL"
     rm -rf "$notices"
 fi
 

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The GrelvinBB authors
 # Builds what the Windows cross build links against and Debian does not ship for MinGW:
 # liblzf, liblzma and GoogleTest, static, from Debian's own sources, into
 #   scripts/windows-deps.sh [prefix]        (default build-windows-deps/prefix)

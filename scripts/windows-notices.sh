@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The GrelvinBB authors
 # Writes the notices of the libraries linked into the Windows programs, which their
 # licences ask to travel with the binaries: liblzf and liblzma from the upstream
 # tarballs of Debian's source packages (scripts/windows-deps.sh fetched them), zlib,

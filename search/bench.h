@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The search benchmark: the bench positions searched to a fixed depth, one thread and
 // fresh tables for each, so the total node count is the signature of the search. The
 // benchmark program and the engines' "bench" command both run it.

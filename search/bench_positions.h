@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The positions of the search benchmark, shared by the benchmark program and the
 // engines' "bench" command: their total node count at BENCH_DEPTH is the signature a
 // change to search or evaluation must explain.

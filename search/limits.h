@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The clock and the limits of a search, shared by the front end (which writes them
 // between searches, and "time"/"level" even during one) and the search (which reads
 // them). All times are centiseconds.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The staged move picker: hands out the moves of one node one at a time, most
 // promising first, generating each group of moves only when it is reached.
 #pragma once

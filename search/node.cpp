@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The nodes inside the tree: early exits, pruning, internal deepening and the move
 // loop shared by the full-width and in-check nodes.
 #include "search/node.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The routines inside the search tree, one body per side to move. Internal to search/.
 #pragma once
 

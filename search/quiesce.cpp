@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The quiescence search: stand pat, captures and promotions with delta pruning, and
 // one quiet check per line.
 #include <algorithm>

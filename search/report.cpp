@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Principal variation bookkeeping and counter sums.
 #include "search/report.h"
 

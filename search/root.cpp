@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The root: scoring the root moves once, the root move loop, the aspiration windows
 // of each iteration and the rules that end the iterative deepening.
 #include <algorithm>

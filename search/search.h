@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The search: iterative deepening over a principal variation search with a
 // transposition table, run by each search thread on its own copy of the board.
 //

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Static exchange evaluation by recursion over the least valuable attackers.
 #include "search/see.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The exact score of a position with at most five men from the endgame tablebases.
 #pragma once
 

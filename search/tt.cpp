@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The transposition table: sizing, the bucket probe and the replacement rule.
 #include "search/tt.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The transposition table: search results by position key, shared by every search
 // thread without a lock. Buckets of four 16-byte entries fill one cache line.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Decoding of one tablebase block: the decoders by compression scheme and the
 // conversion of a stored position byte into a packed answer.
 #pragma once

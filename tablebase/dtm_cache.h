@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The cache of decoded tablebase blocks: each cache block holds the packed answers of
 // 16384 consecutive positions of one endgame and side, kept in most-recently-used order.
 #pragma once

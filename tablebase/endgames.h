@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The fixed table of the 145 endgames the tablebase files cover, one row per endgame,
 // and the lookup of a material name in it.
 #pragma once

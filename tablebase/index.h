@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Position indexes of the tablebase files: for every endgame class, the encoder that turns
 // piece squares into the offset of the position's byte in its side's byte sequence, and the
 // decoder that turns an offset back into (canonical) piece squares.

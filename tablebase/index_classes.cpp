@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The endgame classes: one encoder and one decoder template, instantiated once per class
 // from a description of its men and digits, and the lookup from endgame names to classes.
 #include <algorithm>

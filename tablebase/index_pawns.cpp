@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Pawn slots: the leading digit of every index with pawns. Pawns break the rank and diagonal
 // symmetries, so only the file mirror is used, and one pawn of the class decides it.
 #include <algorithm>

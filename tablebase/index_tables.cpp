@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The lookup tables behind the index functions, built once. The numbering orders below are
 // those the files were written with, so each loop's direction matters.
 #include <algorithm>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // State of the tablebase module shared by its files, and the file side of it: naming,
 // the directory list, the bounded set of open files, the block index and block reads.
 // Everything here except the naming helpers runs under the module lock.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The tablebase module: initialisation from a directory list, the probe of a position,
 // statistics and tear-down. One tablebase set per process; probes may come from any
 // number of threads, initialisation and tear-down only while nobody probes.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The engine's side of the tablebases: the handle that "egtpath" and the options
 // (re)create, and the probe of a board position that the search calls.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Perft and divide: the leaf counter, its subtree table and the command around them.
 #include "tools/perft.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Move-generator verification: leaf counts of the legal move tree ("perft"), the same
 // split by root move ("divide"), and the table of subtree counts that speeds them up.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Random games: every move is drawn uniformly from the legal moves, and each game ends
 // at mate, stalemate or the first draw the board's draw test reports.
 #include "tools/randgames.h"

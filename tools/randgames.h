@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Statistics over games of uniformly random legal moves from the start position: how
 // long games last, how often each kind of move occurs, where the pieces stand.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Random positions: pieces drawn one by one onto random squares, then filtered down
 // to positions a game could plausibly reach.
 #include "tools/randpos.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Random legal-looking positions for testing and tuning: one on a board, or many
 // written as FEN lines.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The built-in perft self-test and the test-file runner.
 #include "tools/selftest.h"
 

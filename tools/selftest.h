@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The built-in move-generator self-test (perft counts of fixed positions) and the
 // runner for a file of test positions.
 #pragma once

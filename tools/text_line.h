@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Input lines as the command loop and the file tools read them with fgets.
 #pragma once
 

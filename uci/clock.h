@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // How long to think on one move under UCI clocks, by the same rule as the other face,
 // so that both spend their time alike.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The UCI face's input lines read into plain values. Nothing here throws or prints:
 // what a line held that could not be used comes back as notes, one sentence each, for
 // the face to pass on as "info string" lines.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Process entry of the UCI engine: tables, then the command loop until "quit" or the
 // end of the input; "grelvin-uci bench" runs the search benchmark and ends.
 #include <cstring>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The UCI face: reads the GUI's commands, drives the engine player and turns the
 // core's reports into UCI output lines. The command loop never waits for a search.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The command table and the command loop.
 #include "xboard/wbengine.h"
 #include "tools/text_line.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Process entry: configuration, banner, command line, tables and threads, the start
 // position, then the command loop until "quit" or the end of the input.
 #include <cstdio>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The XBoard face's output lines. Each is put together first and written with one
 // call: the command loop prints on its own thread ("pong", diagnostics), and a line
 // must never be cut by it.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The XBoard face's words for the core's reports: thinking lines, the statistics
 // block, the budget lines, stop reasons and results.
 #pragma once

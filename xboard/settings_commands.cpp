@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Handlers of the protocol's set-up and settings commands: feature negotiation, the
 // time control and clock, depth, thinking output, threads, tablebases, options, book
 // and random-game mode, and quit.

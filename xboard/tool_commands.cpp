@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Handlers of the developer commands: perft and divide, the self-test, test files, the
 // evaluation printout and the random-position tools.
 #include <memory>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The protocol engine: the engine's move, the board diagram and the handlers that
 // change the game (new game, whose move it is, set-up, user moves, take-backs).
 #include "xboard/wbengine.h"

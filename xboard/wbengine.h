@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The protocol engine: the command loop's state, the game modes and every command
 // handler. Owns the engine player.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The memory and sizing shared by the hash tables: power-of-two sizes within the
 // request, the retry at half size when memory runs short, clearing and occupancy.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The generators' output order decides the order of divide lines and the picker's
 // choice between equal scores, so it is pinned down move by move here. Also: the
 // attacker and checker recording order, and boards a bad FEN can leave behind.

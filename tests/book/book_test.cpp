@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Books written byte by byte into a temporary folder: lookup, weighted choice, move
 // conversion and damaged files.
 #include <gtest/gtest.h>

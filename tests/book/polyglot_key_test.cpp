@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The book hash against a reference written here from the published rules and the raw
 // constants file, not from the engine's routine or its compiled-in table.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The shared real books: the probe answers moves that the file lists, and following
 // them keeps finding book moves.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // A node limit ends the search of the whole thread pool close to the count asked for.
 #include <gtest/gtest.h>
 

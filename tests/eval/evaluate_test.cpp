@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The evaluation frame: material bookkeeping, lazy cut, clamp, can-win rule, final
 // scaling and colour symmetry.
 #include <cctype>

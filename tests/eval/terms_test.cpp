@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Pawn, piece and king-safety terms on hand-built positions, one row of the
 // printout each.
 #include "tests/eval/eval_helpers.h"

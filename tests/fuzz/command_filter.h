@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // What the command-line fuzz targets leave out of their input, and the loop's trimming.
 //
 // Dropped are lines that would only make a run slow or touch the file system: deep

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The opening book on arbitrary file contents: the bytes are written to a file of this
 // process's own, then the book counts its entries, reads some and is probed from the
 // start position and from positions a few moves in. Whatever the file holds, a move

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The command loop's line handling fed with arbitrary lines: each input is split into
 // lines and run through a fresh engine, as the loop would after trimming the line end.
 // The engine never starts a search here (only the loop between lines does that; see

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The whole command loop on arbitrary input, searches included: the input is read from
 // memory by the loop itself, which starts the engine's search between lines whenever
 // the engine is to move, and stops it for the commands that stop searches and at the

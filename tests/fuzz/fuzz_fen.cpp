@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // setFromFEN on arbitrary text. A position it accepts must be consistent, must print
 // back to a FEN that reads again into the same position, and, when it can be played,
 // every legal move must make and unmake back to the same keys.

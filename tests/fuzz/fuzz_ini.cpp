@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The start-up configuration reader on arbitrary file contents, read from memory.
 #include <cstdint>
 #include <cstdio>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The tablebase block decoders on arbitrary blocks. The first byte picks the scheme,
 // the next three the decoded length the caller expects; the rest is the block. Every
 // scheme number is tried, known or not, and lengths up to just past the largest block.

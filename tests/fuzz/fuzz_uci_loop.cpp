@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The UCI command loop on arbitrary input, searches included: the loop reads the input
 // from memory, "go" starts a search that runs while the following lines are read, and
 // the commands that stop searches and the end of the input end it. Every search

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Only regular files open, and nothing that is not one can make the open wait.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The picker against the plain generator on many random positions: every legal move
 // exactly once, whatever hash move and killers it is given, and in stage order.
 #include <gtest/gtest.h>

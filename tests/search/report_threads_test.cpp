@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Two search threads sharing one table (the thread-sanitizer build runs this one).
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The search options beyond the clock: several lines, a restricted root, a mate target,
 // and the bounds and selective depth of the reported lines.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Shared set-up of the search tests: tables built once, a state wired to fresh
 // tables, and a SearchInterface that records what the search reports.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Whole searches: mates found at their distance, the stopping rules with their
 // lines, positions without a move, determinism, and single nodes at the edges of
 // the mate-distance window.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Exchange evaluation on hand-built capture sequences, and the transposition table:
 // sizing, mate scores across plies, bounds and replacement.
 #include <gtest/gtest.h>

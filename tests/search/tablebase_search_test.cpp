@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Where the search asks the tablebases and what it makes of their answers: a fake probe
 // records every call and answers a chosen score.
 #include <gtest/gtest.h>

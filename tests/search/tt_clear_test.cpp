@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The transposition table emptied for a new game without a new block, then resized.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Damaged copies of a real file: whatever the damage, a probe either fails or gives
 // the answer of the intact file, and never crashes.
 #include <gtest/gtest.h>

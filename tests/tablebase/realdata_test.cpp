@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The real 3- and 4-men files checked against chess itself: every answer must follow from
 // the answers after each legal move (retrograde consistency), which proves the index
 // functions, the block reading and the decoding on real data without another reference.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 #include <filesystem>  // GRELVIN_REQUIRE_DATA_FILE
 #include <fstream>
 #include <regex>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The searches a GUI controls while they run: pondering, commands arriving during a
 // search, and what the info lines and "debug" add to the output.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The search options of "go" (searchmoves, nodes, mate) through a live grelvin-uci.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The UCI engine as a GUI sees it: a live grelvin-uci process, commands on its input,
 // lines read back with deadlines.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // A grelvin-uci process for the engine tests, and what they look for in its output.
 #pragma once
 

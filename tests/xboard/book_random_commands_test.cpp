@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The book and the random tools as the engine runs them: book moves played without a
 // search, the search with its bonus once the book ends, and the random-position and
 // random-game commands with their messages.

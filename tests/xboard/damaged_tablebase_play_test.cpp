@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The engine with a truncated tablebase file: it plays on with legal moves and keeps
 // answering, whether a probe lands in the intact part or past the cut.
 #include <gtest/gtest.h>

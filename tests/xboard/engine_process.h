@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Runs the engine binary as a child process on a given input and collects its output.
 #pragma once
 

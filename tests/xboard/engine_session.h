@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // A live engine process for protocol tests: commands go to its standard input while it
 // runs, and its output is read line by line with deadlines, so a test never hangs on an
 // engine that stays silent.

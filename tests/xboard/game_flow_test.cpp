@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Later moves of a game through the engine process: the time budgets past the first
 // move, draw offers, auto mode, and commands that must leave a running analysis alone.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The XBoard texts of the search reports: the thinking line and the statistics block.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // The engine as a GUI sees it: a child process driven over its standard input, its
 // answers read with deadlines.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Recorded protocol sessions replayed against the engine: the whole output must match
 // what was recorded, byte for byte, once the figures that depend on the clock are
 // masked. Each sessions/NAME.txt holds input lines; a line "~ TEXT" waits for an output

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // A FIFO where the engine expects a file: as the book, a tablebase, the ini file, a test
 // file or the output of randpos. Opening or reading one would wait for a partner that
 // never comes; the engine must treat it as a file it cannot open and go on answering.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
 // Endgames played by the engine with the real tablebases: won positions are won as fast
 // as the tables say, whatever the defence, and a drawn position is never lost.
 #include <gtest/gtest.h>
