@@ -201,8 +201,62 @@ void ChessPlayer::applySetting(SettingId id, int number, const std::string &text
     case BOOK_FILE: setBookFile(text); break;
     case OWN_BOOK: bookEnabled_ = number != 0; break;
     case MULTI_PV: multiPv_ = uint32_t(number); break;
+    case SYZYGY_PATH: {
+        int maxMen = 0;
+        loadSyzygy(text, maxMen);
+        break;
+    }
+    case SYZYGY_PROBE_DEPTH:
+        syzygyProbeDepth_ = number;
+        tablebases_->setSyzygyProbeDepth(number);
+        break;
+    case SYZYGY_50_MOVE_RULE:
+        syzygyFiftyMoveRule_ = number != 0;
+        tablebases_->setSyzygyFiftyMoveRule(number != 0);
+        break;
+    case SYZYGY_PROBE_LIMIT:
+        syzygyProbeLimit_ = number;
+        tablebases_->setSyzygyProbeLimit(number);
+        break;
     default: break;  // the face's own settings
     }
+}
+
+int ChessPlayer::loadSyzygy(const std::string &folders, int &maxMen) {
+    syzygyPath_ = folders;
+    const int found = tablebases_->loadSyzygy(folders == SYZYGY_NO_PATH ? std::string() : folders);
+    maxMen = tablebases_->syzygyMaxMen();
+    return found;
+}
+
+std::vector<std::string> ChessPlayer::syzygyProblems() { return tablebases_->syzygyProblems(); }
+
+std::vector<std::string> tablebaseAnswerLines(const TablebaseAnswer &a) {
+    std::vector<std::string> lines;
+    if (!a.syzygy) lines.push_back("syzygy none");
+    else
+        lines.push_back("syzygy wdl " + std::to_string(a.wdl) + " dtz " +
+                        (a.dtzKnown ? std::to_string(a.dtz) : std::string("none")));
+    if (a.gaviota)
+        lines.push_back(a.gaviotaOutcome == 0 ? std::string("gaviota draw")
+                                              : (a.gaviotaOutcome > 0 ? "gaviota win " : "gaviota loss ") +
+                                                    std::to_string(a.gaviotaPlies));
+    return lines;
+}
+
+TablebaseAnswer ChessPlayer::probeTablebases() {
+    auto b = std::make_unique<Board_BB64>();
+    copyBoard(*b);
+    TablebaseAnswer a;
+    a.syzygy = tablebases_->syzygyWdl(*b, a.wdl);
+    a.dtzKnown = a.syzygy && tablebases_->syzygyDtz(*b, a.dtz);
+    int score = 0;
+    if (b->castlingRights == 0 && popCount(b->occupied()) <= 5 && tablebases_->probe(*b, true, score)) {
+        a.gaviota = true;
+        a.gaviotaOutcome = score > 0 ? 1 : score < 0 ? -1 : 0;
+        a.gaviotaPlies = score > 0 ? MATE_SCORE - score : score < 0 ? score + MATE_SCORE : 0;
+    }
+    return a;
 }
 
 void ChessPlayer::storeSetting(SettingId id, int number, const std::string &text) {
@@ -222,6 +276,9 @@ uint32_t ChessPlayer::settingNumber(SettingId id) const {
     case GTB_CACHE_MB: return gtbCacheSizeMB_;
     case OWN_BOOK: return bookEnabled_ ? 1 : 0;
     case MULTI_PV: return multiPv_;
+    case SYZYGY_PROBE_DEPTH: return uint32_t(syzygyProbeDepth_);
+    case SYZYGY_50_MOVE_RULE: return syzygyFiftyMoveRule_ ? 1 : 0;
+    case SYZYGY_PROBE_LIMIT: return uint32_t(syzygyProbeLimit_);
     default: return uint32_t(setting(id).defaultValue);
     }
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "board/board.h"
 #include "engine/listener.h"
@@ -33,6 +34,25 @@ constexpr uint32_t GAME_RECORD_CAPACITY = 768;
 // Whether the evaluation is defined: one king a side and a side to move (the side not
 // to move may stand in check).
 bool evaluable(const Board_BB64 &b);
+
+// The tables' answers for one position, for the side to move. Syzygy: WDL -2..2 and
+// the DTZ as the table gives it (dtzKnown false without the DTZ file). Gaviota: the
+// outcome (1 win, 0 draw, -1 loss) and the plies to mate.
+struct TablebaseAnswer {
+    bool syzygy = false;
+    int wdl = 0;
+    bool dtzKnown = false;
+    int dtz = 0;
+    bool gaviota = false;
+    int gaviotaOutcome = 0;
+    int gaviotaPlies = 0;
+};
+
+// The answer as the tbprobe console command shows it in every face: "syzygy wdl W dtz
+// D" (D "none" without the DTZ file) or "syzygy none", then a Gaviota line where
+// Gaviota has the position: "gaviota draw", "gaviota win N" or "gaviota loss N" (N
+// plies to mate).
+std::vector<std::string> tablebaseAnswerLines(const TablebaseAnswer &a);
 
 class ChessPlayer : public SearchInterface {
 public:
@@ -89,6 +109,14 @@ public:
     // Tears the tablebases down and loads them again from path with the stored cache
     // size; a type other than "gaviota" leaves none loaded.
     void initialiseTablebases(const std::string &type, const std::string &path);
+    // Registers the Syzygy tables of the folders (SYZYGY_NO_PATH or "": none) and
+    // returns how many were found; maxMen tells the largest.
+    int loadSyzygy(const std::string &folders, int &maxMen);
+    const std::string &syzygyPath() const { return syzygyPath_; }
+    // Syzygy files refused since the last call, with their reasons.
+    std::vector<std::string> syzygyProblems();
+    // What the tables say about the current position (side to move's view).
+    TablebaseAnswer probeTablebases();
     // A new game: the first search out of the book may think longer again.
     void resetOutOfBook() { outOfBook_ = false; }
     void setBookEnabled(bool on) { bookEnabled_ = on; }
@@ -162,6 +190,10 @@ private:
     uint32_t perftHashSizeMB_ = 64;
     uint32_t gtbCacheSizeMB_ = uint32_t(setting(GTB_CACHE_MB).defaultValue);
     std::string gtbPath_ = setting(GTB_PATH).defaultText;
+    std::string syzygyPath_ = setting(SYZYGY_PATH).defaultText;
+    int syzygyProbeDepth_ = setting(SYZYGY_PROBE_DEPTH).defaultValue;
+    bool syzygyFiftyMoveRule_ = setting(SYZYGY_50_MOVE_RULE).defaultValue != 0;
+    int syzygyProbeLimit_ = setting(SYZYGY_PROBE_LIMIT).defaultValue;
     std::string bookFilePath_ = setting(BOOK_FILE).defaultText;
     // Switched by commands that run during a search, read by thread 0.
     Relaxed<bool> bookEnabled_ = true;

@@ -24,6 +24,10 @@ enum SettingId : uint8_t {
     MULTI_PV,
     ANALYSE_MODE,
     MOVE_OVERHEAD_MS,
+    SYZYGY_PATH,
+    SYZYGY_PROBE_DEPTH,
+    SYZYGY_50_MOVE_RULE,
+    SYZYGY_PROBE_LIMIT,
     SETTING_COUNT
 };
 
@@ -36,6 +40,9 @@ struct Setting {
     int min, max, defaultValue;  // SPIN and CHECK
     const char *defaultText;     // PATH
 };
+
+// The Syzygy path that names no folder (what UCI interfaces show for an empty text).
+constexpr const char *SYZYGY_NO_PATH = "<empty>";
 
 // Threads has no fixed maximum: the hardware decides (see settingMax).
 constexpr int THREADS_NO_LIMIT = 0;
@@ -53,6 +60,11 @@ constexpr Setting SETTINGS[SETTING_COUNT] = {
     {MULTI_PV, nullptr, false, "MultiPV", SettingKind::SPIN, 1, 64, 1, nullptr},
     {ANALYSE_MODE, nullptr, false, "UCI_AnalyseMode", SettingKind::CHECK, 0, 1, 0, nullptr},
     {MOVE_OVERHEAD_MS, nullptr, false, "Move Overhead", SettingKind::SPIN, 0, 5000, 30, nullptr},
+    // Syzygy folders, separated as the system separates paths (':', on Windows ';').
+    {SYZYGY_PATH, "syzygyPath", false, "SyzygyPath", SettingKind::PATH, 0, 0, 0, SYZYGY_NO_PATH},
+    {SYZYGY_PROBE_DEPTH, "syzygyProbeDepth", false, "SyzygyProbeDepth", SettingKind::SPIN, 1, 100, 1, nullptr},
+    {SYZYGY_50_MOVE_RULE, "syzygy50MoveRule", false, "Syzygy50MoveRule", SettingKind::CHECK, 0, 1, 1, nullptr},
+    {SYZYGY_PROBE_LIMIT, "syzygyProbeLimit", false, "SyzygyProbeLimit", SettingKind::SPIN, 0, 7, 7, nullptr},
 };
 
 constexpr const Setting &setting(SettingId id) { return SETTINGS[id]; }

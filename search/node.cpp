@@ -67,6 +67,25 @@ bool probeTablebase(SearchState &st, int ply, int depth, int &score) {
     return true;
 }
 
+// Where Gaviota has no answer, the Syzygy WDL: only right after a capture or pawn move
+// (the tables count the 50 moves from there) and without castling rights. A win
+// scores just below the mates, so a mate the search sees still comes first.
+bool probeSyzygy(SearchState &st, int ply, int depth, int &score) {
+    Board_BB64 &b = st.board;
+    const SyzygyUse &use = st.syzygy;
+    if (b.halfmoveClock != 0 || b.castlingRights != 0 || depth < use.depth || popCount(b.occupied()) > use.men)
+        return false;
+    int wdl = 0;
+    if (!st.tablebase->syzygyWdl(b, wdl)) return false;
+    st.stats.tbHits.inc();
+    const int win = SYZYGY_WIN_SCORE - ply;
+    // Cursed wins and blessed losses are draws under the 50-move rule; the sign still
+    // prefers the side's better chance.
+    if (wdl == 1 || wdl == -1) score = use.fiftyMoveRule ? wdl : wdl * win;
+    else score = wdl == 0 ? 0 : wdl > 0 ? win : -win;
+    return true;
+}
+
 bool hasPieces(const Board_BB64 &b, Colour c) {
     return (b.pieces(c) & ~(b.pieces(PAWN) | b.pieces(KING))) != 0;
 }
@@ -189,7 +208,7 @@ int searchNode(SearchState &st, int alpha, int beta, int ply, int depth, Princip
     Move hashMove = NO_MOVE;
     int score = 0;
     if (settleEarly(st, w, ply, depth, hashMove, pv, score)) return score;
-    if (probeTablebase(st, ply, depth, score)) return score;
+    if (probeTablebase(st, ply, depth, score) || (st.syzygy.men && probeSyzygy(st, ply, depth, score))) return score;
     if (prune<Us>(st, w, ply, depth, hashMove, score)) return score;
 
     if (hashMove == NO_MOVE && depth > 4 && !isNullWindow(w.alpha, w.beta)) {

@@ -8,6 +8,7 @@
 #include "eval/pawnhash.h"
 #include "search/movepick.h"
 #include "search/node.h"
+#include "search/syzygy_root.h"
 #include "search/tt.h"
 
 namespace {
@@ -16,11 +17,14 @@ bool isThread0(const SearchState &st) { return st.threadIndex == 0; }
 
 bool isMateScore(int s) { return s > MATE_BOUND || s < -MATE_BOUND; }
 
-// Whether this pass leaves m out: a move outside the allowed root moves, or the first
-// move of a line the iteration has found already.
+// Whether this pass leaves m out: a move outside the allowed root moves, one the
+// Syzygy ranking dropped, or the first move of a line the iteration has found already.
 bool rootSkips(const SearchState &st, Move m) {
     for (int i = 0; i < st.excludedCount; ++i)
         if (st.excluded[i] == m) return true;
+    if (st.syzygyRoot.size() && std::none_of(st.syzygyRoot.begin(), st.syzygyRoot.end(),
+                                              [m](const ScoredMove &k) { return k.move == m; }))
+        return true;
     if (!st.restricted) return false;
     const SearchOptions &o = st.limits->options;
     for (int i = 0; i < o.rootMoveCount; ++i)
@@ -179,6 +183,17 @@ template <Colour Us> RootMoves scoreRootMoves(SearchState &st) {
         keepTop(root, m, s);
     }
     return root;
+}
+
+// A root in the Syzygy tables keeps only the moves that hold the result and make
+// progress. Where Gaviota holds the root too, its mate distances settle the root
+// moves as before and no ranking is made.
+void rankRootInTables(SearchState &st) {
+    st.syzygy = st.tablebase ? st.tablebase->syzygyUse() : SyzygyUse{};
+    st.syzygyRoot.clear();
+    int gaviota = 0;
+    if (st.syzygy.men == 0 || (tablebaseCovers(st) && st.tablebase->probe(st.board, true, gaviota))) return;
+    rankSyzygyRoot(st, [&st](Move m) { return !rootSkips(st, m); });
 }
 
 struct IterationBounds {
@@ -385,6 +400,7 @@ template <Colour Us> SearchResult iterativeDeepeningFor(SearchState &st, const B
         return {};
     }
     st.restricted = restrictsRoot(st);
+    rankRootInTables(st);
     const RootMoves root = scoreRootMoves<Us>(st);
     if (root.count == 0 || root.settled == root.count) {
         if (!isThread0(st)) return {};

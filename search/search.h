@@ -79,6 +79,18 @@ public:
     virtual void searchFinished() = 0;
 };
 
+// How the search uses Syzygy tables: positions of at most `men` men (0: none) are
+// probed with at least `depth` plies left, and cursed wins and blessed losses count
+// as draws while the 50-move rule is on.
+struct SyzygyUse {
+    int men = 0;
+    int depth = 1;
+    bool fiftyMoveRule = true;
+};
+
+// A Syzygy win or loss: beyond any evaluation, below every mate score.
+constexpr int SYZYGY_WIN_SCORE = MATE_BOUND - 1000;
+
 // The endgame tablebases as the search sees them; absent (null) when none are loaded.
 class TablebaseProbe {
 public:
@@ -86,6 +98,11 @@ public:
     // Exact score for the side to move, mate distance counted from b; false when the
     // position cannot be answered (castling rights, no table, cache-only miss...).
     virtual bool probe(const Board_BB64 &b, bool mayReadFiles, int &score) = 0;
+    // The Syzygy tables: their limits, and the WDL (-2..2) and DTZ of b for the side to
+    // move (b is changed and restored); false when no table answers.
+    virtual SyzygyUse syzygyUse() { return {}; }
+    virtual bool syzygyWdl(Board_BB64 &b, int &wdl) { return false; }
+    virtual bool syzygyDtz(Board_BB64 &b, int &dtz) { return false; }
 };
 
 // Everything one search thread owns. Allocate it once per thread and reuse it.
@@ -113,6 +130,10 @@ struct SearchState {
     Move excluded[MAX_MULTI_PV] = {};
     int excludedCount = 0;
     uint32_t firstMovesTime = 0;  // centiseconds spent on the first two root moves
+    // The root moves the Syzygy DTZ ranking keeps (none: no ranking), and the limits
+    // of this search's Syzygy probes.
+    MoveList syzygyRoot;
+    SyzygyUse syzygy;
 
     bool stopped() const { return stop.load(std::memory_order_relaxed); }
     void requestStop() { stop.store(true, std::memory_order_relaxed); }

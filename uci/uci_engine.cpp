@@ -132,6 +132,7 @@ void UciEngine::onCurrentMove(int depth, Move move, int number, int32_t elapsedC
 // A search stopped before its first iteration has no move of its own; the GUI still
 // needs a legal one whenever there is one.
 void UciEngine::onBestMove(const SearchResult &r, bool) {
+    for (const std::string &problem : player_.syzygyProblems()) emit(infoStringLine(problem));
     const Move best = r.bestMove != NO_MOVE ? r.bestMove : rootMove_;
     const std::string line = bestMoveLine(best, r.bestMove != NO_MOVE ? r.ponderMove : NO_MOVE);
     {
@@ -220,6 +221,11 @@ bool UciEngine::executeLine(std::string_view line) {
         stop();
         return false;
     } else if (cmd == "d") diagram();
+    else if (cmd == "tbprobe") {
+        for (const std::string &problem : player_.syzygyProblems()) emit(infoStringLine(problem));
+        for (const std::string &text : tablebaseAnswerLines(player_.probeTablebases())) emit(text);
+        for (const std::string &problem : player_.syzygyProblems()) emit(infoStringLine(problem));
+    }
     else if (cmd == "eval") evaluation();
     else if (cmd == "perft") {
         stop();
@@ -375,6 +381,13 @@ void UciEngine::setOption(const std::string_view *args, size_t n) {
         break;
     }
     case SettingKind::PATH: break;
+    }
+    if (setting->id == SYZYGY_PATH) {
+        int maxMen = 0;
+        const int found = player_.loadSyzygy(value.empty() ? SYZYGY_NO_PATH : value, maxMen);
+        emit(infoStringLine("SyzygyPath: " + std::to_string(found) + " tables found" +
+                            (found ? ", up to " + std::to_string(maxMen) + " men" : std::string())));
+        return;
     }
     // The core keeps no value of the face's own settings.
     if (setting->id == MOVE_OVERHEAD_MS) moveOverheadMs_ = number;

@@ -28,6 +28,7 @@ const CommandEntry commandTable[COMMAND_COUNT] = {
     {"nopost", &WBEngine::onNopost, 0, 0, false},
     {"cores", &WBEngine::onCores, 1, 1, false},
     {"egtpath", &WBEngine::onEgtpath, 2, 2, false},
+    {"tbprobe", &WBEngine::onTbprobe, 0, 0, false},
     {"option", &WBEngine::onOption, 1, 1, false},
     {"book", &WBEngine::onBook, 0, 0, false},
     {"nobook", &WBEngine::onNobook, 0, 0, false},

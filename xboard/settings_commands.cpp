@@ -30,7 +30,7 @@ bool WBEngine::onXboard(const Arguments &) {
 bool WBEngine::onProtover(const Arguments &) {
     std::printf("feature ping=1\nfeature setboard=1\nfeature playother=1\nfeature usermove=1\n"
                 "feature colors=0\nfeature sigint=0\nfeature sigterm=0\nfeature analyze=1\n"
-                "feature name=0\nfeature nps=0\nfeature debug=1\nfeature egt=\"gaviota\"\n"
+                "feature name=0\nfeature nps=0\nfeature debug=1\nfeature egt=\"gaviota,syzygy\"\n"
                 "feature smp=1\nfeature variants=\"normal\"\n");
     // The table sizes offer their defaults, the tablebase and book settings what they
     // hold now.
@@ -113,12 +113,21 @@ bool WBEngine::onCores(const Arguments &args) {
 }
 
 bool WBEngine::onEgtpath(const Arguments &args) {
-    if (args[0] != "gaviota") {
+    if (args[0] != "gaviota" && args[0] != "syzygy") {
         std::printf("# invalid TB type: %s\n", args[0].c_str());
         return false;
     }
     std::printf("# initializing TB: type=%s path=%s\n", args[0].c_str(), args[1].c_str());
-    initialiseTablebases(args[0], args[1]);
+    if (args[0] == "syzygy") player.applySetting(SYZYGY_PATH, 0, limitedPath(args[1]));
+    else initialiseTablebases(args[0], args[1]);
+    return true;
+}
+
+bool WBEngine::onTbprobe(const Arguments &) {
+    for (const std::string &problem : player.syzygyProblems()) std::printf("# %s\n", problem.c_str());
+    for (const std::string &text : tablebaseAnswerLines(player.probeTablebases())) std::printf("%s\n", text.c_str());
+    for (const std::string &problem : player.syzygyProblems()) std::printf("# %s\n", problem.c_str());
+    std::fflush(stdout);
     return true;
 }
 

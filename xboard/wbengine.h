@@ -78,6 +78,7 @@ public:
     bool onNopost(const Arguments &args);
     bool onCores(const Arguments &args);
     bool onEgtpath(const Arguments &args);
+    bool onTbprobe(const Arguments &args);
     bool onOption(const Arguments &args);
     bool onBook(const Arguments &args);
     bool onNobook(const Arguments &args);
@@ -118,7 +119,7 @@ struct CommandEntry {
     bool stopsSearch;
 };
 
-constexpr int COMMAND_COUNT = 35;
+constexpr int COMMAND_COUNT = 36;
 extern const CommandEntry commandTable[COMMAND_COUNT];
 
 // The row for a command word (whole word, case-sensitive), or nullptr.

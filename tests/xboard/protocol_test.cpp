@@ -86,7 +86,7 @@ TEST(Protocol, FeatureListInOrderAndOnlyChangedSizesOnASecondProtover) {
     const std::vector<std::string> expected = {
         "feature ping=1", "feature setboard=1", "feature playother=1", "feature usermove=1", "feature colors=0",
         "feature sigint=0", "feature sigterm=0", "feature analyze=1", "feature name=0", "feature nps=0",
-        "feature debug=1", "feature egt=\"gaviota\"", "feature smp=1", "feature variants=\"normal\"",
+        "feature debug=1", "feature egt=\"gaviota,syzygy\"", "feature smp=1", "feature variants=\"normal\"",
         "feature option=\"ttHashSizeMB -spin 256 1 2048\"", "feature option=\"pawnHashSizeMB -spin 32 1 2048\"",
         "feature option=\"gtbCacheSizeMB -spin 16 0 256\"", "feature option=\"gtbPath -path C:/gtb\"",
         "feature option=\"bookFilePath -path book.bin\"", std::string("feature myname=\"GrelvinBB ") + ENGINE_VERSION + "\"", "feature done=1"};
@@ -114,7 +114,7 @@ TEST(Protocol, BadCommandsGiveTheirErrorsAndLeaveTheEngineUsable) {
         {"option ttHashSizeMB=99999999999999", "Error (illegal value for 'ttHashSizeMB' option): 99999999999999"},
         {"option TTHASHSIZEMB=64", "Error (unknown option name): TTHASHSIZEMB"},
         {"option =", "Error (unknown option name): "},
-        {"egtpath syzygy /tmp", "# invalid TB type: syzygy"},
+        {"egtpath nalimov /tmp", "# invalid TB type: nalimov"},
         {"protover", "Error (missing arguments, expected at least 1): protover"},
         {"setboard a b c d e f g", "Error (too many arguments, expected at most 6): setboard a b c d e f g"},
         {"usermove  e2e4", "Error (too many arguments, expected at most 1): usermove  e2e4"},

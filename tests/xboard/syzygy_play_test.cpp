@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
+// Endgames played with Syzygy tables only: a won position is converted against the
+// defence that delays the next zeroing move longest, a drawn one is never lost, and
+// tbprobe and egtpath answer in the XBoard face.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "board/movegen.h"
+#include "tablebase/syzygy_probe.h"
+#include "tests/test_support.h"
+#include "tests/xboard/engine_session.h"
+
+namespace {
+
+std::string localSyzygy() { return (std::filesystem::path(bundledDataDir()) / "syzygy").string(); }
+std::string sharedSyzygy() { return testDataDir() + "/syzygy"; }
+
+// The reply that keeps the defender's DTZ largest (a draw or win if it has one).
+Move stubbornReply(const SyzygyTables &tables, Board_BB64 &b, const MoveList &list) {
+    Move best = list[0];
+    int bestValue = -1000;
+    for (const ScoredMove &sm : list) {
+        UndoInfo undo;
+        b.makeMove(sm.move, undo);
+        int wdl = 0, dtz = 0;
+        const bool known = szProbeWdl(tables, b, wdl) && szProbeDtz(tables, b, dtz);
+        b.unmakeMove(sm.move, undo);
+        // From the mover's side the child's value is negated: prefer the child that
+        // is worst for the attacker, then the longest way to zeroing.
+        const int value = !known ? -999 : wdl < 0 ? 500 : wdl == 0 ? 400 : 300 - dtz;
+        if (value > bestValue) bestValue = value, best = sm.move;
+    }
+    return best;
+}
+
+struct Outcome {
+    bool mated = false;     // the defender was mated
+    bool engineLost = false;
+    bool drawn = false;     // a zeroing-free stretch of 100 plies, or a draw on the board
+    int engineMoves = 0;
+};
+
+// The engine plays the side to move of fen with the tables of folders; the test
+// replies stubbornly with its own prober over the same tables.
+Outcome playOut(const std::string &folders, const std::string &fen, int maxEngineMoves) {
+    Outcome r;
+    SyzygyTables tables;
+    tables.load(folders);
+    Board_BB64 b;
+    b.setFromFEN(fen.c_str());
+    EngineSession e({}, "ttHashSizeMB = 8\npawnHashSizeMB = 1\n");
+    e.send("xboard");
+    e.send("egtpath syzygy " + folders);
+    e.send("setboard " + fen);
+    e.send("sd 6");
+    e.send("go");
+    for (; r.engineMoves < maxEngineMoves; ++r.engineMoves) {
+        const auto move = e.waitFor([](auto &l) { return isMoveLine(l) || l.find(" {") != l.npos; }, 30s);
+        if (!move || !isMoveLine(*move) || !playMoveText(b, move->substr(5))) break;
+        MoveList list;
+        const bool inCheck = generateAllLegal(b, list);
+        int reason = 0;
+        if (list.size() == 0 || isDraw(b, reason)) {
+            r.mated = list.size() == 0 && inCheck;
+            r.drawn = !r.mated;
+            ++r.engineMoves;
+            break;
+        }
+        char text[6];
+        moveToText(stubbornReply(tables, b, list), text);
+        playMoveText(b, text);
+        MoveList after;
+        if (generateAllLegal(b, after) && after.size() == 0) r.engineLost = true;
+        if (isDraw(b, reason) || after.size() == 0) {
+            r.drawn = !r.engineLost;
+            break;
+        }
+        e.send(std::string("usermove ") + text);
+    }
+    e.send("quit");
+    EXPECT_EQ(e.waitExit(), 0);
+    return r;
+}
+
+}  // namespace
+
+TEST(SyzygyPlay, WonEndgamesAreConvertedAndDrawsHeld) {
+    initStaticTables();
+    struct Game {
+        const char *fen;
+        bool won;
+        int maxMoves;
+    };
+    // KQvK, KRvK, and KRvKR drawn for either side to move.
+    const Game games[] = {
+        {"8/8/8/4k3/8/8/8/KQ6 w - - 0 1", true, 12},
+        {"8/8/8/8/8/8/1k6/R3K3 w - - 0 1", true, 20},
+        {"8/3k4/8/8/8/8/8/R1r1K3 w - - 0 1", false, 12},
+        {"8/3k4/8/8/8/8/8/R1r1K3 b - - 0 1", false, 12},
+    };
+    for (const Game &g : games) {
+        const Outcome r = playOut(localSyzygy(), g.fen, g.maxMoves);
+        EXPECT_FALSE(r.engineLost) << g.fen;
+        if (g.won) {
+            EXPECT_TRUE(r.mated) << g.fen << " after " << r.engineMoves;
+        }
+    }
+}
+
+// Three bishops against a bare king: 5 men, no Gaviota table, DTZ ranking at every
+// move; the same for a pawn ending that passes through promotions.
+TEST(SyzygyPlay, FiveMenAndPawnWinsAreConverted) {
+    GRELVIN_REQUIRE_DATA_FILE(sharedSyzygy() + "/KBBBvK.rtbz");
+    initStaticTables();
+    for (const char *fen : {"8/8/8/7B/8/2k1B3/8/1K1B4 w - - 0 1", "8/8/8/4k3/8/8/2PP4/4K3 w - - 0 1"}) {
+        const Outcome r = playOut(sharedSyzygy(), fen, 60);
+        EXPECT_TRUE(r.mated) << fen << " after " << r.engineMoves;
+    }
+}
+
+TEST(SyzygyPlay, TbprobeAndEgtpathAnswer) {
+    EngineSession e({}, "ttHashSizeMB = 8\npawnHashSizeMB = 1\n");
+    e.send("xboard");
+    e.send("egtpath syzygy " + localSyzygy());
+    e.send("setboard 8/8/8/8/4k3/8/1Q6/K7 b - - 0 1");
+    e.send("tbprobe");
+    e.send("setboard 8/8/8/8/4k3/8/1Q6/KQ6 b - - 0 1");
+    e.send("tbprobe");
+    e.send("egtpath syzygy /nonexistent");
+    e.send("setboard 8/8/8/8/4k3/8/1Q6/K7 b - - 0 1");
+    e.send("tbprobe");
+    std::vector<std::string> got;
+    for (const std::string &l : e.sync())
+        if (l.rfind("syzygy", 0) == 0 || l.rfind("# initializing", 0) == 0) got.push_back(l);
+    const std::vector<std::string> want = {"# initializing TB: type=syzygy path=" + localSyzygy(),
+                                           "syzygy wdl -2 dtz -20", "syzygy none",
+                                           "# initializing TB: type=syzygy path=/nonexistent", "syzygy none"};
+    EXPECT_EQ(got, want);
+    e.send("quit");
+    EXPECT_EQ(e.waitExit(), 0);
+}
