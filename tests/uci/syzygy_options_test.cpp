@@ -11,7 +11,7 @@
 
 namespace {
 
-std::string localSyzygy() { return (std::filesystem::path(bundledDataDir()) / "syzygy").string(); }
+std::string localSyzygy() { return (std::filesystem::path(inTreeDataDir()) / "syzygy").string(); }
 
 }  // namespace
 

@@ -14,7 +14,7 @@
 
 namespace {
 
-std::string localSyzygy() { return (std::filesystem::path(bundledDataDir()) / "syzygy").string(); }
+std::string localSyzygy() { return (std::filesystem::path(inTreeDataDir()) / "syzygy").string(); }
 std::string sharedSyzygy() { return testDataDir() + "/syzygy"; }
 
 // The reply that keeps the defender's DTZ largest (a draw or win if it has one).
