@@ -10,7 +10,9 @@
 #ifdef _WIN32
 
 #define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 
 bool MappedFile::open(const std::string &path, std::string &error) {
