@@ -12,6 +12,10 @@ std::string testDataDir() {
     return beside.lexically_normal().string();
 }
 
+std::string checkoutTestDataDir() {
+    return (std::filesystem::path(GRELVIN_SOURCE_DIR) / "tests" / "data").lexically_normal().string();
+}
+
 bool testDataRequired() {
     const char *env = std::getenv("GRELVIN_REQUIRE_DATA");
     return env && std::string(env) == "1";

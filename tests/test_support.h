@@ -8,6 +8,8 @@
 // Folder of the shared test data: $GRELVIN_DATA, else ../shared/data beside the checkout.
 // Empty when it does not exist.
 std::string testDataDir();
+// The small data files kept with the tests: tests/data in the checkout.
+std::string checkoutTestDataDir();
 // True when CI demands the data (GRELVIN_REQUIRE_DATA=1): a missing folder then fails.
 bool testDataRequired();
 
