@@ -54,18 +54,21 @@ FileResult checkPerftFile(const std::string &path, uint32_t maxDepth) {
 
 TEST(Chess960Perft, CheckoutSliceMatchesKnownCounts) {
     testing::internal::CaptureStdout();  // the table's size line
-    const FileResult r = checkPerftFile(checkoutTestDataDir() + "/perft/chess960.perft", 4);
+    const FileResult r = checkPerftFile(inTreeDataDir() + "/perft/chess960.perft", 4);
     testing::internal::GetCapturedStdout();
     EXPECT_GE(r.positions, 40);
 }
 
-// Every start position to depth 4, each numbered one among them, and the game positions.
+// Every start position to depth 4, each numbered one among them, and the game positions
+// (from the larger data set).
 TEST(Chess960Perft, SharedFileMatchesKnownCounts) {
     const std::string path = testDataDir() + "/perft/chess960.perft";
     GRELVIN_REQUIRE_DATA_FILE(path);
     testing::internal::CaptureStdout();
     const FileResult r = checkPerftFile(path, 4);
     testing::internal::GetCapturedStdout();
+    // Without the larger set this is the checkout's slice: its counts are all it has.
+    if (largerDataDir().empty()) return;
     EXPECT_GT(r.positions, 1000);
     for (int n = 0; n < 960; ++n) {
         char fen[100];
