@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "board/movegen.h"
 #include "engine/tablebases.h"
 #include "engine/threads.h"
 #include "eval/pawnhash.h"
+#include "platform/random.h"
 #include "search/tt.h"
 #include "tools/perft.h"
 #include "tools/randgames.h"
@@ -163,7 +165,7 @@ void ChessPlayer::prepareSearch(bool clearTables) {
 void ChessPlayer::setRandomPosition() {
     std::lock_guard<std::mutex> lock(gameMutex_);
     gamePly_ = 0;
-    generateRandomPosition(*board_);
+    generateRandomPosition(*board_, chess960_);
 }
 
 void ChessPlayer::setBookFile(const std::string &path) {
@@ -201,6 +203,7 @@ void ChessPlayer::applySetting(SettingId id, int number, const std::string &text
     case BOOK_FILE: setBookFile(text); break;
     case OWN_BOOK: bookEnabled_ = number != 0; break;
     case MULTI_PV: multiPv_ = uint32_t(number); break;
+    case CHESS960: chess960_ = number != 0; break;
     case SYZYGY_PATH: {
         int maxMen = 0;
         loadSyzygy(text, maxMen);
@@ -276,6 +279,7 @@ uint32_t ChessPlayer::settingNumber(SettingId id) const {
     case GTB_CACHE_MB: return gtbCacheSizeMB_;
     case OWN_BOOK: return bookEnabled_ ? 1 : 0;
     case MULTI_PV: return multiPv_;
+    case CHESS960: return chess960_ ? 1 : 0;
     case SYZYGY_PROBE_DEPTH: return uint32_t(syzygyProbeDepth_);
     case SYZYGY_50_MOVE_RULE: return syzygyFiftyMoveRule_ ? 1 : 0;
     case SYZYGY_PROBE_LIMIT: return uint32_t(syzygyProbeLimit_);
@@ -284,6 +288,15 @@ uint32_t ChessPlayer::settingNumber(SettingId id) const {
 }
 
 bool ChessPlayer::playRandomGames(int n) {
-    const RandomGameHooks hooks{[this] { setPosition(START_FEN); }, [this](Move m) { return recordMove(m); }};
-    return runRandomGames(*board_, n, hooks);
+    const bool shuffled = chess960_;
+    const RandomGameHooks hooks{[this, shuffled] {
+                                    char fen[100];
+                                    if (!shuffled || !chess960Fen(int(nextRandom() % 960), FenStyle::X_FEN, fen))
+                                        std::strcpy(fen, START_FEN);
+                                    setPosition(fen);
+                                },
+                                [this](Move m) { return recordMove(m); }};
+    const bool ok = runRandomGames(*board_, n, hooks);
+    setPosition(START_FEN);
+    return ok;
 }

@@ -117,6 +117,7 @@ void UciEngine::onLine(const IterationReport &r) {
     info.hashFull = player_.hashFullPermille();
     info.tbHits = r.tbHits;
     if (r.pv) info.pv = std::span<const Move>(r.pv->moves, r.pv->length);
+    info.notation = notation_;
     emit(infoLine(info));
 }
 
@@ -124,9 +125,8 @@ void UciEngine::onLine(const IterationReport &r) {
 // for someone to watch it.
 void UciEngine::onCurrentMove(int depth, Move move, int number, int32_t elapsedCs) {
     if (elapsedCs < CURRMOVE_AFTER_CS) return;
-    char text[6];
-    moveToText(move, text);
-    emit("info depth " + std::to_string(depth) + " currmove " + text + " currmovenumber " + std::to_string(number));
+    emit("info depth " + std::to_string(depth) + " currmove " + uciMoveText(move, notation_) + " currmovenumber " +
+         std::to_string(number));
 }
 
 // A search stopped before its first iteration has no move of its own; the GUI still
@@ -134,7 +134,7 @@ void UciEngine::onCurrentMove(int depth, Move move, int number, int32_t elapsedC
 void UciEngine::onBestMove(const SearchResult &r, bool) {
     for (const std::string &problem : player_.syzygyProblems()) emit(infoStringLine(problem));
     const Move best = r.bestMove != NO_MOVE ? r.bestMove : rootMove_;
-    const std::string line = bestMoveLine(best, r.bestMove != NO_MOVE ? r.ponderMove : NO_MOVE);
+    const std::string line = bestMoveLine(best, r.bestMove != NO_MOVE ? r.ponderMove : NO_MOVE, notation_);
     {
         const std::lock_guard<std::mutex> lock(outputMutex_);
         if (holdBestMove_) {
@@ -311,6 +311,8 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     options.analysis = analyseMode_;
     player_.setSearchOptions(options);
     rootMove_ = player_.boardUsable() ? firstLegalMove(*board) : NO_MOVE;
+    notation_ = MoveNotation(board->castling,
+                             player_.chess960() ? CastlingText::KING_TAKES_ROOK : CastlingText::KING_DESTINATION);
 
     const int64_t overhead = moveOverheadMs_;
     const Colour us = board->side();
@@ -400,7 +402,8 @@ void UciEngine::perft(int depth) {
     auto b = std::make_unique<Board_BB64>();
     player_.copyBoard(*b);
     const std::lock_guard<std::mutex> lock(outputMutex_);
-    if (!perftCommand(*b, player_.perftHash(), player_.perftHashSizeMB(), depth, true, limits_))
+    const CastlingText castling = player_.chess960() ? CastlingText::KING_TAKES_ROOK : CastlingText::KING_DESTINATION;
+    if (!perftCommand(*b, player_.perftHash(), player_.perftHashSizeMB(), depth, true, limits_, castling))
         std::printf("%s\n", infoStringLine("perft needs a depth from 1 on and a legal position").c_str());
     std::fflush(stdout);
 }
@@ -431,7 +434,7 @@ void UciEngine::diagram() {
         emit(row);
     }
     char fen[128];
-    b->toFEN(fen);
+    b->toFEN(fen, player_.chess960() ? FenStyle::SHREDDER : FenStyle::X_FEN);
     // The board counts moves from the start of the game record, not of the game.
     std::string text = fen;
     text.replace(text.rfind(' ') + 1, std::string::npos, std::to_string(fullMoveNumber_));
