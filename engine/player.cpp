@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "board/movegen.h"
@@ -13,6 +14,7 @@
 #include "engine/threads.h"
 #include "eval/pawnhash.h"
 #include "platform/memory.h"
+#include "platform/random.h"
 #include "search/tt.h"
 #include "tools/perft.h"
 #include "tools/randgames.h"
@@ -200,7 +202,7 @@ void ChessPlayer::prepareSearch(bool clearTables) {
 void ChessPlayer::setRandomPosition() {
     std::lock_guard<std::mutex> lock(gameMutex_);
     gamePly_ = 0;
-    generateRandomPosition(*board_);
+    generateRandomPosition(*board_, chess960_);
 }
 
 void ChessPlayer::setBookFile(const std::string &path) {
@@ -238,6 +240,7 @@ void ChessPlayer::applySetting(SettingId id, int number, const std::string &text
     case BOOK_FILE: setBookFile(text); break;
     case OWN_BOOK: bookEnabled_ = number != 0; break;
     case MULTI_PV: multiPv_ = uint32_t(number); break;
+    case CHESS960: chess960_ = number != 0; break;
     default: break;  // the face's own settings
     }
 }
@@ -259,11 +262,21 @@ uint32_t ChessPlayer::settingNumber(SettingId id) const {
     case GTB_CACHE_MB: return gtbCacheSizeMB_;
     case OWN_BOOK: return bookEnabled_ ? 1 : 0;
     case MULTI_PV: return multiPv_;
+    case CHESS960: return chess960_ ? 1 : 0;
     default: return uint32_t(setting(id).defaultValue);
     }
 }
 
 bool ChessPlayer::playRandomGames(int n) {
-    const RandomGameHooks hooks{[this] { setPosition(START_FEN); }, [this](Move m) { return recordMove(m); }};
-    return runRandomGames(*board_, n, hooks);
+    const bool shuffled = chess960_;
+    const RandomGameHooks hooks{[this, shuffled] {
+                                    char fen[100];
+                                    if (!shuffled || !chess960Fen(int(nextRandom() % 960), FenStyle::X_FEN, fen))
+                                        std::strcpy(fen, START_FEN);
+                                    setPosition(fen);
+                                },
+                                [this](Move m) { return recordMove(m); }};
+    const bool ok = runRandomGames(*board_, n, hooks);
+    setPosition(START_FEN);
+    return ok;
 }

@@ -103,9 +103,13 @@ public:
     void resetOutOfBook() { outOfBook_ = false; }
     void setBookEnabled(bool on) { bookEnabled_ = on; }
     void setRandomGameMode(bool on) { randomGameMode_ = on; }
+    // Chess960 games: no book (books hold standard games), random games and positions
+    // from shuffled start positions. The board plays both games alike.
+    bool chess960() const { return chess960_.load(); }
     bool randomGameMode() const { return randomGameMode_; }
-    // Random games from the start position on the game board (the random-games tool);
-    // the board is left at the start position with an empty record.
+    // Random games from the start position on the game board (the random-games tool),
+    // in Chess960 from a random start position each; the board is left at the standard
+    // start position with an empty record.
     bool playRandomGames(int n);
 
     // A budget from the face's clock (ms, see goBudgetMs): timed searches use it as it
@@ -182,6 +186,7 @@ private:
     // Switched by commands that run during a search, read by thread 0.
     Relaxed<bool> bookEnabled_ = true;
     Relaxed<bool> randomGameMode_ = false;
+    Relaxed<bool> chess960_ = false;
     bool outOfBook_ = false;
     Relaxed<int64_t> fixedBudgetMs_ = -1;
     Relaxed<bool> exactBudget_ = false;

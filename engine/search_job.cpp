@@ -124,7 +124,7 @@ void ChessPlayer::runSearchJob() {
     // book nor chance answers it.
     const bool free = l.options.rootMoveCount == 0 && !l.options.analysis;
     const bool quick =
-        free && ((randomGameMode_ && randomMove(move)) || (timed && bookEnabled_ && bookMove(move)));
+        free && ((randomGameMode_ && randomMove(move)) || (timed && bookEnabled_ && !chess960_ && bookMove(move)));
     if (quick) {
         result.bestMove = move;
     } else {

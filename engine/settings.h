@@ -24,6 +24,7 @@ enum SettingId : uint8_t {
     MULTI_PV,
     ANALYSE_MODE,
     MOVE_OVERHEAD_MS,
+    CHESS960,
     SETTING_COUNT
 };
 
@@ -53,6 +54,8 @@ constexpr Setting SETTINGS[SETTING_COUNT] = {
     {MULTI_PV, nullptr, false, "MultiPV", SettingKind::SPIN, 1, 64, 1, nullptr},
     {ANALYSE_MODE, nullptr, false, "UCI_AnalyseMode", SettingKind::CHECK, 0, 1, 0, nullptr},
     {MOVE_OVERHEAD_MS, nullptr, false, "Move Overhead", SettingKind::SPIN, 0, 5000, 30, nullptr},
+    // The XBoard face switches it with "variant fischerandom".
+    {CHESS960, nullptr, false, "UCI_Chess960", SettingKind::CHECK, 0, 1, 0, nullptr},
 };
 
 constexpr const Setting &setting(SettingId id) { return SETTINGS[id]; }

@@ -106,7 +106,7 @@ template <Colour Us> uint64_t divideRoot(PerftContext &ctx, const AttackInfo &ch
         const uint64_t count = countAfter<Us>(ctx, m, depth - 1);
         total += count;
         char text[8];
-        moveToText(m, text);
+        moveToText(m, ctx.notation, text);
         std::printf("%s %" PRIu64 "\n", text, count);
     }
     std::fflush(stdout);
@@ -149,7 +149,8 @@ void printReport(uint64_t leaves, uint64_t nodes, uint32_t elapsedCs, double fil
 
 }  // namespace
 
-bool perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide, SearchLimits &clock) {
+bool perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide, SearchLimits &clock,
+                  CastlingText castlingText) {
     if (depth < 1) return false;
     if (!perftPositionOk(b)) {
         std::printf("Error (illegal position for perft)\n");
@@ -166,6 +167,7 @@ bool perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bo
     hash.prepare(hashMB);
     b.rebuildKeys();
     PerftContext ctx{b, hash};
+    ctx.notation = MoveNotation(b.castling, castlingText);
     const uint64_t leaves = countFromRoot(ctx, uint32_t(depth), divide);
     stopClock(clock);
     printReport(leaves, ctx.nodes, clock.elapsed, hash.fillPercent(), divide);

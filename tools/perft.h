@@ -51,6 +51,7 @@ struct PerftContext {
     Board_BB64 &board;
     PerftHash &hash;
     uint64_t nodes = 0;
+    MoveNotation notation{};  // of divide's lines
 };
 
 // Leaves of the tree below the position (Us to move, in check when checkers is not
@@ -71,4 +72,6 @@ uint32_t perftMaxDepth(const Board_BB64 &b);
 // The body of the "perft" and "divide" commands: rebuilds the board's keys, counts,
 // prints the report. A depth below 1 gives false with nothing printed; a refused
 // position or a depth beyond perftMaxDepth gives false with an error line.
-bool perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide, SearchLimits &clock);
+// Divide writes castling in the given style.
+bool perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide, SearchLimits &clock,
+                  CastlingText castlingText = CastlingText::KING_DESTINATION);

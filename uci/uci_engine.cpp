@@ -123,6 +123,7 @@ void UciEngine::onLine(const IterationReport &r) {
     info.hashFull = player_.hashFullPermille();
     info.tbHits = r.tbHits;
     if (r.pv) info.pv = std::span<const Move>(r.pv->moves, r.pv->length);
+    info.notation = notation_;
     emit(infoLine(info));
 }
 
@@ -130,16 +131,15 @@ void UciEngine::onLine(const IterationReport &r) {
 // for someone to watch it.
 void UciEngine::onCurrentMove(int depth, Move move, int number, int32_t elapsedCs) {
     if (elapsedCs < CURRMOVE_AFTER_CS) return;
-    char text[6];
-    moveToText(move, text);
-    emit("info depth " + std::to_string(depth) + " currmove " + text + " currmovenumber " + std::to_string(number));
+    emit("info depth " + std::to_string(depth) + " currmove " + uciMoveText(move, notation_) + " currmovenumber " +
+         std::to_string(number));
 }
 
 // A search stopped before its first iteration has no move of its own; the GUI still
 // needs a legal one whenever there is one.
 void UciEngine::onBestMove(const SearchResult &r, bool) {
     const Move best = r.bestMove != NO_MOVE ? r.bestMove : rootMove_;
-    const std::string line = bestMoveLine(best, r.bestMove != NO_MOVE ? r.ponderMove : NO_MOVE);
+    const std::string line = bestMoveLine(best, r.bestMove != NO_MOVE ? r.ponderMove : NO_MOVE, notation_);
     {
         const std::lock_guard<std::mutex> lock(outputMutex_);
         if (holdBestMove_) {
@@ -324,6 +324,8 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     options.analysis = analyseMode_;
     player_.setSearchOptions(options);
     rootMove_ = player_.boardUsable() ? firstLegalMove(*board) : NO_MOVE;
+    notation_ = MoveNotation(board->castling,
+                             player_.chess960() ? CastlingText::KING_TAKES_ROOK : CastlingText::KING_DESTINATION);
 
     limits_.fixedDepth = g.depth.has_value();
     limits_.maxDepth = uint32_t(std::clamp<int64_t>(g.depth.value_or(0), 1, 127));
@@ -406,7 +408,8 @@ void UciEngine::perft(int depth) {
     auto b = std::make_unique<Board_BB64>();
     player_.copyBoard(*b);
     const std::lock_guard<std::mutex> lock(outputMutex_);
-    if (!perftCommand(*b, player_.perftHash(), player_.perftHashSizeMB(), depth, true, limits_))
+    const CastlingText castling = player_.chess960() ? CastlingText::KING_TAKES_ROOK : CastlingText::KING_DESTINATION;
+    if (!perftCommand(*b, player_.perftHash(), player_.perftHashSizeMB(), depth, true, limits_, castling))
         std::printf("%s\n", infoStringLine("perft needs a depth from 1 on and a legal position").c_str());
     std::fflush(stdout);
 }
@@ -437,7 +440,7 @@ void UciEngine::diagram() {
         emit(row);
     }
     char fen[128];
-    b->toFEN(fen);
+    b->toFEN(fen, player_.chess960() ? FenStyle::SHREDDER : FenStyle::X_FEN);
     // The board counts moves from the start of the game record, not of the game.
     std::string text = fen;
     text.replace(text.rfind(' ') + 1, std::string::npos, std::to_string(fullMoveNumber_));

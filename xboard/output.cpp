@@ -9,12 +9,15 @@
 #include <cstdio>
 #include <sstream>
 
-void printThinkingLine(uint32_t depth, int score, int32_t elapsedCs, uint64_t nodes, const PrincipalVariation &pv) {
+#include "board/movegen.h"
+
+void printThinkingLine(uint32_t depth, int score, int32_t elapsedCs, uint64_t nodes, const PrincipalVariation &pv,
+                       const MoveNotation &notation) {
     char line[64 + MAX_PV_LENGTH * 6];
     int n = std::snprintf(line, sizeof line, "%u %d %d %" PRIu64, depth, score, elapsedCs, nodes);
     char text[6];
     for (uint16_t i = 0; i < pv.length && i < MAX_PV_LENGTH; ++i) {
-        moveToText(pv.moves[i], text);
+        moveToText(pv.moves[i], notation, text);
         n += std::snprintf(line + n, sizeof line - size_t(n), " %s", text);
     }
     std::snprintf(line + n, sizeof line - size_t(n), "\n");
@@ -77,9 +80,9 @@ void printTableSize(HashTableKind table, uint32_t sizeMB, bool allocated) {
     std::fflush(stdout);
 }
 
-void printStopReason(StopReason reason, Move best, int plies) {
+void printStopReason(StopReason reason, Move best, int plies, const MoveNotation &notation) {
     char move[6];
-    moveToText(best, move);
+    moveToText(best, notation, move);
     switch (reason) {
     case StopReason::FORCED_MOVE: std::printf("# forced move: %s\n", move); break;
     case StopReason::EASY_MOVE: std::printf("# easy move: %s\n", move); break;

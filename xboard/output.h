@@ -9,7 +9,8 @@
 #include "engine/listener.h"
 
 // "depth score time nodes move move ...", no flush.
-void printThinkingLine(uint32_t depth, int score, int32_t elapsedCs, uint64_t nodes, const PrincipalVariation &pv);
+void printThinkingLine(uint32_t depth, int score, int32_t elapsedCs, uint64_t nodes, const PrincipalVariation &pv,
+                       const MoveNotation &notation = {});
 
 // The eight-line statistics block, then a flush.
 void printStatistics(const StatsTotals &t, int32_t elapsedCs, double ttFillPercent, double pawnFillPercent,
@@ -18,7 +19,7 @@ void printStatistics(const StatsTotals &t, int32_t elapsedCs, double ttFillPerce
 void printBudget(const BudgetReport &b);
 void printBudgetChange(BudgetChange change, int32_t maxTime);
 void printTableSize(HashTableKind table, uint32_t sizeMB, bool allocated);
-void printStopReason(StopReason reason, Move best, int plies);
+void printStopReason(StopReason reason, Move best, int plies, const MoveNotation &notation = {});
 void printCores(const CoresReport &c);
 // The result line of a finished game; nothing for GameEnd::NONE.
 void printGameEnd(GameEnd end);

@@ -80,7 +80,8 @@ bool WBEngine::onRandpos(const Arguments &args) {
         std::printf("%s\n", fen);
         return true;
     }
-    if (!randomFensCommand(*boardCopy(player), parseInteger(args[0].c_str()), args.size() > 1 ? args[1].c_str() : nullptr))
+    if (!randomFensCommand(*boardCopy(player), parseInteger(args[0].c_str()), args.size() > 1 ? args[1].c_str() : nullptr,
+                           player.chess960()))
         return false;
     boardChanged = true;
     return onNew({});

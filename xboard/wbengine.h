@@ -91,8 +91,11 @@ public:
     bool onRandgame(const Arguments &args);
     bool onNorandgame(const Arguments &args);
     bool onRandgames(const Arguments &args);
+    bool onVariant(const Arguments &args);
 
 private:
+    // How the engine writes moves now: Chess960 castles as O-O and O-O-O.
+    MoveNotation moveNotation();
     // What the loop does between two input lines when no search runs (game-end test,
     // starting the engine's search).
     void afterCommand();
@@ -118,7 +121,7 @@ struct CommandEntry {
     bool stopsSearch;
 };
 
-constexpr int COMMAND_COUNT = 35;
+constexpr int COMMAND_COUNT = 36;
 extern const CommandEntry commandTable[COMMAND_COUNT];
 
 // The row for a command word (whole word, case-sensitive), or nullptr.
