@@ -18,9 +18,10 @@
 #include "tools/randpos.h"
 #include "book/book.h"
 
-ChessPlayer::ChessPlayer(EngineListener *listener, SearchLimits *limits)
+ChessPlayer::ChessPlayer(EngineListener *listener, SearchLimits *limits, SettingFace face)
     : limits_(limits),
       listener_(listener),
+      settings_(face),
       maxThreads_(std::max(1u, std::thread::hardware_concurrency())),
       board_(std::make_unique<Board_BB64>()),
       perftHash_(std::make_unique<PerftHash>()),
@@ -47,10 +48,16 @@ bool ChessPlayer::setPosition(const char *fen) {
     return board_->setFromFEN(fen);
 }
 
-bool ChessPlayer::boardUsable() const { return perftPositionOk(*board_); }
+bool ChessPlayer::boardUsable() const { return isPlayable(*board_); }
 
-bool evaluable(const Board_BB64 &b) {
-    return b.sideToMove <= BLACK && popCount(b.pieces(WHITE, KING)) == 1 && popCount(b.pieces(BLACK, KING)) == 1;
+GameReplay ChessPlayer::setGame(std::string_view fen, std::span<const std::string_view> moves) {
+    GameReplay g = replayGame(fen, moves);
+    if (g.outcome == ReplayOutcome::BAD_FEN) return g;
+    std::lock_guard<std::mutex> lock(gameMutex_);
+    gamePly_ = 0;
+    board_->setFromFEN(g.recordFen.c_str());
+    for (Move m : g.recordMoves) recordUnlocked(m);
+    return g;
 }
 
 void ChessPlayer::recordUnlocked(Move move) {
@@ -111,35 +118,40 @@ bool ChessPlayer::shouldOfferDraw(Move move) {
 }
 
 CoresReport ChessPlayer::setCores(uint32_t requested) {
-    threadsToUse_ = std::min(requested, maxThreads_);
-    return {threadsToUse_, requested, currentThreads_, maxThreads_};
+    const uint32_t used = std::min(requested, maxThreads_);
+    settings_.setNumber(THREADS, int(used));
+    return {used, requested, currentThreads_, maxThreads_};
 }
 
 // A cleared table keeps its memory when its size stays: mapping a new block would
 // leave its pages to be faulted in by the next search, inside the clock. Either way the
-// size lines are printed again and nothing of the previous game survives. Current and
-// requested sizes both become the size actually made, so a request that was rounded
-// down does not reallocate before every search.
+// size lines are printed again and nothing of the previous game survives. A request
+// that was rounded down to the size made does not reallocate before every search.
 void ChessPlayer::prepareTables(bool clearTables) {
+    const uint32_t ttMB = uint32_t(settings_.number(TT_HASH_MB));
+    const bool ttChanged = ttMB != ttRequestedMB_ && ttMB != ttCurrentMB_;
     if (!tt_) tt_ = std::make_unique<TranspositionTable>();
-    const bool ttRemade =
-        (ttHashSizeMB_ != ttCurrentMB_ || (clearTables && !tt_->entryCount())) && tt_->resize(ttHashSizeMB_);
+    const bool ttRemade = (ttChanged || (clearTables && !tt_->entryCount())) && tt_->resize(ttMB);
     if (ttRemade) {
-        listener_->onTableSize(HashTableKind::TRANSPOSITION, TranspositionTable::sizeMBFor(ttHashSizeMB_),
+        listener_->onTableSize(HashTableKind::TRANSPOSITION, TranspositionTable::sizeMBFor(ttMB),
                                tt_->entryCount() != 0);
     } else if (clearTables) {
         tt_->clear();
         listener_->onTableSize(HashTableKind::TRANSPOSITION, tt_->sizeMB(), true);
     }
-    ttCurrentMB_ = ttHashSizeMB_ = tt_->sizeMB();
+    if (ttRemade || ttChanged) ttRequestedMB_ = ttMB;
+    ttCurrentMB_ = tt_->sizeMB();
 
+    const uint32_t pawnMB = uint32_t(settings_.number(PAWN_HASH_MB));
+    const bool pawnChanged = pawnMB != pawnHashRequestedMB_ && pawnMB != pawnHashCurrentMB_;
     if (!pawnHash_) pawnHash_ = std::make_unique<PawnHashTable>();
-    if (clearTables || pawnHashSizeMB_ != pawnHashCurrentMB_ || !pawnHash_->entryCount()) {
-        if (pawnHashSizeMB_ != pawnHashCurrentMB_ || !pawnHash_->entryCount()) pawnHash_->resize(pawnHashSizeMB_);
+    if (clearTables || pawnChanged || !pawnHash_->entryCount()) {
+        if (pawnChanged || !pawnHash_->entryCount()) pawnHash_->resize(pawnMB);
         else pawnHash_->clear();
         listener_->onTableSize(HashTableKind::PAWN, pawnHash_->sizeMB(), pawnHash_->entryCount() != 0);
+        pawnHashRequestedMB_ = pawnMB;
     }
-    pawnHashCurrentMB_ = pawnHashSizeMB_ = pawnHash_->sizeMB();
+    pawnHashCurrentMB_ = pawnHash_->sizeMB();
 }
 
 // A new block is faulted in on background threads (at start-up that keeps the 256 MB
@@ -152,9 +164,10 @@ void ChessPlayer::waitForTables() {
 // Called only while no search runs (start-up, "new", "protover", before a search).
 void ChessPlayer::prepareSearch(bool clearTables) {
     // The pool holds pointers into the tables: it goes before they can be replaced.
-    if (clearTables || threadsToUse_ != currentThreads_) {
+    const uint32_t threads = uint32_t(settings_.number(THREADS));
+    if (clearTables || threads != currentThreads_) {
         pool_.reset();
-        currentThreads_ = threadsToUse_;
+        currentThreads_ = threads;
     }
     prepareTables(clearTables);
     if (!pool_) pool_ = std::make_unique<ThreadPool>(currentThreads_, &ChessPlayer::searchJob, this);
@@ -166,64 +179,46 @@ void ChessPlayer::setRandomPosition() {
     generateRandomPosition(*board_);
 }
 
-void ChessPlayer::setBookFile(const std::string &path) {
+void ChessPlayer::renameBook() {
     std::lock_guard<std::mutex> lock(bookMutex_);
-    bookFilePath_ = path;
-    if (book_) book_->rename(path.c_str());
+    if (book_) book_->rename(settings_.text(BOOK_FILE).c_str());
 }
 
 bool ChessPlayer::bookMove(Move &move) {
     PolyglotBook *book;
     {
         std::lock_guard<std::mutex> lock(bookMutex_);
-        if (!book_) book_ = std::make_unique<PolyglotBook>(bookFilePath_.c_str());
+        if (!book_) book_ = std::make_unique<PolyglotBook>(settings_.text(BOOK_FILE).c_str());
         book = book_.get();
     }
     // The object lives until the player goes; only its name may change meanwhile.
-    return book->probeBook(*board_, move);
+    const bool found = book->probeBook(*board_, move);
+    if (book->lastReadError()) listener_->onBookError(book->lastReadError());
+    return found;
 }
 
 void ChessPlayer::initialiseTablebases(const std::string &type, const std::string &path) {
-    gtbPath_ = path;
-    tablebases_->initialise(type, path, int(gtbCacheSizeMB_));
+    settings_.setText(GTB_PATH, readSetting(setting(GTB_PATH), path).text);
+    tablebases_->initialise(type, settings_.text(GTB_PATH), settings_.number(GTB_CACHE_MB));
 }
 
-void ChessPlayer::applySetting(SettingId id, int number, const std::string &text) {
-    switch (id) {
-    case THREADS: setCores(uint32_t(number)); break;
-    case TT_HASH_MB: ttHashSizeMB_ = uint32_t(number); break;
-    case PAWN_HASH_MB: pawnHashSizeMB_ = uint32_t(number); break;
-    case GTB_CACHE_MB:
-        gtbCacheSizeMB_ = uint32_t(number);
-        initialiseTablebases("gaviota", gtbPath_);
-        break;
-    case GTB_PATH: initialiseTablebases("gaviota", text); break;
-    case BOOK_FILE: setBookFile(text); break;
-    case OWN_BOOK: bookEnabled_ = number != 0; break;
-    case MULTI_PV: multiPv_ = uint32_t(number); break;
-    default: break;  // the face's own settings
+void ChessPlayer::applyEffect(SettingEffect effect) {
+    switch (effect) {
+    case SettingEffect::NONE: break;
+    case SettingEffect::RELOAD_TABLEBASES: initialiseTablebases("gaviota", settings_.text(GTB_PATH)); break;
+    case SettingEffect::BOOK_FILE: renameBook(); break;
+    case SettingEffect::CLEAR_HASH: prepareSearch(true); break;
     }
 }
 
 void ChessPlayer::storeSetting(SettingId id, int number, const std::string &text) {
-    switch (id) {
-    case GTB_CACHE_MB: gtbCacheSizeMB_ = uint32_t(number); break;
-    case GTB_PATH: gtbPath_ = text; break;
-    case BOOK_FILE: bookFilePath_ = text; break;
-    default: applySetting(id, number, text); break;
-    }
+    if (setting(id).kind == SettingKind::PATH) settings_.setText(id, readSetting(setting(id), text).text);
+    else settings_.setNumber(id, number);
 }
 
-uint32_t ChessPlayer::settingNumber(SettingId id) const {
-    switch (id) {
-    case THREADS: return threadsToUse_;
-    case TT_HASH_MB: return ttHashSizeMB_;
-    case PAWN_HASH_MB: return pawnHashSizeMB_;
-    case GTB_CACHE_MB: return gtbCacheSizeMB_;
-    case OWN_BOOK: return bookEnabled_ ? 1 : 0;
-    case MULTI_PV: return multiPv_;
-    default: return uint32_t(setting(id).defaultValue);
-    }
+void ChessPlayer::applySetting(SettingId id, int number, const std::string &text) {
+    storeSetting(id, number, text);
+    applyEffect(setting(id).effect);
 }
 
 bool ChessPlayer::playRandomGames(int n) {

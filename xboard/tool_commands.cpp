@@ -4,7 +4,9 @@
 // evaluation printout and the random-position tools.
 #include <memory>
 
+#include "xboard/output.h"
 #include "xboard/wbengine.h"
+#include "board/movegen.h"
 #include "eval/breakdown.h"
 #include "tools/perft.h"
 #include "tools/randgames.h"
@@ -25,13 +27,17 @@ std::unique_ptr<Board_BB64> boardCopy(ChessPlayer &player) {
 }  // namespace
 
 bool WBEngine::onPerft(const Arguments &args) {
-    return perftCommand(*boardCopy(player), player.perftHash(), player.perftHashSizeMB(),
-                        parseInteger(args[0].c_str()), false, limits);
+    const int depth = parseInteger(args[0].c_str());
+    return printPerftRun(
+        perftCommand(*boardCopy(player), player.perftHash(), player.perftHashSizeMB(), depth, false, limits), depth,
+        false);
 }
 
 bool WBEngine::onDivide(const Arguments &args) {
-    return perftCommand(*boardCopy(player), player.perftHash(), player.perftHashSizeMB(),
-                        parseInteger(args[0].c_str()), true, limits);
+    const int depth = parseInteger(args[0].c_str());
+    return printPerftRun(
+        perftCommand(*boardCopy(player), player.perftHash(), player.perftHashSizeMB(), depth, true, limits), depth,
+        true);
 }
 
 bool WBEngine::onSelftest(const Arguments &) {
@@ -48,7 +54,7 @@ bool WBEngine::onTest(const Arguments &args) {
 // lock, never the board the engine's move is being played on.
 bool WBEngine::onEval(const Arguments &) {
     const auto board = boardCopy(player);
-    if (!player.pawnHash() || !evaluable(*board)) return false;
+    if (!player.pawnHash() || !isEvaluable(*board)) return false;
     printEvaluation(*board, *player.pawnHash());
     return true;
 }
