@@ -12,6 +12,8 @@ std::string testDataDir() {
     return beside.lexically_normal().string();
 }
 
+std::string bundledDataDir() { return GRELVIN_SOURCE_DIR "/tests/data"; }
+
 bool testDataRequired() {
     const char *env = std::getenv("GRELVIN_REQUIRE_DATA");
     return env && std::string(env) == "1";

@@ -8,6 +8,8 @@
 // Folder of the shared test data: $GRELVIN_DATA, else ../shared/data beside the checkout.
 // Empty when it does not exist.
 std::string testDataDir();
+// Folder of the small data files kept with the tests (tests/data), always present.
+std::string bundledDataDir();
 // True when CI demands the data (GRELVIN_REQUIRE_DATA=1): a missing folder then fails.
 bool testDataRequired();
 
