@@ -107,7 +107,9 @@ install: build
 # The Debian package is built without -march=native so that it runs on any x86-64.
 deb:
 	@scripts/install-deps.sh deb
-	cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O3 -DNDEBUG" \
+	cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O3 -DNDEBUG -D_FORTIFY_SOURCE=2 -fstack-protector-strong" \
+	    -DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro,-z,now" \
 	    -DGRELVIN_TESTS=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
 	cmake --build build-deb -j $(JOBS) --target grelvin grelvin-uci
 	cd build-deb && cpack -G DEB

@@ -24,7 +24,7 @@ want libgtest-dev zlib1g-dev liblzf-dev liblzma-dev
 for extra in "$@"; do
     case $extra in
         fuzz) want clang libclang-rt-14-dev ;;
-        deb) want dpkg-dev file ;;
+        deb) want dpkg-dev file lintian ;;
         match) want xboard xvfb xauth polyglot fairymax phalanx sjeng gnuchess python3 ;;
         windows) want g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 ;;
         *) echo "unknown package set: $extra (fuzz, deb, match or windows)"; exit 2 ;;

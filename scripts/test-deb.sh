@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Copyright (C) 2026 The GrelvinBB authors
-# Installs the package built by "make deb", starts the installed engines from an empty
-# folder elsewhere, checks that grelvin answers "protover 2" with its feature list and
+# Checks the package built by "make deb" with lintian (an error fails), installs it,
+# starts the installed engines from an empty folder elsewhere, checks that grelvin answers "protover 2" with its feature list and
 # plays a move and that grelvin-uci answers "uci" and "isready" and moves, and removes
 # the package again (unless KEEP=1). Needs root.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 deb=$(ls "$here"/../build-deb/grelvin_*.deb | head -1)
+# Informational tags too, so that what is left shows; errors fail the test.
+lintian --display-info --fail-on error "$deb" 2>&1 | grep -v 'running with root privileges' || {
+    echo "lintian found errors in $(basename "$deb")"; exit 1; }
 dpkg -i "$deb" >/dev/null
 elsewhere=$(mktemp -d)
 cd "$elsewhere"
@@ -22,6 +25,9 @@ for want in '^id name GrelvinBB' '^uciok' '^readyok' '^bestmove '; do
     grep -q "$want" <<<"$uciAnswer" || { echo "missing from the UCI engine's answer: $want"; status=1; }
 done
 [ -f /usr/share/games/plugins/xboard/grelvin.eng ] || { echo "no XBoard engine-list entry"; status=1; }
+grep -q '^License: GPL-3+' /usr/share/doc/grelvin/copyright || { echo "no GPL-3+ copyright file"; status=1; }
+version=$(dpkg-query -W -f='${Version}' grelvin)
+grep -q "^id name GrelvinBB $version\$" <<<"$uciAnswer" || { echo "grelvin-uci does not name version $version"; status=1; }
 for page in grelvin grelvin-uci; do
     man -w $page >/dev/null 2>&1 || { echo "no manual page $page"; status=1; }
 done

@@ -5,14 +5,22 @@
 #include <cstdlib>
 #include <filesystem>
 
-std::string testDataDir() {
-    if (const char *env = std::getenv("GRELVIN_DATA"); env && *env) return env;
-    // The checkout's folder is the source dir; the data sits beside it.
-    const std::filesystem::path beside = std::filesystem::path(GRELVIN_SOURCE_DIR) / ".." / "shared" / "data";
-    return beside.lexically_normal().string();
+std::string inTreeDataDir() { return (std::filesystem::path(GRELVIN_SOURCE_DIR) / "tests" / "data").string(); }
+
+std::string largerDataDir() {
+    std::filesystem::path dir;
+    if (const char *env = std::getenv("GRELVIN_DATA"); env && *env)
+        dir = env;
+    else
+        dir = (std::filesystem::path(GRELVIN_SOURCE_DIR) / ".." / "shared" / "data").lexically_normal();
+    std::error_code error;
+    return std::filesystem::is_directory(dir, error) ? dir.string() : std::string();
 }
 
-std::string bundledDataDir() { return GRELVIN_SOURCE_DIR "/tests/data"; }
+std::string testDataDir() {
+    const std::string larger = largerDataDir();
+    return larger.empty() ? inTreeDataDir() : larger;
+}
 
 bool testDataRequired() {
     const char *env = std::getenv("GRELVIN_REQUIRE_DATA");

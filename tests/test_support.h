@@ -1,19 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Helpers shared by the unit tests: where the shared test data lives.
+// Helpers shared by the unit tests: where the test data lives.
 #pragma once
 
 #include <string>
 
-// Folder of the shared test data: $GRELVIN_DATA, else ../shared/data beside the checkout.
-// Empty when it does not exist.
+// The test data travels in two sets with the same layout (gaviota/, books/, perft/ …):
+// a small one in the checkout's tests/data, which every test can rely on, and the
+// larger one in $GRELVIN_DATA, else ../shared/data beside the checkout.
+//
+// The folder a test reads: the larger set where it exists, so that tests which run
+// over every file of a kind extend over it; otherwise the checkout's own.
 std::string testDataDir();
-// Folder of the small data files kept with the tests (tests/data), always present.
-std::string bundledDataDir();
-// True when CI demands the data (GRELVIN_REQUIRE_DATA=1): a missing folder then fails.
+// The checkout's own set, for data that only it holds (the books made from the
+// engine's own games).
+std::string inTreeDataDir();
+// The larger set's folder, empty when it does not exist.
+std::string largerDataDir();
+// True when CI demands the larger set (GRELVIN_REQUIRE_DATA=1).
 bool testDataRequired();
 
-// Skip the test (or fail it in CI) when the data folder or file is missing.
+// Skip the test (or fail it in CI) when a data file is missing.
 #define GRELVIN_REQUIRE_DATA_FILE(path)                                                    \
     do {                                                                                   \
         if (!std::filesystem::exists(path)) {                                              \

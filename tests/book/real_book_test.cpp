@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The shared real books: the probe answers moves that the file lists, and following
+// The test books (made from the engine's own games by scripts/make_book): the probe
+// answers moves that the file lists, and following
 // them keeps finding book moves.
 #include <gtest/gtest.h>
 
@@ -47,8 +48,8 @@ bool playBookMove(PolyglotBook &book, const std::string &path, Board_BB64 &b, st
 
 }  // namespace
 
-TEST(RealBooks, LargeBookLeadsSeveralMovesDeep) {
-    const std::string path = testDataDir() + "/books/performance.bin";
+TEST(RealBooks, SelfPlayBookLeadsSeveralMovesDeep) {
+    const std::string path = inTreeDataDir() + "/books/selfplay.bin";
     GRELVIN_REQUIRE_DATA_FILE(path);
     PolyglotBook book(path.c_str());
     for (unsigned seed : {1u, 2u, 3u, 4u, 5u}) {
@@ -62,7 +63,7 @@ TEST(RealBooks, LargeBookLeadsSeveralMovesDeep) {
 
 // The tiny book holds Black's moves of one trap line, ending in a knight promotion.
 TEST(RealBooks, TinyBookAnswersEveryMoveOfItsLine) {
-    const std::string path = testDataDir() + "/books/lasker-trap.bin";
+    const std::string path = inTreeDataDir() + "/books/lasker-trap.bin";
     GRELVIN_REQUIRE_DATA_FILE(path);
     PolyglotBook book(path.c_str());
     Board_BB64 b;

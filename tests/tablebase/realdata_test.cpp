@@ -169,5 +169,6 @@ TEST_F(RealTablebase, RandomFourMenPositionsAreConsistent) {
         // may leave a position unchecked.
         EXPECT_GT(checked, SAMPLES) << name << " unknown " << unknown;
     }
-    EXPECT_GE(endgames, 20);
+    // The checkout's own set holds one four-men endgame, the larger set all of them.
+    EXPECT_GE(endgames, largerDataDir().empty() ? 1 : 20);
 }

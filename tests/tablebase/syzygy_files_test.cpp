@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string localSyzygy() { return (std::filesystem::path(bundledDataDir()) / "syzygy").string(); }
+std::string localSyzygy() { return (std::filesystem::path(inTreeDataDir()) / "syzygy").string(); }
 
 std::vector<uint8_t> readFile(const fs::path &path) {
     std::ifstream in(path, std::ios::binary);

@@ -14,7 +14,7 @@
 namespace {
 
 std::string sharedSyzygy() { return testDataDir() + "/syzygy"; }
-std::string localSyzygy() { return (std::filesystem::path(bundledDataDir()) / "syzygy").string(); }
+std::string localSyzygy() { return (std::filesystem::path(inTreeDataDir()) / "syzygy").string(); }
 std::string bothFolders() { return localSyzygy() + SZ_PATH_SEPARATOR + sharedSyzygy(); }
 
 struct Known {

@@ -144,13 +144,13 @@ TEST(UciSearchInfo, IterationsCarryCountersTimeAndHashFill) {
 
 TEST(UciSearchInfo, TablebaseHitsAreCounted) {
     const std::string dir = testDataDir() + "/gaviota";
-    if (!std::filesystem::exists(dir + "/kqkr.gtb.cp4")) {
+    if (!std::filesystem::exists(dir + "/krkn.gtb.cp4")) {
         if (testDataRequired()) FAIL() << "no tablebases in " << dir;
         GTEST_SKIP() << "no tablebases in " << dir;
     }
     auto e = uciEngine();
     e->send("setoption name GaviotaTbPath value " + dir);
-    e->send("position fen 8/8/4k3/8/8/2K5/1Q6/7r w - - 0 1");
+    e->send("position fen 8/8/4k3/8/8/2K5/1R6/7n w - - 0 1");
     e->send("go depth 6");
     ASSERT_TRUE(e->waitFor(isBestMove, 30s));
     std::string last;

@@ -50,7 +50,7 @@ TEST(UciSearchOptions, GoLimitsReachTheSearch) {
 // The book answers a game's move; a restricted root and a GUI's analysis are searched
 // even where the book knows the position.
 TEST(UciSearchOptions, OnlyAFreeGameMoveComesFromTheBook) {
-    const std::string book = testDataDir() + "/books/performance.bin";
+    const std::string book = inTreeDataDir() + "/books/selfplay.bin";
     GRELVIN_REQUIRE_DATA_FILE(book);
     auto e = std::make_unique<EngineSession>(GRELVIN_UCI_BINARY, std::vector<std::string>{});
     e->send("setoption name Hash value 8");

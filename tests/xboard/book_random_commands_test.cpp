@@ -17,7 +17,7 @@ namespace {
 
 const std::string SMALL_TABLES = "ttHashSizeMB = 8\npawnHashSizeMB = 1\n";
 
-std::string bookPath() { return testDataDir() + "/books/performance.bin"; }
+std::string bookPath() { return inTreeDataDir() + "/books/selfplay.bin"; }
 
 long countPrefix(const std::vector<std::string> &lines, size_t from, size_t to, const std::string &prefix) {
     return std::count_if(lines.begin() + long(from), lines.begin() + long(to),

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/version.h"
 #include "tests/xboard/engine_session.h"
 #include "tests/test_support.h"
 
@@ -32,7 +33,8 @@ std::string replaceAll(std::string text, const std::string &from, const std::str
     return text;
 }
 
-// Times, speeds and the budget figures that follow from them differ from run to run.
+// Times, speeds and the budget figures that follow from them differ from run to run;
+// the version changes with each release.
 std::string masked(std::string line, const std::string &dataDir) {
     static const std::vector<std::pair<std::regex, std::string>> rules = {
         {std::regex(R"(^(-?\d+ -?\d+ )\d+( \d+))"), "$1T$2"},  // thinking line
@@ -44,6 +46,7 @@ std::string masked(std::string line, const std::string &dataDir) {
         {std::regex(R"(maxTime = -?\d+)"), "maxTime = T"},
     };
     line = replaceAll(line, dataDir, "@DATA@");
+    line = replaceAll(line, std::string("GrelvinBB ") + ENGINE_VERSION, "GrelvinBB @VERSION@");
     for (const auto &[pattern, replacement] : rules) line = std::regex_replace(line, pattern, replacement);
     return line;
 }
