@@ -6,7 +6,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= command_line command_loop uci_loop fen ini book tb_block syzygy_file
+FUZZ_TARGETS ?= command_line command_loop uci_loop fen fen960 ini book tb_block syzygy_file
 
 .PHONY: all exe build run test bench bench-pgo pgo portable deps debug check check-asan check-tsan asan tsan \
         fuzz install deb deb-test windows windows-zip test-windows clean

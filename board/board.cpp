@@ -37,6 +37,7 @@ void Board_BB64::clear() {
     historyIndex = 0;
     history[0] = HistoryEntry{};
     castlingRights = 0;
+    castling.setStandard();
     epSquare = NO_SQUARE;
     halfmoveClock = 0;
     sideToMove = NO_COLOUR;
@@ -142,26 +143,6 @@ bool readSideToMove(Board_BB64 &b, const char *&p) {
     return true;
 }
 
-// "-", an ordered run of KQkq, or empty.
-bool readCastling(Board_BB64 &b, const char *&p) {
-    if (*p == '-') return *++p == ' ';
-    for (; *p && *p != ' '; ++p) {
-        int right;
-        switch (*p) {
-        case 'K': right = WHITE_OO; break;
-        case 'Q': right = WHITE_OOO; break;
-        case 'k': right = BLACK_OO; break;
-        case 'q': right = BLACK_OOO; break;
-        default: return false;
-        }
-        // Letters must arrive in KQkq order: nothing of equal or later rank may be set yet.
-        if (b.castlingRights & ~(right - 1)) return false;
-        b.castlingRights |= uint8_t(right);
-        b.history[0].key ^= zobristCastle[right];
-    }
-    return *p == ' ';
-}
-
 // A target no pawn of the side to move can capture on is dropped, so that equal
 // positions get equal keys.
 bool readEnPassant(Board_BB64 &b, const char *&p) {
@@ -208,7 +189,7 @@ bool Board_BB64::setFromFEN(const char *text) {
     if (*p == ' ') return false;
     if (!readPlacement(*this, p) || *p++ != ' ') return false;
     if (!readSideToMove(*this, p) || *p++ != ' ') return false;
-    if (!readCastling(*this, p)) return false;
+    if (!readCastlingField(*this, p)) return false;
     ++p;
     if (!readEnPassant(*this, p)) return false;
     // The counters are optional.
@@ -217,7 +198,7 @@ bool Board_BB64::setFromFEN(const char *text) {
     return readCounters(*this, p + 1);
 }
 
-void Board_BB64::toFEN(char *buffer) const {
+void Board_BB64::toFEN(char *buffer, FenStyle style) const {
     char *out = buffer;
     for (int rank = 7; rank >= 0; --rank) {
         int empty = 0;
@@ -237,9 +218,7 @@ void Board_BB64::toFEN(char *buffer) const {
     *out++ = ' ';
     *out++ = sideToMove == BLACK ? 'b' : 'w';
     *out++ = ' ';
-    if (!castlingRights) *out++ = '-';
-    for (int i = 0; i < 4; ++i)
-        if (castlingRights & (1 << i)) *out++ = "KQkq"[i];
+    out = writeCastlingField(*this, style, out);
     *out++ = ' ';
     if (epSquare == NO_SQUARE) *out++ = '-';
     else {

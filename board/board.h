@@ -5,6 +5,7 @@
 #pragma once
 
 #include "board/bitboard.h"
+#include "board/castling.h"
 #include "board/move.h"
 
 struct HistoryEntry {
@@ -40,6 +41,7 @@ public:
     Bitboard colorBB[2];
     uint8_t pieceOn[64];
     uint8_t colorOn[64];
+    CastlingSetup castling;  // set with the position, the same for the whole game
 
     Board_BB64();
     virtual ~Board_BB64() {}
@@ -51,7 +53,7 @@ public:
 
     void clear();
     bool setFromFEN(const char *text);
-    void toFEN(char *buffer) const;  // buffer of at least 100 bytes
+    void toFEN(char *buffer, FenStyle style = FenStyle::X_FEN) const;  // buffer of at least 100 bytes
 
     // Convenience accessors.
     Colour side() const { return Colour(sideToMove); }
@@ -89,8 +91,9 @@ public:
     void makeNullMove(UndoInfo &undo);
     void unmakeNullMove(const UndoInfo &undo);
 
+    // A Chess960 castling king may land on its own rook or stay where it is: no capture.
     bool isTactical(Move m) const {
-        return pieceOn[moveTo(m)] != 0 || moveKind(m) == EN_PASSANT ||
+        return (pieceOn[moveTo(m)] != 0 && moveKind(m) != CASTLING) || moveKind(m) == EN_PASSANT ||
                (moveKind(m) == PROMOTION && moveExtra(m) == QUEEN - 2);
     }
 
@@ -119,6 +122,11 @@ private:
     Bitboard remaining;
     Square last;
 };
+
+// The castling field of a FEN: reads it into the board's rights, set-up and start key,
+// leaving p after it; writes it at out and returns the end.
+bool readCastlingField(Board_BB64 &b, const char *&p);
+char *writeCastlingField(const Board_BB64 &b, FenStyle style, char *out);
 
 // The FEN of the standard start position.
 constexpr const char *START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";

@@ -3,8 +3,6 @@
 // Make and unmake. One body per side and per mode: the full make keeps keys,
 // piece-square sums and the history; the perft make keeps only its key stack; the
 // quick make moves pieces for a legality test.
-#include <array>
-
 #include "board/board.h"
 #include "board/movegen.h"
 #include "board/zobrist.h"
@@ -15,18 +13,6 @@ namespace {
 // UNDO is the full unmake: piece-square sums but no keys, which come back with the
 // history entry.
 enum MakeMode { FULL, PERFT, QUICK, UNDO };
-
-// Castling rights a move loses when it leaves from or arrives on a square.
-constexpr auto RIGHTS_LOST = [] {
-    std::array<uint8_t, 64> t{};
-    t[4] = WHITE_OO | WHITE_OOO;   // e1
-    t[7] = WHITE_OO;               // h1
-    t[0] = WHITE_OOO;              // a1
-    t[60] = BLACK_OO | BLACK_OOO;  // e8
-    t[63] = BLACK_OO;              // h8
-    t[56] = BLACK_OOO;             // a8
-    return t;
-}();
 
 // Where the keys of the position after the move go; null in quick mode.
 struct Keys {
@@ -86,8 +72,12 @@ template <Colour Us, MakeMode M> int placeMove(Board_BB64 &b, Move m, Keys k) {
         shiftPiece<M>(b, from, to, k);
         break;
     case CASTLING:
-        shiftPiece<M>(b, from, to, k);
-        shiftPiece<M>(b, CASTLE_ROOK_FROM[moveExtra(m)], CASTLE_ROOK_TO[moveExtra(m)], k);
+        // Both lift off before either lands: in Chess960 the king may go to the rook's
+        // square or the rook to the king's.
+        takePiece<M>(b, from, k);
+        takePiece<M>(b, b.castling.rookFrom[moveExtra(m)], k);
+        addPiece<M>(b, Us, KING, to, k);
+        addPiece<M>(b, Us, ROOK, CASTLE_ROOK_TO[moveExtra(m)], k);
         break;
     case PROMOTION:
         captured = b.pieceOn[to];
@@ -115,8 +105,10 @@ template <Colour Us, MakeMode M> void unplaceMove(Board_BB64 &b, Move m, int cap
         addPiece<Q>(b, Them, PAWN, to - pawnPush(Us), k);
         break;
     case CASTLING:
-        shiftPiece<Q>(b, CASTLE_ROOK_TO[moveExtra(m)], CASTLE_ROOK_FROM[moveExtra(m)], k);
-        shiftPiece<Q>(b, to, from, k);
+        takePiece<Q>(b, CASTLE_ROOK_TO[moveExtra(m)], k);
+        takePiece<Q>(b, to, k);
+        addPiece<Q>(b, Us, ROOK, b.castling.rookFrom[moveExtra(m)], k);
+        addPiece<Q>(b, Us, KING, from, k);
         break;
     case PROMOTION:
         takePiece<Q>(b, to, k);
@@ -178,8 +170,8 @@ template <Colour Us, bool Perft> void Board_BB64::doMove(Move m, UndoInfo &undo)
 
     int rights = castlingRights;
     if (kind == CASTLING) rights &= Us == WHITE ? ~(WHITE_OO | WHITE_OOO) : ~(BLACK_OO | BLACK_OOO);
-    else if (kind == PROMOTION) rights &= ~RIGHTS_LOST[to];
-    else if (kind == NORMAL) rights &= ~(RIGHTS_LOST[from] | RIGHTS_LOST[to]);
+    else if (kind == PROMOTION) rights &= ~castling.rightsLost[to];
+    else if (kind == NORMAL) rights &= ~(castling.rightsLost[from] | castling.rightsLost[to]);
 
     if constexpr (!Perft) {
         if (kind == CASTLING || (kind == NORMAL && !pawnMove && !undo.captured)) ++halfmoveClock;

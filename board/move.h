@@ -11,18 +11,17 @@ constexpr Move NO_MOVE = 0;
 
 enum MoveKind : int { NORMAL = 0, PROMOTION = 1, CASTLING = 2, EN_PASSANT = 3 };
 
-// Castling extra values and the four fixed castling moves.
+// Castling extra values (the king's h-side and a-side castle of each colour) and the
+// four castling moves of the standard game. A castling move goes from the king's square
+// to its destination (which a Chess960 king may already stand on).
 enum : int { CASTLE_WHITE_OO = 0, CASTLE_WHITE_OOO = 1, CASTLE_BLACK_OO = 2, CASTLE_BLACK_OOO = 3 };
 constexpr Move MOVE_WHITE_OO = 0x2184;
 constexpr Move MOVE_WHITE_OOO = 0x6084;
 constexpr Move MOVE_BLACK_OO = 0xAFBC;
 constexpr Move MOVE_BLACK_OOO = 0xEEBC;
-// By castling extra value: the move, the rook's journey, and the squares between king
-// and rook that must be empty.
+// By castling extra value: the standard move and the rook's destination (in both games).
 inline constexpr Move CASTLE_MOVES[4] = {MOVE_WHITE_OO, MOVE_WHITE_OOO, MOVE_BLACK_OO, MOVE_BLACK_OOO};
-inline constexpr Square CASTLE_ROOK_FROM[4] = {7, 0, 63, 56};
 inline constexpr Square CASTLE_ROOK_TO[4] = {5, 3, 61, 59};
-inline constexpr Bitboard CASTLE_PATH[4] = {0x60ULL, 0x0EULL, 0x60ULL << 56, 0x0EULL << 56};
 
 constexpr Move makeMove(Square from, Square to, int kind = NORMAL, int extra = 0) {
     return Move(from | (to << 6) | (kind << 12) | (extra << 14));

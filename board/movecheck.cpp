@@ -11,14 +11,14 @@ namespace {
 // A FEN's rights are not checked against the placement, so castling must check it.
 bool castlingPiecesInPlace(const Board_BB64 &b, int extra) {
     const int us = extra >> 1;
-    const Square k = us == WHITE ? 4 : 60, r = CASTLE_ROOK_FROM[extra];
+    const Square k = b.castling.kingFrom[us], r = b.castling.rookFrom[extra];
     return b.pieceOn[k] == KING && b.colorOn[k] == us && b.pieceOn[r] == ROOK && b.colorOn[r] == us;
 }
 
 template <Colour Us> bool isValidCastling(const Board_BB64 &b, Move m) {
-    // Only the four fixed castling moves exist; each extra value belongs to one side.
+    // Each extra value belongs to one side and has one castling move in a game.
     const int extra = moveExtra(m);
-    return (extra >> 1) == Us && m == CASTLE_MOVES[extra] && castlingAvailable(b, extra);
+    return (extra >> 1) == Us && m == b.castling.move(extra) && castlingAvailable(b, extra);
 }
 
 template <Colour Us> bool isValidPawnMove(const Board_BB64 &b, Move m) {
@@ -49,17 +49,23 @@ template <Colour Us> bool isValidPawnMove(const Board_BB64 &b, Move m) {
 }  // namespace
 
 bool castlingAvailable(const Board_BB64 &b, int extra) {
-    // The king passes over the rook's destination square.
-    return (b.castlingRights & (1 << extra)) && !(b.occupied() & CASTLE_PATH[extra]) &&
-           castlingPiecesInPlace(b, extra) && !isAttackedBy(b, opposite(Colour(extra >> 1)), CASTLE_ROOK_TO[extra]);
+    if (!(b.castlingRights & (1 << extra)) || (b.occupied() & b.castling.path[extra]) ||
+        !castlingPiecesInPlace(b, extra))
+        return false;
+    // Attacks on the squares passed are seen with the rook still at home: a slider it
+    // screens would also reach the destination, which the legality test sees.
+    for (Bitboard pass = b.castling.kingPass[extra]; pass;)
+        if (isAttackedBy(b, opposite(Colour(extra >> 1)), popLsb(pass))) return false;
+    return true;
 }
 
 template <Colour Us> bool isValidMove(const Board_BB64 &b, Move m) {
     const Square from = moveFrom(m), to = moveTo(m);
+    // A Chess960 castling king may land on its own rook, or stay where it is.
+    if (moveKind(m) == CASTLING) return isValidCastling<Us>(b, m);
     if (b.colorOn[from] != Us || b.colorOn[to] == Us) return false;
     const int pt = b.pieceOn[from];
     if (pt == PAWN) return isValidPawnMove<Us>(b, m);
-    if (moveKind(m) == CASTLING) return pt == KING && isValidCastling<Us>(b, m);
     if (moveKind(m) != NORMAL || moveExtra(m) != 0) return false;
     switch (pt) {
     case KNIGHT: return knightAttacks[from] & squareBB(to);
@@ -98,7 +104,7 @@ template <Colour Us> void checkersAfterFull(const Board_BB64 &b, Move m, Square 
     else if (moveKind(m) == CASTLING) {
         checkerSq = CASTLE_ROOK_TO[moveExtra(m)];
         pt = ROOK;
-        vacated |= squareBB(CASTLE_ROOK_FROM[moveExtra(m)]);
+        vacated |= squareBB(b.castling.rookFrom[moveExtra(m)]);
         occ = (occ & ~vacated) | squareBB(to) | squareBB(checkerSq);
     }
     // Direct check by the moved (or promoted, or castling rook) piece.
@@ -117,7 +123,8 @@ template <Colour Us> void checkersAfterFull(const Board_BB64 &b, Move m, Square 
     // Discovered checks by sliders behind the vacated square(s); the moved piece is excluded.
     // A line can only open where a vacated square lies on one of the king's rays, which
     // spares the slider lookups for most moves.
-    const Bitboard others = b.pieces(Us) & ~squareBB(from) & occ & ~squareBB(checkerSq);
+    // (A castling rook is not among them even where the king now stands on its square.)
+    const Bitboard others = b.pieces(Us) & ~vacated & occ & ~squareBB(checkerSq);
     if (vacated & bishopRays[k])
         for (Bitboard s = bishopAttacks(k, occ) & diagonalMovers(b, Us) & others; s && info.count < 2;)
             info.add(popLsb(s));

@@ -245,7 +245,7 @@ template <Colour Us, class Sink> void generateCastling(Board_BB64 &b, const Chec
     constexpr int ExtraOO = Us == WHITE ? CASTLE_WHITE_OO : CASTLE_BLACK_OO;
     if (info.inCheck()) return;
     for (int extra : {ExtraOO, ExtraOO + 1})
-        if (castlingAvailable(b, extra)) addLegal<Us>(b, info, CASTLE_MOVES[extra], list);
+        if (castlingAvailable(b, extra)) addLegal<Us>(b, info, b.castling.move(extra), list);
 }
 
 template <Colour Us> void generateEvasions(Board_BB64 &b, const CheckInfo &info, MoveList &list) {

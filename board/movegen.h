@@ -83,7 +83,7 @@ template <Colour Us> inline bool passesLegalityTest(Board_BB64 &b, Move m, const
     if (moveKind(m) == EN_PASSANT || moreThanOne(kings)) return b.isLegalAfterQuickMake<Us>(m);
     if (moveKind(m) == CASTLING) {
         const int extra = moveExtra(m);
-        const Bitboard rook = squareBB(CASTLE_ROOK_FROM[extra]) | squareBB(CASTLE_ROOK_TO[extra]);
+        const Bitboard rook = squareBB(b.castling.rookFrom[extra]) | squareBB(CASTLE_ROOK_TO[extra]);
         return !attackedThrough<opposite(Us)>(b, to, b.occupied() ^ kings ^ squareBB(to) ^ rook);
     }
     if (kings & squareBB(from)) return !attackedThrough<opposite(Us)>(b, to, b.occupied() ^ kings);
@@ -104,7 +104,7 @@ bool generateAllLegal(Board_BB64 &b, MoveList &list);
 template <Colour Us> bool isValidMove(const Board_BB64 &b, Move m);
 bool isValidMove(const Board_BB64 &b, Move m);
 // Castling by its extra value: the right is held, king and rook stand at home, the path
-// is empty and the square the king passes is not attacked. Being in check and the
+// is empty and the squares the king passes are not attacked. Being in check and the
 // king's destination are left to the legality test.
 bool castlingAvailable(const Board_BB64 &b, int extra);
 // The generators' legality filter for one pseudo-legal move.
@@ -155,5 +155,8 @@ bool isPlayable(const Board_BB64 &b);
 // to move may stand in check).
 bool isEvaluable(const Board_BB64 &b);
 
-// Text to the matching legal move of the position (coordinate notation).
+// Text to the matching legal move of the position: coordinate notation, castling also
+// as the king taking its own rook ("e1h1") or as "O-O"/"O-O-O" (or with zeros).
 bool textToMove(Board_BB64 &b, const char *text, Move &move);
+// A move in coordinate notation, castling as the notation says. buffer must hold 6 bytes.
+void moveToText(Move m, const MoveNotation &notation, char *buffer);

@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "board/movegen.h"
 #include "engine/tablebases.h"
 #include "engine/threads.h"
 #include "eval/pawnhash.h"
+#include "platform/random.h"
 #include "search/tt.h"
 #include "tools/perft.h"
 #include "tools/randgames.h"
@@ -176,7 +178,7 @@ void ChessPlayer::prepareSearch(bool clearTables) {
 void ChessPlayer::setRandomPosition() {
     std::lock_guard<std::mutex> lock(gameMutex_);
     gamePly_ = 0;
-    generateRandomPosition(*board_);
+    generateRandomPosition(*board_, chess960());
 }
 
 void ChessPlayer::renameBook() {
@@ -222,6 +224,15 @@ void ChessPlayer::applySetting(SettingId id, int number, const std::string &text
 }
 
 bool ChessPlayer::playRandomGames(int n) {
-    const RandomGameHooks hooks{[this] { setPosition(START_FEN); }, [this](Move m) { return recordMove(m); }};
-    return runRandomGames(*board_, n, hooks);
+    const bool shuffled = chess960();
+    const RandomGameHooks hooks{[this, shuffled] {
+                                    char fen[100];
+                                    if (!shuffled || !chess960Fen(int(nextRandom() % 960), FenStyle::X_FEN, fen))
+                                        std::strcpy(fen, START_FEN);
+                                    setPosition(fen);
+                                },
+                                [this](Move m) { return recordMove(m); }};
+    const bool ok = runRandomGames(*board_, n, hooks);
+    setPosition(START_FEN);
+    return ok;
 }

@@ -92,9 +92,13 @@ public:
     void resetOutOfBook() { outOfBook_ = false; }
     void setBookEnabled(bool on) { settings_.setNumber(OWN_BOOK, on); }
     void setRandomGameMode(bool on) { randomGameMode_ = on; }
+    // Chess960 games: no book (books hold standard games), random games and positions
+    // from shuffled start positions. The board plays both games alike.
+    bool chess960() const { return settings_.number(CHESS960) != 0; }
     bool randomGameMode() const { return randomGameMode_; }
-    // Random games from the start position on the game board (the random-games tool);
-    // the board is left at the start position with an empty record.
+    // Random games from the start position on the game board (the random-games tool),
+    // in Chess960 from a random start position each; the board is left at the standard
+    // start position with an empty record.
     bool playRandomGames(int n);
 
     // A budget the face computed itself (centiseconds): timed searches use it as it is

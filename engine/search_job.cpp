@@ -147,7 +147,8 @@ void ChessPlayer::runSearchJob() {
     // book nor chance answers it.
     const bool free = l.options.rootMoveCount == 0 && !l.options.analysis;
     const bool quick =
-        free && ((randomGameMode_ && randomMove(move)) || (timed && settings_.number(OWN_BOOK) && bookMove(move)));
+        free && ((randomGameMode_ && randomMove(move)) ||
+                 (timed && settings_.number(OWN_BOOK) && !chess960() && bookMove(move)));
     if (quick) {
         result.bestMove = move;
     } else {

@@ -44,6 +44,7 @@ enum SettingId : uint8_t {
     MULTI_PV,
     ANALYSE_MODE,
     MOVE_OVERHEAD_MS,
+    CHESS960,
     SETTING_COUNT
 };
 
@@ -91,6 +92,8 @@ constexpr Setting SETTINGS[SETTING_COUNT] = {
     {.id = MULTI_PV, .uciName = "MultiPV", .min = 1, .max = 64, .defaultValue = 1},
     {.id = ANALYSE_MODE, .uciName = "UCI_AnalyseMode", .kind = SettingKind::CHECK, .max = 1},
     {.id = MOVE_OVERHEAD_MS, .uciName = "Move Overhead", .max = 5000, .defaultValue = 30},
+    // The XBoard face switches it with "variant fischerandom".
+    {.id = CHESS960, .uciName = "UCI_Chess960", .kind = SettingKind::CHECK, .max = 1},
 };
 
 constexpr const Setting &setting(SettingId id) { return SETTINGS[id]; }

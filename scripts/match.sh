@@ -4,7 +4,7 @@
 # Plays a match between GrelvinBB and another engine under xboard in -noGUI match mode
 # inside a virtual X server, then summarises the saved PGN (scripts/pgn_summary.py).
 #
-#   scripts/match.sh -e fairymax -g 20 -t "-mps 40 -tc 0:15" [-c 2] [-u] [-o DIR] [-b BINARY [-U]]
+#   scripts/match.sh -e fairymax -g 20 -t "-mps 40 -tc 0:15" [-c 2] [-u] [-o DIR] [-b BINARY [-U]] [-9]
 #
 #   -e  opponent command (in PATH or /usr/games); -u if it speaks UCI (run via polyglot)
 #   -b  GrelvinBB's binary (default build/grelvin); -U if it is the UCI engine grelvin-uci
@@ -12,19 +12,23 @@
 #   -t  xboard time-control options, e.g. "-mps 40 -tc 0:15" or "-tc 0:10 -inc 1"
 #   -c  GrelvinBB's -cores value (default 1)
 #   -o  output folder (default matches/<opponent>-<time>)
+#   -9  Chess960 (xboard's variant fischerandom): a new random start position every
+#       game instead of the openings file
 #   (-c with -U sets the engine's Threads option through xboard's -firstOptions.)
 # Needs: apt-get install xboard xvfb (and the opponent engine).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 opponent="" games=20 tc="-mps 40 -tc 0:15" cores=1 uci="" ownUci="" out="" binary="$here/../build/grelvin"
-while getopts "e:g:t:c:uo:b:U" opt; do
+openings=(-lgf "$here/openings.pgn" -lgi -2)
+while getopts "e:g:t:c:uo:b:U9" opt; do
     case $opt in
         e) opponent=$OPTARG ;; g) games=$OPTARG ;; t) tc=$OPTARG ;; c) cores=$OPTARG ;;
         u) uci="-sUCI" ;; o) out=$OPTARG ;; b) binary=$OPTARG ;; U) ownUci=1 ;;
-        *) sed -n 2,15p "$0"; exit 2 ;;
+        9) openings=(-variant fischerandom) ;;
+        *) sed -n 2,18p "$0"; exit 2 ;;
     esac
 done
-[ -n "$opponent" ] || { sed -n 2,15p "$0"; exit 2; }
+[ -n "$opponent" ] || { sed -n 2,18p "$0"; exit 2; }
 export PATH="$PATH:/usr/games"
 binary="$(cd "$(dirname "$binary")" && pwd)/$(basename "$binary")"
 out="${out:-matches/${opponent%% *}-$(date +%Y%m%d-%H%M%S)}"
@@ -46,7 +50,7 @@ fi
 setsid xvfb-run -a xboard -noGUI -xponder -debug -nameOfDebugFile "$out/xboard.debug" \
     "${first[@]}" -fd "$out/grelvin" \
     -scp "$opponent" -sd "$out/opponent" $uci \
-    -mg "$games" -lgf "$here/openings.pgn" -lgi -2 \
+    -mg "$games" "${openings[@]}" \
     $tc -sgf "$pgn" \
     > "$out/xboard.log" 2>&1 &
 xpid=$!

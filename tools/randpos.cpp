@@ -71,6 +71,29 @@ void grantCastlingRights(Board_BB64 &b) {
     }
 }
 
+// Chess960: a king anywhere on its back rank may hold a right for the outermost rook of
+// each wing, granted three times in four as above.
+void grantChess960Rights(Board_BB64 &b) {
+    for (Colour c : {WHITE, BLACK}) {
+        const Bitboard backRank = relativeRankBB(c, RANK_1);
+        const Bitboard kings = b.pieces(c, KING) & backRank;
+        if (!kings) continue;
+        const Bitboard king = squareBB(lsb(kings));
+        b.castling.kingFrom[c] = uint8_t(lsb(kings));
+        const Bitboard rooks = b.pieces(c, ROOK) & backRank;
+        const Bitboard hSide = rooks & ~(king | (king - 1)), aSide = rooks & (king - 1);
+        if (hSide && (nextRandom() & 3) != 3) {
+            b.castlingRights |= uint8_t(c == WHITE ? WHITE_OO : BLACK_OO);
+            b.castling.rookFrom[c * 2] = uint8_t(msb(hSide));
+        }
+        if (aSide && (nextRandom() & 3) != 3) {
+            b.castlingRights |= uint8_t(c == WHITE ? WHITE_OOO : BLACK_OOO);
+            b.castling.rookFrom[c * 2 + 1] = uint8_t(lsb(aSide));
+        }
+    }
+    b.castling.build();
+}
+
 // Every checker of the side to move, unlike AttackInfo, which keeps one per group.
 // Checks that no single move could have given are refused: two diagonal or two
 // straight sliders at once, or two leapers.
@@ -95,28 +118,29 @@ bool acceptable(const Board_BB64 &b) {
 
 }  // namespace
 
-void generateRandomPosition(Board_BB64 &b) {
+void generateRandomPosition(Board_BB64 &b, bool chess960) {
     do {
         b.clear();
         placePieces(b);
         b.sideToMove = uint8_t(nextRandom() & 1);
-        grantCastlingRights(b);
+        if (chess960) grantChess960Rights(b);
+        else grantCastlingRights(b);
         // The pieces went on without keys; side and rights are only known now.
         b.rebuildKeys();
     } while (!acceptable(b));
 }
 
-void writeRandomFens(Board_BB64 &b, int count, FILE *out) {
+void writeRandomFens(Board_BB64 &b, int count, FILE *out, bool chess960) {
     char fen[128];
     for (int i = 0; i < count; ++i) {
-        generateRandomPosition(b);
+        generateRandomPosition(b, chess960);
         b.toFEN(fen);
         std::fprintf(out, "%s\n", fen);
     }
     std::fflush(out);
 }
 
-bool randomFensCommand(Board_BB64 &b, int count, const char *path) {
+bool randomFensCommand(Board_BB64 &b, int count, const char *path, bool chess960) {
     if (count < 1) return false;
     const bool toFile = path && *path;
     FILE *out = stdout;
@@ -125,7 +149,7 @@ bool randomFensCommand(Board_BB64 &b, int count, const char *path) {
         std::fflush(stdout);
         return false;
     }
-    writeRandomFens(b, count, out);
+    writeRandomFens(b, count, out, chess960);
     if (toFile) {
         std::fclose(out);
         std::printf("Wrote %d random FENs to file \"%s\"\n", count, path);

@@ -7,7 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "board/types.h"
+#include "board/movegen.h"
 
 namespace {
 
@@ -21,13 +21,13 @@ namespace {
     if (n > 0) out.append(buffer, std::min<size_t>(size_t(n), sizeof buffer - 1));
 }
 
-void appendMove(std::string &out, Move m) {
-    char text[6];
-    moveToText(m, text);
-    out += text;
-}
-
 }  // namespace
+
+std::string uciMoveText(Move m, const MoveNotation &notation) {
+    char text[6];
+    moveToText(m, notation, text);
+    return text;
+}
 
 std::string scoreText(int score) {
     std::string out;
@@ -59,8 +59,7 @@ std::string infoLine(const InfoFields &info) {
     if (info.timeMs) appendf(out, " time %" PRId64, *info.timeMs);
     if (!info.pv.empty()) out += " pv";
     for (Move m : info.pv) {
-        out += ' ';
-        appendMove(out, m);
+        out += ' ' + uciMoveText(m, info.notation);
     }
     return out;
 }
@@ -71,13 +70,9 @@ std::string infoStringLine(std::string_view text) {
     return out;
 }
 
-std::string bestMoveLine(Move best, Move ponder) {
+std::string bestMoveLine(Move best, Move ponder, const MoveNotation &notation) {
     if (best == NO_MOVE) return "bestmove 0000";
-    std::string out = "bestmove ";
-    appendMove(out, best);
-    if (ponder != NO_MOVE) {
-        out += " ponder ";
-        appendMove(out, ponder);
-    }
+    std::string out = "bestmove " + uciMoveText(best, notation);
+    if (ponder != NO_MOVE) out += " ponder " + uciMoveText(ponder, notation);
     return out;
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "board/move.h"
+#include "board/castling.h"
 #include "search/report.h"
 
 // One "info" line; absent fields are left out.
@@ -25,6 +25,7 @@ struct InfoFields {
     std::optional<uint64_t> tbHits;
     std::optional<int64_t> timeMs;
     std::span<const Move> pv;
+    MoveNotation notation;  // Chess960 castles as the king taking its rook
 };
 
 // "cp 35", "mate 3" (we mate in three moves), "mate -2" (we are mated in two).
@@ -34,4 +35,6 @@ std::string infoLine(const InfoFields &info);
 // break the line.
 std::string infoStringLine(std::string_view text);
 // "bestmove e2e4 ponder e7e5"; "bestmove 0000" when there is no move.
-std::string bestMoveLine(Move best, Move ponder);
+std::string bestMoveLine(Move best, Move ponder, const MoveNotation &notation = {});
+// One move as UCI writes it.
+std::string uciMoveText(Move m, const MoveNotation &notation = {});

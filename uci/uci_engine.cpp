@@ -109,6 +109,7 @@ void UciEngine::onLine(const IterationReport &r) {
     info.hashFull = player_.hashFullPermille();
     info.tbHits = r.tbHits;
     if (r.pv) info.pv = std::span<const Move>(r.pv->moves, r.pv->length);
+    info.notation = notation_;
     emit(infoLine(info));
 }
 
@@ -116,16 +117,15 @@ void UciEngine::onLine(const IterationReport &r) {
 // for someone to watch it.
 void UciEngine::onCurrentMove(int depth, Move move, int number, int32_t elapsedCs) {
     if (elapsedCs < CURRMOVE_AFTER_CS) return;
-    char text[6];
-    moveToText(move, text);
-    emit("info depth " + std::to_string(depth) + " currmove " + text + " currmovenumber " + std::to_string(number));
+    emit("info depth " + std::to_string(depth) + " currmove " + uciMoveText(move, notation_) + " currmovenumber " +
+         std::to_string(number));
 }
 
 // A search stopped before its first iteration has no move of its own; the GUI still
 // needs a legal one whenever there is one.
 void UciEngine::onBestMove(const SearchResult &r, bool) {
     const Move best = r.bestMove != NO_MOVE ? r.bestMove : rootMove_;
-    const std::string line = bestMoveLine(best, r.bestMove != NO_MOVE ? r.ponderMove : NO_MOVE);
+    const std::string line = bestMoveLine(best, r.bestMove != NO_MOVE ? r.ponderMove : NO_MOVE, notation_);
     {
         const std::lock_guard<std::mutex> lock(outputMutex_);
         if (holdBestMove_) {
@@ -286,6 +286,8 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     options.analysis = player_.settings().number(ANALYSE_MODE) != 0;
     player_.setSearchOptions(options);
     rootMove_ = player_.boardUsable() ? firstLegalMove(*board) : NO_MOVE;
+    notation_ = MoveNotation(board->castling,
+                             player_.chess960() ? CastlingText::KING_TAKES_ROOK : CastlingText::KING_DESTINATION);
 
     const int64_t overhead = player_.settings().number(MOVE_OVERHEAD_MS);
     const Colour us = board->side();
@@ -349,6 +351,8 @@ void UciEngine::perft(int depth) {
     auto b = std::make_unique<Board_BB64>();
     player_.copyBoard(*b);
     const PerftRun run = perftCommand(*b, player_.perftHash(), player_.perftHashSizeMB(), depth, true, limits_);
+    const MoveNotation notation(
+        b->castling, player_.chess960() ? CastlingText::KING_TAKES_ROOK : CastlingText::KING_DESTINATION);
     if (run.status != PerftStatus::COUNTED) {
         emit(infoStringLine("perft needs a depth from 1 on and a legal position"));
         return;
@@ -356,7 +360,7 @@ void UciEngine::perft(int depth) {
     if (!run.table.allocated) emit(infoStringLine("no memory for the perft table, counting without it"));
     char text[6];
     for (const RootMoveCount &c : run.rootCounts) {
-        moveToText(c.move, text);
+        moveToText(c.move, notation, text);
         emit(std::string(text) + ": " + std::to_string(c.leaves));
     }
     const uint64_t nps = run.elapsedCs ? run.nodes * 100 / run.elapsedCs : 0;
@@ -391,7 +395,7 @@ void UciEngine::diagram() {
         emit(row);
     }
     char fen[128];
-    b->toFEN(fen);
+    b->toFEN(fen, player_.chess960() ? FenStyle::SHREDDER : FenStyle::X_FEN);
     // The board counts moves from the start of the game record, not of the game.
     std::string text = fen;
     text.replace(text.rfind(' ') + 1, std::string::npos, std::to_string(fullMoveNumber_));

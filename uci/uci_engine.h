@@ -64,6 +64,7 @@ private:
     bool holdBestMove_ = false;
     std::string heldBestMove_;
     Move rootMove_ = NO_MOVE;  // a legal move of the searched position, if any
+    MoveNotation notation_;    // of the searched position's game: Chess960 castles as e1h1
     // The move number of the position set, counted from the FEN's own: the game record
     // holds only the moves since the last irreversible one.
     int fullMoveNumber_ = 1;

@@ -41,6 +41,7 @@ const CommandEntry commandTable[COMMAND_COUNT] = {
     {"randgame", &WBEngine::onRandgame, 0, 0, false},
     {"norandgame", &WBEngine::onNorandgame, 0, 0, false},
     {"randgames", &WBEngine::onRandgames, 1, 1, false},
+    {"variant", &WBEngine::onVariant, 1, 1, true},
 };
 
 const CommandEntry *findCommand(std::string_view word) {

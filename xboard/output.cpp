@@ -10,14 +10,16 @@
 #include <cstring>
 #include <sstream>
 
+#include "board/movegen.h"
 #include "tools/perft.h"
 
-void printThinkingLine(uint32_t depth, int score, int32_t elapsedCs, uint64_t nodes, const PrincipalVariation &pv) {
+void printThinkingLine(uint32_t depth, int score, int32_t elapsedCs, uint64_t nodes, const PrincipalVariation &pv,
+                       const MoveNotation &notation) {
     char line[64 + MAX_PV_LENGTH * 6];
     int n = std::snprintf(line, sizeof line, "%u %d %d %" PRIu64, depth, score, elapsedCs, nodes);
     char text[6];
     for (uint16_t i = 0; i < pv.length && i < MAX_PV_LENGTH; ++i) {
-        moveToText(pv.moves[i], text);
+        moveToText(pv.moves[i], notation, text);
         n += std::snprintf(line + n, sizeof line - size_t(n), " %s", text);
     }
     std::snprintf(line + n, sizeof line - size_t(n), "\n");
@@ -80,9 +82,9 @@ void printTableSize(HashTableKind table, uint32_t sizeMB, bool allocated) {
     std::fflush(stdout);
 }
 
-void printStopReason(StopReason reason, Move best, int plies) {
+void printStopReason(StopReason reason, Move best, int plies, const MoveNotation &notation) {
     char move[6];
-    moveToText(best, move);
+    moveToText(best, notation, move);
     switch (reason) {
     case StopReason::FORCED_MOVE: std::printf("# forced move: %s\n", move); break;
     case StopReason::EASY_MOVE: std::printf("# easy move: %s\n", move); break;
@@ -110,7 +112,7 @@ void printGameEnd(GameEnd end) {
     std::fflush(stdout);
 }
 
-bool printPerftRun(const PerftRun &run, int depth, bool divide) {
+bool printPerftRun(const PerftRun &run, int depth, bool divide, const MoveNotation &notation) {
     switch (run.status) {
     case PerftStatus::NO_DEPTH: return false;
     case PerftStatus::ILLEGAL_POSITION: std::printf("Error (illegal position for perft)\n"); return false;
@@ -123,7 +125,7 @@ bool printPerftRun(const PerftRun &run, int depth, bool divide) {
     }
     char text[6];
     for (const RootMoveCount &c : run.rootCounts) {
-        moveToText(c.move, text);
+        moveToText(c.move, notation, text);
         std::printf("%s %" PRIu64 "\n", text, c.leaves);
     }
     const char *prefix = divide ? "" : "# ";

@@ -11,7 +11,8 @@
 struct PerftRun;
 
 // "depth score time nodes move move ...", no flush.
-void printThinkingLine(uint32_t depth, int score, int32_t elapsedCs, uint64_t nodes, const PrincipalVariation &pv);
+void printThinkingLine(uint32_t depth, int score, int32_t elapsedCs, uint64_t nodes, const PrincipalVariation &pv,
+                       const MoveNotation &notation = {});
 
 // The eight-line statistics block, then a flush.
 void printStatistics(const StatsTotals &t, int32_t elapsedCs, double ttFillPercent, double pawnFillPercent,
@@ -20,13 +21,13 @@ void printStatistics(const StatsTotals &t, int32_t elapsedCs, double ttFillPerce
 void printBudget(const BudgetReport &b);
 void printBudgetChange(BudgetChange change, int32_t maxTime);
 void printTableSize(HashTableKind table, uint32_t sizeMB, bool allocated);
-void printStopReason(StopReason reason, Move best, int plies);
+void printStopReason(StopReason reason, Move best, int plies, const MoveNotation &notation = {});
 void printCores(const CoresReport &c);
 // The result line of a finished game; nothing for GameEnd::NONE.
 void printGameEnd(GameEnd end);
 // A perft or divide run: the table's line the first time, the refusal or the counts by
 // root move and the summary. False when the run was refused.
-bool printPerftRun(const PerftRun &run, int depth, bool divide);
+bool printPerftRun(const PerftRun &run, int depth, bool divide, const MoveNotation &notation);
 // A hash move that did not fit the position it was found for.
 void printHashCollision(const Board_BB64 &b, Move move, bool pseudoLegal);
 // A book read that failed, with the system's reason.

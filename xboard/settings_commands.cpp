@@ -30,7 +30,7 @@ bool WBEngine::onProtover(const Arguments &) {
     std::printf("feature ping=1\nfeature setboard=1\nfeature playother=1\nfeature usermove=1\n"
                 "feature colors=0\nfeature sigint=0\nfeature sigterm=0\nfeature analyze=1\n"
                 "feature name=0\nfeature nps=0\nfeature debug=1\nfeature egt=\"gaviota\"\n"
-                "feature smp=1\nfeature variants=\"normal\"\n");
+                "feature smp=1\nfeature variants=\"normal,fischerandom\"\n");
     // The table sizes offer their defaults, the tablebase and book settings what they
     // hold now.
     for (const Setting &s : SETTINGS) {
@@ -164,3 +164,11 @@ bool WBEngine::onNorandgame(const Arguments &) {
 }
 
 bool WBEngine::onTune(const Arguments &) { return true; }
+
+// "variant fischerandom" (after "new") plays Chess960 from the position setboard sends;
+// "variant normal" is the standard game again. Other variants are refused.
+bool WBEngine::onVariant(const Arguments &args) {
+    if (args[0] != "normal" && args[0] != "fischerandom") return false;
+    player.applySetting(CHESS960, args[0] == "fischerandom" ? 1 : 0, "");
+    return true;
+}

@@ -26,19 +26,18 @@ std::unique_ptr<Board_BB64> boardCopy(ChessPlayer &player) {
 
 }  // namespace
 
-bool WBEngine::onPerft(const Arguments &args) {
+// Divide writes castling as the king's two-square step, in Chess960 too.
+bool WBEngine::runPerft(const Arguments &args, bool divide) {
     const int depth = parseInteger(args[0].c_str());
-    return printPerftRun(
-        perftCommand(*boardCopy(player), player.perftHash(), player.perftHashSizeMB(), depth, false, limits), depth,
-        false);
+    const auto board = boardCopy(player);
+    const MoveNotation notation(board->castling, CastlingText::KING_DESTINATION);
+    const PerftRun run = perftCommand(*board, player.perftHash(), player.perftHashSizeMB(), depth, divide, limits);
+    return printPerftRun(run, depth, divide, notation);
 }
 
-bool WBEngine::onDivide(const Arguments &args) {
-    const int depth = parseInteger(args[0].c_str());
-    return printPerftRun(
-        perftCommand(*boardCopy(player), player.perftHash(), player.perftHashSizeMB(), depth, true, limits), depth,
-        true);
-}
+bool WBEngine::onPerft(const Arguments &args) { return runPerft(args, false); }
+
+bool WBEngine::onDivide(const Arguments &args) { return runPerft(args, true); }
 
 bool WBEngine::onSelftest(const Arguments &) {
     runSelfTest(*boardCopy(player), player.perftHash(), player.perftHashSizeMB());
@@ -79,7 +78,8 @@ bool WBEngine::onRandpos(const Arguments &args) {
         std::printf("%s\n", fen);
         return true;
     }
-    if (!randomFensCommand(*boardCopy(player), parseInteger(args[0].c_str()), args.size() > 1 ? args[1].c_str() : nullptr))
+    if (!randomFensCommand(*boardCopy(player), parseInteger(args[0].c_str()), args.size() > 1 ? args[1].c_str() : nullptr,
+                           player.chess960()))
         return false;
     boardChanged = true;
     return onNew({});

@@ -15,11 +15,20 @@ WBEngine::~WBEngine() { player.shutdownThreads(); }
 
 void WBEngine::onIteration(const IterationReport &r) {
     if (!postThinking) return;
-    printThinkingLine(uint32_t(r.depth), r.score, r.elapsedCs, r.nodes, *r.pv);
+    printThinkingLine(uint32_t(r.depth), r.score, r.elapsedCs, r.nodes, *r.pv, moveNotation());
     if (r.depth > 7) std::fflush(stdout);
 }
 
-void WBEngine::onStopReason(StopReason reason, Move best, int plies) { printStopReason(reason, best, plies); }
+void WBEngine::onStopReason(StopReason reason, Move best, int plies) {
+    printStopReason(reason, best, plies, moveNotation());
+}
+
+// Read by search thread 0 too: the castling set-up changes only with the position,
+// which the command loop leaves alone while a search runs.
+MoveNotation WBEngine::moveNotation() {
+    return MoveNotation(player.board().castling,
+                        player.chess960() ? CastlingText::O_O : CastlingText::KING_DESTINATION);
+}
 
 void WBEngine::onTimeout() {
     std::printf("# timeout\n");
@@ -69,15 +78,16 @@ void WBEngine::makeEngineMove(Move move, Move ponderMove) {
         return;
     }
     if (player.shouldOfferDraw(move)) std::printf("offer draw\n");
+    const MoveNotation notation = moveNotation();
     char text[6];
-    moveToText(move, text);
+    moveToText(move, notation, text);
     std::printf("# making engine move: %s\n", text);
     player.recordMove(move);
     boardChanged = true;
     std::printf("move %s\n", text);
     if (ponderMove != NO_MOVE) {
         char ponder[6];
-        moveToText(ponderMove, ponder);
+        moveToText(ponderMove, notation, ponder);
         std::printf("# ponder move: %s\n", ponder);
     }
     printBoard();
@@ -132,6 +142,8 @@ void WBEngine::printBoard() {
 
 bool WBEngine::onNew(const Arguments &) {
     player.prepareSearch(true);
+    // The interface names the variant after "new", when it is not the standard game.
+    player.applySetting(CHESS960, 0, "");
     player.setPosition(START_FEN);
     player.resetOutOfBook();
     player.setRandomGameMode(false);
@@ -207,7 +219,8 @@ bool WBEngine::onUsermove(const Arguments &args) {
         std::printf("Error (cannot make a move at end of game)\n");
         return false;
     }
-    if (text.size() != 4 && text.size() != 5) {
+    // Four or five characters, or a short castling (O-O-O has five).
+    if ((text.size() != 4 && text.size() != 5) && text != "O-O" && text != "0-0") {
         std::printf("Error (illegal argument to 'usermove' command): %s\n", text.c_str());
         return false;
     }

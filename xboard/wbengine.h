@@ -93,11 +93,16 @@ public:
     bool onRandgame(const Arguments &args);
     bool onNorandgame(const Arguments &args);
     bool onRandgames(const Arguments &args);
+    bool onVariant(const Arguments &args);
 
 private:
+    // How the engine writes moves now: Chess960 castles as O-O and O-O-O.
+    MoveNotation moveNotation();
     // What the loop does between two input lines when no search runs (game-end test,
     // starting the engine's search).
     void afterCommand();
+    // The "perft" and "divide" commands.
+    bool runPerft(const Arguments &args, bool divide);
     // A finished game puts the engine in force mode with no side to play.
     void leaveFinishedGame();
     // No side to play, force mode, no analysis, auto mode or finished game.
@@ -118,7 +123,7 @@ struct CommandEntry {
     bool stopsSearch;
 };
 
-constexpr int COMMAND_COUNT = 35;
+constexpr int COMMAND_COUNT = 36;
 extern const CommandEntry commandTable[COMMAND_COUNT];
 
 // The row for a command word (whole word, case-sensitive), or nullptr.

@@ -82,6 +82,35 @@ TEST(RandomPosition, RulesHoldAndRightsComeThreeTimesInFour) {
     EXPECT_NEAR(double(granted) / chances, 0.75, 0.15);
 }
 
+// Chess960: a right belongs to the outermost rook of a wing of a king on its back rank,
+// castles as such, and reads back from the FEN with the same castling move.
+TEST(RandomPosition, Chess960RightsBelongToTheOuterRooks) {
+    Board_BB64 b, again;
+    seedRandom(960);
+    int granted = 0;
+    for (int i = 0; i < 20000; ++i) {
+        generateRandomPosition(b, true);
+        char fen[128];
+        b.toFEN(fen);
+        ASSERT_TRUE(again.setFromFEN(fen)) << fen;
+        for (int extra = 0; extra < 4; ++extra) {
+            if (!(b.castlingRights & (1 << extra))) continue;
+            ++granted;
+            const Colour c = Colour(extra >> 1);
+            const Square king = b.castling.kingFrom[c], rook = b.castling.rookFrom[extra];
+            ASSERT_TRUE(has(b, c, KING, king) && has(b, c, ROOK, rook)) << fen;
+            ASSERT_EQ(rankOf(king), relativeRank(c, RANK_1)) << fen;
+            ASSERT_EQ(rankOf(rook), rankOf(king)) << fen;
+            ASSERT_EQ(fileOf(rook) > fileOf(king), (extra & 1) == 0) << fen;
+            const Bitboard lower = squareBB(rook) - 1, higher = ~(lower | squareBB(rook));
+            ASSERT_FALSE(b.pieces(c, ROOK) & rankBB(rankOf(rook)) & (extra & 1 ? lower : higher)) << fen;
+            ASSERT_EQ(again.castling.move(extra), b.castling.move(extra)) << fen;
+            ASSERT_EQ(again.castling.rookFrom[extra], rook) << fen;
+        }
+    }
+    EXPECT_GT(granted, 300);
+}
+
 // These came from a separate re-reading of the recipe over the generator's draws: a
 // change in the order or number of draws changes them.
 TEST(RandomPosition, SeededSequenceIsFixed) {

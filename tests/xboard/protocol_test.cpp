@@ -86,7 +86,7 @@ TEST(Protocol, FeatureListInOrderAndOnlyChangedSizesOnASecondProtover) {
     const std::vector<std::string> expected = {
         "feature ping=1", "feature setboard=1", "feature playother=1", "feature usermove=1", "feature colors=0",
         "feature sigint=0", "feature sigterm=0", "feature analyze=1", "feature name=0", "feature nps=0",
-        "feature debug=1", "feature egt=\"gaviota\"", "feature smp=1", "feature variants=\"normal\"",
+        "feature debug=1", "feature egt=\"gaviota\"", "feature smp=1", "feature variants=\"normal,fischerandom\"",
         "feature option=\"ttHashSizeMB -spin 256 1 2048\"", "feature option=\"pawnHashSizeMB -spin 32 1 2048\"",
         "feature option=\"gtbCacheSizeMB -spin 16 0 256\"", "feature option=\"gtbPath -path C:/gtb\"",
         "feature option=\"bookFilePath -path book.bin\"", std::string("feature myname=\"GrelvinBB ") + ENGINE_VERSION + "\"", "feature done=1"};

@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
+// Chess960 FENs: setFromFEN on arbitrary text with Shredder-FEN and X-FEN castling
+// fields. An accepted position must read back from its FEN in either style with the
+// same key and the same castling moves; when it can be played, every legal move must
+// parse back from each way of writing it, predict its checks, and make and unmake to
+// the same board.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "board/board.h"
+#include "board/movegen.h"
+#include "tools/perft.h"
+
+namespace {
+
+void requireThat(bool condition) {
+    if (!condition) std::abort();
+}
+
+void requireSameCastling(const Board_BB64 &a, const Board_BB64 &b) {
+    requireThat(a.castlingRights == b.castlingRights);
+    for (int extra = 0; extra < 4; ++extra)
+        if (a.castlingRights & (1 << extra)) {
+            requireThat(a.castling.move(extra) == b.castling.move(extra));
+            requireThat(a.castling.rookFrom[extra] == b.castling.rookFrom[extra]);
+        }
+}
+
+void readBackInEitherStyle(const Board_BB64 &board) {
+    for (FenStyle style : {FenStyle::X_FEN, FenStyle::SHREDDER}) {
+        char fen[128];
+        board.toFEN(fen, style);
+        Board_BB64 again;
+        requireThat(again.setFromFEN(fen));
+        requireThat(again.key() == board.key());
+        requireSameCastling(board, again);
+    }
+}
+
+void playEveryMove(Board_BB64 &board) {
+    MoveList list;
+    generateAllLegal(board, list);
+    char before[128];
+    board.toFEN(before);
+    for (uint32_t i = 0; i < list.count; ++i) {
+        const Move move = list.moves[i].move;
+        requireThat(isValidMove(board, move));
+        for (CastlingText style : {CastlingText::KING_TAKES_ROOK, CastlingText::O_O}) {
+            char text[6];
+            moveToText(move, MoveNotation(board.castling, style), text);
+            Move parsed = NO_MOVE;
+            requireThat(textToMove(board, text, parsed) && parsed == move);
+        }
+        AttackInfo checks;
+        checkersAfter(board, move, checks);
+        UndoInfo undo;
+        board.makeMove(move, undo);
+        requireThat(board.isConsistent());
+        const Colour side = board.side();
+        requireThat((checks.count != 0) == isAttackedBy(board, opposite(side), board.kingSquare(side)));
+        board.unmakeMove(move, undo);
+        char after[128];
+        board.toFEN(after);
+        requireThat(std::strcmp(before, after) == 0);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    static const bool ready = (initStaticTables(), true);
+    (void)ready;
+    const std::string text(reinterpret_cast<const char *>(data), size);
+    Board_BB64 board;
+    if (!board.setFromFEN(text.c_str())) return 0;
+    requireThat(board.isConsistent());
+    readBackInEitherStyle(board);
+    if (isPlayable(board)) playEveryMove(board);
+    return 0;
+}
