@@ -40,14 +40,15 @@ int readInteger(std::string_view text, bool &wellFormed) {
     return int(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-int clampToRange(const Setting &s, int value) {
+int clampToRange(const Setting &s, int value, SettingFace face) {
     if (s.kind == SettingKind::PATH || s.kind == SettingKind::BUTTON) return 0;
-    return std::clamp(value, s.min, settingMax(s));
+    return std::clamp(value, s.min, settingMax(s, face));
 }
 
 }  // namespace
 
-int settingMax(const Setting &s) {
+int settingMax(const Setting &s, SettingFace face) {
+    if (face == SettingFace::UCI && s.uciMax != SAME_DEFAULT) return s.uciMax;
     if (s.max == MACHINE_LIMIT && s.id == THREADS) return int(std::max(1u, std::thread::hardware_concurrency()));
     return s.max;
 }
@@ -64,12 +65,12 @@ const Setting *findUciSetting(std::string_view name) {
     return nullptr;
 }
 
-SettingValue readSetting(const Setting &s, std::string_view text) {
+SettingValue readSetting(const Setting &s, std::string_view text, SettingFace face) {
     SettingValue v;
     switch (s.kind) {
     case SettingKind::SPIN:
         v.written = readInteger(text, v.wellFormed);
-        v.number = clampToRange(s, v.written);
+        v.number = clampToRange(s, v.written, face);
         v.clamped = v.number != v.written;
         break;
     case SettingKind::CHECK:
@@ -86,7 +87,7 @@ SettingValue readSetting(const Setting &s, std::string_view text) {
     return v;
 }
 
-SettingValues::SettingValues(SettingFace face) {
+SettingValues::SettingValues(SettingFace face) : face_(face) {
     for (const Setting &s : SETTINGS) {
         numbers_[s.id] = defaultFor(s, face);
         texts_[s.id] = s.defaultText;
@@ -98,7 +99,7 @@ std::string SettingValues::text(SettingId id) const {
     return texts_[id];
 }
 
-void SettingValues::setNumber(SettingId id, int value) { numbers_[id] = clampToRange(setting(id), value); }
+void SettingValues::setNumber(SettingId id, int value) { numbers_[id] = clampToRange(setting(id), value, face_); }
 
 void SettingValues::setText(SettingId id, std::string value) {
     const std::lock_guard<std::mutex> lock(textMutex_);

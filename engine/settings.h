@@ -51,7 +51,7 @@ enum SettingId : uint8_t {
 // The face whose defaults a player starts with.
 enum class SettingFace : uint8_t { XBOARD, UCI };
 
-// uciDefault when the UCI face starts with the same value as the XBoard face.
+// uciDefault or uciMax when the UCI face has the same value as the XBoard face.
 constexpr int SAME_DEFAULT = INT_MIN;
 // max of a setting whose maximum the machine decides (see settingMax).
 constexpr int MACHINE_LIMIT = 0;
@@ -66,7 +66,8 @@ struct Setting {
     SettingKind kind = SettingKind::SPIN;
     int min = 0, max = 0;  // SPIN; CHECK is 0 to 1
     int defaultValue = 0;  // SPIN and CHECK
-    int uciDefault = SAME_DEFAULT;
+    int uciDefault = SAME_DEFAULT;  // where the UCI face starts elsewhere
+    int uciMax = SAME_DEFAULT;      // where the UCI face goes further
     const char *defaultText = "";  // PATH
     SettingEffect effect = SettingEffect::NONE;
 };
@@ -74,10 +75,13 @@ struct Setting {
 constexpr Setting SETTINGS[SETTING_COUNT] = {
     {.id = THREADS, .name = "numberOfCores", .uciName = "Threads", .min = 1, .max = MACHINE_LIMIT,
      .defaultValue = 1},
+    // An interface runs many UCI engines at once (a tournament manager one per game), so
+    // there the tables start small, and may be made as large as a big machine allows
+    // (64 GiB, TABLE_MAX_MB).
     {.id = TT_HASH_MB, .name = "ttHashSizeMB", .xboardOption = true, .uciName = "Hash", .min = 1, .max = 2048,
-     .defaultValue = 256},
+     .defaultValue = 256, .uciDefault = 16, .uciMax = 65536},
     {.id = PAWN_HASH_MB, .name = "pawnHashSizeMB", .xboardOption = true, .uciName = "PawnHash", .min = 1,
-     .max = 2048, .defaultValue = 32},
+     .max = 2048, .defaultValue = 32, .uciDefault = 2},
     {.id = GTB_CACHE_MB, .name = "gtbCacheSizeMB", .xboardOption = true, .uciName = "GaviotaTbCache", .min = 0,
      .max = 256, .defaultValue = 16, .effect = SettingEffect::RELOAD_TABLEBASES},
     {.id = GTB_PATH, .name = "gtbPath", .xboardOption = true, .uciName = "GaviotaTbPath", .kind = SettingKind::PATH,
@@ -102,8 +106,8 @@ constexpr int defaultFor(const Setting &s, SettingFace face) {
     return face == SettingFace::UCI && s.uciDefault != SAME_DEFAULT ? s.uciDefault : s.defaultValue;
 }
 
-// The largest value a setting takes on this machine.
-int settingMax(const Setting &s);
+// The largest value a setting takes on this machine, for the given face.
+int settingMax(const Setting &s, SettingFace face = SettingFace::XBOARD);
 
 // The setting of an ini key or XBoard option name (exact, case-sensitive), or nullptr.
 const Setting *findSetting(std::string_view name);
@@ -124,7 +128,7 @@ struct SettingValue {
 // wellFormed only when nothing else followed; out of range it is clamped to the
 // nearest bound. CHECK: "true" or "false" in any letter case (otherwise the default
 // and not wellFormed). PATH: the text, cut to PATH_SETTING_MAX. BUTTON: nothing.
-SettingValue readSetting(const Setting &s, std::string_view text);
+SettingValue readSetting(const Setting &s, std::string_view text, SettingFace face = SettingFace::XBOARD);
 
 // The current value of every setting. Numbers are read by search threads while the
 // command loop sets them; texts are copied out under a lock.
@@ -133,11 +137,12 @@ public:
     explicit SettingValues(SettingFace face);
     int number(SettingId id) const { return numbers_[id]; }
     std::string text(SettingId id) const;
-    // Numbers are brought within the setting's range here too.
+    // Numbers are brought within the setting's range (for the store's face) here too.
     void setNumber(SettingId id, int value);
     void setText(SettingId id, std::string value);
 
 private:
+    SettingFace face_;
     Relaxed<int> numbers_[SETTING_COUNT];
     std::string texts_[SETTING_COUNT];
     mutable std::mutex textMutex_;

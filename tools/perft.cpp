@@ -18,7 +18,7 @@ PerftHash::Prepared PerftHash::prepare(uint32_t requestedMB) {
     p.made = true;
     p.sizeMB = sizeMBFor(requestedMB);
     p.allocated = allocate(requestedMB) != 0;
-    bucketMask_ = entryCount_ ? entryCount_ / 4 - 1 : 0;
+    bucketMask_ = entryCount_ ? uint32_t(entryCount_ / 4 - 1) : 0;
     // The count should not stall on page faults, one per probe of a new page.
     waitFaulted();
     return p;

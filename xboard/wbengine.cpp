@@ -45,8 +45,8 @@ void WBEngine::onBudget(const BudgetReport &b) { printBudget(b); }
 
 void WBEngine::onBudgetChange(BudgetChange change, int32_t maxTime) { printBudgetChange(change, maxTime); }
 
-void WBEngine::onTableSize(HashTableKind table, uint32_t sizeMB, bool allocated) {
-    printTableSize(table, sizeMB, allocated);
+void WBEngine::onTableSize(const TableSizeReport &r) {
+    printTableSize(r.table, r.sizeMB, r.allocated);
 }
 
 void WBEngine::onHashCollision(const Board_BB64 &b, Move m, bool pseudoLegal) { printHashCollision(b, m, pseudoLegal); }
