@@ -13,6 +13,11 @@
 //   protocol_bench --nps --uci [--engine PATH] [--depth D] < fens   (the UCI face, grelvin-uci)
 //       Each FEN after "new" + "setboard", searched to depth D (default 10): the nodes
 //       and time of the engine's statistics lines summed into nodes per second.
+//   protocol_bench --ready [--engine PATH] [--runs N] [--hash MB]   (grelvin-uci)
+//       In N fresh processes (default 5): the time to "uciok" and the memory resident
+//       then; "setoption name Hash value MB" (default 1024) + "isready" until "readyok";
+//       then "go movetime 200" on the start position twice, first and warm, each timed
+//       from "go" to "bestmove".
 //
 // PATH defaults to the grelvin binary beside this program.
 #include <algorithm>
@@ -23,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -86,6 +92,13 @@ public:
     }
 
     Clock::time_point started() const { return started_; }
+    // The engine's resident memory now, in MB (VmRSS).
+    double residentMB() const {
+        std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("VmRSS:", 0) == 0) return std::strtod(line.c_str() + 6, nullptr) / 1024;
+        return 0;
+    }
 
     void send(const std::string &line) {
         const std::string text = line + "\n";
@@ -159,12 +172,13 @@ private:
 };
 
 // Starts the engine and waits for the end of its feature list; returns the seconds from
-// the start of the process.
-double handshake(Engine &e) {
+// the start of the process. residentMB: the engine's memory at that moment.
+double handshake(Engine &e, double *residentMB = nullptr) {
     e.send("xboard");
     e.send("protover 2");
     e.waitFor("feature done=1");
     const double s = secondsSince(e.started());
+    if (residentMB) *residentMB = e.residentMB();
     e.send("nobook");
     return s;
 }
@@ -182,12 +196,14 @@ struct DepthRow {
 };
 
 void runDepth(const std::string &engine, const std::string &folder, int depth, int runs, DepthRow &row,
-              std::vector<double> &startup) {
+              std::vector<double> &startup, std::vector<double> &resident) {
     const std::string sd = "sd " + std::to_string(depth);
     SearchStats st;
     for (int r = 0; r < runs; ++r) {
         Engine e(engine, folder);
-        startup.push_back(handshake(e));
+        double mb = 0;
+        startup.push_back(handshake(e, &mb));
+        resident.push_back(mb);
         for (int game = 0; game <= LATER_GAMES; ++game) {
             const double newTime = e.newGame();
             e.send(sd);
@@ -214,10 +230,10 @@ int firstSearchTable(const std::string &engine, const std::string &folder, int m
                 engine.c_str(), runs);
     std::printf("%5s %8s %9s %9s %9s %8s %8s %9s\n", "depth", "nodes", "fresh", "later", "warm", "fresh/w",
                 "later/w", "nodes(w)");
-    std::vector<double> startup, newFresh, newLater;
+    std::vector<double> startup, resident, newFresh, newLater;
     for (int depth = 1; depth <= maxDepth; ++depth) {
         DepthRow row;
-        runDepth(engine, folder, depth, runs, row, startup);
+        runDepth(engine, folder, depth, runs, row, startup, resident);
         const double fresh = median(row.fresh), later = median(row.later), warm = median(row.warm);
         std::printf("%5d %8" PRIu64 " %9.1f %9.1f %9.1f %8.2f %8.2f %9" PRIu64 "%s\n", depth, row.nodesFirst,
                     fresh * 1000, later * 1000, warm * 1000, warm > 0 ? fresh / warm : 0.0,
@@ -226,8 +242,9 @@ int firstSearchTable(const std::string &engine, const std::string &folder, int m
         newFresh.insert(newFresh.end(), row.newFresh.begin(), row.newFresh.end());
         newLater.insert(newLater.end(), row.newLater.begin(), row.newLater.end());
     }
-    std::printf("start-up to \"feature done=1\": median %.1f ms, max %.1f ms\n", median(startup) * 1000,
-                *std::max_element(startup.begin(), startup.end()) * 1000);
+    std::printf("start-up to \"feature done=1\": median %.1f ms, max %.1f ms; resident then: median %.1f MB\n",
+                median(startup) * 1000, *std::max_element(startup.begin(), startup.end()) * 1000,
+                median(resident));
     std::printf("\"new\" + ping: first in a process median %.1f ms (max %.1f), later median %.1f ms (max %.1f)\n",
                 median(newFresh) * 1000, *std::max_element(newFresh.begin(), newFresh.end()) * 1000,
                 median(newLater) * 1000, *std::max_element(newLater.begin(), newLater.end()) * 1000);
@@ -297,6 +314,47 @@ int uciNps(const std::string &engine, const std::string &folder, int depth) {
     return 0;
 }
 
+// "go movetime 200" from "go" to "bestmove", in seconds.
+double moveTimeSearch(Engine &e) {
+    e.send("position startpos");
+    const auto t = Clock::now();
+    e.send("go movetime 200");
+    e.waitFor("bestmove");
+    return secondsSince(t);
+}
+
+// Whether a table resize is finished before "readyok": the first search after it must
+// take no longer than a warm one.
+int uciReady(const std::string &engine, const std::string &folder, int runs, int hashMB) {
+    std::vector<double> startup, resident, ready, first, warm;
+    for (int r = 0; r < runs; ++r) {
+        Engine e(engine, folder);
+        e.send("uci");
+        e.waitFor("uciok");
+        startup.push_back(secondsSince(e.started()));
+        resident.push_back(e.residentMB());
+        e.send("setoption name OwnBook value false");
+        e.send("setoption name Hash value " + std::to_string(hashMB));
+        const auto t = Clock::now();
+        e.send("isready");
+        e.waitFor("readyok");
+        ready.push_back(secondsSince(t));
+        first.push_back(moveTimeSearch(e));
+        warm.push_back(moveTimeSearch(e));
+    }
+    std::printf("UCI face (engine %s), median of %d fresh processes:\n", engine.c_str(), runs);
+    std::printf("start-up to \"uciok\": median %.1f ms, max %.1f ms; resident then: median %.1f MB, max %.1f MB\n",
+                median(startup) * 1000, *std::max_element(startup.begin(), startup.end()) * 1000, median(resident),
+                *std::max_element(resident.begin(), resident.end()));
+    std::printf("\"setoption name Hash value %d\" + \"isready\" to \"readyok\": median %.1f ms, max %.1f ms\n", hashMB,
+                median(ready) * 1000, *std::max_element(ready.begin(), ready.end()) * 1000);
+    std::printf("\"go movetime 200\" to \"bestmove\": first %.1f ms (max %.1f), warm %.1f ms (max %.1f), "
+                "first/warm %.3f\n",
+                median(first) * 1000, *std::max_element(first.begin(), first.end()) * 1000, median(warm) * 1000,
+                *std::max_element(warm.begin(), warm.end()) * 1000, median(first) / median(warm));
+    return 0;
+}
+
 std::string besideThisProgram(const char *name) {
     char self[4096];
     const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
@@ -310,22 +368,25 @@ std::string besideThisProgram(const char *name) {
 int main(int argc, char **argv) {
     std::signal(SIGPIPE, SIG_IGN);
     std::string engine;
-    bool nps = false, uci = false;
-    int runs = 3, depth = -1;
+    bool nps = false, uci = false, ready = false;
+    int runs = 3, depth = -1, hashMB = 1024;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--nps") nps = true;
         else if (a == "--uci") uci = true;
+        else if (a == "--ready") ready = uci = true;
+        else if (a == "--hash" && i + 1 < argc) hashMB = std::max(1, std::atoi(argv[++i]));
         else if (a == "--engine" && i + 1 < argc) engine = argv[++i];
         else if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
         else if (a == "--depth" && i + 1 < argc) depth = std::max(1, std::atoi(argv[++i]));
-        else fail("usage: protocol_bench [--nps [--uci]] [--engine PATH] [--runs N] [--depth D]");
+        else fail("usage: protocol_bench [--nps [--uci] | --ready [--hash MB]] [--engine PATH] [--runs N] [--depth D]");
     }
     if (engine.empty()) engine = besideThisProgram(uci ? "grelvin-uci" : "grelvin");
     if (access(engine.c_str(), X_OK) != 0) fail("no engine at " + engine);
     char folder[] = "/tmp/protocol_bench.XXXXXX";
     if (!mkdtemp(folder)) fail("cannot make a working folder");
-    const int rc = nps && uci ? uciNps(engine, folder, depth < 0 ? 10 : depth)
+    const int rc = ready      ? uciReady(engine, folder, runs, hashMB)
+                   : nps && uci ? uciNps(engine, folder, depth < 0 ? 10 : depth)
                    : nps      ? protocolNps(engine, folder, depth < 0 ? 10 : depth)
                        : firstSearchTable(engine, folder, depth < 0 ? 8 : depth, runs);
     rmdir(folder);

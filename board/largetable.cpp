@@ -117,9 +117,15 @@ void LargeTable::release() {
     mappedBytes_ = bytes_ = 0;
 }
 
-uint32_t tableEntriesFor(uint32_t sizeMB, std::size_t entryBytes, uint32_t minEntries) {
+uint32_t tableMBWithin(uint32_t requestedMB, uint64_t memoryBytes) {
+    const uint64_t memoryMB = memoryBytes >> 20;
+    if (memoryMB == 0) return requestedMB;
+    return uint32_t(std::min<uint64_t>(requestedMB, std::max<uint64_t>(memoryMB / 4 * 3, 1)));
+}
+
+uint64_t tableEntriesFor(uint32_t sizeMB, std::size_t entryBytes, uint32_t minEntries) {
     const uint64_t budget = uint64_t(std::min(sizeMB, TABLE_MAX_MB)) << 20;
     uint64_t count = 1;
     while (count * 2 * entryBytes <= budget) count *= 2;
-    return uint32_t(std::max<uint64_t>(count, minEntries));
+    return std::max<uint64_t>(count, minEntries);
 }

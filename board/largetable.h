@@ -49,10 +49,15 @@ private:
 };
 
 // Sizing shared by the hash tables: the largest power-of-two count of entryBytes-sized
-// entries that fits in sizeMB megabytes (capped at TABLE_MAX_MB), and at least
+// entries that fits in sizeMB megabytes (capped at TABLE_MAX_MB, 64 GiB), and at least
 // minEntries.
-constexpr uint32_t TABLE_MAX_MB = 4096;
-uint32_t tableEntriesFor(uint32_t sizeMB, std::size_t entryBytes, uint32_t minEntries);
+constexpr uint32_t TABLE_MAX_MB = 65536;
+uint64_t tableEntriesFor(uint32_t sizeMB, std::size_t entryBytes, uint32_t minEntries);
+// What a request may have on a machine with memoryBytes (0: unknown, the request as it
+// is): at most three quarters of the memory, so that a size the machine cannot hold is
+// cut to one it can rather than pushing the engine out of memory when its pages are
+// faulted in.
+uint32_t tableMBWithin(uint32_t requestedMB, uint64_t memoryBytes);
 
 // The storage of a hash table: a power-of-two count of Entry in a LargeTable.
 template <class Entry, uint32_t MinEntries> class HashTableBase {
@@ -63,10 +68,10 @@ public:
     // share of this many, so a smaller table never reports a high fill.
     static constexpr uint32_t FILL_SAMPLE = 65536;
 
-    static uint32_t entriesFor(uint32_t sizeMB) { return tableEntriesFor(sizeMB, sizeof(Entry), MinEntries); }
+    static uint64_t entriesFor(uint32_t sizeMB) { return tableEntriesFor(sizeMB, sizeof(Entry), MinEntries); }
     // The size a request for sizeMB makes, in whole megabytes.
     static uint32_t sizeMBFor(uint32_t sizeMB) { return uint32_t((uint64_t(entriesFor(sizeMB)) * sizeof(Entry)) >> 20); }
-    uint32_t entryCount() const { return entryCount_; }
+    uint64_t entryCount() const { return entryCount_; }
     uint32_t sizeMB() const { return uint32_t((uint64_t(entryCount_) * sizeof(Entry)) >> 20); }
     // Waits until a new block is all in memory, so that a search does not stall on its
     // page faults.
@@ -79,10 +84,10 @@ protected:
     // Gives up the old block, then maps entriesFor(sizeMB) empty entries. A failed
     // allocation is retried at half the size, down to MinEntries, rather than leaving
     // the engine without a table. Returns the entry count made, 0 when none.
-    uint32_t allocate(uint32_t sizeMB) {
+    uint64_t allocate(uint32_t sizeMB) {
         entries_ = nullptr;
         entryCount_ = 0;
-        uint32_t count = entriesFor(sizeMB);
+        uint64_t count = entriesFor(sizeMB);
         void *raw = nullptr;
         while (!(raw = memory_.allocate(std::size_t(count) * sizeof(Entry))) && count > MinEntries) count /= 2;
         if (!raw) return 0;
@@ -94,7 +99,7 @@ protected:
     void clearEntries() { memory_.clear(); }
     // Percentage of FILL_SAMPLE taken by the used entries among the first FILL_SAMPLE.
     template <class Used> double sampledFill(Used used) const {
-        const uint32_t sample = entryCount_ < FILL_SAMPLE ? entryCount_ : FILL_SAMPLE;
+        const uint32_t sample = entryCount_ < FILL_SAMPLE ? uint32_t(entryCount_) : FILL_SAMPLE;
         uint32_t n = 0;
         for (uint32_t i = 0; i < sample; ++i)
             if (used(entries_[i])) ++n;
@@ -102,6 +107,6 @@ protected:
     }
 
     Entry *entries_ = nullptr;
-    uint32_t entryCount_ = 0;
+    uint64_t entryCount_ = 0;
 };
 

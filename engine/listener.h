@@ -19,6 +19,7 @@ struct IterationReport {
     int score = 0;
     ScoreBound bound = ScoreBound::EXACT;
     int32_t elapsedCs = 0;
+    int64_t elapsedMs = 0;  // the same, to the millisecond, from the request
     uint64_t nodes = 0;  // all threads
     uint64_t tbHits = 0;  // all threads
     const PrincipalVariation *pv = nullptr;
@@ -28,6 +29,7 @@ struct IterationReport {
 struct SearchSummary {
     StatsTotals totals;
     int32_t elapsedCs = 0;
+    int64_t elapsedMs = 0;
     double ttFillPercent = 0.0;
     double pawnFillPercent = 0.0;
     uint64_t pawnHashHits = 0;
@@ -51,6 +53,15 @@ enum class GameEnd : uint8_t { NONE, WHITE_MATES, BLACK_MATES, STALEMATE, INSUFF
 // The hash tables the player keeps.
 enum class HashTableKind : uint8_t { TRANSPOSITION, PAWN };
 
+// A table made anew or cleared: its size (whole megabytes) and whether any memory was
+// had for it; cut: smaller than the requestedMB its setting asked for would make, as
+// this machine has not the memory (the largest size it could have).
+struct TableSizeReport {
+    HashTableKind table = HashTableKind::TRANSPOSITION;
+    uint32_t sizeMB = 0, requestedMB = 0;
+    bool allocated = true, cut = false;
+};
+
 // The thread count after a request ("cores", the ini file, an option).
 struct CoresReport {
     uint32_t used = 0, requested = 0, current = 0, max = 0;
@@ -71,9 +82,8 @@ public:
     virtual void onSearchFinished(const SearchSummary &s) = 0;
     virtual void onBudget(const BudgetReport &b) = 0;
     virtual void onBudgetChange(BudgetChange change, int32_t maxTime) = 0;
-    // A table was made anew or cleared: the size asked for (rounded to whole entries)
-    // and whether any memory was had for it.
-    virtual void onTableSize(HashTableKind table, uint32_t sizeMB, bool allocated) = 0;
+    // A table was made anew or cleared, or its next size is announced.
+    virtual void onTableSize(const TableSizeReport &r) = 0;
     // Exactly once per search, on thread 0, also when the search was stopped or found
     // no move (bestMove NO_MOVE). analysis: the search had no budget. The thread counts
     // as busy until this returns, so the game does not change meanwhile.

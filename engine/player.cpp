@@ -13,6 +13,7 @@
 #include "engine/tablebases.h"
 #include "engine/threads.h"
 #include "eval/pawnhash.h"
+#include "platform/memory.h"
 #include "platform/random.h"
 #include "search/tt.h"
 #include "tools/perft.h"
@@ -114,51 +115,87 @@ bool ChessPlayer::shouldOfferDraw(Move move) {
 
 CoresReport ChessPlayer::setCores(uint32_t requested) {
     threadsToUse_ = std::min(requested, maxThreads_);
-    return {threadsToUse_, requested, currentThreads_, maxThreads_};
+    return {threadsToUse_, requested, pool_ ? currentThreads_ : announcedThreads_, maxThreads_};
+}
+
+namespace {
+
+uint32_t affordableMB(uint32_t requestedMB) { return tableMBWithin(requestedMB, physicalMemoryBytes()); }
+
+}  // namespace
+
+// A table is reported when it is cleared, when it has no memory, and when its size is
+// not the one last told (announceTables may have told it before it was made).
+void ChessPlayer::tellTableSize(const TableSizeReport &r, bool cleared, uint32_t &toldMB) {
+    if (!cleared && r.allocated && r.sizeMB == toldMB) return;
+    listener_->onTableSize(r);
+    toldMB = r.sizeMB;
 }
 
 // A cleared table keeps its memory when its size stays: mapping a new block would
 // leave its pages to be faulted in by the next search, inside the clock. Either way the
-// size lines are printed again and nothing of the previous game survives. Current and
+// size is reported again and nothing of the previous game survives. Current and
 // requested sizes both become the size actually made, so a request that was rounded
 // down does not reallocate before every search.
-void ChessPlayer::prepareTables(bool clearTables) {
+void ChessPlayer::prepareTransposition(bool clearTables) {
     if (!tt_) tt_ = std::make_unique<TranspositionTable>();
-    const bool ttRemade =
-        (ttHashSizeMB_ != ttCurrentMB_ || (clearTables && !tt_->entryCount())) && tt_->resize(ttHashSizeMB_);
-    if (ttRemade) {
-        listener_->onTableSize(HashTableKind::TRANSPOSITION, TranspositionTable::sizeMBFor(ttHashSizeMB_),
-                               tt_->entryCount() != 0);
+    const uint32_t asked = ttHashSizeMB_, full = TranspositionTable::sizeMBFor(asked);
+    const bool remade = (asked != ttCurrentMB_ || (clearTables && !tt_->entryCount())) &&
+                        tt_->resize(affordableMB(asked));
+    if (remade) {
+        const bool allocated = tt_->entryCount() != 0;
+        const uint32_t size = allocated ? tt_->sizeMB() : TranspositionTable::sizeMBFor(affordableMB(asked));
+        tellTableSize({HashTableKind::TRANSPOSITION, size, asked, allocated, size < full}, clearTables, ttToldMB_);
     } else if (clearTables) {
         tt_->clear();
-        listener_->onTableSize(HashTableKind::TRANSPOSITION, tt_->sizeMB(), true);
+        tellTableSize({HashTableKind::TRANSPOSITION, tt_->sizeMB(), asked, true, tt_->sizeMB() < full}, true,
+                      ttToldMB_);
     }
     ttCurrentMB_ = ttHashSizeMB_ = tt_->sizeMB();
+}
 
+void ChessPlayer::preparePawnHash(bool clearTables) {
     if (!pawnHash_) pawnHash_ = std::make_unique<PawnHashTable>();
-    if (clearTables || pawnHashSizeMB_ != pawnHashCurrentMB_ || !pawnHash_->entryCount()) {
-        if (pawnHashSizeMB_ != pawnHashCurrentMB_ || !pawnHash_->entryCount()) pawnHash_->resize(pawnHashSizeMB_);
+    const uint32_t asked = pawnHashSizeMB_;
+    const bool resize = asked != pawnHashCurrentMB_ || !pawnHash_->entryCount();
+    if (clearTables || resize) {
+        if (resize) pawnHash_->resize(affordableMB(asked));
         else pawnHash_->clear();
-        listener_->onTableSize(HashTableKind::PAWN, pawnHash_->sizeMB(), pawnHash_->entryCount() != 0);
+        const uint32_t size = pawnHash_->sizeMB();
+        const TableSizeReport r{HashTableKind::PAWN, size, asked, pawnHash_->entryCount() != 0,
+                                size < PawnHashTable::sizeMBFor(asked)};
+        tellTableSize(r, clearTables, pawnToldMB_);
     }
     pawnHashCurrentMB_ = pawnHashSizeMB_ = pawnHash_->sizeMB();
 }
 
-// A new block is faulted in on background threads (at start-up that keeps the 256 MB
-// table out of the time to "feature done"); the search that would stall on it waits.
-void ChessPlayer::waitForTables() {
+void ChessPlayer::announceTables() {
+    announcedThreads_ = threadsToUse_;
+    const uint32_t tt = ttHashSizeMB_, pawn = pawnHashSizeMB_;
+    const uint32_t ttSize = TranspositionTable::sizeMBFor(affordableMB(tt));
+    const uint32_t pawnSize = PawnHashTable::sizeMBFor(affordableMB(pawn));
+    tellTableSize({HashTableKind::TRANSPOSITION, ttSize, tt, true, ttSize < TranspositionTable::sizeMBFor(tt)},
+                  false, ttToldMB_);
+    tellTableSize({HashTableKind::PAWN, pawnSize, pawn, true, pawnSize < PawnHashTable::sizeMBFor(pawn)}, false,
+                  pawnToldMB_);
+}
+
+// A new block is faulted in on background threads (a large one takes a tenth of a
+// second or more); whoever needs it whole waits here.
+void ChessPlayer::waitUntilReady() {
     if (tt_) tt_->waitFaulted();
     if (pawnHash_) pawnHash_->waitFaulted();
 }
 
-// Called only while no search runs (start-up, "new", "protover", before a search).
+// Called only while no search runs.
 void ChessPlayer::prepareSearch(bool clearTables) {
     // The pool holds pointers into the tables: it goes before they can be replaced.
     if (clearTables || threadsToUse_ != currentThreads_) {
         pool_.reset();
         currentThreads_ = threadsToUse_;
     }
-    prepareTables(clearTables);
+    prepareTransposition(clearTables);
+    preparePawnHash(clearTables);
     if (!pool_) pool_ = std::make_unique<ThreadPool>(currentThreads_, &ChessPlayer::searchJob, this);
 }
 

@@ -14,6 +14,7 @@
 #include "board/board.h"
 #include "engine/listener.h"
 #include "engine/settings.h"
+#include "engine/time_manager.h"
 #include "search/limits.h"
 #include "board/relaxed.h"
 #include "search/search.h"
@@ -74,8 +75,17 @@ public:
     // (capped at the hardware's).
     CoresReport setCores(uint32_t requested);
     // Creates, resizes or clears the transposition table and the pawn hash, and builds
-    // or rebuilds the thread pool.
+    // or rebuilds the thread pool. A new block is faulted in on background threads;
+    // waitUntilReady() waits for them. Tables are made only here, so a process that
+    // never plays touches none of their memory.
     void prepareSearch(bool clearTables);
+    // Tells the listener the table sizes the next prepareSearch will make, without
+    // making them: that prepareSearch then tells only what differs (a failure). The
+    // thread count then counts as the current one until a pool is built.
+    void announceTables();
+    // Returns once every table made so far is in memory: nothing is left for a search
+    // to wait for. Not during a search.
+    void waitUntilReady();
 
     // A setting from the settings table: sizes take effect at the next prepareSearch,
     // the book file at once, tablebase settings reload the tables. The value must be
@@ -102,14 +112,15 @@ public:
     // start position with an empty record.
     bool playRandomGames(int n);
 
-    // A budget the face computed itself (centiseconds): timed searches use it as it is
-    // instead of the level in SearchLimits, without the out-of-book bonus or the clock
-    // guard. Negative: the level decides again.
-    void setFixedBudget(int32_t centiseconds) { fixedBudget_ = centiseconds; }
+    // A budget from the face's clock (ms, see goBudgetMs): timed searches use it as it
+    // is instead of the session control in SearchLimits, without the out-of-book bonus
+    // or the clock guard; exact: it is all spent (a fixed move time), no early stop.
+    // Negative: the session control decides again.
+    void setFixedBudget(int64_t ms, bool exact = false);
     // Gives a running untimed search (a ponder search whose move was played) the budget
     // the face computed: time spent so far counts, so it ends once the search has run
     // that long. Before the search has begun it simply becomes a timed search.
-    void startClockedBudget(int32_t centiseconds);
+    void startClockedBudget(int64_t ms);
     // The transposition table's fill in per mille, from a sample (cheap to read while
     // the search runs).
     int hashFullPermille() const;
@@ -118,8 +129,10 @@ public:
     // search.
     void setSearchOptions(const SearchOptions &options);
 
-    // Wakes every search thread for a search of the game position.
-    void startSearch();
+    // Wakes every search thread for a search of the game position, asked for at
+    // askedAtMs (steadyMs()): a timed search's budget runs from then.
+    void startSearch(int64_t askedAtMs);
+    void startSearch() { startSearch(steadyMs()); }
     bool searchBusy() const;
     // Stops a running search without playing a move and waits until it has ended.
     void stopSearch();
@@ -146,6 +159,8 @@ public:
 private:
     void runSearchJob();
     void helperJob(SearchState &st);
+    SessionControl sessionControl() const;
+    void setBudgetCs(int32_t centiseconds);
     void computeBudget();
     void applyOutOfBookBonus(bool timed);
     void guardClock();
@@ -153,10 +168,11 @@ private:
     bool bookMove(Move &move);
     void recordUnlocked(Move move);
     void takeBackUnlocked();
-    void prepareTables(bool clearTables);
+    void tellTableSize(const TableSizeReport &r, bool cleared, uint32_t &toldMB);
+    void prepareTransposition(bool clearTables);
+    void preparePawnHash(bool clearTables);
     // The book file; an existing book object is renamed.
     void setBookFile(const std::string &path);
-    void waitForTables();
 
     SearchLimits *limits_;
     EngineListener *listener_;
@@ -172,12 +188,15 @@ private:
     Relaxed<bool> randomGameMode_ = false;
     Relaxed<bool> chess960_ = false;
     bool outOfBook_ = false;
-    Relaxed<int32_t> fixedBudget_ = -1;
+    Relaxed<int64_t> fixedBudgetMs_ = -1;
+    Relaxed<bool> exactBudget_ = false;
+    int32_t budgetCs_ = 0;  // the session control's budget of the current search
     // Lines a face asks for in its searches (SearchOptions::multiPv), kept for the face.
     Relaxed<uint32_t> multiPv_ = uint32_t(setting(MULTI_PV).defaultValue);
     uint32_t maxThreads_;
     uint32_t threadsToUse_ = 1;
     uint32_t currentThreads_ = 0;
+    uint32_t announcedThreads_ = 0;
     std::unique_ptr<Board_BB64> board_;
     std::mutex gameMutex_;
     Relaxed<uint32_t> gamePly_ = 0;
@@ -185,10 +204,11 @@ private:
     Move gameMoves_[GAME_RECORD_CAPACITY] = {};
     UndoInfo gameUndo_[GAME_RECORD_CAPACITY] = {};
 
+    // Sizes made (0: none yet) and last told to the listener.
     std::unique_ptr<TranspositionTable> tt_;
-    uint32_t ttCurrentMB_ = 0;
+    uint32_t ttCurrentMB_ = 0, ttToldMB_ = 0;
     std::unique_ptr<PawnHashTable> pawnHash_;
-    uint32_t pawnHashCurrentMB_ = 0;
+    uint32_t pawnHashCurrentMB_ = 0, pawnToldMB_ = 0;
     std::unique_ptr<PerftHash> perftHash_;
     std::unique_ptr<ThreadPool> pool_;
     uint64_t helperNodes_ = 0;  // thread 0's last reading of the helpers' node counters

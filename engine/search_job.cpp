@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
 // The engine's move: the job of the search threads, the engine clock, the time budget
-// and the time-out test the search polls.
+// (by the rules of engine/time_manager.h) and the time-out test the search polls.
 #include <algorithm>
 #include <cinttypes>
 #include <climits>
@@ -12,12 +12,15 @@
 #include "engine/player.h"
 #include "engine/tablebases.h"
 #include "engine/threads.h"
+#include "engine/time_manager.h"
 #include "eval/pawnhash.h"
 #include "search/tt.h"
 #include "platform/random.h"
 
-void ChessPlayer::startSearch() {
-    waitForTables();
+void ChessPlayer::startSearch(int64_t askedAtMs) {
+    // The budget runs from the request: any wait here is the interface's time too.
+    limits_->searchStartMs = askedAtMs;
+    waitUntilReady();
     for (uint32_t i = 0; i < pool_->size(); ++i) {
         SearchState &st = (*pool_)[i].state();
         st.tt = tt_.get();
@@ -41,69 +44,42 @@ void ChessPlayer::shutdownThreads() {
     currentThreads_ = 0;
 }
 
-namespace {
-
-// Sessions begun by the current move (1 for a whole-game level, m == 0).
-int64_t sessionsStarted(int64_t m, int64_t fullMoveNumber) { return m ? (fullMoveNumber + m - 1) / m : 1; }
-
-// Moves left until the time control adds a session's time, counting the current
-// move; a whole-game level plans for 32 more.
-int64_t movesToSessionEnd(int64_t m, int64_t fullMoveNumber) {
-    return m ? sessionsStarted(m, fullMoveNumber) * m - fullMoveNumber + 1 : 32;
+// The session control the face set in the limits.
+SessionControl ChessPlayer::sessionControl() const {
+    const SearchLimits &l = *limits_;
+    return {l.movesPerSession, l.timePerSession, l.increment};
 }
 
-int32_t clampToInt32(int64_t x) { return int32_t(std::clamp<int64_t>(x, INT32_MIN, INT32_MAX)); }
+void ChessPlayer::setBudgetCs(int32_t centiseconds) {
+    budgetCs_ = centiseconds;
+    limits_->maxTimeMs = int64_t(centiseconds) * 10;
+}
 
-}  // namespace
-
-// Budget of one search from the level and the time used so far. The level's values
-// are at most INT32_MAX each and the clock is read as signed, so 64 bits hold every
-// sum exactly however long the level; only the budget itself is brought back to 32.
+// Budget of one search from the session control and the time used so far.
 void ChessPlayer::computeBudget() {
-    SearchLimits &l = *limits_;
-    BudgetReport b;
-    b.movesPerSession = l.movesPerSession;
-    b.timePerSession = l.timePerSession;
-    b.increment = l.increment;
-    b.ply = gamePly_;
-    b.fullMoveNumber = b.ply / 2 + 1;
-    b.nSessions = sessionsStarted(b.movesPerSession, b.fullMoveNumber);
-    b.remainingMoves = movesToSessionEnd(b.movesPerSession, b.fullMoveNumber);
-    b.total = b.increment * b.fullMoveNumber + b.nSessions * b.timePerSession;
-    b.elapsed = int32_t(currentElapsed(l));
-    b.remaining = b.total - b.elapsed;
-    b.available = (b.remainingMoves - 1) * b.increment + b.remaining;
-    b.maxTime = clampToInt32(int64_t(double(b.available) * 0.9 / double(b.remainingMoves)));
+    const BudgetReport b = sessionBudget(sessionControl(), gamePly_, int32_t(currentElapsed(*limits_)));
     listener_->onBudget(b);
-    l.maxTime = uint32_t(b.maxTime);
-    clockLeft_ = clampToInt32(b.remaining);
+    setBudgetCs(b.maxTime);
+    clockLeft_ = int32_t(std::clamp<int64_t>(b.remaining, INT32_MIN, INT32_MAX));
 }
 
-// The budget counts increments still to come as if they were on the clock already; with
-// little time left and a large increment it can exceed the clock itself. A tenth of
-// what is left and a tenth of a second then stay in reserve.
 void ChessPlayer::guardClock() {
-    SearchLimits &l = *limits_;
-    if (l.increment == 0) return;
-    const int64_t cap = int64_t(clockLeft_) - clockLeft_ / 10 - 10;
-    if (int64_t(int32_t(l.maxTime)) <= cap) return;
-    l.maxTime = uint32_t(int32_t(std::max<int64_t>(cap, INT32_MIN)));
-    listener_->onBudgetChange(BudgetChange::CLOCK_GUARD, int32_t(l.maxTime));
+    const auto capped = clockGuard(budgetCs_, clockLeft_, limits_->increment, CLOCK_RESERVE_MS / 10);
+    if (!capped) return;
+    setBudgetCs(int32_t(std::max<int64_t>(*capped, INT32_MIN)));
+    listener_->onBudgetChange(BudgetChange::CLOCK_GUARD, budgetCs_);
 }
 
-// Leaving the opening lets the first search of the game think half as long again,
-// except close to the end of a session. Computed in 64 bits and kept within the
-// signed 32-bit range, so no clock a GUI can send overflows it.
+// The first search out of the book: used up by any search, a longer budget only for
+// one the session control times.
 void ChessPlayer::applyOutOfBookBonus(bool timed) {
     if (outOfBook_) return;
     outOfBook_ = true;
-    SearchLimits &l = *limits_;
-    const uint32_t m = l.movesPerSession;
-    // Analysis has no budget: the bonus is used up without a line.
-    if (!timed || (m != 0 && movesToSessionEnd(m, gamePly_ / 2 + 1) < 10)) return;
-    const int64_t corrected = std::min<int64_t>(int64_t(int32_t(l.maxTime)) * 3 / 2, INT32_MAX);
-    l.maxTime = uint32_t(int32_t(corrected));
-    listener_->onBudgetChange(BudgetChange::OUT_OF_BOOK, int32_t(corrected));
+    if (!timed) return;
+    const auto corrected = outOfBookBudget(sessionControl(), gamePly_, budgetCs_);
+    if (!corrected) return;
+    setBudgetCs(*corrected);
+    listener_->onBudgetChange(BudgetChange::OUT_OF_BOOK, *corrected);
 }
 
 bool ChessPlayer::randomMove(Move &move) {
@@ -136,10 +112,11 @@ void ChessPlayer::runSearchJob() {
     startClock(l);
     l.searchStartElapsed = currentElapsed(l);
     const bool timed = l.timed;
-    const int32_t fixedBudget = fixedBudget_;
+    const int64_t fixedBudget = fixedBudgetMs_;
     const bool levelBudget = timed && fixedBudget < 0;
+    l.exactBudget = timed && !levelBudget && exactBudget_;
     if (levelBudget) computeBudget();
-    else if (timed) l.maxTime = uint32_t(fixedBudget);
+    else if (timed) l.maxTimeMs = fixedBudget;
 
     SearchResult result;
     Move move = NO_MOVE;
@@ -168,12 +145,18 @@ void ChessPlayer::runSearchJob() {
     listener_->onBestMove(result, !timed);
 }
 
+void ChessPlayer::setFixedBudget(int64_t ms, bool exact) {
+    fixedBudgetMs_ = ms;
+    exactBudget_ = exact;
+}
+
 // The budget goes in before the flag that makes the time-out test read it: go gave the
 // untimed search a budget no search reaches, so an early read of the flag finds
 // nothing to act on.
-void ChessPlayer::startClockedBudget(int32_t centiseconds) {
-    fixedBudget_ = centiseconds;
-    limits_->maxTime = uint32_t(centiseconds);
+void ChessPlayer::startClockedBudget(int64_t ms) {
+    fixedBudgetMs_ = ms;
+    limits_->maxTimeMs = ms;
+    limits_->exactBudget = exactBudget_;
     limits_->timed = true;
 }
 
@@ -194,7 +177,7 @@ bool ChessPlayer::timeOut() {
         if ((own + helperNodes_) % 4096 != 0) return false;
     }
     if (!l.timed) return false;
-    if (int32_t(currentElapsed(l) - l.searchStartElapsed) < int32_t(l.maxTime)) return false;
+    if (searchElapsedMs(l) < l.maxTimeMs) return false;
     listener_->onTimeout();
     return true;
 }
@@ -204,6 +187,7 @@ void ChessPlayer::reportThinking(int depth, int score, const PrincipalVariation 
     r.depth = depth;
     r.score = score;
     r.elapsedCs = searchElapsed(*limits_);
+    r.elapsedMs = searchElapsedMs(*limits_);
     r.nodes = pool_->totalNodes();
     for (uint32_t i = 0; i < pool_->size(); ++i) r.tbHits += (*pool_)[i].state().stats.tbHits.load();
     r.pv = &pv;
@@ -218,6 +202,7 @@ void ChessPlayer::reportLine(const LineReport &line) {
     r.score = line.score;
     r.bound = line.bound;
     r.elapsedCs = searchElapsed(*limits_);
+    r.elapsedMs = searchElapsedMs(*limits_);
     r.nodes = pool_->totalNodes();
     r.pv = line.pv;
     listener_->onLine(r);
@@ -241,6 +226,7 @@ void ChessPlayer::searchFinished() {
     SearchSummary s;
     for (uint32_t i = 0; i < pool_->size(); ++i) s.totals.add((*pool_)[i].state().stats);
     s.elapsedCs = searchElapsed(*limits_);
+    s.elapsedMs = searchElapsedMs(*limits_);
     s.ttFillPercent = tt_ ? tt_->fillPercent() : 0.0;
     s.pawnFillPercent = pawnHash_ ? pawnHash_->fillPercent() : 0.0;
     s.pawnHashHits = pawnHash_ ? pawnHash_->hits() : 0;

@@ -29,6 +29,17 @@ int settingMax(const Setting &s) {
     return s.max;
 }
 
+int uciDefault(const Setting &s) {
+    switch (s.id) {
+    case TT_HASH_MB: return 16;
+    case PAWN_HASH_MB: return 2;
+    default: return s.defaultValue;
+    }
+}
+
+// 64 GiB: the largest table the hash tables are built for (TABLE_MAX_MB).
+int uciMax(const Setting &s) { return s.id == TT_HASH_MB ? 65536 : settingMax(s); }
+
 const Setting *findSetting(std::string_view name) {
     for (const Setting &s : SETTINGS)
         if (s.name && name == s.name) return &s;

@@ -62,6 +62,11 @@ constexpr const Setting &setting(SettingId id) { return SETTINGS[id]; }
 
 // The largest value a setting takes on this machine.
 int settingMax(const Setting &s);
+// The UCI face's default and largest value, where they differ from the table's: an
+// interface runs many UCI engines at once (a tournament manager one per game), so the
+// tables start small, and may be made as large as a big machine allows.
+int uciDefault(const Setting &s);
+int uciMax(const Setting &s);
 
 // The setting of an ini key or XBoard option name (exact, case-sensitive), or nullptr.
 const Setting *findSetting(std::string_view name);

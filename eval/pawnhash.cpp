@@ -27,7 +27,7 @@ PawnEntryData unpackData(uint64_t w) {
 
 bool PawnHashTable::resize(uint32_t sizeMB) {
     allocate(sizeMB);
-    mask_ = entryCount_ ? entryCount_ - 1 : 0;
+    mask_ = entryCount_ ? uint32_t(entryCount_ - 1) : 0;
     resetHits();
     return entryCount_ == entriesFor(sizeMB);
 }

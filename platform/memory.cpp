@@ -23,9 +23,16 @@ void adviseHugePages(void *, std::size_t) {}
 
 bool faultInPages(void *, std::size_t) { return false; }
 
+uint64_t physicalMemoryBytes() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    return GlobalMemoryStatusEx(&status) ? uint64_t(status.ullTotalPhys) : 0;
+}
+
 #else
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -49,6 +56,11 @@ void adviseHugePages(void *p, std::size_t bytes) { madvise(p, bytes, MADV_HUGEPA
 // Kernels before 5.14 lack the advice and answer EINVAL.
 bool faultInPages(void *p, std::size_t bytes) {
     return madvise(p, bytes, MADV_POPULATE_WRITE) == 0 || errno != EINVAL;
+}
+
+uint64_t physicalMemoryBytes() {
+    const long pages = sysconf(_SC_PHYS_PAGES), pageBytes = sysconf(_SC_PAGE_SIZE);
+    return pages > 0 && pageBytes > 0 ? uint64_t(pages) * uint64_t(pageBytes) : 0;
 }
 
 #endif

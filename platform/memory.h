@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // Returns bytes of zero-filled, readable and writable memory (page-aligned), or nullptr
 // when the system will not give them. The block goes back through releaseZeroedBlock.
@@ -20,3 +21,5 @@ void adviseHugePages(void *p, std::size_t bytes);
 // writes to each page itself); true also when it tried and ran out of memory, since the
 // pages are then faulted when used.
 bool faultInPages(void *p, std::size_t bytes);
+// The machine's memory in bytes, 0 when the system does not say.
+uint64_t physicalMemoryBytes();

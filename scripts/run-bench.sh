@@ -133,6 +133,11 @@ if [ -n "$base" ] && [ -x "$base/grelvin" ]; then
     "$build/protocol_bench" --runs "${PROTOCOL_RUNS:-3}" --engine "$base/grelvin"
 fi
 
+# The UCI face: start-up and memory of a process that answers "uci", and the first
+# "go movetime 200" after "setoption name Hash value 1024" + "isready" against a warm one.
+echo "== UCI start-up and the first search after a resize, through the protocol"
+"$build/protocol_bench" --ready --runs "${PROTOCOL_RUNS:-3}"
+
 for b in book_bench random_bench; do
     if [ -x "$build/$b" ]; then
         echo "== $b"

@@ -12,6 +12,11 @@ uint32_t timestampNow() {
     return uint32_t(duration_cast<duration<int64_t, std::centi>>(steady_clock::now().time_since_epoch()).count());
 }
 
+int64_t steadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 uint32_t currentElapsed(const SearchLimits &limits) {
     return limits.elapsed + (limits.clockRunning ? timestampNow() - limits.clockStart : 0);
 }

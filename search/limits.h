@@ -2,7 +2,8 @@
 // Copyright (C) 2026 The GrelvinBB authors
 // The clock and the limits of a search, shared by the front end (which writes them
 // between searches, and "time"/"level" even during one) and the search (which reads
-// them). All times are centiseconds.
+// them). The engine clock counts centiseconds; a search's own budget and start are
+// kept in milliseconds, so that a short fixed move time is kept to the millisecond.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +31,9 @@ struct SearchLimits {
     Relaxed<uint32_t> elapsed = 0;             // engine time used while the clock was last stopped
     Relaxed<uint32_t> clockStart = 0;          // timestamp of the last clock start
     Relaxed<uint32_t> searchStartElapsed = 0;  // used time when the current search began
-    Relaxed<uint32_t> maxTime = 0;             // budget of the current search (compare as signed)
+    Relaxed<int64_t> searchStartMs = 0;        // steadyMs() when the current search was asked for
+    Relaxed<int64_t> maxTimeMs = 0;            // budget of the current search, ms
+    Relaxed<bool> exactBudget = false;         // the whole budget is spent (a fixed move time)
     Relaxed<uint32_t> movesPerSession = 40;    // 0 = whole game
     Relaxed<uint32_t> timePerSession = 30000;
     Relaxed<uint32_t> increment = 0;
@@ -49,6 +52,10 @@ uint32_t currentElapsed(const SearchLimits &limits);
 void startClock(SearchLimits &limits);
 // Stops a running clock, adding the period it ran to the time used.
 void stopClock(SearchLimits &limits);
+// Milliseconds on the same monotonic clock, for the search's budget.
+int64_t steadyMs();
+// Milliseconds since the search was asked for.
+inline int64_t searchElapsedMs(const SearchLimits &limits) { return steadyMs() - limits.searchStartMs; }
 // Time used since the search started, as a signed number of centiseconds.
 inline int32_t searchElapsed(const SearchLimits &limits) {
     return int32_t(currentElapsed(limits) - limits.searchStartElapsed);

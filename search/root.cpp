@@ -238,11 +238,12 @@ bool shouldStop(SearchState &st, const IterationBounds &ib, int d, int s, int ro
         stop = true;
     };
     if (d == 1 && rootMoves == 1) give(StopReason::FORCED_MOVE);
-    if (d >= 6) {
-        const int64_t used = searchElapsed(lim);
-        if (easy[d] && easy[d - 1] && lim.timed && used >= int32_t(lim.maxTime) / 8)
-            give(StopReason::EASY_MOVE);
-        else if (lim.timed && int64_t(int32_t(lim.maxTime)) - used < int64_t(st.firstMovesTime) * 3 / 2)
+    // A fixed move time is spent whole: only the time-out ends such a search. These
+    // rules read the engine clock (centiseconds), which a caller may leave stopped.
+    if (d >= 6 && !lim.exactBudget) {
+        const int64_t used = searchElapsed(lim), budget = lim.maxTimeMs / 10;
+        if (easy[d] && easy[d - 1] && lim.timed && used >= budget / 8) give(StopReason::EASY_MOVE);
+        else if (lim.timed && budget - used < int64_t(st.firstMovesTime) * 3 / 2)
             give(StopReason::NO_TIME_FOR_ITERATION);
     }
     if (s == ib.maxMate) {

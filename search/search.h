@@ -12,6 +12,7 @@
 //     limits.maxDepth = 8;
 //     limits.timed = true;                      // false: no budget (analysis)
 //     limits.searchStartElapsed = currentElapsed(limits);
+//     limits.searchStartMs = steadyMs();
 //     auto state = std::make_unique<SearchState>();   // large: keep it off the stack
 //     state->threadIndex = 0;                   // thread 0 alone prints and stops others
 //     state->tt = &tt;

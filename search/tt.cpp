@@ -48,7 +48,7 @@ bool TranspositionTable::resize(uint32_t sizeMB) {
     sizeMB = std::min(sizeMB, MAX_SIZE_MB);
     if (entries_ && sizeMB == this->sizeMB()) return false;  // a rounded-down request still reallocates
     allocate(sizeMB);
-    bucketMask_ = entryCount_ ? entryCount_ / BUCKET_ENTRIES - 1 : 0;
+    bucketMask_ = entryCount_ ? uint32_t(entryCount_ / BUCKET_ENTRIES - 1) : 0;
     return true;
 }
 

@@ -22,7 +22,7 @@ void PerftHash::prepare(uint32_t requestedMB) {
         std::printf("# failed to allocate the Perft hash, counting without it\n");
         std::fflush(stdout);
     }
-    bucketMask_ = entryCount_ ? entryCount_ / 4 - 1 : 0;
+    bucketMask_ = entryCount_ ? uint32_t(entryCount_ / 4 - 1) : 0;
     // The count should not stall on page faults, one per probe of a new page.
     waitFaulted();
 }

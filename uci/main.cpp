@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Process entry of the UCI engine: tables, then the command loop until "quit" or the
-// end of the input; "grelvin-uci bench" runs the search benchmark and ends.
+// Process entry of the UCI engine: the command loop until "quit" or the end of the
+// input; "grelvin-uci bench" runs the search benchmark and ends. The tables are made
+// when a game needs them ("isready", "ucinewgame", "position", "go"), so that "uci"
+// is answered at once and a process that only lists its options touches none.
 #include <cstring>
 #include <memory>
 
@@ -16,7 +18,6 @@ int main(int argc, char *argv[]) {
         engine->bench();
         return 0;
     }
-    engine->prepareTables();
     engine->commandLoop(stdin);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "board/movegen.h"
+#include "engine/time_manager.h"
 #include "engine/version.h"
 #include "eval/breakdown.h"
 #include "eval/pawnhash.h"
@@ -17,7 +18,6 @@
 #include "search/tt.h"
 #include "tools/perft.h"
 #include "tools/text_line.h"
-#include "uci/clock.h"
 #include "uci/command.h"
 #include "uci/info.h"
 
@@ -52,7 +52,10 @@ Move firstLegalMove(Board_BB64 &b) {
 
 }  // namespace
 
-UciEngine::UciEngine() : player_(this, &limits_) { player_.setPosition(START_FEN); }
+UciEngine::UciEngine() : player_(this, &limits_) {
+    player_.setPosition(START_FEN);
+    for (const SettingId id : {TT_HASH_MB, PAWN_HASH_MB}) player_.storeSetting(id, uciDefault(setting(id)), "");
+}
 
 UciEngine::~UciEngine() { player_.shutdownThreads(); }
 
@@ -66,11 +69,14 @@ void UciEngine::diagnostic(const std::string &text) {
     if (debug_) emit(infoStringLine(text));
 }
 
-// Sizes are the option's business; only a table without memory is worth a line.
-void UciEngine::onTableSize(HashTableKind table, uint32_t sizeMB, bool allocated) {
-    if (!allocated)
-        emit(infoStringLine(std::string("could not allocate ") + std::to_string(sizeMB) + " MB for " +
-                            (table == HashTableKind::TRANSPOSITION ? "Hash" : "PawnHash")));
+// Sizes are the option's business; only a table without memory, or with less than the
+// option asked for, is worth a line.
+void UciEngine::onTableSize(const TableSizeReport &r) {
+    const std::string name = r.table == HashTableKind::TRANSPOSITION ? "Hash" : "PawnHash";
+    if (!r.allocated) emit(infoStringLine("could not allocate " + std::to_string(r.sizeMB) + " MB for " + name));
+    else if (r.cut)
+        emit(infoStringLine(name + " " + std::to_string(r.requestedMB) + " MB is more than this machine can give, using " +
+                            std::to_string(r.sizeMB) + " MB"));
 }
 
 void UciEngine::onStopReason(StopReason reason, Move, int plies) {
@@ -89,7 +95,7 @@ void UciEngine::onTimeout() { diagnostic("time is up"); }
 void UciEngine::onSearchFinished(const SearchSummary &s) {
     InfoFields info;
     info.nodes = s.totals.nodes;
-    const int64_t ms = int64_t(s.elapsedCs) * 10;
+    const int64_t ms = s.elapsedMs;
     info.timeMs = ms;
     if (ms > 0) info.nps = s.totals.nodes * 1000 / uint64_t(ms);
     info.hashFull = player_.hashFullPermille();
@@ -97,7 +103,7 @@ void UciEngine::onSearchFinished(const SearchSummary &s) {
     emit(infoLine(info));
     char text[160];
     std::snprintf(text, sizeof text, "search finished: %" PRIu64 " nodes, %" PRIu64 " tb hits, %d ms, hash %.1f%%",
-                  s.totals.nodes, s.totals.tbHits, int(s.elapsedCs) * 10, s.ttFillPercent);
+                  s.totals.nodes, s.totals.tbHits, int(s.elapsedMs), s.ttFillPercent);
     diagnostic(text);
 }
 
@@ -111,7 +117,7 @@ void UciEngine::onLine(const IterationReport &r) {
     info.score = r.score;
     info.bound = r.bound;
     info.nodes = r.nodes;
-    const int64_t ms = int64_t(r.elapsedCs) * 10;
+    const int64_t ms = r.elapsedMs;
     info.timeMs = ms;
     if (ms > 0) info.nps = r.nodes * 1000 / uint64_t(ms);
     info.hashFull = player_.hashFullPermille();
@@ -173,7 +179,7 @@ void UciEngine::ponderHit() {
         held.swap(heldBestMove_);
     }
     if (!held.empty()) emit(held);
-    else if (ponderBudgetCs_ >= 0) player_.startClockedBudget(ponderBudgetCs_);
+    else if (ponderBudgetMs_ >= 0) player_.startClockedBudget(ponderBudgetMs_);
 }
 
 void UciEngine::commandLoop(std::FILE *input) {
@@ -198,7 +204,7 @@ bool UciEngine::executeLine(std::string_view line) {
     const std::string_view *args = words.data() + 1;
     const size_t n = words.size() - 1;
     if (cmd == "uci") uci();
-    else if (cmd == "isready") emit("readyok");
+    else if (cmd == "isready") ready();
     else if (cmd == "ucinewgame") {
         stop();
         player_.prepareSearch(true);
@@ -208,6 +214,8 @@ bool UciEngine::executeLine(std::string_view line) {
     } else if (cmd == "position") {
         stop();
         position(args, n);
+        // A game is coming: its tables are made now if no "isready" did it.
+        player_.prepareSearch(false);
     } else if (cmd == "go") {
         stop();
         go(args, n);
@@ -238,6 +246,15 @@ bool UciEngine::executeLine(std::string_view line) {
     return true;
 }
 
+// During a search nothing is rebuilt under the running threads: what it uses is ready.
+void UciEngine::ready() {
+    if (!player_.searchBusy()) {
+        player_.prepareSearch(false);
+        player_.waitUntilReady();
+    }
+    emit("readyok");
+}
+
 void UciEngine::uci() {
     emit(std::string("id name ") + ENGINE_NAME + ' ' + ENGINE_VERSION);
     emit(std::string("id author ") + ENGINE_NAME + " developers");
@@ -246,8 +263,8 @@ void UciEngine::uci() {
         std::string line = std::string("option name ") + s.uciName + " type ";
         switch (s.kind) {
         case SettingKind::SPIN:
-            line += "spin default " + std::to_string(s.defaultValue) + " min " + std::to_string(s.min) + " max " +
-                    std::to_string(settingMax(s));
+            line += "spin default " + std::to_string(uciDefault(s)) + " min " + std::to_string(s.min) + " max " +
+                    std::to_string(uciMax(s));
             break;
         case SettingKind::CHECK: line += std::string("check default ") + (s.defaultValue ? "true" : "false"); break;
         case SettingKind::PATH: line += std::string("string default ") + s.defaultText; break;
@@ -287,6 +304,8 @@ void UciEngine::position(const std::string_view *args, size_t n) {
 }
 
 void UciEngine::go(const std::string_view *args, size_t n) {
+    // The interface's clock runs from here: the budget does too.
+    const int64_t receivedMs = steadyMs();
     auto board = std::make_unique<Board_BB64>();
     player_.copyBoard(*board);
     const GoCommand g = parseGo(TokenSpan(args, n), *board);
@@ -308,27 +327,27 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     notation_ = MoveNotation(board->castling,
                              player_.chess960() ? CastlingText::KING_TAKES_ROOK : CastlingText::KING_DESTINATION);
 
-    const int64_t overhead = moveOverheadMs_;
-    const Colour us = board->side();
     limits_.fixedDepth = g.depth.has_value();
     limits_.maxDepth = uint32_t(std::clamp<int64_t>(g.depth.value_or(0), 1, 127));
-    int64_t budgetMs = -1;
-    if (g.moveTimeMs) budgetMs = moveTimeBudgetMs(*g.moveTimeMs, overhead);
-    else if (g.timeMs[us])
-        budgetMs = clockBudgetMs(*g.timeMs[us], g.incMs[us].value_or(0), g.movesToGo.value_or(0), overhead);
-    const bool timed = budgetMs >= 0 && !g.infinite && !g.ponder;
+    GoClock clock;
+    for (const Colour c : {WHITE, BLACK}) {
+        clock.timeLeft[c] = g.timeMs[c];
+        clock.increment[c] = g.incMs[c];
+    }
+    clock.movesToGo = g.movesToGo;
+    clock.moveTime = g.moveTimeMs;
+    const std::optional<int64_t> budget = goBudgetMs(clock, board->side(), moveOverheadMs_);
+    const bool timed = budget && !g.infinite && !g.ponder;
     limits_.timed = timed;
-    // Centiseconds, at least one: a budget of zero would still search one iteration.
-    const int32_t budgetCs = budgetMs >= 0 ? int32_t(std::clamp<int64_t>(budgetMs / 10, 1, INT32_MAX)) : -1;
-    player_.setFixedBudget(timed ? budgetCs : -1);
+    player_.setFixedBudget(timed ? *budget : -1, g.moveTimeMs.has_value());
     pondering_ = g.ponder;
-    ponderBudgetCs_ = budgetCs;
+    ponderBudgetMs_ = budget.value_or(-1);
     ponderInfinite_ = g.infinite;
     // The time-out test may see ponderhit's flag before its budget: the budget it finds
     // meanwhile must not be an earlier search's.
-    if (g.ponder) limits_.maxTime = uint32_t(INT32_MAX);
-    if (budgetCs >= 0 && (timed || g.ponder))
-        diagnostic("budget " + std::to_string(int64_t(budgetCs) * 10) + " ms" + (g.ponder ? " from ponderhit" : ""));
+    if (g.ponder) limits_.maxTimeMs = INT64_MAX;
+    if (budget && (timed || g.ponder))
+        diagnostic("budget " + std::to_string(*budget) + " ms" + (g.ponder ? " from ponderhit" : ""));
     limits_.clockRunning = false;
     limits_.elapsed = limits_.clockStart = 0;
     {
@@ -337,7 +356,7 @@ void UciEngine::go(const std::string_view *args, size_t n) {
         heldBestMove_.clear();
     }
     player_.prepareSearch(false);
-    player_.startSearch();
+    player_.startSearch(receivedMs);
 }
 
 void UciEngine::setOption(const std::string_view *args, size_t n) {
@@ -369,7 +388,7 @@ void UciEngine::setOption(const std::string_view *args, size_t n) {
             emit(infoStringLine(std::string(setting->uciName) + ": a number expected, got " + value));
             return;
         }
-        const long long clamped = std::clamp<long long>(v, setting->min, settingMax(*setting));
+        const long long clamped = std::clamp<long long>(v, setting->min, uciMax(*setting));
         if (clamped != v)
             emit(infoStringLine(std::string(setting->uciName) + " set to " + std::to_string(clamped) +
                                 ", the nearest value in range"));

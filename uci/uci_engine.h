@@ -27,12 +27,9 @@ public:
     void onSearchFinished(const SearchSummary &s) override;
     void onBudget(const BudgetReport &) override {}
     void onBudgetChange(BudgetChange, int32_t) override {}
-    void onTableSize(HashTableKind table, uint32_t sizeMB, bool allocated) override;
+    void onTableSize(const TableSizeReport &r) override;
     void onBestMove(const SearchResult &r, bool analysis) override;
 
-    // Builds the tables and the search threads with the current settings, so that the
-    // first search does not wait for them (otherwise the first search builds them).
-    void prepareTables() { player_.prepareSearch(false); }
     // Reads and runs commands until "quit" or the end of the input.
     void commandLoop(std::FILE *input);
     // One input line; false after "quit".
@@ -45,6 +42,9 @@ private:
     // An "info string" line that only "debug on" asks for.
     void diagnostic(const std::string &text);
     void stop();
+    // Makes what the settings and "ucinewgame" asked for and waits until it is in
+    // memory: the answer to "isready" means the next "go" waits for nothing.
+    void ready();
     void ponderHit();
     void uci();
     void position(const std::string_view *args, size_t n);
@@ -68,9 +68,9 @@ private:
     int fullMoveNumber_ = 1;
     Relaxed<bool> debug_ = false;  // read by thread 0's reports
     // A "go ponder" search waiting for "ponderhit": the budget its clock fields gave
-    // (centiseconds, negative: none) and whether it was also "infinite".
+    // (ms, negative: none) and whether it was also "infinite".
     bool pondering_ = false;
-    int32_t ponderBudgetCs_ = -1;
+    int64_t ponderBudgetMs_ = -1;
     bool ponderInfinite_ = false;
     int64_t moveOverheadMs_ = setting(MOVE_OVERHEAD_MS).defaultValue;
     bool analyseMode_ = setting(ANALYSE_MODE).defaultValue != 0;  // a GUI's analysis: no book moves

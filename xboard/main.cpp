@@ -27,7 +27,9 @@ int main(int argc, char *argv[]) {
     // Commands arrive a line at a time from an interface that waits for our answers;
     // a read-ahead buffer would only hide input that arrives during a search.
     std::setvbuf(stdin, nullptr, _IONBF, 0);
-    engine->player.prepareSearch(false);
+    // The sizes are told now, as an interface expects; the tables are made by the
+    // first "new" or search, so a process that only answers "protover" touches none.
+    engine->player.announceTables();
     engine->setUpStartPosition();
     engine->commandLoop(stdin);
     engine.reset();

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "engine/time_manager.h"
 #include "xboard/config.h"
 #include "xboard/output.h"
 #include "xboard/wbengine.h"
@@ -44,15 +45,18 @@ bool WBEngine::onProtover(const Arguments &) {
                         s.id == GTB_CACHE_MB ? player.settingNumber(s.id) : unsigned(s.defaultValue), s.min, s.max);
     }
     std::printf("feature myname=\"%s %s\"\n", ENGINE_NAME, ENGINE_VERSION);
-    // Thread and table changes wait for an idle engine; the interface sends protover
-    // before any search, and during one nothing is rebuilt under the running threads.
-    if (!player.searchBusy()) player.prepareSearch(false);
+    // Changed table sizes are told here; the tables themselves wait for "new" or the
+    // next search.
+    player.announceTables();
     std::printf("feature done=1\n");
     std::fflush(stdout);
     return true;
 }
 
+// The answer also means that the tables "new" or an option made are in memory, so
+// the search that follows does not wait for them.
 bool WBEngine::onPing(const Arguments &args) {
+    if (!player.searchBusy()) player.waitUntilReady();
     std::printf("pong %d\n", parseInteger(args[0].c_str()));
     std::fflush(stdout);
     return true;
@@ -78,11 +82,8 @@ bool WBEngine::onLevel(const Arguments &args) {
 // The interface tells the time left; the clock keeps the time used, which is what the
 // level allowed up to this move minus what is left (read back as signed).
 bool WBEngine::onTime(const Arguments &args) {
-    const int64_t left = parseInteger(args[0].c_str());
-    const int64_t fullMoveNumber = player.gamePly() / 2 + 1;
-    const int64_t m = limits.movesPerSession;
-    const int64_t nSessions = m ? (fullMoveNumber + m - 1) / m : 1;
-    const int64_t used = nSessions * limits.timePerSession + fullMoveNumber * limits.increment - left;
+    const SessionControl level{limits.movesPerSession, limits.timePerSession, limits.increment};
+    const int64_t used = sessionTimeUsed(level, player.gamePly(), parseInteger(args[0].c_str()));
     limits.elapsed = uint32_t(int32_t(std::clamp<int64_t>(used, INT32_MIN, INT32_MAX)));
     return true;
 }

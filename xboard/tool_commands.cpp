@@ -6,6 +6,7 @@
 
 #include "xboard/wbengine.h"
 #include "eval/breakdown.h"
+#include "eval/pawnhash.h"
 #include "tools/perft.h"
 #include "tools/randgames.h"
 #include "tools/randpos.h"
@@ -46,10 +47,16 @@ bool WBEngine::onTest(const Arguments &args) {
 
 // "eval" may come while the engine thinks: it evaluates a copy taken under the game
 // lock, never the board the engine's move is being played on.
+// Before the first game the engine has no pawn hash yet: a small one of its own serves.
 bool WBEngine::onEval(const Arguments &) {
     const auto board = boardCopy(player);
-    if (!player.pawnHash() || !evaluable(*board)) return false;
-    printEvaluation(*board, *player.pawnHash());
+    if (!evaluable(*board)) return false;
+    if (PawnHashTable *table = player.pawnHash()) {
+        printEvaluation(*board, *table);
+    } else {
+        PawnHashTable scratch(1);
+        printEvaluation(*board, scratch);
+    }
     return true;
 }
 

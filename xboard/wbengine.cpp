@@ -45,8 +45,8 @@ void WBEngine::onBudget(const BudgetReport &b) { printBudget(b); }
 
 void WBEngine::onBudgetChange(BudgetChange change, int32_t maxTime) { printBudgetChange(change, maxTime); }
 
-void WBEngine::onTableSize(HashTableKind table, uint32_t sizeMB, bool allocated) {
-    printTableSize(table, sizeMB, allocated);
+void WBEngine::onTableSize(const TableSizeReport &r) {
+    printTableSize(r.table, r.sizeMB, r.allocated);
 }
 
 // Analysis never plays a move, even when the tablebases settle the whole root; a search

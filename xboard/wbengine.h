@@ -28,7 +28,7 @@ public:
     void onSearchFinished(const SearchSummary &s) override;
     void onBudget(const BudgetReport &b) override;
     void onBudgetChange(BudgetChange change, int32_t maxTime) override;
-    void onTableSize(HashTableKind table, uint32_t sizeMB, bool allocated) override;
+    void onTableSize(const TableSizeReport &r) override;
     // Plays the chosen move unless the search was analysis or stopped.
     void onBestMove(const SearchResult &r, bool analysis) override;
 

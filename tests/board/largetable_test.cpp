@@ -21,7 +21,7 @@ struct Entry16 {
 // The smallest table the base allows: enough to reach every protected member.
 class TestTable : public HashTableBase<Entry16, 4> {
 public:
-    uint32_t make(uint32_t sizeMB) { return allocate(sizeMB); }
+    uint64_t make(uint32_t sizeMB) { return allocate(sizeMB); }
     void clear() { clearEntries(); }
     Entry16 *entries() { return entries_; }
     double fill() const {
@@ -40,9 +40,18 @@ TEST(TableSize, LargestPowerOfTwoWithinTheRequestCappedAndAtLeastTheMinimum) {
     EXPECT_EQ(tableEntriesFor(1, 16, 4), 65536u);
     EXPECT_EQ(tableEntriesFor(3, 16, 4), 131072u);  // rounded down, never up
     EXPECT_EQ(tableEntriesFor(256, 16, 4), 1u << 24);
-    EXPECT_EQ(tableEntriesFor(TABLE_MAX_MB, 16, 1), 1u << 28);
-    EXPECT_EQ(tableEntriesFor(100000, 16, 1), 1u << 28);
+    EXPECT_EQ(tableEntriesFor(TABLE_MAX_MB, 16, 1), uint64_t(1) << 32);
+    EXPECT_EQ(tableEntriesFor(100000, 16, 1), uint64_t(1) << 32);
     EXPECT_EQ(tableEntriesFor(3, 32, 1), 65536u);
+
+    // A request beyond the machine's memory is cut to three quarters of it.
+    constexpr uint64_t GB = uint64_t(1) << 30;
+    EXPECT_EQ(tableMBWithin(65536, 24 * GB), 18432u);
+    EXPECT_EQ(tableEntriesFor(tableMBWithin(65536, 24 * GB), 16, 1), uint64_t(1) << 30);
+    EXPECT_EQ(tableMBWithin(65536, 128 * GB), 65536u);
+    EXPECT_EQ(tableMBWithin(16, 24 * GB), 16u);
+    EXPECT_EQ(tableMBWithin(256, 0), 256u) << "memory unknown";
+    EXPECT_EQ(tableMBWithin(256, 1 << 20), 1u) << "never less than a megabyte";
 
     TestTable t;
     EXPECT_EQ(t.make(3), 131072u);

@@ -19,7 +19,7 @@ public:
     void onSearchFinished(const SearchSummary &s) override { nodes = s.totals.nodes; }
     void onBudget(const BudgetReport &) override {}
     void onBudgetChange(BudgetChange, int32_t) override {}
-    void onTableSize(HashTableKind, uint32_t, bool) override {}
+    void onTableSize(const TableSizeReport &) override {}
     void onBestMove(const SearchResult &r, bool) override { best = r.bestMove; }
 
     uint64_t nodes = 0;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 #include "board/board.h"
 #include "eval/evaluate.h"
@@ -82,6 +83,48 @@ inline void prepareProcess() {
         return std::freopen("/dev/null", "w", stdout) != nullptr;
     }();
     (void)ready;
+}
+
+// The command-loop targets read back what the engine printed: stdout goes to a scratch
+// file that every run empties first.
+inline void startCapture() {
+    static const bool redirected = [] {
+        std::FILE *scratch = std::tmpfile();
+        return scratch && dup2(fileno(scratch), fileno(stdout)) >= 0;
+    }();
+    std::fflush(stdout);
+    if (!redirected || ftruncate(fileno(stdout), 0) != 0) std::abort();
+    lseek(fileno(stdout), 0, SEEK_SET);
+}
+
+inline std::string capturedOutput() {
+    std::fflush(stdout);
+    std::string text;
+    char chunk[4096];
+    for (ssize_t n; (n = pread(fileno(stdout), chunk, sizeof chunk, off_t(text.size()))) > 0;) text.append(chunk, size_t(n));
+    return text;
+}
+
+// How many output lines are exactly `line` (whole == true) or start with it.
+inline size_t countLines(std::string_view output, std::string_view line, bool whole) {
+    size_t n = 0;
+    for (size_t start = 0; start < output.size();) {
+        size_t end = output.find('\n', start);
+        if (end == std::string_view::npos) end = output.size();
+        const std::string_view l = output.substr(start, end - start);
+        if (whole ? l == line : startsWith(l, line)) ++n;
+        start = end + 1;
+    }
+    return n;
+}
+
+// A broken promise of the protocol: the counts and the output go to stderr, and the
+// run stops as a fault so that the fuzzer keeps the input.
+inline void expectCount(const char *what, size_t expected, size_t got, const std::string &output) {
+    if (expected == got) return;
+    std::fprintf(stderr, "%s: %zu expected, %zu printed\n--- output ---\n%s\n", what, expected, got,
+                 output.c_str());
+    std::abort();
 }
 
 // An engine with the smallest tables, set up as start-up leaves it.

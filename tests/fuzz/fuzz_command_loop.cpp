@@ -5,7 +5,8 @@
 // the engine is to move, and stops it for the commands that stop searches and at the
 // end of the input. A search therefore lasts only as long as the rest of the input
 // takes to read. Thread timing varies, so an input may not fail the same way twice;
-// the sanitizers still name the fault.
+// the sanitizers still name the fault. Whatever the input, every "ping" the loop gets
+// to is answered: a ping added after it must find its "pong".
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -31,12 +32,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         return fuzzing::worthRunning(plain);
     });
     if (text.empty()) return 0;
+    bool quits = false;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = text.find('\n', start);
+        std::string plain = fuzzing::trimmed(text.substr(start, end - start));
+        plain.resize(std::strlen(plain.c_str()));
+        quits = quits || plain == "quit";
+        start = end + 1;
+    }
+    text += "ping 424242\n";
 
-    WBEngine engine;
-    fuzzing::prepareSmallEngine(engine);
-    std::FILE *file = fmemopen(text.data(), text.size(), "r");
-    if (!file) return 0;
-    engine.commandLoop(file);
-    std::fclose(file);
+    fuzzing::startCapture();
+    {
+        WBEngine engine;
+        fuzzing::prepareSmallEngine(engine);
+        std::FILE *file = fmemopen(text.data(), text.size(), "r");
+        if (!file) return 0;
+        engine.commandLoop(file);
+        std::fclose(file);
+    }
+    const std::string output = fuzzing::capturedOutput();
+    // The console prompt may stand before the answer on its line.
+    if (!quits && output.find("pong 424242\n") == std::string::npos) fuzzing::expectCount("pong", 1, 0, output);
     return 0;
 }

@@ -40,7 +40,9 @@ TEST(UciEngine, HandshakeListsEveryOptionOfTheTable) {
         EXPECT_EQ(std::count_if(l.begin(), l.end(), [&](const std::string &x) { return x.rfind(prefix, 0) == 0; }), 1)
             << s.uciName;
     }
-    EXPECT_TRUE(has("option name Hash type spin default 256 min 1 max 2048"));
+    // Small tables by default (an interface may run many engines at once); up to 64 GiB.
+    EXPECT_TRUE(has("option name Hash type spin default 16 min 1 max 65536"));
+    EXPECT_TRUE(has("option name PawnHash type spin default 2 min 1 max 2048"));
     const std::string threadsMax = std::to_string(settingMax(setting(THREADS)));
     EXPECT_TRUE(has("option name Threads type spin default 1 min 1 max " + threadsMax));
     EXPECT_TRUE(has("option name OwnBook type check default true"));
@@ -126,6 +128,17 @@ TEST(UciEngine, TimedSearchesEndWithinTheirTime) {
     ASSERT_TRUE(best);
     EXPECT_LT(Clock::now() - start, 1000ms);
     EXPECT_TRUE(legalAfter(START_FEN, {"e2e4"}, bestMoveOf(*best))) << *best;
+
+    // Clocks that once searched without end, or could: each is answered at once.
+    for (const char *go : {"go wtime 1000", "go wtime 1000 winc 100", "go btime 0", "go wtime -100 btime -100",
+                           "go movestogo 0 btime 300", "go winc 100 binc 100", "go movestogo 5",
+                           "go btime 1000 movestogo 99999999999999999999", "go movetime 0", "go movetime -5"}) {
+        e->send("position startpos moves e2e4");
+        e->send(go);
+        best = e->waitFor(isBestMove, 5s);
+        ASSERT_TRUE(best) << go;
+        EXPECT_TRUE(legalAfter(START_FEN, {"e2e4"}, bestMoveOf(*best))) << go << ": " << *best;
+    }
     quit(*e);
 }
 
@@ -156,7 +169,7 @@ TEST(UciEngine, BadInputIsReportedAndChangesNothing) {
     e->send("position startpos moves e2e4 g8f6 g1f3 f6g8 f3g1");
     e->send("position fen 8/8/8/8/8/8/8/8 w - - 0 1");
     e->send("setoption name NoSuchOption value 3");
-    e->send("setoption name Hash value 99999");
+    e->send("setoption name Hash value -5");
     e->send("setoption name OwnBook value perhaps");
     e->send("frobnicate");
     e->send("d");
@@ -167,7 +180,7 @@ TEST(UciEngine, BadInputIsReportedAndChangesNothing) {
     EXPECT_EQ(count("info string position unchanged: bad FEN"), 1);
     EXPECT_EQ(count("info string illegal move e2e4"), 1);
     EXPECT_EQ(count("info string unknown option: NoSuchOption"), 1);
-    EXPECT_EQ(count("info string Hash set to 2048"), 1);
+    EXPECT_EQ(count("info string Hash set to 1,"), 1);
     EXPECT_EQ(count("info string OwnBook: true or false expected"), 1);
     EXPECT_EQ(count("info string unknown command: frobnicate"), 1);
     // The bad FEN kept the game before it.

@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+
+#include "board/types.h"
+#include "engine/time_manager.h"
+
+namespace {
+
+constexpr int64_t BIG = std::numeric_limits<int64_t>::max();
+constexpr int64_t INT32_TOP = std::numeric_limits<int32_t>::max();
+
+}  // namespace
+
+TEST(TimeManager, ClockBudgets) {
+    struct Case {
+        const char *what;
+        int64_t time, inc, movesToGo, overhead, budget;
+    } cases[] = {
+        // 0.9 * (10000 + 31 * 100) / 32 = 368.4
+        {"10 s + 0.1 s", 10000, 100, 0, 0, 368},
+        {"10 s + 0.1 s, overhead", 10000, 100, 0, 30, 338},
+        // 0.9 * (2000 + 31 * 20) / 32 = 73.7, less 30
+        {"2 s + 0.02 s", 2000, 20, 0, 30, 43},
+        // 0.9 * 300000 / 40, less 30
+        {"40 moves in 5 min", 300000, 0, 40, 30, 6720},
+        {"negative moves to go is sudden death", 10000, 100, -3, 0, 368},
+        {"moves to go 0 is sudden death", 10000, 100, 0, 0, 368},
+        // Without an increment the plan never exceeds the clock: 0.9 * 5000
+        {"last move of a session", 5000, 0, 1, 0, 4500},
+        // 4387 planned from the increments, 1000 - 100 - 100 allowed
+        {"large increment, little clock", 1000, 5000, 0, 0, 800},
+        // guard 35, less 30 is 5: the floor
+        {"nearly gone", 150, 2000, 0, 30, 10},
+        {"less than the overhead left", 20, 0, 0, 30, 1},
+        {"flag down", 0, 0, 0, 0, 1},
+        {"negative clock", -500, -100, 0, -30, 1},
+        {"huge values", BIG, BIG, BIG, 0, INT32_TOP},
+        // 0.9 * (10000 + 999 * 100) / 1000: no control has more moves than that
+        {"huge moves to go", 10000, 100, BIG, 0, 98},
+        {"huge overhead", 10000, 100, 0, BIG, 1},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(clockBudgetMs(c.time, c.inc, c.movesToGo, c.overhead), c.budget) << c.what;
+}
+
+TEST(TimeManager, MoveTimeIsSpentLessTheOverhead) {
+    EXPECT_EQ(moveTimeBudgetMs(5000, 30), 4970);
+    EXPECT_EQ(moveTimeBudgetMs(5000, 0), 5000);
+    EXPECT_EQ(moveTimeBudgetMs(5, 30), 10);
+    EXPECT_EQ(moveTimeBudgetMs(-100, 0), 10);
+    EXPECT_EQ(moveTimeBudgetMs(BIG, 0), INT32_TOP);
+}
+
+// Every "go" with a clock field gets a finite budget, whichever fields it names.
+TEST(TimeManager, EveryGoWithAClockFieldHasABudget) {
+    GoClock none;
+    EXPECT_FALSE(goBudgetMs(none, BLACK, 30)) << "no clock: searched until stopped";
+
+    GoClock whiteOnly;
+    whiteOnly.timeLeft[WHITE] = 10000;
+    whiteOnly.increment[WHITE] = 100;
+    EXPECT_EQ(goBudgetMs(whiteOnly, WHITE, 0), 368);
+    EXPECT_EQ(goBudgetMs(whiteOnly, BLACK, 0), 368) << "the other side's clock stands in for ours";
+
+    GoClock both = whiteOnly;
+    both.timeLeft[BLACK] = 2000;
+    EXPECT_EQ(goBudgetMs(both, BLACK, 0), 143) << "our own clock, our opponent's increment";
+
+    GoClock zero;
+    zero.timeLeft[BLACK] = 0;
+    EXPECT_EQ(goBudgetMs(zero, BLACK, 30), 1);
+    GoClock negative;
+    negative.timeLeft[WHITE] = -4000;
+    negative.increment[WHITE] = -10;
+    EXPECT_EQ(goBudgetMs(negative, WHITE, 30), 1);
+
+    GoClock movesOnly;
+    movesOnly.movesToGo = 0;
+    EXPECT_EQ(goBudgetMs(movesOnly, WHITE, 30), 1) << "a move count with no clock: move at once";
+    GoClock incOnly;
+    incOnly.increment[BLACK] = 1000;
+    EXPECT_EQ(goBudgetMs(incOnly, WHITE, 30), 1);
+
+    GoClock huge;
+    huge.timeLeft[WHITE] = BIG;
+    huge.movesToGo = BIG;
+    EXPECT_EQ(goBudgetMs(huge, WHITE, 0), 989560464) << "long, but it ends";
+
+    GoClock moveTime = both;
+    moveTime.moveTime = 1000;
+    EXPECT_EQ(goBudgetMs(moveTime, WHITE, 30), 970) << "a move time rules over the clocks";
+}
+
+// The XBoard face's budgets: 40 moves in 5 minutes and whole-game controls, in
+// centiseconds, as its recorded games print them.
+TEST(TimeManager, SessionBudgets) {
+    const SessionControl forty{40, 30000, 0};
+    BudgetReport b = sessionBudget(forty, 0, 0);
+    EXPECT_EQ(b.maxTime, 675);
+    EXPECT_EQ(b.remainingMoves, 40);
+    EXPECT_EQ(outOfBookBudget(forty, 0, b.maxTime), 1012);
+    // Move 35 of the first session: fewer than ten moves to the next, no bonus.
+    EXPECT_FALSE(outOfBookBudget(forty, 68, 675));
+    // Move 41 opens the second session: 60000 in all, 25000 used, 40 moves to plan.
+    b = sessionBudget(forty, 80, 25000);
+    EXPECT_EQ(b.nSessions, 2);
+    EXPECT_EQ(b.remaining, 35000);
+    EXPECT_EQ(b.maxTime, 787);
+    EXPECT_EQ(sessionTimeUsed(forty, 80, 35000), 25000) << "the clock read back from the time left";
+
+    // A whole game of 1 s + 1 s per move, 1.5 s left at move 2: the plan counts 31
+    // increments to come, the guard keeps it within the clock.
+    const SessionControl fischer{0, 100, 100};
+    b = sessionBudget(fischer, 2, int64_t(100 + 200 - 150));
+    EXPECT_EQ(b.remaining, 150);
+    EXPECT_EQ(b.maxTime, 91);
+    EXPECT_FALSE(clockGuard(b.maxTime, b.remaining, 100, 10));
+    EXPECT_EQ(clockGuard(b.maxTime, 50, 100, 10), 35);
+    EXPECT_FALSE(clockGuard(b.maxTime, 50, 0, 10)) << "no increment: the plan is within the clock";
+
+    // Over the clock's range: the budget stays a signed 32-bit number.
+    EXPECT_EQ(sessionBudget({1, INT32_TOP, INT32_TOP}, 0, 0).maxTime, INT32_TOP);
+    EXPECT_LT(sessionBudget(forty, 0, 40000).maxTime, 0) << "flag down: a budget that times out at once";
+}
