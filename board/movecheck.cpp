@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
 // Tests on single moves that come from outside the generator (hash moves, killers),
-// the checks a move would give, and the draw test.
+// the checks a move would give, the draw test and whether a board can be played on.
 #include <algorithm>
 
 #include "board/movegen.h"
@@ -160,6 +160,14 @@ bool isDraw(Board_BB64 &b, int &reason) {
             return true;
         }
     return false;
+}
+
+bool isEvaluable(const Board_BB64 &b) {
+    return b.sideToMove <= BLACK && popCount(b.pieces(WHITE, KING)) == 1 && popCount(b.pieces(BLACK, KING)) == 1;
+}
+
+bool isPlayable(const Board_BB64 &b) {
+    return isEvaluable(b) && !isAttackedBy(b, b.side(), b.kingSquare(opposite(b.side())));
 }
 
 template bool isValidMove<WHITE>(const Board_BB64 &, Move);

@@ -147,6 +147,14 @@ enum DrawReason : int { DRAW_NONE = 0, DRAW_FIFTY_MOVES = 3, DRAW_MATERIAL = 4, 
 // Fifty-move rule, insufficient material, repetition. Writes the repetition count.
 bool isDraw(Board_BB64 &b, int &reason);
 
+// Whether a board can be searched, counted or played on: one king a side, a side to
+// move, and the side not to move out of check. A failed or odd FEN can leave a board
+// that is none of these, and the generators assume all of them.
+bool isPlayable(const Board_BB64 &b);
+// Whether the evaluation is defined: one king a side and a side to move (the side not
+// to move may stand in check).
+bool isEvaluable(const Board_BB64 &b);
+
 // Text to the matching legal move of the position: coordinate notation, castling also
 // as the king taking its own rook ("e1h1") or as "O-O"/"O-O-O" (or with zeros).
 bool textToMove(Board_BB64 &b, const char *text, Move &move);

@@ -36,14 +36,6 @@ std::optional<BookEntry> readEntry(std::FILE *file, uint64_t index) {
                      uint16_t(readBigEndian(bytes + 10, 2)), uint32_t(readBigEndian(bytes + 12, 4))};
 }
 
-// A seek or read that failed for a reason the platform can name is reported; running off
-// the end of a file that shrank since it was counted is not an error worth a line.
-void reportIoError() {
-    if (errno == 0) return;
-    std::printf("ERROR: %s\n", std::strerror(errno));
-    std::fflush(stdout);
-}
-
 template <Colour Us> Move convertFor(const Board_BB64 &b, Square from, Square to, int promotion) {
     constexpr Square KingHome = relativeSquare(Us, makeSquare(FILE_E, RANK_1));
     constexpr Square RookKingSide = relativeSquare(Us, makeSquare(FILE_H, RANK_1));
@@ -118,6 +110,12 @@ void PolyglotBook::rename(const char *path) {
     countEntries();
 }
 
+// A seek or read that failed for a reason the platform can name is kept for the caller;
+// running off the end of a file that shrank since it was counted is not an error.
+void PolyglotBook::noteReadError() {
+    if (errno != 0) readError = errno;
+}
+
 // A trailing partial entry is not counted; a file that cannot be measured has none, and
 // neither has anything that is not a regular file (a folder has a size too).
 void PolyglotBook::countEntries() {
@@ -149,7 +147,7 @@ bool PolyglotBook::readKeyAt(uint64_t index, uint64_t &key) {
     unsigned char bytes[8];
     errno = 0;
     if (!readAt(file, index, bytes, sizeof bytes)) {
-        reportIoError();
+        noteReadError();
         return false;
     }
     key = readBigEndian(bytes, 8);
@@ -179,7 +177,7 @@ PolyglotBook::Take PolyglotBook::takeIfSameKey(uint64_t index, uint64_t key, Boo
     errno = 0;
     const std::optional<BookEntry> entry = readBookEntry(index);
     if (!entry) {
-        reportIoError();
+        noteReadError();
         return Take::FAILED;
     }
     if (entry->key != key) return Take::OTHER_KEY;
@@ -204,6 +202,7 @@ int PolyglotBook::collectCandidates(uint64_t key, uint64_t mid, BookEntry *candi
 
 bool PolyglotBook::probeBook(const Board_BB64 &board, Move &move) {
     const uint64_t key = polyglotKey(board);
+    readError = 0;
     if (!openFile()) return false;
     uint64_t mid = 0;
     BookEntry candidates[MAX_BOOK_CANDIDATES];

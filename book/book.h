@@ -47,6 +47,9 @@ public:
     // A book move for the position, chosen at random by weight. Only a move that is
     // legal on this board is answered, so a damaged book cannot damage the game.
     bool probeBook(const Board_BB64 &board, Move &move);
+    // The system's error number (errno) of a read that failed in the last probe, 0 when
+    // every read succeeded or only ran off the end of a file that shrank meanwhile.
+    int lastReadError() const { return readError; }
 
 private:
     enum class Take { ADDED, OTHER_KEY, FAILED };
@@ -57,8 +60,10 @@ private:
     std::atomic<uint64_t> entries;
     std::FILE *file = nullptr;
     std::mutex nameLock;
+    int readError = 0;  // of the probing thread
 
     void countEntries();
+    void noteReadError();
     bool openFile();
     void closeFile();
     bool readKeyAt(uint64_t index, uint64_t &key);

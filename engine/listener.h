@@ -84,6 +84,11 @@ public:
     virtual void onBudgetChange(BudgetChange change, int32_t maxTime) = 0;
     // A table was made anew or cleared, or its next size is announced.
     virtual void onTableSize(const TableSizeReport &r) = 0;
+    // A hash move that did not fit the position it was found for (a key collision):
+    // not even pseudo-legal, or leaving the own king in check. Any search thread.
+    virtual void onHashCollision(const Board_BB64 &b, Move m, bool pseudoLegal) {}
+    // A read of the book file failed; errorNumber is the system's (errno). Thread 0.
+    virtual void onBookError(int errorNumber) {}
     // Exactly once per search, on thread 0, also when the search was stopped or found
     // no move (bestMove NO_MOVE). analysis: the search had no budget. The thread counts
     // as busy until this returns, so the game does not change meanwhile.

@@ -21,9 +21,10 @@
 #include "tools/randpos.h"
 #include "book/book.h"
 
-ChessPlayer::ChessPlayer(EngineListener *listener, SearchLimits *limits)
+ChessPlayer::ChessPlayer(EngineListener *listener, SearchLimits *limits, SettingFace face)
     : limits_(limits),
       listener_(listener),
+      settings_(face),
       maxThreads_(std::max(1u, std::thread::hardware_concurrency())),
       board_(std::make_unique<Board_BB64>()),
       perftHash_(std::make_unique<PerftHash>()),
@@ -50,10 +51,16 @@ bool ChessPlayer::setPosition(const char *fen) {
     return board_->setFromFEN(fen);
 }
 
-bool ChessPlayer::boardUsable() const { return perftPositionOk(*board_); }
+bool ChessPlayer::boardUsable() const { return isPlayable(*board_); }
 
-bool evaluable(const Board_BB64 &b) {
-    return b.sideToMove <= BLACK && popCount(b.pieces(WHITE, KING)) == 1 && popCount(b.pieces(BLACK, KING)) == 1;
+GameReplay ChessPlayer::setGame(std::string_view fen, std::span<const std::string_view> moves) {
+    GameReplay g = replayGame(fen, moves);
+    if (g.outcome == ReplayOutcome::BAD_FEN) return g;
+    std::lock_guard<std::mutex> lock(gameMutex_);
+    gamePly_ = 0;
+    board_->setFromFEN(g.recordFen.c_str());
+    for (Move m : g.recordMoves) recordUnlocked(m);
+    return g;
 }
 
 void ChessPlayer::recordUnlocked(Move move) {
@@ -114,8 +121,9 @@ bool ChessPlayer::shouldOfferDraw(Move move) {
 }
 
 CoresReport ChessPlayer::setCores(uint32_t requested) {
-    threadsToUse_ = std::min(requested, maxThreads_);
-    return {threadsToUse_, requested, pool_ ? currentThreads_ : announcedThreads_, maxThreads_};
+    const uint32_t used = std::min(requested, maxThreads_);
+    settings_.setNumber(THREADS, int(used));
+    return {used, requested, pool_ ? currentThreads_ : announcedThreads_, maxThreads_};
 }
 
 namespace {
@@ -134,14 +142,13 @@ void ChessPlayer::tellTableSize(const TableSizeReport &r, bool cleared, uint32_t
 
 // A cleared table keeps its memory when its size stays: mapping a new block would
 // leave its pages to be faulted in by the next search, inside the clock. Either way the
-// size is reported again and nothing of the previous game survives. Current and
-// requested sizes both become the size actually made, so a request that was rounded
-// down does not reallocate before every search.
+// size is reported again and nothing of the previous game survives. A request that was
+// rounded down (or cut to the machine) is not made again before every search.
 void ChessPlayer::prepareTransposition(bool clearTables) {
     if (!tt_) tt_ = std::make_unique<TranspositionTable>();
-    const uint32_t asked = ttHashSizeMB_, full = TranspositionTable::sizeMBFor(asked);
-    const bool remade = (asked != ttCurrentMB_ || (clearTables && !tt_->entryCount())) &&
-                        tt_->resize(affordableMB(asked));
+    const uint32_t asked = uint32_t(settings_.number(TT_HASH_MB)), full = TranspositionTable::sizeMBFor(asked);
+    const bool changed = asked != ttRequestedMB_ && asked != ttCurrentMB_;
+    const bool remade = (changed || (clearTables && !tt_->entryCount())) && tt_->resize(affordableMB(asked));
     if (remade) {
         const bool allocated = tt_->entryCount() != 0;
         const uint32_t size = allocated ? tt_->sizeMB() : TranspositionTable::sizeMBFor(affordableMB(asked));
@@ -151,13 +158,14 @@ void ChessPlayer::prepareTransposition(bool clearTables) {
         tellTableSize({HashTableKind::TRANSPOSITION, tt_->sizeMB(), asked, true, tt_->sizeMB() < full}, true,
                       ttToldMB_);
     }
-    ttCurrentMB_ = ttHashSizeMB_ = tt_->sizeMB();
+    if (remade || changed) ttRequestedMB_ = asked;
+    ttCurrentMB_ = tt_->sizeMB();
 }
 
 void ChessPlayer::preparePawnHash(bool clearTables) {
     if (!pawnHash_) pawnHash_ = std::make_unique<PawnHashTable>();
-    const uint32_t asked = pawnHashSizeMB_;
-    const bool resize = asked != pawnHashCurrentMB_ || !pawnHash_->entryCount();
+    const uint32_t asked = uint32_t(settings_.number(PAWN_HASH_MB));
+    const bool resize = (asked != pawnHashRequestedMB_ && asked != pawnHashCurrentMB_) || !pawnHash_->entryCount();
     if (clearTables || resize) {
         if (resize) pawnHash_->resize(affordableMB(asked));
         else pawnHash_->clear();
@@ -165,13 +173,14 @@ void ChessPlayer::preparePawnHash(bool clearTables) {
         const TableSizeReport r{HashTableKind::PAWN, size, asked, pawnHash_->entryCount() != 0,
                                 size < PawnHashTable::sizeMBFor(asked)};
         tellTableSize(r, clearTables, pawnToldMB_);
+        pawnHashRequestedMB_ = asked;
     }
-    pawnHashCurrentMB_ = pawnHashSizeMB_ = pawnHash_->sizeMB();
+    pawnHashCurrentMB_ = pawnHash_->sizeMB();
 }
 
 void ChessPlayer::announceTables() {
-    announcedThreads_ = threadsToUse_;
-    const uint32_t tt = ttHashSizeMB_, pawn = pawnHashSizeMB_;
+    announcedThreads_ = uint32_t(settings_.number(THREADS));
+    const uint32_t tt = uint32_t(settings_.number(TT_HASH_MB)), pawn = uint32_t(settings_.number(PAWN_HASH_MB));
     const uint32_t ttSize = TranspositionTable::sizeMBFor(affordableMB(tt));
     const uint32_t pawnSize = PawnHashTable::sizeMBFor(affordableMB(pawn));
     tellTableSize({HashTableKind::TRANSPOSITION, ttSize, tt, true, ttSize < TranspositionTable::sizeMBFor(tt)},
@@ -190,9 +199,10 @@ void ChessPlayer::waitUntilReady() {
 // Called only while no search runs.
 void ChessPlayer::prepareSearch(bool clearTables) {
     // The pool holds pointers into the tables: it goes before they can be replaced.
-    if (clearTables || threadsToUse_ != currentThreads_) {
+    const uint32_t threads = uint32_t(settings_.number(THREADS));
+    if (clearTables || threads != currentThreads_) {
         pool_.reset();
-        currentThreads_ = threadsToUse_;
+        currentThreads_ = threads;
     }
     prepareTransposition(clearTables);
     preparePawnHash(clearTables);
@@ -202,73 +212,53 @@ void ChessPlayer::prepareSearch(bool clearTables) {
 void ChessPlayer::setRandomPosition() {
     std::lock_guard<std::mutex> lock(gameMutex_);
     gamePly_ = 0;
-    generateRandomPosition(*board_, chess960_);
+    generateRandomPosition(*board_, chess960());
 }
 
-void ChessPlayer::setBookFile(const std::string &path) {
+void ChessPlayer::renameBook() {
     std::lock_guard<std::mutex> lock(bookMutex_);
-    bookFilePath_ = path;
-    if (book_) book_->rename(path.c_str());
+    if (book_) book_->rename(settings_.text(BOOK_FILE).c_str());
 }
 
 bool ChessPlayer::bookMove(Move &move) {
     PolyglotBook *book;
     {
         std::lock_guard<std::mutex> lock(bookMutex_);
-        if (!book_) book_ = std::make_unique<PolyglotBook>(bookFilePath_.c_str());
+        if (!book_) book_ = std::make_unique<PolyglotBook>(settings_.text(BOOK_FILE).c_str());
         book = book_.get();
     }
     // The object lives until the player goes; only its name may change meanwhile.
-    return book->probeBook(*board_, move);
+    const bool found = book->probeBook(*board_, move);
+    if (book->lastReadError()) listener_->onBookError(book->lastReadError());
+    return found;
 }
 
 void ChessPlayer::initialiseTablebases(const std::string &type, const std::string &path) {
-    gtbPath_ = path;
-    tablebases_->initialise(type, path, int(gtbCacheSizeMB_));
+    settings_.setText(GTB_PATH, readSetting(setting(GTB_PATH), path).text);
+    tablebases_->initialise(type, settings_.text(GTB_PATH), settings_.number(GTB_CACHE_MB));
 }
 
-void ChessPlayer::applySetting(SettingId id, int number, const std::string &text) {
-    switch (id) {
-    case THREADS: setCores(uint32_t(number)); break;
-    case TT_HASH_MB: ttHashSizeMB_ = uint32_t(number); break;
-    case PAWN_HASH_MB: pawnHashSizeMB_ = uint32_t(number); break;
-    case GTB_CACHE_MB:
-        gtbCacheSizeMB_ = uint32_t(number);
-        initialiseTablebases("gaviota", gtbPath_);
-        break;
-    case GTB_PATH: initialiseTablebases("gaviota", text); break;
-    case BOOK_FILE: setBookFile(text); break;
-    case OWN_BOOK: bookEnabled_ = number != 0; break;
-    case MULTI_PV: multiPv_ = uint32_t(number); break;
-    case CHESS960: chess960_ = number != 0; break;
-    default: break;  // the face's own settings
+void ChessPlayer::applyEffect(SettingEffect effect) {
+    switch (effect) {
+    case SettingEffect::NONE: break;
+    case SettingEffect::RELOAD_TABLEBASES: initialiseTablebases("gaviota", settings_.text(GTB_PATH)); break;
+    case SettingEffect::BOOK_FILE: renameBook(); break;
+    case SettingEffect::CLEAR_HASH: prepareSearch(true); break;
     }
 }
 
 void ChessPlayer::storeSetting(SettingId id, int number, const std::string &text) {
-    switch (id) {
-    case GTB_CACHE_MB: gtbCacheSizeMB_ = uint32_t(number); break;
-    case GTB_PATH: gtbPath_ = text; break;
-    case BOOK_FILE: bookFilePath_ = text; break;
-    default: applySetting(id, number, text); break;
-    }
+    if (setting(id).kind == SettingKind::PATH) settings_.setText(id, readSetting(setting(id), text).text);
+    else settings_.setNumber(id, number);
 }
 
-uint32_t ChessPlayer::settingNumber(SettingId id) const {
-    switch (id) {
-    case THREADS: return threadsToUse_;
-    case TT_HASH_MB: return ttHashSizeMB_;
-    case PAWN_HASH_MB: return pawnHashSizeMB_;
-    case GTB_CACHE_MB: return gtbCacheSizeMB_;
-    case OWN_BOOK: return bookEnabled_ ? 1 : 0;
-    case MULTI_PV: return multiPv_;
-    case CHESS960: return chess960_ ? 1 : 0;
-    default: return uint32_t(setting(id).defaultValue);
-    }
+void ChessPlayer::applySetting(SettingId id, int number, const std::string &text) {
+    storeSetting(id, number, text);
+    applyEffect(setting(id).effect);
 }
 
 bool ChessPlayer::playRandomGames(int n) {
-    const bool shuffled = chess960_;
+    const bool shuffled = chess960();
     const RandomGameHooks hooks{[this, shuffled] {
                                     char fen[100];
                                     if (!shuffled || !chess960Fen(int(nextRandom() % 960), FenStyle::X_FEN, fen))

@@ -9,10 +9,13 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "board/board.h"
 #include "engine/listener.h"
+#include "engine/replay.h"
 #include "engine/settings.h"
 #include "engine/time_manager.h"
 #include "search/limits.h"
@@ -26,18 +29,10 @@ class PerftHash;
 class ThreadPool;
 class TranspositionTable;
 
-// The board history holds 1024 plies from the last set-up; a game may use 768 of them
-// so that the deepest search line still fits on top of the longest game. No real game
-// gets near it (the fifty-move rule and repetitions end games long before).
-constexpr uint32_t GAME_RECORD_CAPACITY = 768;
-
-// Whether the evaluation is defined: one king a side and a side to move (the side not
-// to move may stand in check).
-bool evaluable(const Board_BB64 &b);
-
 class ChessPlayer : public SearchInterface {
 public:
-    ChessPlayer(EngineListener *listener, SearchLimits *limits);
+    // The settings start at the defaults of the given face.
+    ChessPlayer(EngineListener *listener, SearchLimits *limits, SettingFace face = SettingFace::XBOARD);
     ~ChessPlayer() override;
     ChessPlayer(const ChessPlayer &) = delete;
     ChessPlayer &operator=(const ChessPlayer &) = delete;
@@ -53,10 +48,14 @@ public:
     // Sets the game board from a FEN and starts an empty game record there. On a
     // failed parse the board holds what the parser left (callers report it).
     bool setPosition(const char *fen);
+    // The game from a FEN (missing trailing fields take their defaults) and the moves
+    // played from it: the record keeps the moves since the last irreversible one. A bad
+    // FEN or a board that cannot be played leaves the game as it was.
+    GameReplay setGame(std::string_view fen, std::span<const std::string_view> moves);
     // A random position ("randpos") with an empty game record.
     void setRandomPosition();
-    // Whether the board can be searched: one king a side, a side to move, the side not
-    // to move out of check. A failed FEN can leave a board that is none of these.
+    // Whether the board can be searched (isPlayable): a failed FEN can leave one that
+    // cannot.
     bool boardUsable() const;
 
     // The game record: moves played since the last set-up and what taking each back
@@ -87,25 +86,25 @@ public:
     // to wait for. Not during a search.
     void waitUntilReady();
 
-    // A setting from the settings table: sizes take effect at the next prepareSearch,
-    // the book file at once, tablebase settings reload the tables. The value must be
-    // within the setting's range (the faces check and say so in their own words).
-    void applySetting(SettingId id, int number, const std::string &text);
-    // The same without reloading anything (start-up, before the tables exist).
-    void storeSetting(SettingId id, int number, const std::string &text);
-    uint32_t settingNumber(SettingId id) const;
-    const std::string &gtbPath() const { return gtbPath_; }
-    const std::string &bookFilePath() const { return bookFilePath_; }
+    // The value of every setting (engine/settings.h).
+    const SettingValues &settings() const { return settings_; }
+    // Stores a setting's value (within range: readSetting's rule applies here too) and
+    // does what its row's effect asks for: sizes and the thread count take effect at
+    // the next prepareSearch, the book file at once, tablebase settings reload the
+    // tables, "Clear Hash" clears them.
+    void applySetting(SettingId id, int number, const std::string &text = {});
+    // Only stores the value (start-up, before the tables exist).
+    void storeSetting(SettingId id, int number, const std::string &text = {});
     // Tears the tablebases down and loads them again from path with the stored cache
     // size; a type other than "gaviota" leaves none loaded.
     void initialiseTablebases(const std::string &type, const std::string &path);
     // A new game: the first search out of the book may think longer again.
     void resetOutOfBook() { outOfBook_ = false; }
-    void setBookEnabled(bool on) { bookEnabled_ = on; }
+    void setBookEnabled(bool on) { settings_.setNumber(OWN_BOOK, on); }
     void setRandomGameMode(bool on) { randomGameMode_ = on; }
     // Chess960 games: no book (books hold standard games), random games and positions
     // from shuffled start positions. The board plays both games alike.
-    bool chess960() const { return chess960_.load(); }
+    bool chess960() const { return settings_.number(CHESS960) != 0; }
     bool randomGameMode() const { return randomGameMode_; }
     // Random games from the start position on the game board (the random-games tool),
     // in Chess960 from a random start position each; the board is left at the standard
@@ -146,6 +145,7 @@ public:
     void reportCurrentMove(int depth, Move m, int number) override;
     void reportStop(StopReason reason, Move best, int plies) override;
     void searchFinished() override;
+    void reportHashCollision(const Board_BB64 &b, Move m, bool pseudoLegal) override;
 
     PawnHashTable *pawnHash() { return pawnHash_.get(); }
     PerftHash &perftHash() { return *perftHash_; }
@@ -171,30 +171,21 @@ private:
     void tellTableSize(const TableSizeReport &r, bool cleared, uint32_t &toldMB);
     void prepareTransposition(bool clearTables);
     void preparePawnHash(bool clearTables);
-    // The book file; an existing book object is renamed.
-    void setBookFile(const std::string &path);
+    // The stored book file; an existing book object is renamed.
+    void renameBook();
+    void applyEffect(SettingEffect effect);
 
     SearchLimits *limits_;
     EngineListener *listener_;
-    // Requested sizes; the next prepareSearch applies them.
-    uint32_t ttHashSizeMB_ = uint32_t(setting(TT_HASH_MB).defaultValue);
-    uint32_t pawnHashSizeMB_ = uint32_t(setting(PAWN_HASH_MB).defaultValue);
+    SettingValues settings_;
     uint32_t perftHashSizeMB_ = 64;
-    uint32_t gtbCacheSizeMB_ = uint32_t(setting(GTB_CACHE_MB).defaultValue);
-    std::string gtbPath_ = setting(GTB_PATH).defaultText;
-    std::string bookFilePath_ = setting(BOOK_FILE).defaultText;
     // Switched by commands that run during a search, read by thread 0.
-    Relaxed<bool> bookEnabled_ = true;
     Relaxed<bool> randomGameMode_ = false;
-    Relaxed<bool> chess960_ = false;
     bool outOfBook_ = false;
     Relaxed<int64_t> fixedBudgetMs_ = -1;
     Relaxed<bool> exactBudget_ = false;
     int32_t budgetCs_ = 0;  // the session control's budget of the current search
-    // Lines a face asks for in its searches (SearchOptions::multiPv), kept for the face.
-    Relaxed<uint32_t> multiPv_ = uint32_t(setting(MULTI_PV).defaultValue);
     uint32_t maxThreads_;
-    uint32_t threadsToUse_ = 1;
     uint32_t currentThreads_ = 0;
     uint32_t announcedThreads_ = 0;
     std::unique_ptr<Board_BB64> board_;
@@ -204,16 +195,17 @@ private:
     Move gameMoves_[GAME_RECORD_CAPACITY] = {};
     UndoInfo gameUndo_[GAME_RECORD_CAPACITY] = {};
 
-    // Sizes made (0: none yet) and last told to the listener.
+    // Sizes made (0: none yet), the requests they were made for (a request rounded down
+    // is not made again before every search) and the sizes last told to the listener.
     std::unique_ptr<TranspositionTable> tt_;
-    uint32_t ttCurrentMB_ = 0, ttToldMB_ = 0;
+    uint32_t ttCurrentMB_ = 0, ttRequestedMB_ = 0, ttToldMB_ = 0;
     std::unique_ptr<PawnHashTable> pawnHash_;
-    uint32_t pawnHashCurrentMB_ = 0, pawnToldMB_ = 0;
+    uint32_t pawnHashCurrentMB_ = 0, pawnHashRequestedMB_ = 0, pawnToldMB_ = 0;
     std::unique_ptr<PerftHash> perftHash_;
     std::unique_ptr<ThreadPool> pool_;
     uint64_t helperNodes_ = 0;  // thread 0's last reading of the helpers' node counters
     // Created by thread 0 at the first timed search with the book on; renamed by the
-    // command loop: the pointer and the path are guarded by bookMutex_.
+    // command loop: the pointer is guarded by bookMutex_.
     std::unique_ptr<PolyglotBook> book_;
     std::unique_ptr<EngineTablebases> tablebases_;
     std::mutex bookMutex_;

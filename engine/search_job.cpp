@@ -124,7 +124,8 @@ void ChessPlayer::runSearchJob() {
     // book nor chance answers it.
     const bool free = l.options.rootMoveCount == 0 && !l.options.analysis;
     const bool quick =
-        free && ((randomGameMode_ && randomMove(move)) || (timed && bookEnabled_ && !chess960_ && bookMove(move)));
+        free && ((randomGameMode_ && randomMove(move)) ||
+                 (timed && settings_.number(OWN_BOOK) && !chess960() && bookMove(move)));
     if (quick) {
         result.bestMove = move;
     } else {
@@ -186,6 +187,12 @@ void ChessPlayer::reportThinking(int depth, int score, const PrincipalVariation 
     IterationReport r;
     r.depth = depth;
     r.score = score;
+    // A root without a legal move is reported with the worst score whatever the
+    // reason; unless the side to move is mated it is a stalemate, a draw. The game
+    // board stays as it is while thread 0 searches it.
+    const Board_BB64 &b = *board_;
+    const bool noMove = depth == 0 && pv.length == 0 && score == -INFINITE_SCORE;
+    if (noMove && !isAttackedBy(b, opposite(b.side()), b.kingSquare(b.side()))) r.score = 0;
     r.elapsedCs = searchElapsed(*limits_);
     r.elapsedMs = searchElapsedMs(*limits_);
     r.nodes = pool_->totalNodes();
@@ -231,4 +238,8 @@ void ChessPlayer::searchFinished() {
     s.pawnFillPercent = pawnHash_ ? pawnHash_->fillPercent() : 0.0;
     s.pawnHashHits = pawnHash_ ? pawnHash_->hits() : 0;
     listener_->onSearchFinished(s);
+}
+
+void ChessPlayer::reportHashCollision(const Board_BB64 &b, Move m, bool pseudoLegal) {
+    listener_->onHashCollision(b, m, pseudoLegal);
 }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Look-ups in the settings table.
+// Look-ups in the settings table, the reading rule of each kind and the value store.
 #include "engine/settings.h"
 
 #include <algorithm>
@@ -22,23 +22,36 @@ bool equalIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+
+// As atoi reads a number, saturating at the int range; wellFormed when the digits
+// reach the end of the text.
+int readInteger(std::string_view text, bool &wellFormed) {
+    size_t i = 0;
+    while (i < text.size() && isSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    const size_t digitsAt = i;
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        if (value <= 1LL << 32) value = value * 10 + (text[i] - '0');
+    wellFormed = i > digitsAt && i == text.size();
+    if (negative) value = -value;
+    return int(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+int clampToRange(const Setting &s, int value, SettingFace face) {
+    if (s.kind == SettingKind::PATH || s.kind == SettingKind::BUTTON) return 0;
+    return std::clamp(value, s.min, settingMax(s, face));
+}
+
 }  // namespace
 
-int settingMax(const Setting &s) {
-    if (s.id == THREADS) return int(std::max(1u, std::thread::hardware_concurrency()));
+int settingMax(const Setting &s, SettingFace face) {
+    if (face == SettingFace::UCI && s.uciMax != SAME_DEFAULT) return s.uciMax;
+    if (s.max == MACHINE_LIMIT && s.id == THREADS) return int(std::max(1u, std::thread::hardware_concurrency()));
     return s.max;
 }
-
-int uciDefault(const Setting &s) {
-    switch (s.id) {
-    case TT_HASH_MB: return 16;
-    case PAWN_HASH_MB: return 2;
-    default: return s.defaultValue;
-    }
-}
-
-// 64 GiB: the largest table the hash tables are built for (TABLE_MAX_MB).
-int uciMax(const Setting &s) { return s.id == TT_HASH_MB ? 65536 : settingMax(s); }
 
 const Setting *findSetting(std::string_view name) {
     for (const Setting &s : SETTINGS)
@@ -50,4 +63,45 @@ const Setting *findUciSetting(std::string_view name) {
     for (const Setting &s : SETTINGS)
         if (s.uciName && equalIgnoringCase(name, s.uciName)) return &s;
     return nullptr;
+}
+
+SettingValue readSetting(const Setting &s, std::string_view text, SettingFace face) {
+    SettingValue v;
+    switch (s.kind) {
+    case SettingKind::SPIN:
+        v.written = readInteger(text, v.wellFormed);
+        v.number = clampToRange(s, v.written, face);
+        v.clamped = v.number != v.written;
+        break;
+    case SettingKind::CHECK:
+        v.wellFormed = equalIgnoringCase(text, "true") || equalIgnoringCase(text, "false");
+        v.number = v.wellFormed ? int(equalIgnoringCase(text, "true")) : s.defaultValue;
+        v.written = v.number;
+        break;
+    case SettingKind::PATH:
+        v.text = std::string(text.substr(0, PATH_SETTING_MAX));
+        v.clamped = text.size() > PATH_SETTING_MAX;
+        break;
+    case SettingKind::BUTTON: break;
+    }
+    return v;
+}
+
+SettingValues::SettingValues(SettingFace face) : face_(face) {
+    for (const Setting &s : SETTINGS) {
+        numbers_[s.id] = defaultFor(s, face);
+        texts_[s.id] = s.defaultText;
+    }
+}
+
+std::string SettingValues::text(SettingId id) const {
+    const std::lock_guard<std::mutex> lock(textMutex_);
+    return texts_[id];
+}
+
+void SettingValues::setNumber(SettingId id, int value) { numbers_[id] = clampToRange(setting(id), value, face_); }
+
+void SettingValues::setText(SettingId id, std::string value) {
+    const std::lock_guard<std::mutex> lock(textMutex_);
+    texts_[id] = std::move(value);
 }

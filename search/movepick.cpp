@@ -3,10 +3,10 @@
 // The staged move picker and the ordering scores of its stages.
 #include "search/movepick.h"
 
-#include <cstdio>
 #include <utility>
 
 #include "eval/pst.h"
+#include "search/search.h"
 #include "search/see.h"
 
 namespace {
@@ -57,13 +57,8 @@ bool isKillerHere(const Board_BB64 &b, Move m) {
     return m == h2.killer1 || m == h2.killer2;
 }
 
-void reportCollision(const Board_BB64 &b, Move m, const char *reason) {
-    char text[6];
-    char fen[128];
-    moveToText(m, text);
-    b.toFEN(fen);
-    std::printf("# hash collision (%s, %s): %5s %s\n", "PHASE_TT", reason, text, fen);
-    std::fflush(stdout);
+void reportCollision(const MovePicker &p, Move m, bool pseudoLegal) {
+    if (p.reporter) p.reporter->reportHashCollision(*p.board, m, pseudoLegal);
 }
 
 // Pseudo-legal and legal: in check by playing the move and looking at the own king,
@@ -77,11 +72,11 @@ template <Colour Us> bool passesLegality(MovePicker &p, Move m) {
 
 template <Colour Us> bool validateHashMove(MovePicker &p, Move m) {
     if (!isValidMove<Us>(*p.board, m)) {
-        reportCollision(*p.board, m, "");
+        reportCollision(p, m, false);
         return false;
     }
     if (!passesLegality<Us>(p, m)) {
-        reportCollision(*p.board, m, "illegal move");
+        reportCollision(p, m, true);
         return false;
     }
     return true;
@@ -283,6 +278,7 @@ void initPicker(MovePicker &p, int kind, Board_BB64 &b, const AttackInfo &checke
     p.cursor = 0;
     p.pvMove = NO_MOVE;
     p.hashMove = NO_MOVE;
+    p.reporter = nullptr;
     p.killerCount = 0;
     p.badCaptureCount = 0;
     if (b.side() == WHITE) computePins<WHITE>(b, p.info);

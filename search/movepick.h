@@ -6,6 +6,8 @@
 
 #include "board/movegen.h"
 
+class SearchInterface;
+
 enum PickerKind : int {
     PICK_ALL_LEGAL = 0,   // every legal move, generation order
     PICK_EVASIONS = 1,    // legal check evasions, generation order
@@ -27,14 +29,17 @@ struct MovePicker {
     uint32_t cursor = 0;
     Move pvMove = NO_MOVE;
     Move hashMove = NO_MOVE;
+    // Hears of a hash move that does not fit the position (a key collision); none by
+    // default. Set like hashMove, after initPicker.
+    SearchInterface *reporter = nullptr;
     ScoredMove killers[MAX_KILLERS];
     uint32_t killerCount = 0;
     ScoredMove badCaptures[MAX_BAD_CAPTURES];
     uint32_t badCaptureCount = 0;
 };
 
-// Resets the picker for the position on b (pvMove and hashMove become 0; the caller
-// sets them afterwards) and computes the pins of the side to move.
+// Resets the picker for the position on b (pvMove, hashMove and reporter become empty;
+// the caller sets them afterwards) and computes the pins of the side to move.
 void initPicker(MovePicker &p, int kind, Board_BB64 &b, const AttackInfo &checkers);
 // The next move, or NO_MOVE when every stage is exhausted.
 Move nextMove(MovePicker &p);

@@ -204,6 +204,7 @@ int searchNode(SearchState &st, int alpha, int beta, int ply, int depth, Princip
     initPicker(picker, PICK_FULL_WIDTH, b, AttackInfo{});
     picker.pvMove = pv.first();
     picker.hashMove = hashMove;
+    picker.reporter = st.player;
     return searchMoves<Us, false>(st, picker, w, ply, depth, 0, pv);
 }
 
@@ -219,6 +220,7 @@ int searchInCheck(SearchState &st, const AttackInfo &checkers, int alpha, int be
     initPicker(picker, PICK_IN_CHECK, st.board, checkers);
     picker.pvMove = pv.first();
     picker.hashMove = hashMove;
+    picker.reporter = st.player;
     return searchMoves<Us, true>(st, picker, w, ply, depth, quietChecksDone, pv);
 }
 

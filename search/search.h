@@ -78,6 +78,10 @@ public:
     virtual void reportStop(StopReason reason, Move best, int plies) {}
     // The search has ended (statistics).
     virtual void searchFinished() = 0;
+    // A hash move that does not fit b (a key collision): not even pseudo-legal, or
+    // pseudo-legal but leaving the own king in check. Unlike the reports above, any
+    // search thread may call this.
+    virtual void reportHashCollision(const Board_BB64 &b, Move m, bool pseudoLegal) {}
 };
 
 // The endgame tablebases as the search sees them; absent (null) when none are loaded.

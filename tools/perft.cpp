@@ -4,27 +4,24 @@
 #include "tools/perft.h"
 
 #include <algorithm>
-#include <cinttypes>
-#include <cstdio>
 
 #include "board/movegen.h"
 #include "search/movepick.h"
 #include "search/limits.h"
 
-void PerftHash::prepare(uint32_t requestedMB) {
+PerftHash::Prepared PerftHash::prepare(uint32_t requestedMB) {
+    Prepared p;
     if (entries_) {
         clearEntries();
-        return;
+        return p;
     }
-    std::printf("# new size of Perft hash: %u MB\n", sizeMBFor(requestedMB));
-    if (!allocate(requestedMB)) {
-        // Counting still works without the table, only slower.
-        std::printf("# failed to allocate the Perft hash, counting without it\n");
-        std::fflush(stdout);
-    }
+    p.made = true;
+    p.sizeMB = sizeMBFor(requestedMB);
+    p.allocated = allocate(requestedMB) != 0;
     bucketMask_ = entryCount_ ? uint32_t(entryCount_ / 4 - 1) : 0;
     // The count should not stall on page faults, one per probe of a new page.
     waitFaulted();
+    return p;
 }
 
 bool PerftHash::probe(uint64_t key, uint32_t depth, uint64_t &count) const {
@@ -105,11 +102,8 @@ template <Colour Us> uint64_t divideRoot(PerftContext &ctx, const AttackInfo &ch
     for (Move m = nextMove(picker); m != NO_MOVE; m = nextMove(picker)) {
         const uint64_t count = countAfter<Us>(ctx, m, depth - 1);
         total += count;
-        char text[8];
-        moveToText(m, ctx.notation, text);
-        std::printf("%s %" PRIu64 "\n", text, count);
+        ctx.rootCounts.push_back({m, count});
     }
-    std::fflush(stdout);
     return total;
 }
 
@@ -122,56 +116,32 @@ uint64_t countFromRoot(PerftContext &ctx, uint32_t depth, bool divide) {
     return divide ? divideRoot<BLACK>(ctx, checkers, depth) : perft<BLACK>(ctx, checkers, depth);
 }
 
-bool perftPositionOk(const Board_BB64 &b) {
-    if (b.sideToMove > BLACK) return false;
-    if (popCount(b.pieces(WHITE, KING)) != 1 || popCount(b.pieces(BLACK, KING)) != 1) return false;
-    return !isAttackedBy(b, b.side(), b.kingSquare(opposite(b.side())));
-}
-
 uint32_t perftMaxDepth(const Board_BB64 &b) {
     // Each ply of the walk pushes one key, down to the last make (divide makes moves at
     // depth 1 too).
     return b.perftIndex < uint32_t(PERFT_KEYS_SIZE) ? uint32_t(PERFT_KEYS_SIZE) - 1 - b.perftIndex : 0;
 }
 
-namespace {
-
-void printReport(uint64_t leaves, uint64_t nodes, uint32_t elapsedCs, double fill, bool divide) {
-    const char *prefix = divide ? "" : "# ";
-    const uint64_t nps = elapsedCs ? nodes * 100 / elapsedCs : 0;
-    std::printf("%sTotal leaves: %" PRIu64 "\n", prefix, leaves);
-    std::printf("%sTotal nodes:  %" PRIu64 "\n", prefix, nodes);
-    std::printf("%sTime elapsed: %u.%02u s\n", prefix, elapsedCs / 100, elapsedCs % 100);
-    std::printf("%sNodes/second: %" PRIu64 "\n", prefix, nps);
-    std::printf("# perftHashFull%%:  %g\n", fill);
-    std::fflush(stdout);
-}
-
-}  // namespace
-
-bool perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide, SearchLimits &clock,
-                  CastlingText castlingText) {
-    if (depth < 1) return false;
-    if (!perftPositionOk(b)) {
-        std::printf("Error (illegal position for perft)\n");
-        return false;
-    }
-    if (uint32_t(depth) > perftMaxDepth(b)) {
-        std::printf("Error (depth too large for perft): %d\n", depth);
-        return false;
-    }
-    // The run is timed on the engine's own clock, which it resets.
+PerftRun perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide, SearchLimits &clock) {
+    PerftRun run;
+    if (depth < 1) return run;
+    run.status = !isPlayable(b)                       ? PerftStatus::ILLEGAL_POSITION
+                 : uint32_t(depth) > perftMaxDepth(b) ? PerftStatus::TOO_DEEP
+                                                      : PerftStatus::COUNTED;
+    if (run.status != PerftStatus::COUNTED) return run;
     clock.clockRunning = false;
     clock.elapsed = 0;
     startClock(clock);
-    hash.prepare(hashMB);
+    run.table = hash.prepare(hashMB);
     b.rebuildKeys();
     PerftContext ctx{b, hash};
-    ctx.notation = MoveNotation(b.castling, castlingText);
-    const uint64_t leaves = countFromRoot(ctx, uint32_t(depth), divide);
+    run.leaves = countFromRoot(ctx, uint32_t(depth), divide);
     stopClock(clock);
-    printReport(leaves, ctx.nodes, clock.elapsed, hash.fillPercent(), divide);
-    return true;
+    run.nodes = ctx.nodes;
+    run.rootCounts = std::move(ctx.rootCounts);
+    run.elapsedCs = clock.elapsed;
+    run.hashFillPercent = hash.fillPercent();
+    return run;
 }
 
 template uint64_t perft<WHITE>(PerftContext &, const AttackInfo &, uint32_t);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "board/board.h"
 #include "board/largetable.h"
@@ -29,9 +30,15 @@ class PerftHash : public HashTableBase<PerftEntry, 4> {
 public:
     static constexpr uint32_t DEFAULT_SIZE_MB = 64;
 
-    // First call: allocate (printing the "# new size of Perft hash" line). Later calls
-    // only clear, so counts never carry over from one run to the next.
-    void prepare(uint32_t requestedMB);
+    // What the first call made: its size and whether it got memory (counting goes on
+    // without the table if not). Later calls only clear (made stays false), so counts
+    // never carry over from one run to the next.
+    struct Prepared {
+        bool made = false;
+        uint32_t sizeMB = 0;
+        bool allocated = true;
+    };
+    Prepared prepare(uint32_t requestedMB);
     bool exists() const { return entries_ != nullptr; }
 
     bool probe(uint64_t key, uint32_t depth, uint64_t &count) const;
@@ -45,33 +52,53 @@ private:
     uint32_t bucketMask_ = 0;
 };
 
-// One counting run: the board it walks, the table it caches in, and the interior
-// nodes it has visited. The board's perftKeys[perftIndex] must hold its current key.
+// A root move's leaves, as divide reports them.
+struct RootMoveCount {
+    Move move;
+    uint64_t leaves;
+};
+
+// One counting run: the board it walks, the table it caches in, the interior nodes it
+// has visited and, for divide, the root moves' counts. The board's
+// perftKeys[perftIndex] must hold its current key.
 struct PerftContext {
     Board_BB64 &board;
     PerftHash &hash;
     uint64_t nodes = 0;
-    MoveNotation notation{};  // of divide's lines
+    std::vector<RootMoveCount> rootCounts = {};
 };
 
 // Leaves of the tree below the position (Us to move, in check when checkers is not
 // empty) to the given depth (at least 1).
 template <Colour Us> uint64_t perft(PerftContext &ctx, const AttackInfo &checkers, uint32_t depth);
-// The same for the root of "divide": prints "<move> <leaves>" per root move, no caching.
+// The same for the root of "divide": adds each root move's count to ctx.rootCounts in
+// generation order, no caching.
 template <Colour Us> uint64_t divideRoot(PerftContext &ctx, const AttackInfo &checkers, uint32_t depth);
 // Computes the root checkers and runs perft or divideRoot for the side to move.
 uint64_t countFromRoot(PerftContext &ctx, uint32_t depth, bool divide);
 
-// Counting needs one king per side, a side to move and the side not to move out of
-// check. Other positions (which a failed or odd FEN can leave) are refused rather than
-// walked, since the generators assume all of that.
-bool perftPositionOk(const Board_BB64 &b);
-// The deepest run the board's perft key stack has room for.
+// The deepest run the board's perft key stack has room for (isPlayable, board/movegen.h,
+// says whether a board can be walked at all).
 uint32_t perftMaxDepth(const Board_BB64 &b);
 
-// The body of the "perft" and "divide" commands: rebuilds the board's keys, counts,
-// prints the report. A depth below 1 gives false with nothing printed; a refused
-// position or a depth beyond perftMaxDepth gives false with an error line.
-// Divide writes castling in the given style.
-bool perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide, SearchLimits &clock,
-                  CastlingText castlingText = CastlingText::KING_DESTINATION);
+enum class PerftStatus : uint8_t {
+    COUNTED,
+    NO_DEPTH,          // a depth below 1
+    ILLEGAL_POSITION,  // a board the generators cannot walk (isPlayable)
+    TOO_DEEP           // beyond perftMaxDepth
+};
+
+// What a "perft" or "divide" run found, for the face to word.
+struct PerftRun {
+    PerftStatus status = PerftStatus::NO_DEPTH;
+    PerftHash::Prepared table;
+    std::vector<RootMoveCount> rootCounts;  // divide only
+    uint64_t leaves = 0, nodes = 0;
+    uint32_t elapsedCs = 0;
+    double hashFillPercent = 0.0;
+};
+
+// The body of the "perft" and "divide" commands: checks the depth and the position,
+// rebuilds the board's keys and counts, timed on the engine's clock (which it resets).
+// Prints nothing.
+PerftRun perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide, SearchLimits &clock);

@@ -55,13 +55,15 @@ SelfTestSummary runSelfTest(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, std
         const uint32_t startCs = timestampNow();
         // A record the counter cannot walk (bad FEN, broken position, too deep) fails
         // like an unparsable one instead of crashing the engine.
-        if (!b.setFromFEN(r.fen) || !perftPositionOk(b) || r.depth < 1 || r.depth > perftMaxDepth(b)) {
+        if (!b.setFromFEN(r.fen) || !isPlayable(b) || r.depth < 1 || r.depth > perftMaxDepth(b)) {
             std::printf("# Self-test no. %u FAILED  (illegal FEN)\n", r.number);
             std::fflush(stdout);
             ++summary.failed;
             continue;
         }
-        hash.prepare(hashMB);
+        const PerftHash::Prepared table = hash.prepare(hashMB);
+        if (table.made) std::printf("# new size of Perft hash: %u MB\n", table.sizeMB);
+        if (!table.allocated) std::printf("# failed to allocate the Perft hash, counting without it\n");
         PerftContext ctx{b, hash};
         const uint64_t leaves = countFromRoot(ctx, uint32_t(r.depth), false);
         const uint32_t timeCs = timestampNow() - startCs;

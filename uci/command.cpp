@@ -11,7 +11,8 @@
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+// Tabs and other control characters separate words as blanks do.
+bool isBlank(char c) { return c == ' ' || (c >= 0 && c < ' ') || c == 0x7f; }
 
 std::string joined(TokenSpan words) {
     std::string out;
@@ -22,85 +23,13 @@ std::string joined(TokenSpan words) {
     return out;
 }
 
-// The text of the line from the first word to the end of the last, spacing kept.
-std::string_view lineSpan(TokenSpan words) {
-    if (words.empty()) return {};
-    const char *begin = words.front().data(), *end = words.back().data() + words.back().size();
-    return {begin, size_t(end - begin)};
-}
-
 void noteIgnored(Notes &notes, TokenSpan words) {
     if (!words.empty()) notes.push_back("ignored: " + joined(words));
-}
-
-// A board the search can start from: one king each, and the side that just moved
-// not left in check.
-bool playable(const Board_BB64 &b) {
-    if (b.sideToMove > BLACK) return false;
-    if (popCount(b.pieces(WHITE, KING)) != 1 || popCount(b.pieces(BLACK, KING)) != 1) return false;
-    return !isAttackedBy(b, b.side(), b.kingSquare(opposite(b.side())));
 }
 
 bool parseMove(Board_BB64 &b, std::string_view word, Move &move) {
     if (word.size() < 4 || word.size() > 5) return false;
     return textToMove(b, std::string(word).c_str(), move);
-}
-
-void playMove(Board_BB64 &b, Move m, UndoInfo &undo) {
-    b.history[b.historyIndex].movePlayed = m;
-    b.makeMove(m, undo);
-}
-
-// Restarts the board's history from the position of the last irreversible move, then
-// plays the moves since again: earlier positions cannot come back.
-bool rebase(Board_BB64 &b, const std::vector<Move> &moves, std::vector<UndoInfo> &undos) {
-    const size_t keep = std::min<size_t>(b.halfmoveClock, b.historyIndex);
-    const size_t first = moves.size() - keep;
-    for (size_t i = moves.size(); i-- > first;) b.unmakeMove(moves[i], undos[i]);
-    char fen[128];
-    b.toFEN(fen);
-    if (!b.setFromFEN(fen)) return false;
-    for (size_t i = first; i < moves.size(); ++i) playMove(b, moves[i], undos[i]);
-    return true;
-}
-
-// Plays the moves up to the first that is not legal; false if the board is unusable.
-bool playMoves(TokenSpan words, Board_BB64 &b, PositionResult &r) {
-    std::vector<UndoInfo> undos;
-    for (std::string_view word : words) {
-        Move m = NO_MOVE;
-        if (!parseMove(b, word, m)) {
-            r.notes.push_back("illegal move " + std::string(word) + ", the moves from there on are ignored");
-            return true;
-        }
-        if (b.historyIndex >= POSITION_MAX_PLIES && !rebase(b, r.moves, undos)) {
-            r.notes.push_back("position unchanged: the game could not be replayed");
-            return false;
-        }
-        undos.emplace_back();
-        playMove(b, m, undos.back());
-        r.moves.push_back(m);
-    }
-    return true;
-}
-
-// Sets the base position from "startpos" or "fen <fields>"; `i` ends past it.
-bool readBase(TokenSpan args, size_t &i, Board_BB64 &b, Notes &notes) {
-    if (args.empty() || (args[0] != "startpos" && args[0] != "fen")) {
-        notes.push_back("position unchanged: startpos or fen expected");
-        return false;
-    }
-    i = 1;
-    if (args[0] == "startpos") return b.setFromFEN(START_FEN);
-    while (i < args.size() && args[i] != "moves") ++i;
-    const size_t fields = std::min<size_t>(i - 1, 6);
-    const std::string fen = joined(args.subspan(1, fields));
-    if (!b.setFromFEN(fen.c_str()) || !playable(b)) {
-        notes.push_back("position unchanged: bad FEN " + fen);
-        return false;
-    }
-    noteIgnored(notes, args.subspan(1 + fields, i - 1 - fields));
-    return true;
 }
 
 // A whole decimal number, saturated to the 64-bit range rather than rejected.
@@ -167,21 +96,25 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
            });
 }
 
-PositionResult parsePosition(TokenSpan args, Board_BB64 &board) {
-    PositionResult r;
-    // The board is large and may be left half set by a bad FEN: work on a copy.
-    auto scratch = std::make_unique<Board_BB64>();
-    size_t i = 0;
-    if (!readBase(args, i, *scratch, r.notes)) return r;
-    const size_t movesAt = std::find(args.begin() + i, args.end(), "moves") - args.begin();
-    noteIgnored(r.notes, args.subspan(i, movesAt - i));
-    if (movesAt < args.size() && !playMoves(args.subspan(movesAt + 1), *scratch, r)) {
-        r.moves.clear();
-        return r;
+PositionCommand parsePosition(TokenSpan args) {
+    PositionCommand p;
+    if (args.empty() || (args[0] != "startpos" && args[0] != "fen")) {
+        p.notes.push_back("position unchanged: startpos or fen expected");
+        return p;
     }
-    board = *scratch;
-    r.ok = true;
-    return r;
+    const size_t movesAt = size_t(std::find(args.begin(), args.end(), "moves") - args.begin());
+    size_t baseEnd = 1;
+    if (args[0] == "startpos") {
+        p.fen = START_FEN;
+    } else {
+        // The FEN's six fields at most; whatever stands between them and "moves" is noted.
+        baseEnd = std::min<size_t>(movesAt, 7);
+        p.fen = joined(args.subspan(1, baseEnd - 1));
+    }
+    noteIgnored(p.notes, args.subspan(baseEnd, movesAt - baseEnd));
+    if (movesAt < args.size()) p.moves.assign(args.begin() + long(movesAt) + 1, args.end());
+    p.ok = true;
+    return p;
 }
 
 GoCommand parseGo(TokenSpan args, Board_BB64 &board) {
@@ -216,8 +149,8 @@ SetOptionCommand parseSetOption(TokenSpan args) {
         return s;
     }
     const size_t valueAt = std::find(args.begin() + nameAt, args.end(), "value") - args.begin();
-    s.name = lineSpan(args.subspan(nameAt + 1, valueAt - nameAt - 1));
+    s.name = joined(args.subspan(nameAt + 1, valueAt - nameAt - 1));
     if (s.name.empty()) s.notes.push_back("setoption without a name");
-    if (valueAt < args.size()) s.value = std::string(lineSpan(args.subspan(valueAt + 1)));
+    if (valueAt < args.size()) s.value = joined(args.subspan(valueAt + 1));
     return s;
 }

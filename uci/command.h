@@ -20,26 +20,22 @@ using Tokens = std::vector<std::string_view>;
 using TokenSpan = std::span<const std::string_view>;
 using Notes = std::vector<std::string>;
 
-// The words of a line: runs of blanks and tabs separate them, line ends are dropped.
+// The words of a line: runs of blanks, tabs and other control characters separate
+// them, line ends are dropped.
 // The views point into `line`, which must outlive them.
 Tokens tokenize(std::string_view line);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
-// The board's history holds 1024 plies and the search needs room above the game, as
-// in the game record of the other face. Longer games keep only the plies since the
-// last capture or pawn move, which are all a repetition can reach.
-constexpr uint32_t POSITION_MAX_PLIES = 768;
-
-struct PositionResult {
-    bool ok = false;          // the board holds the new position (maybe short of a bad move)
-    std::vector<Move> moves;  // the moves played from the base position
+struct PositionCommand {
+    bool ok = false;                     // a base position was named
+    std::string fen;                     // its FEN fields ("startpos": the start position)
+    std::vector<std::string_view> moves;  // the words after "moves", views into the line
     Notes notes;
 };
 
-// "position" arguments: startpos | fen <fields>, then optionally moves m1 m2 ...
-// A bad base position leaves the board as it was; a move that is not legal stops the
-// list there.
-PositionResult parsePosition(TokenSpan args, Board_BB64 &board);
+// "position" arguments: startpos | fen <fields>, then optionally moves m1 m2 ... Only
+// the words are read here; the core replays them (engine/replay.h).
+PositionCommand parsePosition(TokenSpan args);
 
 struct GoCommand {
     std::optional<int64_t> timeMs[2];  // by colour; negative clock values read as 0
@@ -68,5 +64,5 @@ struct SetOptionCommand {
 
 // "setoption" arguments: name <words> [value <words>]. The keywords are lower case, as
 // option names may hold the word "Value". The name's and the value's words come back
-// with the spacing they had on the line, so the args must be tokens of one line.
+// joined by single blanks, however many blanks or tabs stood between them.
 SetOptionCommand parseSetOption(TokenSpan args);

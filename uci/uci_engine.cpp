@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cinttypes>
+#include <cstring>
 #include <memory>
 
 #include "board/movegen.h"
@@ -23,27 +24,6 @@
 
 namespace {
 
-// The move number after `plies` moves from the FEN: its sixth field (1 when missing or
-// not a positive number), plus one for every move Black makes.
-int fullMoveNumberAfter(const std::string &fen, size_t plies) {
-    const Tokens fields = tokenize(fen);
-    const bool blackFirst = fields.size() > 1 && fields[1] == "b";
-    int number = fields.size() > 5 ? parseInteger(std::string(fields[5]).c_str()) : 1;
-    if (number < 1) number = 1;
-    return int(std::min<int64_t>(number + int64_t((plies + (blackFirst ? 1 : 0)) / 2), INT32_MAX));
-}
-
-// The base position's FEN as "position" gives it: what parsePosition read.
-std::string baseFen(TokenSpan args) {
-    if (args.empty() || args[0] == "startpos") return START_FEN;
-    std::string fen;
-    for (size_t i = 1; i < args.size() && i <= 6 && args[i] != "moves"; ++i) {
-        if (!fen.empty()) fen += ' ';
-        fen += args[i];
-    }
-    return fen;
-}
-
 Move firstLegalMove(Board_BB64 &b) {
     MoveList list;
     generateAllLegal(b, list);
@@ -52,10 +32,7 @@ Move firstLegalMove(Board_BB64 &b) {
 
 }  // namespace
 
-UciEngine::UciEngine() : player_(this, &limits_) {
-    player_.setPosition(START_FEN);
-    for (const SettingId id : {TT_HASH_MB, PAWN_HASH_MB}) player_.storeSetting(id, uciDefault(setting(id)), "");
-}
+UciEngine::UciEngine() : player_(this, &limits_, SettingFace::UCI) { player_.setPosition(START_FEN); }
 
 UciEngine::~UciEngine() { player_.shutdownThreads(); }
 
@@ -77,6 +54,18 @@ void UciEngine::onTableSize(const TableSizeReport &r) {
     else if (r.cut)
         emit(infoStringLine(name + " " + std::to_string(r.requestedMB) + " MB is more than this machine can give, using " +
                             std::to_string(r.sizeMB) + " MB"));
+}
+
+void UciEngine::onHashCollision(const Board_BB64 &b, Move m, bool pseudoLegal) {
+    char move[6], fen[128];
+    moveToText(m, move);
+    b.toFEN(fen);
+    diagnostic(std::string("hash move ") + move + (pseudoLegal ? " leaves the king in check" : " does not fit") +
+               " in " + fen);
+}
+
+void UciEngine::onBookError(int errorNumber) {
+    emit(infoStringLine(std::string("book not read: ") + std::strerror(errorNumber)));
 }
 
 void UciEngine::onStopReason(StopReason reason, Move, int plies) {
@@ -182,13 +171,15 @@ void UciEngine::ponderHit() {
     else if (ponderBudgetMs_ >= 0) player_.startClockedBudget(ponderBudgetMs_);
 }
 
+// A line ends at a line feed, a carriage return or a NUL byte: a stray byte from the
+// GUI never glues the next command onto the one before it.
 void UciEngine::commandLoop(std::FILE *input) {
     std::string line;
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, input)) {
-        line += buffer;
-        // A line longer than the buffer arrives in pieces.
-        if (line.back() != '\n' && !std::feof(input)) continue;
+    for (int c; (c = std::getc(input)) != EOF;) {
+        if (c != '\n' && c != '\r' && c != '\0') {
+            line += char(c);
+            continue;
+        }
         const bool more = executeLine(line);
         line.clear();
         if (!more) return;
@@ -263,10 +254,11 @@ void UciEngine::uci() {
         std::string line = std::string("option name ") + s.uciName + " type ";
         switch (s.kind) {
         case SettingKind::SPIN:
-            line += "spin default " + std::to_string(uciDefault(s)) + " min " + std::to_string(s.min) + " max " +
-                    std::to_string(uciMax(s));
+            line += "spin default " + std::to_string(defaultFor(s, SettingFace::UCI)) + " min " +
+                    std::to_string(s.min) + " max " + std::to_string(settingMax(s, SettingFace::UCI));
             break;
-        case SettingKind::CHECK: line += std::string("check default ") + (s.defaultValue ? "true" : "false"); break;
+        case SettingKind::CHECK: line += std::string("check default ") + (defaultFor(s, SettingFace::UCI) ? "true" : "false");
+            break;
         case SettingKind::PATH: line += std::string("string default ") + s.defaultText; break;
         case SettingKind::BUTTON: line += "button"; break;
         }
@@ -276,31 +268,17 @@ void UciEngine::uci() {
 }
 
 void UciEngine::position(const std::string_view *args, size_t n) {
-    const TokenSpan span(args, n);
-    auto scratch = std::make_unique<Board_BB64>();
-    player_.copyBoard(*scratch);
-    const PositionResult r = parsePosition(span, *scratch);
-    for (const std::string &note : r.notes) emit(infoStringLine(note));
-    if (!r.ok) return;
-    // The game record takes the moves since the last irreversible one (all that a
-    // repetition can reach); older ones only lead up to that position.
-    const size_t keep = std::min<size_t>({r.moves.size(), scratch->halfmoveClock, GAME_RECORD_CAPACITY - 1});
-    const size_t first = r.moves.size() - keep;
-    std::string fen = baseFen(span);
-    fullMoveNumber_ = fullMoveNumberAfter(fen, r.moves.size());
-    if (first > 0) {
-        // The position before the kept moves: the same command cut after its first
-        // moves, read by the same parser (which keeps a long game within the history).
-        const auto moves = std::find(span.begin(), span.end(), std::string_view("moves"));
-        const TokenSpan head(span.data(), size_t(moves - span.begin()) + 1 + first);
-        auto start = std::make_unique<Board_BB64>();
-        parsePosition(head, *start);
-        char text[128];
-        start->toFEN(text);
-        fen = text;
+    const PositionCommand p = parsePosition(TokenSpan(args, n));
+    for (const std::string &note : p.notes) emit(infoStringLine(note));
+    if (!p.ok) return;
+    const GameReplay g = player_.setGame(p.fen, p.moves);
+    if (g.outcome == ReplayOutcome::BAD_FEN) {
+        emit(infoStringLine("position unchanged: bad FEN " + p.fen));
+        return;
     }
-    player_.setPosition(fen.c_str());
-    for (size_t i = first; i < r.moves.size(); ++i) player_.recordMove(r.moves[i]);
+    if (g.outcome == ReplayOutcome::ILLEGAL_MOVE)
+        emit(infoStringLine("illegal move " + g.illegalMove + ", the moves from there on are ignored"));
+    fullMoveNumber_ = g.fullMoveNumber;
 }
 
 void UciEngine::go(const std::string_view *args, size_t n) {
@@ -315,13 +293,13 @@ void UciEngine::go(const std::string_view *args, size_t n) {
         return;
     }
     SearchOptions options;
-    options.multiPv = int(player_.settingNumber(MULTI_PV));
+    options.multiPv = player_.settings().number(MULTI_PV);
     options.rootMoveCount = int(std::min(g.searchMoves.size(), size_t(MAX_ROOT_MOVES)));
     std::copy_n(g.searchMoves.begin(), options.rootMoveCount, options.rootMoves);
     // "mate 0" or fewer asks for nothing; "nodes 0" searches one node.
     options.mateMoves = int(std::clamp<int64_t>(g.mate.value_or(0), 0, MAX_PV_LENGTH));
     options.nodeLimit = g.nodes ? uint64_t(std::max<int64_t>(*g.nodes, 1)) : 0;
-    options.analysis = analyseMode_;
+    options.analysis = player_.settings().number(ANALYSE_MODE) != 0;
     player_.setSearchOptions(options);
     rootMove_ = player_.boardUsable() ? firstLegalMove(*board) : NO_MOVE;
     notation_ = MoveNotation(board->castling,
@@ -336,7 +314,7 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     }
     clock.movesToGo = g.movesToGo;
     clock.moveTime = g.moveTimeMs;
-    const std::optional<int64_t> budget = goBudgetMs(clock, board->side(), moveOverheadMs_);
+    const std::optional<int64_t> budget = goBudgetMs(clock, board->side(), player_.settings().number(MOVE_OVERHEAD_MS));
     const bool timed = budget && !g.infinite && !g.ponder;
     limits_.timed = timed;
     player_.setFixedBudget(timed ? *budget : -1, g.moveTimeMs.has_value());
@@ -368,50 +346,43 @@ void UciEngine::setOption(const std::string_view *args, size_t n) {
         emit(infoStringLine("unknown option: " + s.name));
         return;
     }
-    const std::string value = s.value.value_or("");
-    int number = 0;
-    switch (setting->kind) {
-    case SettingKind::BUTTON:
-        if (setting->id == CLEAR_HASH) player_.prepareSearch(true);
+    const std::string name = setting->uciName;
+    const std::string text = s.value.value_or("");
+    const SettingValue v = readSetting(*setting, text, SettingFace::UCI);
+    if (!v.wellFormed) {
+        emit(infoStringLine(name + (setting->kind == SettingKind::CHECK ? ": true or false expected, got "
+                                                                         : ": a number expected, got ") +
+                            text));
         return;
-    case SettingKind::CHECK:
-        if (equalsIgnoreCase(value, "true")) number = 1;
-        else if (!equalsIgnoreCase(value, "false")) {
-            emit(infoStringLine(std::string(setting->uciName) + ": true or false expected, got " + value));
-            return;
-        }
-        break;
-    case SettingKind::SPIN: {
-        char *end = nullptr;
-        const long long v = std::strtoll(value.c_str(), &end, 10);
-        if (value.empty() || *end) {
-            emit(infoStringLine(std::string(setting->uciName) + ": a number expected, got " + value));
-            return;
-        }
-        const long long clamped = std::clamp<long long>(v, setting->min, uciMax(*setting));
-        if (clamped != v)
-            emit(infoStringLine(std::string(setting->uciName) + " set to " + std::to_string(clamped) +
-                                ", the nearest value in range"));
-        number = int(clamped);
-        break;
     }
-    case SettingKind::PATH: break;
-    }
-    // The core keeps no value of the face's own settings.
-    if (setting->id == MOVE_OVERHEAD_MS) moveOverheadMs_ = number;
-    if (setting->id == ANALYSE_MODE) analyseMode_ = number != 0;
-    player_.applySetting(setting->id, number, value);
+    if (v.clamped && setting->kind == SettingKind::PATH)
+        emit(infoStringLine(name + " cut to its first " + std::to_string(PATH_SETTING_MAX) + " characters"));
+    else if (v.clamped)
+        emit(infoStringLine(name + " set to " + std::to_string(v.number) + ", the nearest value in range"));
+    player_.applySetting(setting->id, v.number, v.text);
 }
 
 // The move counts by root move, then the totals; the depth is checked by the tool.
 void UciEngine::perft(int depth) {
     auto b = std::make_unique<Board_BB64>();
     player_.copyBoard(*b);
-    const std::lock_guard<std::mutex> lock(outputMutex_);
-    const CastlingText castling = player_.chess960() ? CastlingText::KING_TAKES_ROOK : CastlingText::KING_DESTINATION;
-    if (!perftCommand(*b, player_.perftHash(), player_.perftHashSizeMB(), depth, true, limits_, castling))
-        std::printf("%s\n", infoStringLine("perft needs a depth from 1 on and a legal position").c_str());
-    std::fflush(stdout);
+    const PerftRun run = perftCommand(*b, player_.perftHash(), player_.perftHashSizeMB(), depth, true, limits_);
+    const MoveNotation notation(
+        b->castling, player_.chess960() ? CastlingText::KING_TAKES_ROOK : CastlingText::KING_DESTINATION);
+    if (run.status != PerftStatus::COUNTED) {
+        emit(infoStringLine("perft needs a depth from 1 on and a legal position"));
+        return;
+    }
+    if (!run.table.allocated) emit(infoStringLine("no memory for the perft table, counting without it"));
+    char text[6];
+    for (const RootMoveCount &c : run.rootCounts) {
+        moveToText(c.move, notation, text);
+        emit(std::string(text) + ": " + std::to_string(c.leaves));
+    }
+    const uint64_t nps = run.elapsedCs ? run.nodes * 100 / run.elapsedCs : 0;
+    emit("Total leaves: " + std::to_string(run.leaves));
+    emit(infoStringLine("perft " + std::to_string(depth) + ": " + std::to_string(run.nodes) + " nodes, " +
+                        std::to_string(int64_t(run.elapsedCs) * 10) + " ms, " + std::to_string(nps) + " nps"));
 }
 
 // The evaluation term by term, of a copy of the position (a search may be running).
@@ -420,7 +391,7 @@ void UciEngine::evaluation() {
     player_.copyBoard(*b);
     PawnHashTable pawnHash(1);
     const std::lock_guard<std::mutex> lock(outputMutex_);
-    if (!evaluable(*b) || !printEvaluation(*b, pawnHash))
+    if (!isEvaluable(*b) || !printEvaluation(*b, pawnHash))
         std::printf("%s\n", infoStringLine("no evaluation of this position").c_str());
     std::fflush(stdout);
 }

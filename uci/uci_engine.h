@@ -28,6 +28,8 @@ public:
     void onBudget(const BudgetReport &) override {}
     void onBudgetChange(BudgetChange, int32_t) override {}
     void onTableSize(const TableSizeReport &r) override;
+    void onHashCollision(const Board_BB64 &b, Move m, bool pseudoLegal) override;
+    void onBookError(int errorNumber) override;
     void onBestMove(const SearchResult &r, bool analysis) override;
 
     // Reads and runs commands until "quit" or the end of the input.
@@ -72,6 +74,4 @@ private:
     bool pondering_ = false;
     int64_t ponderBudgetMs_ = -1;
     bool ponderInfinite_ = false;
-    int64_t moveOverheadMs_ = setting(MOVE_OVERHEAD_MS).defaultValue;
-    bool analyseMode_ = setting(ANALYSE_MODE).defaultValue != 0;  // a GUI's analysis: no book moves
 };

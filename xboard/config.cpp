@@ -19,20 +19,17 @@ std::string trimmed(const std::string &text) {
 }
 
 // A setting of the file: numbers outside the setting's range are reported and left
-// alone; other keys are skipped.
+// alone (a thread count only below one: setCores caps it at the hardware's); other
+// keys are skipped.
 void applySetting(const std::string &key, const std::string &value, ChessPlayer &player) {
     const Setting *s = findSetting(key);
     if (!s) return;
-    if (s->kind == SettingKind::PATH) {
-        player.storeSetting(s->id, 0, limitedPath(value));
-        return;
-    }
-    const int n = parseInteger(value.c_str());
+    const SettingValue v = readSetting(*s, value);
     if (s->id == THREADS) {
-        if (n >= s->min) printCores(player.setCores(uint32_t(n)));
+        if (v.written >= s->min) printCores(player.setCores(uint32_t(v.written)));
         else std::printf("# WARNING: %s = %s out of range in ini file (min = 1)\n", key.c_str(), value.c_str());
-    } else if (n >= s->min && n <= s->max) {
-        player.storeSetting(s->id, n, value);
+    } else if (s->kind == SettingKind::PATH || !v.clamped) {
+        player.storeSetting(s->id, v.number, v.text);
     } else {
         std::printf("# WARNING: %s = %s out of range in ini file (min = %u, max = %u)\n", key.c_str(), value.c_str(),
                     unsigned(s->min), unsigned(s->max));

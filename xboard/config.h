@@ -8,9 +8,6 @@
 
 class ChessPlayer;
 
-// Paths from the ini file, the options and "egtpath" keep at most 255 characters.
-inline std::string limitedPath(const std::string &text) { return text.substr(0, 255); }
-
 // Reads key = value lines into the player's settings; out-of-range values are reported
 // and ignored, everything else unknown is skipped silently.
 void readConfigFile(std::FILE *file, ChessPlayer &player);

@@ -9,7 +9,6 @@
 #include <cstdio>
 
 #include "engine/time_manager.h"
-#include "xboard/config.h"
 #include "xboard/output.h"
 #include "xboard/wbengine.h"
 #include "tools/text_line.h"
@@ -38,11 +37,10 @@ bool WBEngine::onProtover(const Arguments &) {
     for (const Setting &s : SETTINGS) {
         if (!s.xboardOption) continue;
         if (s.kind == SettingKind::PATH)
-            std::printf("feature option=\"%s -path %s\"\n", s.name,
-                        (s.id == GTB_PATH ? player.gtbPath() : player.bookFilePath()).c_str());
+            std::printf("feature option=\"%s -path %s\"\n", s.name, player.settings().text(s.id).c_str());
         else
-            std::printf("feature option=\"%s -spin %u %d %d\"\n", s.name,
-                        s.id == GTB_CACHE_MB ? player.settingNumber(s.id) : unsigned(s.defaultValue), s.min, s.max);
+            std::printf("feature option=\"%s -spin %d %d %d\"\n", s.name,
+                        s.id == GTB_CACHE_MB ? player.settings().number(s.id) : s.defaultValue, s.min, s.max);
     }
     std::printf("feature myname=\"%s %s\"\n", ENGINE_NAME, ENGINE_VERSION);
     // Changed table sizes are told here; the tables themselves wait for "new" or the
@@ -119,7 +117,7 @@ bool WBEngine::onEgtpath(const Arguments &args) {
         return false;
     }
     std::printf("# initializing TB: type=%s path=%s\n", args[0].c_str(), args[1].c_str());
-    initialiseTablebases(args[0], args[1]);
+    player.initialiseTablebases(args[0], args[1]);
     return true;
 }
 
@@ -132,23 +130,18 @@ bool WBEngine::onOption(const Arguments &args) {
         std::printf("Error (unknown option name): %s\n", name.c_str());
         return false;
     }
+    const SettingValue v = readSetting(*s, value);
     if (s->kind == SettingKind::PATH) {
         std::printf("# setting option: %s=%s\n", name.c_str(), value.c_str());
-        player.applySetting(s->id, 0, limitedPath(value));
-        return true;
-    }
-    const int number = parseInteger(value.c_str());
-    if (number < s->min || number > s->max) {
+    } else if (v.clamped) {
+        // The protocol refuses a number out of range and keeps the value it had.
         std::printf("Error (illegal value for '%s' option): %s\n", name.c_str(), value.c_str());
         return false;
+    } else {
+        std::printf("# setting option: %s=%d\n", name.c_str(), v.number);
     }
-    std::printf("# setting option: %s=%d\n", name.c_str(), number);
-    player.applySetting(s->id, number, value);
+    player.applySetting(s->id, v.number, v.text);
     return true;
-}
-
-void WBEngine::initialiseTablebases(const std::string &type, const std::string &path) {
-    player.initialiseTablebases(type, limitedPath(path));
 }
 
 bool WBEngine::onBook(const Arguments &) {

@@ -4,7 +4,9 @@
 // evaluation printout and the random-position tools.
 #include <memory>
 
+#include "xboard/output.h"
 #include "xboard/wbengine.h"
+#include "board/movegen.h"
 #include "eval/breakdown.h"
 #include "eval/pawnhash.h"
 #include "tools/perft.h"
@@ -25,15 +27,18 @@ std::unique_ptr<Board_BB64> boardCopy(ChessPlayer &player) {
 
 }  // namespace
 
-bool WBEngine::onPerft(const Arguments &args) {
-    return perftCommand(*boardCopy(player), player.perftHash(), player.perftHashSizeMB(),
-                        parseInteger(args[0].c_str()), false, limits);
+// Divide writes castling as the king's two-square step, in Chess960 too.
+bool WBEngine::runPerft(const Arguments &args, bool divide) {
+    const int depth = parseInteger(args[0].c_str());
+    const auto board = boardCopy(player);
+    const MoveNotation notation(board->castling, CastlingText::KING_DESTINATION);
+    const PerftRun run = perftCommand(*board, player.perftHash(), player.perftHashSizeMB(), depth, divide, limits);
+    return printPerftRun(run, depth, divide, notation);
 }
 
-bool WBEngine::onDivide(const Arguments &args) {
-    return perftCommand(*boardCopy(player), player.perftHash(), player.perftHashSizeMB(),
-                        parseInteger(args[0].c_str()), true, limits);
-}
+bool WBEngine::onPerft(const Arguments &args) { return runPerft(args, false); }
+
+bool WBEngine::onDivide(const Arguments &args) { return runPerft(args, true); }
 
 bool WBEngine::onSelftest(const Arguments &) {
     runSelfTest(*boardCopy(player), player.perftHash(), player.perftHashSizeMB());
@@ -50,7 +55,7 @@ bool WBEngine::onTest(const Arguments &args) {
 // Before the first game the engine has no pawn hash yet: a small one of its own serves.
 bool WBEngine::onEval(const Arguments &) {
     const auto board = boardCopy(player);
-    if (!evaluable(*board)) return false;
+    if (!isEvaluable(*board)) return false;
     if (PawnHashTable *table = player.pawnHash()) {
         printEvaluation(*board, *table);
     } else {

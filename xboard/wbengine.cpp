@@ -49,6 +49,10 @@ void WBEngine::onTableSize(const TableSizeReport &r) {
     printTableSize(r.table, r.sizeMB, r.allocated);
 }
 
+void WBEngine::onHashCollision(const Board_BB64 &b, Move m, bool pseudoLegal) { printHashCollision(b, m, pseudoLegal); }
+
+void WBEngine::onBookError(int errorNumber) { printBookError(errorNumber); }
+
 // Analysis never plays a move, even when the tablebases settle the whole root; a search
 // stopped from the command loop means the move is not wanted any more.
 void WBEngine::onBestMove(const SearchResult &r, bool analysis) {

@@ -29,6 +29,8 @@ public:
     void onBudget(const BudgetReport &b) override;
     void onBudgetChange(BudgetChange change, int32_t maxTime) override;
     void onTableSize(const TableSizeReport &r) override;
+    void onHashCollision(const Board_BB64 &b, Move m, bool pseudoLegal) override;
+    void onBookError(int errorNumber) override;
     // Plays the chosen move unless the search was analysis or stopped.
     void onBestMove(const SearchResult &r, bool analysis) override;
 
@@ -99,14 +101,14 @@ private:
     // What the loop does between two input lines when no search runs (game-end test,
     // starting the engine's search).
     void afterCommand();
+    // The "perft" and "divide" commands.
+    bool runPerft(const Arguments &args, bool divide);
     // A finished game puts the engine in force mode with no side to play.
     void leaveFinishedGame();
     // No side to play, force mode, no analysis, auto mode or finished game.
     void enterNeutralState();
     // Takes back the last plies moves of the game record ("undo", "remove").
     bool takeBack(uint32_t plies);
-    // (Re)loads the tablebases from the stored path and cache size.
-    void initialiseTablebases(const std::string &type, const std::string &path);
     // Plays the engine's move on the game and announces it.
     void makeEngineMove(Move move, Move ponder);
     // The game's end after a move, with its result line.

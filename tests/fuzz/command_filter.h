@@ -22,13 +22,15 @@
 namespace fuzzing {
 
 // The lines of a fuzz input that keep(line) accepts, at most maxLines, each with a line
-// end: the text a command loop is then given. Lines over 1000 characters are left out,
-// as the loop would read them in pieces, each a command keep never saw.
-template <class Keep> std::string keptLines(std::string_view input, size_t maxLines, Keep keep) {
+// end: the text a command loop is then given. Lines end at any of the characters in
+// lineEnds, as the loop splits them. Lines over 1000 characters are left out, as the
+// loop would read them in pieces, each a command keep never saw.
+template <class Keep>
+std::string keptLines(std::string_view input, size_t maxLines, Keep keep, std::string_view lineEnds = "\n") {
     std::string text;
     size_t kept = 0;
     for (size_t start = 0; start < input.size() && kept < maxLines;) {
-        size_t end = input.find('\n', start);
+        size_t end = input.find_first_of(lineEnds, start);
         if (end == std::string_view::npos) end = input.size();
         const std::string_view line = input.substr(start, end - start);
         start = end + 1;

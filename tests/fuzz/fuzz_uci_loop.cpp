@@ -79,11 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::prepareProcess();
 
     const std::string_view input(reinterpret_cast<const char *>(data), size);
-    // The loop would join what follows a NUL byte to the next line: a command the
-    // filter never saw.
-    std::string text = fuzzing::keptLines(input, MAX_LINES, [](std::string_view line) {
-        return line.find('\0') == std::string_view::npos && worthRunningUci(line);
-    });
+    // Split as the loop splits: at line feeds, carriage returns and NUL bytes.
+    using namespace std::string_view_literals;
+    std::string text = fuzzing::keptLines(input, MAX_LINES, worthRunningUci, "\n\r\0"sv);
     if (text.empty()) return 0;
     // The engine still answers at the end of whatever came before.
     text += "isready\n";

@@ -2,9 +2,9 @@
 // Copyright (C) 2026 The GrelvinBB authors
 #include <filesystem>  // GRELVIN_REQUIRE_DATA_FILE
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -26,13 +26,6 @@ uint64_t countLeaves(Board_BB64 &b, PerftHash &hash, uint32_t depth) {
     b.rebuildKeys();
     PerftContext ctx{b, hash};
     return countFromRoot(ctx, depth, false);
-}
-
-std::vector<std::string> lines(const std::string &text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
 }
 
 // Every position of the shared perft file: "id", "epd <4 fields>", "perft <depth> <leaves>".
@@ -58,9 +51,7 @@ TEST(Perft, SharedTrickyPositionsMatchKnownCounts) {
             uint32_t depth = 0;
             uint64_t expected = 0;
             words >> depth >> expected;
-            testing::internal::CaptureStdout();
             const uint64_t leaves = countLeaves(b, hash, depth);
-            testing::internal::GetCapturedStdout();
             EXPECT_EQ(leaves, expected) << id << " depth " << depth;
             ++checked;
         }
@@ -83,16 +74,16 @@ TEST(Perft, CachedAndUncachedCountsAgreeAndBoardIsRestored) {
     const uint64_t uncached = countFromRoot(plain, 3, false);
 
     PerftHash hash;
-    SearchLimits clock;
-    testing::internal::CaptureStdout();
+    // The table is made by the first preparation and only cleared by later ones.
+    const PerftHash::Prepared made = hash.prepare(TEST_HASH_MB);
+    EXPECT_TRUE(made.made && made.allocated);
+    EXPECT_EQ(made.sizeMB, 1u);
     const uint64_t first = countLeaves(b, hash, 3);
     const uint64_t second = countLeaves(b, hash, 3);
-    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(hash.prepare(TEST_HASH_MB).made);
     EXPECT_EQ(uncached, 97862u);
     EXPECT_EQ(first, 97862u);
     EXPECT_EQ(second, 97862u);
-    // The size line appears when the table is made, not when it is cleared.
-    EXPECT_EQ(printed, "# new size of Perft hash: 1 MB\n");
 
     b.toFEN(after);
     EXPECT_STREQ(before, after);
@@ -100,50 +91,47 @@ TEST(Perft, CachedAndUncachedCountsAgreeAndBoardIsRestored) {
     EXPECT_TRUE(b.isConsistent());
 }
 
-TEST(PerftCommand, ReportLines) {
+// The command counts, divides and times on the engine's clock, and refuses what the
+// generators cannot walk, printing nothing: the faces word the result.
+TEST(PerftCommand, CountsDividesAndRefuses) {
     Board_BB64 b;
     PerftHash hash;
     SearchLimits clock;
     ASSERT_TRUE(b.setFromFEN(START_FEN));
-
     testing::internal::CaptureStdout();
     clock.elapsed = 12345;  // a game clock in use: perft restarts it from zero
-    ASSERT_TRUE(perftCommand(b, hash, TEST_HASH_MB, 1, false, clock));
+    PerftRun run = perftCommand(b, hash, TEST_HASH_MB, 2, false, clock);
+    EXPECT_EQ(run.status, PerftStatus::COUNTED);
     EXPECT_FALSE(clock.clockRunning);
     EXPECT_LT(clock.elapsed, 100u);
-    std::vector<std::string> out = lines(testing::internal::GetCapturedStdout());
-    ASSERT_EQ(out.size(), 6u);
-    EXPECT_EQ(out[0], "# new size of Perft hash: 1 MB");
-    EXPECT_EQ(out[1], "# Total leaves: 20");
-    EXPECT_EQ(out[2], "# Total nodes:  1");
-    EXPECT_TRUE(std::regex_match(out[3], std::regex("# Time elapsed: [0-9]+\\.[0-9][0-9] s"))) << out[3];
-    EXPECT_TRUE(std::regex_match(out[4], std::regex("# Nodes/second: [0-9]+"))) << out[4];
-    EXPECT_EQ(out[5], "# perftHashFull%:  0");
-}
-
-TEST(PerftCommand, RefusesBadDepthsAndUnwalkablePositions) {
-    Board_BB64 b;
-    PerftHash hash;
-    SearchLimits clock;
-    ASSERT_TRUE(b.setFromFEN(START_FEN));
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(perftCommand(b, hash, TEST_HASH_MB, 0, false, clock));
-    EXPECT_FALSE(perftCommand(b, hash, TEST_HASH_MB, -3, true, clock));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "a refused depth prints nothing";
-
-    // Beyond the perft key stack, no kings, two white kings, side not to move in check.
-    const std::pair<const char *, int> refused[] = {
-        {START_FEN, 64},
-        {"8/8/8/8/8/8/8/8 w - - 0 1", 1},
-        {"k7/8/8/8/8/8/8/KK6 w - - 0 1", 1},
-        {"k7/8/8/8/8/8/8/R6K w - - 0 1", 1},
-    };
-    for (const auto &[fen, depth] : refused) {
-        ASSERT_TRUE(b.setFromFEN(fen)) << fen;
-        testing::internal::CaptureStdout();
-        EXPECT_FALSE(perftCommand(b, hash, TEST_HASH_MB, depth, false, clock)) << fen;
-        EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Error (", 0), 0u) << fen;
+    EXPECT_EQ(run.leaves, 400u);
+    EXPECT_EQ(run.nodes, 21u);
+    EXPECT_TRUE(run.table.made);
+    EXPECT_TRUE(run.rootCounts.empty());
+    run = perftCommand(b, hash, TEST_HASH_MB, 2, true, clock);
+    EXPECT_FALSE(run.table.made);
+    ASSERT_EQ(run.rootCounts.size(), 20u);
+    uint64_t sum = 0;
+    for (const RootMoveCount &c : run.rootCounts) {
+        EXPECT_EQ(c.leaves, 20u);
+        sum += c.leaves;
     }
+    EXPECT_EQ(sum, run.leaves);
+
+    EXPECT_EQ(perftCommand(b, hash, TEST_HASH_MB, 0, false, clock).status, PerftStatus::NO_DEPTH);
+    EXPECT_EQ(perftCommand(b, hash, TEST_HASH_MB, -3, true, clock).status, PerftStatus::NO_DEPTH);
+    // Beyond the perft key stack, no kings, two white kings, side not to move in check.
+    const std::tuple<const char *, int, PerftStatus> refused[] = {
+        {START_FEN, 64, PerftStatus::TOO_DEEP},
+        {"8/8/8/8/8/8/8/8 w - - 0 1", 1, PerftStatus::ILLEGAL_POSITION},
+        {"k7/8/8/8/8/8/8/KK6 w - - 0 1", 1, PerftStatus::ILLEGAL_POSITION},
+        {"k7/8/8/8/8/8/8/R6K w - - 0 1", 1, PerftStatus::ILLEGAL_POSITION},
+    };
+    for (const auto &[fen, depth, status] : refused) {
+        ASSERT_TRUE(b.setFromFEN(fen)) << fen;
+        EXPECT_EQ(perftCommand(b, hash, TEST_HASH_MB, depth, false, clock).status, status) << fen;
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
 }  // namespace

@@ -44,8 +44,8 @@ TEST(UciChess960, OptionSwitchesTheCastlingNotation) {
     e->send("position fen rk6/8/8/8/8/8/8/RK4R1 w GAa - 0 1");
     e->send("go perft 1");
     lines = syncReady(*e);
-    EXPECT_TRUE(hasLine(lines, "b1a1 1"));
-    EXPECT_TRUE(hasLine(lines, "b1g1 1"));
-    EXPECT_TRUE(hasLine(lines, "b1c1 1"));  // the plain king step
+    EXPECT_TRUE(hasLine(lines, "b1a1: 1"));
+    EXPECT_TRUE(hasLine(lines, "b1g1: 1"));
+    EXPECT_TRUE(hasLine(lines, "b1c1: 1"));  // the plain king step
     quit(*e);
 }

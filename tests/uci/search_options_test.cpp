@@ -55,6 +55,7 @@ TEST(UciSearchOptions, OnlyAFreeGameMoveComesFromTheBook) {
     auto e = std::make_unique<EngineSession>(GRELVIN_UCI_BINARY, std::vector<std::string>{});
     e->send("setoption name Hash value 8");
     e->send("setoption name BookFile value " + book);
+    e->send("setoption name OwnBook value true");
     e->send("position startpos");
     // Whether the search since line `from` printed an iteration.
     const auto searched = [&](size_t from) {

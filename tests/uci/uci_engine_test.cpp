@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <span>
 
 #include "board/board.h"
 #include "board/movegen.h"
@@ -45,7 +46,7 @@ TEST(UciEngine, HandshakeListsEveryOptionOfTheTable) {
     EXPECT_TRUE(has("option name PawnHash type spin default 2 min 1 max 2048"));
     const std::string threadsMax = std::to_string(settingMax(setting(THREADS)));
     EXPECT_TRUE(has("option name Threads type spin default 1 min 1 max " + threadsMax));
-    EXPECT_TRUE(has("option name OwnBook type check default true"));
+    EXPECT_TRUE(has("option name OwnBook type check default false"));
     EXPECT_TRUE(has("option name BookFile type string default book.bin"));
     EXPECT_TRUE(has("option name Clear Hash type button"));
     // Nothing of the other protocol's comment lines, not even from the tables.
@@ -151,12 +152,19 @@ TEST(UciEngine, EndOfGamePositions) {
     EXPECT_EQ(*best, "bestmove a1a8");
     EXPECT_TRUE(std::any_of(e->lines().begin(), e->lines().end(),
                             [](auto &x) { return x.find("score mate 1 ") != std::string::npos; }));
-    for (const char *fen : {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1"}) {
+    // Without a legal move: a stalemate is a draw, not a mate.
+    for (const auto &[fen, score] : {std::pair{"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", " score cp 0 "},
+                                     std::pair{"R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1", " score mate 0 "}}) {
         e->send(std::string("position fen ") + fen);
+        const size_t from = e->lines().size();
         e->send("go movetime 100");
         best = e->waitFor(isBestMove, 5s);
         ASSERT_TRUE(best) << fen;
         EXPECT_EQ(*best, "bestmove 0000") << fen;
+        const auto lines = std::span(e->lines()).subspan(from);
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](auto &x) {
+            return x.rfind("info depth 0 ", 0) == 0 && x.find(score) != std::string::npos;
+        })) << fen << ::testing::PrintToString(e->lines());
     }
     quit(*e);
 }
@@ -193,6 +201,37 @@ TEST(UciEngine, BadInputIsReportedAndChangesNothing) {
     const std::vector<std::string> later = syncReady(*e);
     EXPECT_EQ(std::count(later.begin(), later.end(), "Fen: 3k4/8/8/8/4P3/8/8/4K3 w - - 1 38"), 1)
         << ::testing::PrintToString(later);
+    quit(*e);
+}
+
+// A NUL byte or another control character never joins two commands, option names
+// and values match whatever blanks stand between their words, and a FEN short of its
+// trailing fields takes their defaults.
+TEST(UciEngine, StrayBytesBlanksAndShortFens) {
+    auto e = uciEngine();
+    e->send(std::string("uci\0", 4));
+    e->send("isready");
+    ASSERT_TRUE(e->waitForLine("readyok"));
+    EXPECT_TRUE(std::count(e->lines().begin(), e->lines().end(), "uciok") == 1);
+    e->send(std::string("isready\x01", 8));
+    e->send(std::string("\0isready\risready", 17));
+    e->send("setoption  name  Move \t Overhead  value  250");
+    e->send("setoption name MultiPV value 3");
+    e->send("position fen 7k/8/8/8/8/8/8/K6R b");
+    e->send("d");
+    e->send("position fen 4k3/8/8/8/8/8/8/4K2R w K - 9 moves e1g1");
+    e->send("d");
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(e->waitForLine("readyok")) << i;
+    const std::vector<std::string> out = syncReady(*e);
+    for (const std::string &line : e->lines()) EXPECT_EQ(line.find("info string"), std::string::npos) << line;
+    EXPECT_EQ(std::count(out.begin(), out.end(), "Fen: 7k/8/8/8/8/8/8/K6R b - - 0 1"), 1)
+        << ::testing::PrintToString(out);
+    EXPECT_EQ(std::count(out.begin(), out.end(), "Fen: 4k3/8/8/8/8/8/8/5RK1 b - - 10 1"), 1)
+        << ::testing::PrintToString(out);
+    e->send("go depth 3");
+    ASSERT_TRUE(e->waitFor(isBestMove, 10s));
+    const auto &l = e->lines();
+    EXPECT_TRUE(std::any_of(l.begin(), l.end(), [](auto &x) { return x.find("multipv 3") != std::string::npos; }));
     quit(*e);
 }
 

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The GrelvinBB authors
+// The settings table's reading rules and value store: what the ini file, XBoard's
+// "option" and UCI's "setoption" all go through.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/settings.h"
+
+// One rule for every spin: the number as atoi reads it, clamped to the range, with
+// flags for a clamp and for text that was not wholly a number.
+TEST(Settings, SpinValuesAreClampedAndFlagged) {
+    const Setting &hash = setting(TT_HASH_MB);  // 1 to 2048
+    const struct {
+        const char *text;
+        int number, written;
+        bool clamped, wellFormed;
+    } cases[] = {
+        {"64", 64, 64, false, true},
+        {" +7", 7, 7, false, true},
+        {"0", 1, 0, true, true},
+        {"-5", 1, -5, true, true},
+        {"4096", 2048, 4096, true, true},
+        {"99999999999999999999", 2048, INT_MAX, true, true},
+        {"-99999999999999999999", 1, INT_MIN, true, true},
+        {"12abc", 12, 12, false, false},
+        {"abc", 1, 0, true, false},
+        {"", 1, 0, true, false},
+    };
+    for (const auto &c : cases) {
+        const SettingValue v = readSetting(hash, c.text);
+        EXPECT_EQ(v.number, c.number) << c.text;
+        EXPECT_EQ(v.written, c.written) << c.text;
+        EXPECT_EQ(v.clamped, c.clamped) << c.text;
+        EXPECT_EQ(v.wellFormed, c.wellFormed) << c.text;
+    }
+    // A range from 0 keeps 0; the thread count's maximum is the machine's.
+    EXPECT_FALSE(readSetting(setting(GTB_CACHE_MB), "0").clamped);
+    const SettingValue threads = readSetting(setting(THREADS), "100000");
+    EXPECT_TRUE(threads.clamped);
+    EXPECT_EQ(threads.number, settingMax(setting(THREADS)));
+    EXPECT_EQ(threads.written, 100000);
+}
+
+TEST(Settings, ChecksPathsAndButtons) {
+    for (const char *yes : {"true", "TRUE", "True"}) EXPECT_EQ(readSetting(setting(OWN_BOOK), yes).number, 1) << yes;
+    EXPECT_EQ(readSetting(setting(OWN_BOOK), "false").number, 0);
+    const SettingValue odd = readSetting(setting(OWN_BOOK), "perhaps");
+    EXPECT_FALSE(odd.wellFormed);
+
+    const SettingValue path = readSetting(setting(BOOK_FILE), "/books/my book.bin");
+    EXPECT_EQ(path.text, "/books/my book.bin");
+    EXPECT_FALSE(path.clamped);
+    const SettingValue longPath = readSetting(setting(BOOK_FILE), std::string(300, 'x'));
+    EXPECT_EQ(longPath.text, std::string(PATH_SETTING_MAX, 'x'));
+    EXPECT_TRUE(longPath.clamped);
+
+    EXPECT_TRUE(readSetting(setting(CLEAR_HASH), "anything").wellFormed);
+}
+
+// Each face starts from its own defaults; the store brings numbers within range too.
+TEST(Settings, StoreStartsAtTheFacesDefaultsAndKeepsNumbersInRange) {
+    SettingValues xboard(SettingFace::XBOARD), uci(SettingFace::UCI);
+    EXPECT_EQ(xboard.number(OWN_BOOK), 1);
+    EXPECT_EQ(uci.number(OWN_BOOK), 0);
+    EXPECT_EQ(uci.number(TT_HASH_MB), defaultFor(setting(TT_HASH_MB), SettingFace::UCI));
+    EXPECT_EQ(xboard.text(BOOK_FILE), "book.bin");
+    uci.setNumber(MULTI_PV, 500);
+    EXPECT_EQ(uci.number(MULTI_PV), 64);
+    uci.setNumber(MOVE_OVERHEAD_MS, -1);
+    EXPECT_EQ(uci.number(MOVE_OVERHEAD_MS), 0);
+    uci.setText(GTB_PATH, "/gtb");
+    EXPECT_EQ(uci.text(GTB_PATH), "/gtb");
+    EXPECT_EQ(xboard.text(GTB_PATH), "C:/gtb");
+}
