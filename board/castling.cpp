@@ -87,6 +87,7 @@ void CastlingSetup::build() {
         kingPass[extra] = rankSpan(king, kingTo) & ~squareBB(king) & ~squareBB(kingTo);
         rightsLost[king] |= uint8_t(1 << extra);
         rightsLost[rook] |= uint8_t(1 << extra);
+        moves[extra] = makeMove(king, kingTo, CASTLING, extra);
     }
 }
 

@@ -20,13 +20,14 @@ struct CastlingSetup {
     Bitboard path[4];     // must be empty, the castling king and rook apart
     Bitboard kingPass[4]; // crossed by the king on its way, so not to be attacked
     uint8_t rightsLost[64];  // rights lost when a move leaves from or arrives on a square
+    Move moves[4];           // by extra value
 
     // King on e1/e8 and the rooks in the corners.
     void setStandard();
-    // Recomputes the paths and rightsLost from kingFrom and rookFrom.
+    // Recomputes the paths, rightsLost and moves from kingFrom and rookFrom.
     void build();
     // The castling move of a right: king to its destination, which may be where it stands.
-    Move move(int extra) const { return makeMove(kingFrom[extra >> 1], CASTLE_KING_TO[extra], CASTLING, extra); }
+    Move move(int extra) const { return moves[extra]; }
     bool operator==(const CastlingSetup &) const = default;
 };
 

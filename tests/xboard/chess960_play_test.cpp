@@ -4,8 +4,11 @@
 // and O-O-O both ways, and "new" going back to the standard game.
 #include <gtest/gtest.h>
 
+#include <filesystem>  // GRELVIN_REQUIRE_DATA_FILE
 #include <memory>
 
+#include "board/board.h"
+#include "tests/test_support.h"
 #include "tests/xboard/engine_session.h"
 
 namespace {
@@ -74,4 +77,22 @@ TEST(Chess960Play, UserCastlesInEveryNotation) {
     e->send("variant crazyhouse");
     EXPECT_TRUE(e->waitForLine("# command \"variant crazyhouse\" returned an error code "));
     quit(*e);
+}
+
+// The book holds standard games: from the standard start position set up as a Chess960
+// game the engine searches (a thinking line) instead of playing the book's move.
+TEST(Chess960Play, NoBookMoves) {
+    const std::string book = inTreeDataDir() + "/books/selfplay.bin";
+    GRELVIN_REQUIRE_DATA_FILE(book);
+    EngineSession e({}, "ttHashSizeMB = 8\npawnHashSizeMB = 1\nbookFilePath = " + book + "\n");
+    e.send("xboard");
+    e.send("post");
+    e.send("new");
+    e.send("variant fischerandom");
+    e.send("setboard " + std::string(START_FEN));
+    e.send("sd 2");
+    e.send("go");
+    EXPECT_TRUE(e.waitForPrefix("2 "));
+    EXPECT_TRUE(e.waitForPrefix("move "));
+    quit(e);
 }
