@@ -87,8 +87,10 @@ inline void prepareProcess() {
     (void)ready;
 }
 
+#ifndef _WIN32
 // The command-loop targets read back what the engine printed: stdout goes to a scratch
-// file that every run empties first.
+// file that every run empties first. They feed the engine from memory (fmemopen), so
+// they are POSIX-only, and so is this.
 inline void startCapture() {
     static const bool redirected = [] {
         std::FILE *scratch = std::tmpfile();
@@ -106,6 +108,7 @@ inline std::string capturedOutput() {
     for (ssize_t n; (n = pread(fileno(stdout), chunk, sizeof chunk, off_t(text.size()))) > 0;) text.append(chunk, size_t(n));
     return text;
 }
+#endif
 
 // How many output lines are exactly `line` (whole == true) or start with it.
 inline size_t countLines(std::string_view output, std::string_view line, bool whole) {
