@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/xboard/engine_session.h"
+#include "tests/xboard/xboard_session.h"
 
 inline bool isBestMove(const std::string &l) { return l.rfind("bestmove ", 0) == 0; }
 
@@ -26,11 +26,6 @@ inline std::unique_ptr<EngineSession> uciEngine(const std::vector<std::string> &
     e->send("setoption name Hash value 8");
     e->send("setoption name PawnHash value 1");
     return e;
-}
-
-inline void quit(EngineSession &e) {
-    e.send("quit");
-    EXPECT_EQ(e.waitExit(), 0);
 }
 
 // Everything up to the answer to "isready".

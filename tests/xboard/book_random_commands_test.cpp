@@ -10,12 +10,10 @@
 
 #include "board/movegen.h"
 #include "book/book.h"
-#include "tests/xboard/engine_session.h"
+#include "tests/xboard/xboard_session.h"
 #include "tests/test_support.h"
 
 namespace {
-
-const std::string SMALL_TABLES = "ttHashSizeMB = 8\npawnHashSizeMB = 1\n";
 
 std::string bookPath() { return inTreeDataDir() + "/books/selfplay.bin"; }
 

@@ -9,22 +9,9 @@
 
 #include "board/board.h"
 #include "tests/test_support.h"
-#include "tests/xboard/engine_session.h"
+#include "tests/xboard/xboard_session.h"
 
 namespace {
-
-std::unique_ptr<EngineSession> protocolEngine() {
-    auto e = std::make_unique<EngineSession>(std::vector<std::string>{}, "ttHashSizeMB = 8\npawnHashSizeMB = 1\n");
-    e->send("xboard");
-    e->send("protover 2");
-    EXPECT_TRUE(e->waitForLine("feature done=1"));
-    return e;
-}
-
-void quit(EngineSession &e) {
-    e.send("quit");
-    EXPECT_EQ(e.waitExit(), 0);
-}
 
 // Castling with the rook to f1 is the only mate: the king stays on g1.
 constexpr const char *MATE_BY_CASTLING = "4rkr1/4p1p1/8/8/8/8/8/6KR w H - 0 1";

@@ -8,22 +8,9 @@
 #include <cctype>
 #include <memory>
 
-#include "tests/xboard/engine_session.h"
+#include "tests/xboard/xboard_session.h"
 
 namespace {
-
-std::unique_ptr<EngineSession> protocolEngine() {
-    auto e = std::make_unique<EngineSession>(std::vector<std::string>{}, "ttHashSizeMB = 8\npawnHashSizeMB = 1\n");
-    e->send("xboard");
-    e->send("protover 2");
-    EXPECT_TRUE(e->waitForLine("feature done=1"));
-    return e;
-}
-
-void quit(EngineSession &e) {
-    e.send("quit");
-    EXPECT_EQ(e.waitExit(), 0);
-}
 
 // The knights leave and come back: n plies of a game that changes nothing.
 void shuffleKnights(EngineSession &e, int plies) {

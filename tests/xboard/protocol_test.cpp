@@ -9,21 +9,9 @@
 
 #include "board/movegen.h"
 #include "engine/version.h"
-#include "tests/xboard/engine_session.h"
+#include "tests/xboard/xboard_session.h"
 
 namespace {
-
-// Small tables keep the many engine starts cheap.
-const std::string SMALL_TABLES = "ttHashSizeMB = 8\npawnHashSizeMB = 1\n";
-
-// An engine in protocol mode that has finished its feature list.
-std::unique_ptr<EngineSession> protocolEngine(const std::vector<std::string> &args = {}) {
-    auto e = std::make_unique<EngineSession>(args, SMALL_TABLES);
-    e->send("xboard");
-    e->send("protover 2");
-    EXPECT_TRUE(e->waitForLine("feature done=1"));
-    return e;
-}
 
 // No sanitizer or runtime report on standard error, and a clean exit on "quit".
 void expectCleanQuit(EngineSession &e) {

@@ -12,13 +12,12 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "tests/xboard/engine_session.h"
+#include "tests/xboard/xboard_session.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string SMALL_TABLES = "ttHashSizeMB = 8\npawnHashSizeMB = 1\n";
 // Long enough for a loaded machine, short enough that an engine stuck on a FIFO fails
 // the test soon.
 constexpr auto DEADLINE = 10s;
