@@ -249,6 +249,8 @@ bool readPairsHeader(Cursor &c, SzSubTable &t, SzKind kind) {
         const uint8_t *w = p + 12 + 2 * h + 3 * s;
         const uint32_t word = uint32_t(w[0]) | uint32_t(w[1]) << 8 | uint32_t(w[2]) << 16;
         t.left[s] = uint16_t(word & 0xFFF), t.right[s] = uint16_t(word >> 12);
+        // A WDL leaf is one of the five outcomes; any other value is damage.
+        if (kind == SzKind::WDL && t.right[s] == 0xFFF && t.left[s] > 4) return false;
     }
     c.pos += 12 + 2 * h + 3 * symbols + (symbols & 1);
     if (!countSymbols(t)) return false;
