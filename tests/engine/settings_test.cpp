@@ -44,8 +44,9 @@ TEST(Settings, SpinValuesAreClampedAndFlagged) {
 }
 
 TEST(Settings, ChecksPathsAndButtons) {
-    for (const char *yes : {"true", "TRUE", "True"}) EXPECT_EQ(readSetting(setting(OWN_BOOK), yes).number, 1) << yes;
-    EXPECT_EQ(readSetting(setting(OWN_BOOK), "false").number, 0);
+    // XBoard sends a check box as 1 or 0.
+    for (const char *yes : {"true", "TRUE", "True", "1"}) EXPECT_EQ(readSetting(setting(OWN_BOOK), yes).number, 1) << yes;
+    for (const char *no : {"false", "0"}) EXPECT_EQ(readSetting(setting(OWN_BOOK), no).number, 0) << no;
     const SettingValue odd = readSetting(setting(OWN_BOOK), "perhaps");
     EXPECT_FALSE(odd.wellFormed);
 
