@@ -73,11 +73,14 @@ SettingValue readSetting(const Setting &s, std::string_view text, SettingFace fa
         v.number = clampToRange(s, v.written, face);
         v.clamped = v.number != v.written;
         break;
-    case SettingKind::CHECK:
-        v.wellFormed = equalIgnoringCase(text, "true") || equalIgnoringCase(text, "false");
-        v.number = v.wellFormed ? int(equalIgnoringCase(text, "true")) : s.defaultValue;
+    case SettingKind::CHECK: {
+        // true or false as UCI sends them, 1 or 0 as numbers elsewhere (the ini file).
+        const bool on = equalIgnoringCase(text, "true") || text == "1";
+        v.wellFormed = on || equalIgnoringCase(text, "false") || text == "0";
+        v.number = v.wellFormed ? int(on) : s.defaultValue;
         v.written = v.number;
         break;
+    }
     case SettingKind::PATH:
         v.text = std::string(text.substr(0, PATH_SETTING_MAX));
         v.clamped = text.size() > PATH_SETTING_MAX;
