@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <thread>
 
 #include "board/movegen.h"
@@ -30,6 +31,8 @@ ChessPlayer::ChessPlayer(EngineListener *listener, SearchLimits *limits, Setting
       perftHash_(std::make_unique<PerftHash>()),
       tablebases_(std::make_unique<EngineTablebases>()) {
     board_->setFromFEN(START_FEN);
+    std::random_device device;
+    levelSalt_ = uint64_t(device()) << 32 | device();
 }
 
 // The threads go first: they hold pointers to everything else.

@@ -18,6 +18,7 @@
 #include "engine/listener.h"
 #include "engine/replay.h"
 #include "engine/settings.h"
+#include "engine/strength.h"
 #include "engine/time_manager.h"
 #include "search/limits.h"
 #include "board/relaxed.h"
@@ -192,6 +193,10 @@ private:
     void applyOutOfBookBonus(bool timed);
     void guardClock();
     bool randomMove(Move &move);
+    // A search at a chosen strength: the level's node budget and lines go into the
+    // search options for its run, and its move is chosen among the lines afterwards.
+    void beginLevelSearch(SearchOptions &saved);
+    void endLevelSearch(const SearchOptions &saved, SearchResult &result);
     bool bookMove(Move &move);
     void recordUnlocked(Move move);
     void takeBackUnlocked();
@@ -208,6 +213,13 @@ private:
     uint32_t perftHashSizeMB_ = 64;
     // Switched by commands that run during a search, read by thread 0.
     Relaxed<bool> randomGameMode_ = false;
+    // Whether the current search plays at a chosen strength (set before the threads
+    // wake: the helpers then stay idle), and the lines it found at the last depth.
+    Relaxed<bool> levelSearch_ = false;
+    int shownLines_ = 1;
+    int levelLineCount_ = 0;
+    LineChoice levelLines_[STRENGTH_LINES];
+    uint64_t levelSalt_;  // the seed when none is set: new choices every run
     bool outOfBook_ = false;
     Relaxed<int64_t> fixedBudgetMs_ = -1;
     Relaxed<bool> exactBudget_ = false;

@@ -21,6 +21,9 @@ void ChessPlayer::startSearch(int64_t askedAtMs) {
     // The budget runs from the request: any wait here is the interface's time too.
     limits_->searchStartMs = askedAtMs;
     waitUntilReady();
+    // A level searches on one thread: its node budget then gives the same search, and
+    // with a seed the same move, every time.
+    levelSearch_ = settings_.number(LIMIT_STRENGTH) != 0 && !limits_->options.analysis;
     for (uint32_t i = 0; i < pool_->size(); ++i) {
         SearchState &st = (*pool_)[i].state();
         st.tt = tt_.get();
@@ -103,6 +106,7 @@ void ChessPlayer::searchJob(uint32_t index, void *argument) {
 // result reaches thread 0 only through the shared tables. The copy is taken under the
 // game lock: thread 0 may meanwhile test its random move's legality on the game board.
 void ChessPlayer::helperJob(SearchState &st) {
+    if (levelSearch_) return;
     copyBoard(st.board);
     iterativeDeepening(st, st.board, false);
 }
@@ -131,7 +135,10 @@ void ChessPlayer::runSearchJob() {
     } else {
         applyOutOfBookBonus(levelBudget);
         if (levelBudget) guardClock();
+        SearchOptions saved;
+        if (levelSearch_) beginLevelSearch(saved);
         result = iterativeDeepening((*pool_)[0].state(), *board_, false);
+        if (levelSearch_) endLevelSearch(saved, result);
     }
     pool_->stopAll(false, 1);
     // The clock stops before the result is announced: the interface may answer with
@@ -144,6 +151,30 @@ void ChessPlayer::runSearchJob() {
     const std::lock_guard<std::mutex> lock(self.stateLock());
     result.aborted = self.state().abort.load(std::memory_order_relaxed);
     listener_->onBestMove(result, !timed);
+}
+
+void ChessPlayer::beginLevelSearch(SearchOptions &saved) {
+    SearchOptions &o = limits_->options;
+    saved = o;
+    const StrengthLevel level = strengthLevel(settings_.number(STRENGTH_ELO));
+    shownLines_ = o.multiPv;
+    levelLineCount_ = 0;
+    o.multiPv = std::max(o.multiPv, STRENGTH_LINES);
+    o.nodeLimit = o.nodeLimit ? std::min(o.nodeLimit, level.nodes) : level.nodes;
+}
+
+// The lines of the last depth the search completed; none when it completed no depth
+// with several lines (a single legal move, a position the tables settle): the search's
+// own move stands.
+void ChessPlayer::endLevelSearch(const SearchOptions &saved, SearchResult &result) {
+    limits_->options = saved;
+    if (levelLineCount_ < 2) return;
+    const uint64_t seed = settings_.number(STRENGTH_SEED) ? uint64_t(settings_.number(STRENGTH_SEED)) : levelSalt_;
+    const int margin = strengthLevel(settings_.number(STRENGTH_ELO)).marginCp;
+    const LineChoice &c = levelLines_[chooseLine({levelLines_, size_t(levelLineCount_)}, margin, seed, board_->key())];
+    result.bestMove = c.move;
+    result.ponderMove = c.ponder;
+    result.score = c.score;
 }
 
 void ChessPlayer::setFixedBudget(int64_t ms, bool exact) {
@@ -202,6 +233,15 @@ void ChessPlayer::reportThinking(int depth, int score, const PrincipalVariation 
 }
 
 void ChessPlayer::reportLine(const LineReport &line) {
+    if (levelSearch_) {
+        // Several lines come after each completed depth, line 1 first.
+        if (line.multiPv <= STRENGTH_LINES && line.bound == ScoreBound::EXACT && line.pv->length) {
+            if (line.multiPv == 1) levelLineCount_ = 0;
+            const PrincipalVariation &pv = *line.pv;
+            levelLines_[levelLineCount_++] = {pv.moves[0], pv.length > 1 ? pv.moves[1] : NO_MOVE, line.score};
+        }
+        if (line.multiPv > shownLines_) return;
+    }
     IterationReport r;
     r.multiPv = line.multiPv;
     r.depth = line.depth;

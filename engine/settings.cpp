@@ -73,8 +73,8 @@ SettingValue readSetting(const Setting &s, std::string_view text, SettingFace fa
         v.number = clampToRange(s, v.written, face);
         v.clamped = v.number != v.written;
         break;
-    case SettingKind::CHECK: {
-        // true or false as UCI sends them, 1 or 0 as numbers elsewhere (the ini file).
+    case SettingKind::CHECK:
+    {
         const bool on = equalIgnoringCase(text, "true") || text == "1";
         v.wellFormed = on || equalIgnoringCase(text, "false") || text == "0";
         v.number = v.wellFormed ? int(on) : s.defaultValue;

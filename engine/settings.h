@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "board/relaxed.h"
+#include "engine/strength.h"
 
 enum class SettingKind : uint8_t { SPIN, CHECK, PATH, BUTTON };
 
@@ -54,6 +55,9 @@ enum SettingId : uint8_t {
     SYZYGY_PROBE_DEPTH,
     SYZYGY_50_MOVE_RULE,
     SYZYGY_PROBE_LIMIT,
+    LIMIT_STRENGTH,
+    STRENGTH_ELO,
+    STRENGTH_SEED,
     SETTING_COUNT
 };
 
@@ -116,6 +120,13 @@ constexpr Setting SETTINGS[SETTING_COUNT] = {
      .max = 1, .defaultValue = 1, .effect = SettingEffect::SYZYGY_LIMITS},
     {.id = SYZYGY_PROBE_LIMIT, .name = "syzygyProbeLimit", .uciName = "SyzygyProbeLimit",
      .max = 7, .defaultValue = 7, .effect = SettingEffect::SYZYGY_LIMITS},
+    // A chosen playing strength (engine/strength.h); off, the engine plays at full
+    // strength. The seed makes a level's choices repeatable (0: new ones every run).
+    {.id = LIMIT_STRENGTH, .name = "limitStrength", .xboardOption = true, .uciName = "UCI_LimitStrength",
+     .kind = SettingKind::CHECK, .max = 1},
+    {.id = STRENGTH_ELO, .name = "strengthElo", .xboardOption = true, .uciName = "UCI_Elo", .min = STRENGTH_ELO_MIN,
+     .max = STRENGTH_ELO_MAX, .defaultValue = STRENGTH_ELO_MAX},
+    {.id = STRENGTH_SEED, .name = "strengthSeed", .xboardOption = true, .uciName = "StrengthSeed", .max = INT_MAX},
 };
 
 constexpr const Setting &setting(SettingId id) { return SETTINGS[id]; }
@@ -144,8 +155,8 @@ struct SettingValue {
 // One rule per kind. SPIN: a decimal number read as the ini file and XBoard read it
 // (leading blanks and a sign, up to the first other character, no digits giving 0),
 // wellFormed only when nothing else followed; out of range it is clamped to the
-// nearest bound. CHECK: "true" or "false" in any letter case (otherwise the default
-// and not wellFormed). PATH: the text, cut to PATH_SETTING_MAX. BUTTON: nothing.
+// nearest bound. CHECK: "true" or "false" in any letter case, or 1 or 0 as XBoard
+// sends a check box (otherwise the default and not wellFormed). PATH: the text, cut to PATH_SETTING_MAX. BUTTON: nothing.
 SettingValue readSetting(const Setting &s, std::string_view text, SettingFace face = SettingFace::XBOARD);
 
 // The current value of every setting. Numbers are read by search threads while the

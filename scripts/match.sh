@@ -5,6 +5,7 @@
 # inside a virtual X server, then summarises the saved PGN (scripts/pgn_summary.py).
 #
 #   scripts/match.sh -e fairymax -g 20 -t "-mps 40 -tc 0:15" [-c 2] [-u] [-o DIR] [-b BINARY [-U]] [-9]
+#                    [-f OPTIONS] [-s OPTIONS] [-l FENFILE]
 #
 #   -e  opponent command (in PATH or /usr/games); -u if it speaks UCI (run via polyglot)
 #   -b  GrelvinBB's binary (default build/grelvin); -U if it is the UCI engine grelvin-uci
@@ -14,21 +15,28 @@
 #   -o  output folder (default matches/<opponent>-<time>)
 #   -9  Chess960 (xboard's variant fischerandom): a new random start position every
 #       game instead of the openings file
+#   -f  GrelvinBB's options as xboard's -firstOptions takes them, e.g.
+#       "limitStrength=1,strengthElo=1500" (-s: the opponent's, -secondOptions)
+#   -l  start positions from a FEN file (one a line, each played with both colours)
+#       instead of scripts/openings.pgn; scripts/openings.fen holds 100
 #   (-c with -U sets the engine's Threads option through xboard's -firstOptions.)
 # Needs: apt-get install xboard xvfb (and the opponent engine).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 opponent="" games=20 tc="-mps 40 -tc 0:15" cores=1 uci="" ownUci="" out="" binary="$here/../build/grelvin"
+firstOptions="" secondOptions=""
 openings=(-lgf "$here/openings.pgn" -lgi -2)
-while getopts "e:g:t:c:uo:b:U9" opt; do
+while getopts "e:g:t:c:uo:b:U9f:s:l:" opt; do
     case $opt in
         e) opponent=$OPTARG ;; g) games=$OPTARG ;; t) tc=$OPTARG ;; c) cores=$OPTARG ;;
         u) uci="-sUCI" ;; o) out=$OPTARG ;; b) binary=$OPTARG ;; U) ownUci=1 ;;
         9) openings=(-variant fischerandom) ;;
-        *) sed -n 2,18p "$0"; exit 2 ;;
+        f) firstOptions=$OPTARG ;; s) secondOptions=$OPTARG ;;
+        l) openings=(-lpf "$(cd "$(dirname "$OPTARG")" && pwd)/$(basename "$OPTARG")" -lpi -2) ;;
+        *) sed -n 2,24p "$0"; exit 2 ;;
     esac
 done
-[ -n "$opponent" ] || { sed -n 2,18p "$0"; exit 2; }
+[ -n "$opponent" ] || { sed -n 2,24p "$0"; exit 2; }
 export PATH="$PATH:/usr/games"
 binary="$(cd "$(dirname "$binary")" && pwd)/$(basename "$binary")"
 out="${out:-matches/${opponent%% *}-$(date +%Y%m%d-%H%M%S)}"
@@ -41,15 +49,18 @@ pgn="$out/games.pgn"
 first=(-fcp "$binary -cores $cores")
 if [ -n "$ownUci" ]; then
     first=(-fcp "$binary" -fUCI)
-    [ "$cores" = 1 ] || first+=(-firstOptions "Threads=$cores")
+    [ "$cores" = 1 ] || firstOptions="Threads=$cores${firstOptions:+,$firstOptions}"
 fi
+[ -z "$firstOptions" ] || first+=(-firstOptions "$firstOptions")
+second=(-scp "$opponent")
+[ -z "$secondOptions" ] || second+=(-secondOptions "$secondOptions")
 
 # xboard does not always exit after the last game in this mode: it runs in its own
 # process group, and the match ends when the PGN holds every result (or time is up).
 # shellcheck disable=SC2086
 setsid xvfb-run -a xboard -noGUI -xponder -debug -nameOfDebugFile "$out/xboard.debug" \
     "${first[@]}" -fd "$out/grelvin" \
-    -scp "$opponent" -sd "$out/opponent" $uci \
+    "${second[@]}" -sd "$out/opponent" $uci \
     -mg "$games" "${openings[@]}" \
     $tc -sgf "$pgn" \
     > "$out/xboard.log" 2>&1 &

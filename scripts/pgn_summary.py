@@ -3,7 +3,8 @@
 # Copyright (C) 2026 The GrelvinBB authors
 """Summary of a match PGN: GrelvinBB's wins, losses and draws, the Elo difference with
 its 95% margin, and the faults found in the result comments (illegal moves, time
-forfeits, crashes) counted for each side, plus unfinished games. With the xboard
+forfeits, crashes) counted for each side, plus unfinished games. In a match of
+GrelvinBB against itself the first engine (White in odd rounds) counts as ours. With the xboard
 debug file it also reports the smallest clock GrelvinBB had left at any of its moves.
 
     pgn_summary.py games.pgn [xboard.debug]
@@ -66,6 +67,10 @@ def tally(text):
     for tags, body in games(text):
         result = tags.get("Result", "*")
         ours_white = tags.get("White", "").startswith(ENGINE)
+        if ours_white and tags.get("Black", "").startswith(ENGINE):
+            # GrelvinBB against itself (another level): the first engine, the one counted
+            # as ours, has White in xboard's odd rounds.
+            ours_white = int(re.sub(r"\D.*", "", tags.get("Round", "1")) or 1) % 2 == 1
         opponent = tags.get("Black" if ours_white else "White", "")
         comment = result_comment(body)
         # An unfinished game ends with xboard's own exit, which blames no engine.

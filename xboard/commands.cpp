@@ -133,5 +133,9 @@ void WBEngine::afterCommand() {
     }
     // Sizes and thread counts changed by commands take effect here.
     player.prepareSearch(false);
+    // A chosen strength plays weaker moves; analysis stays at full strength.
+    SearchOptions options;
+    options.analysis = analyzeMode;
+    player.setSearchOptions(options);
     player.startSearch();
 }

@@ -38,6 +38,8 @@ bool WBEngine::onProtover(const Arguments &) {
         if (!s.xboardOption) continue;
         if (s.kind == SettingKind::PATH)
             std::printf("feature option=\"%s -path %s\"\n", s.name, player.settings().text(s.id).c_str());
+        else if (s.kind == SettingKind::CHECK)
+            std::printf("feature option=\"%s -check %d\"\n", s.name, player.settings().number(s.id));
         else
             std::printf("feature option=\"%s -spin %d %d %d\"\n", s.name,
                         s.id == GTB_CACHE_MB ? player.settings().number(s.id) : s.defaultValue, s.min, s.max);
@@ -142,7 +144,7 @@ bool WBEngine::onOption(const Arguments &args) {
     const SettingValue v = readSetting(*s, value);
     if (s->kind == SettingKind::PATH) {
         std::printf("# setting option: %s=%s\n", name.c_str(), value.c_str());
-    } else if (v.clamped) {
+    } else if (v.clamped || (!v.wellFormed && s->kind == SettingKind::CHECK)) {
         // The protocol refuses a number out of range and keeps the value it had.
         std::printf("Error (illegal value for '%s' option): %s\n", name.c_str(), value.c_str());
         return false;

@@ -77,7 +77,9 @@ TEST(Protocol, FeatureListInOrderAndOnlyChangedSizesOnASecondProtover) {
         "feature debug=1", "feature egt=\"gaviota,syzygy\"", "feature smp=1", "feature variants=\"normal,fischerandom\"",
         "feature option=\"ttHashSizeMB -spin 256 1 2048\"", "feature option=\"pawnHashSizeMB -spin 32 1 2048\"",
         "feature option=\"gtbCacheSizeMB -spin 16 0 256\"", "feature option=\"gtbPath -path C:/gtb\"",
-        "feature option=\"bookFilePath -path book.bin\"", std::string("feature myname=\"GrelvinBB ") + ENGINE_VERSION + "\"", "feature done=1"};
+        "feature option=\"bookFilePath -path book.bin\"", "feature option=\"limitStrength -check 0\"",
+        "feature option=\"strengthElo -spin 2400 1000 2400\"", "feature option=\"strengthSeed -spin 0 0 2147483647\"",
+        std::string("feature myname=\"GrelvinBB ") + ENGINE_VERSION + "\"", "feature done=1"};
     e->send("protover 2");
     std::vector<std::string> got = e->sync();
     EXPECT_EQ(got, expected);
