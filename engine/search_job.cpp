@@ -227,7 +227,7 @@ void ChessPlayer::reportThinking(int depth, int score, const PrincipalVariation 
     r.elapsedCs = searchElapsed(*limits_);
     r.elapsedMs = searchElapsedMs(*limits_);
     r.nodes = pool_->totalNodes();
-    for (uint32_t i = 0; i < pool_->size(); ++i) r.tbHits += (*pool_)[i].state().stats.tbHits.load();
+    r.tbHits = pool_->totalTbHits();
     r.pv = &pv;
     listener_->onIteration(r);
 }
@@ -251,6 +251,7 @@ void ChessPlayer::reportLine(const LineReport &line) {
     r.elapsedCs = searchElapsed(*limits_);
     r.elapsedMs = searchElapsedMs(*limits_);
     r.nodes = pool_->totalNodes();
+    r.tbHits = pool_->totalTbHits();
     r.pv = line.pv;
     listener_->onLine(r);
 }

@@ -149,7 +149,7 @@ struct SettingValue {
     std::string text;      // PATH: at most PATH_SETTING_MAX characters
     int written = 0;       // SPIN: the number as written (saturated to int)
     bool clamped = false;  // the number lay outside the range (or the path was cut)
-    bool wellFormed = true;  // SPIN: wholly a number; CHECK: true or false
+    bool wellFormed = true;  // SPIN: wholly a number; CHECK: true, false, 1 or 0
 };
 
 // One rule per kind. SPIN: a decimal number read as the ini file and XBoard read it

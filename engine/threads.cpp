@@ -120,3 +120,9 @@ uint64_t ThreadPool::totalNodes() const {
     for (uint32_t i = 0; i < count_; ++i) n += threads_[i]->state().stats.nodes.load();
     return n;
 }
+
+uint64_t ThreadPool::totalTbHits() const {
+    uint64_t n = 0;
+    for (uint32_t i = 0; i < count_; ++i) n += threads_[i]->state().stats.tbHits.load();
+    return n;
+}

@@ -98,6 +98,7 @@ public:
     // thread 0 alone (thread 0 stopping its helpers).
     void stopAll(bool abort, uint32_t from = 0);
     uint64_t totalNodes() const;
+    uint64_t totalTbHits() const;
 
 private:
     uint32_t count_;

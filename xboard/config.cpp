@@ -18,6 +18,13 @@ std::string trimmed(const std::string &text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// Settings that take effect as they are read: registering the Syzygy tables opens no
+// file, and the search's Syzygy limits are plain values. The others wait for the
+// tables they size (made later) or for an explicit reload.
+bool appliesAtOnce(const Setting &s) {
+    return s.effect == SettingEffect::RELOAD_SYZYGY || s.effect == SettingEffect::SYZYGY_LIMITS;
+}
+
 // A setting of the file: numbers outside the setting's range are reported and left
 // alone (a thread count only below one: setCores caps it at the hardware's); other
 // keys are skipped.
@@ -29,7 +36,8 @@ void applySetting(const std::string &key, const std::string &value, ChessPlayer 
         if (v.written >= s->min) printCores(player.setCores(uint32_t(v.written)));
         else std::printf("# WARNING: %s = %s out of range in ini file (min = 1)\n", key.c_str(), value.c_str());
     } else if (s->kind == SettingKind::PATH || !v.clamped) {
-        player.storeSetting(s->id, v.number, v.text);
+        if (appliesAtOnce(*s)) player.applySetting(s->id, v.number, v.text);
+        else player.storeSetting(s->id, v.number, v.text);
     } else {
         std::printf("# WARNING: %s = %s out of range in ini file (min = %u, max = %u)\n", key.c_str(), value.c_str(),
                     unsigned(s->min), unsigned(s->max));

@@ -4,8 +4,10 @@
 // records every call and answers a chosen score.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "board/movegen.h"
@@ -31,6 +33,10 @@ public:
     std::function<bool(const Board_BB64 &, int &)> answer = [](const Board_BB64 &, int &) { return false; };
     uint32_t rootIndex = 0;
     std::vector<ProbeCall> calls;
+    // The Syzygy side: no tables by default; the keys of the positions asked.
+    SyzygyUse use;
+    std::function<bool(const Board_BB64 &, int &)> wdl = [](const Board_BB64 &, int &) { return false; };
+    std::vector<uint64_t> syzygyCalls;
 
     bool probe(const Board_BB64 &b, bool mayReadFiles, int &score) override {
         CheckInfo info;
@@ -38,6 +44,11 @@ public:
         calls.push_back({b.key(), int(b.historyIndex - rootIndex), popCount(b.occupied()), info.inCheck(),
                          mayReadFiles});
         return answer(b, score);
+    }
+    SyzygyUse syzygyUse() override { return use; }
+    bool syzygyWdl(Board_BB64 &b, int &w) override {
+        syzygyCalls.push_back(b.key());
+        return wdl(b, w);
     }
 };
 
@@ -170,6 +181,73 @@ TEST(TablebaseSearch, RootSettledByTheTablesEndsWithoutIterations) {
     EXPECT_EQ(f.state->iterationDepth, 3);
     EXPECT_GT(f.player.lastDepth, 0);
     EXPECT_GT(int(f.probe.calls.size()), legalMoves(b));
+}
+
+// Where Gaviota has no answer, a node right after a capture or pawn move asks the
+// Syzygy WDL: a win scores just below the mates, from the root, a draw 0, and a result
+// the 50-move rule spoils is a draw while the rule is on (the sign kept as a hint).
+TEST(TablebaseSearch, SyzygyWdlScoresNodesAfterZeroingMoves) {
+    TablebaseSearch f;
+    SearchState &st = *f.state;
+    int answer = 0;
+    f.probe.wdl = [&answer](const Board_BB64 &, int &w) { return w = answer, true; };
+    const char *fen = "4k3/4p3/8/8/8/8/8/R3K3 w - - 0 1";  // four men, clock 0
+    const int win = SYZYGY_WIN_SCORE - 3;
+    const struct {
+        int wdl;
+        bool rule;
+        int score;
+    } scored[] = {{2, true, win},   {1, true, 1},     {0, true, 0},  {-1, true, -1},    {-2, true, -win},
+                  {2, false, win}, {1, false, win}, {0, false, 0}, {-1, false, -win}, {-2, false, -win}};
+    for (const auto &c : scored) {
+        st.board = f.board(fen);
+        st.syzygy = {4, 1, c.rule};
+        answer = c.wdl;
+        PrincipalVariation pv;
+        EXPECT_EQ(searchNode<WHITE>(st, -INFINITE_SCORE, INFINITE_SCORE, 3, 2, pv), c.score) << c.wdl << c.rule;
+    }
+
+    // Asked or not: the clock past a zeroing move, castling rights, the plies left
+    // against SyzygyProbeDepth, the men against SyzygyProbeLimit, a Gaviota answer.
+    const struct {
+        const char *fen;
+        SyzygyUse use;
+        bool gaviota, asked;
+    } cases[] = {{fen, {4, 2, true}, false, true},
+                 {"4k3/4p3/8/8/8/8/8/R3K3 w - - 3 1", {4, 1, true}, false, false},
+                 {"4k3/4p3/8/8/8/8/8/R3K3 w Q - 0 1", {4, 1, true}, false, false},
+                 {fen, {4, 3, true}, false, false},
+                 {fen, {3, 1, true}, false, false},
+                 {fen, {4, 1, true}, true, false}};
+    answer = 2;
+    for (const auto &c : cases) {
+        st.board = f.board(c.fen);
+        st.syzygy = c.use;
+        f.probe.answer = [&c](const Board_BB64 &, int &s) { return s = 0, c.gaviota; };
+        f.probe.syzygyCalls.clear();
+        const uint64_t key = st.board.key();
+        PrincipalVariation pv;
+        searchNode<WHITE>(st, -INFINITE_SCORE, INFINITE_SCORE, 3, 2, pv);
+        const auto &calls = f.probe.syzygyCalls;
+        EXPECT_EQ(std::find(calls.begin(), calls.end(), key) != calls.end(), c.asked) << c.fen << " " << c.use.men;
+    }
+}
+
+// A mate the search sees comes before any Syzygy win: here every capture reaches a
+// position the tables call lost for the side to move.
+TEST(TablebaseSearch, SeenMateBeatsASyzygyWin) {
+    TablebaseSearch f;
+    f.probe.use = {6, 1, true};
+    f.probe.wdl = [](const Board_BB64 &, int &w) { return w = -2, true; };
+    // With h7 moved on, Rd8+ is no mate; otherwise it is.
+    for (const auto &[fen, move, score] : {std::tuple{"6k1/5pp1/7p/8/8/8/8/1n1R2K1 w - - 0 1", "d1b1", SYZYGY_WIN_SCORE - 1},
+                                           {"6k1/5ppp/8/8/8/8/8/1n1R2K1 w - - 0 1", "d1d8", MATE_SCORE - 1}}) {
+        Move m = NO_MOVE;
+        ASSERT_TRUE(textToMove(f.board(fen), move, m));
+        const SearchResult r = f.run(fen, 3);
+        EXPECT_EQ(r.bestMove, m) << fen;
+        EXPECT_EQ(f.player.lastScore, score) << fen;
+    }
 }
 
 // The tables know nothing of castling: a position with a castling right gets no score

@@ -5,7 +5,10 @@
 // fail rather than guess.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 #include "board/board.h"
 #include "tablebase/syzygy_probe.h"
@@ -66,6 +69,45 @@ TEST(SyzygyProbe, KnownPositions) {
     }
     EXPECT_GE(checked, 5);
     EXPECT_TRUE(tables.takeProblems().empty());
+}
+
+// Threads that probe fresh tables at once race to open the same files: every one gets
+// the answers a single thread gets, and no file is refused.
+TEST(SyzygyProbe, ConcurrentFirstProbesAgree) {
+    initStaticTables();
+    SyzygyTables reference;
+    ASSERT_GE(reference.load(bothFolders()), 8);
+    struct Answer {
+        Board_BB64 board;
+        int wdl = 0, dtz = 0;
+    };
+    std::vector<Answer> answers;
+    for (const Known &k : KNOWN) {
+        Answer a;
+        ASSERT_TRUE(a.board.setFromFEN(k.fen));
+        if (szProbeWdl(reference, a.board, a.wdl) && szProbeDtz(reference, a.board, a.dtz)) answers.push_back(a);
+    }
+    ASSERT_GE(answers.size(), 5u);
+    for (int round = 0; round < 4; ++round) {
+        SyzygyTables tables;
+        tables.load(bothFolders());
+        std::atomic<int> waiting{4}, wrong{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t)
+            threads.emplace_back([&, t] {
+                for (waiting.fetch_sub(1); waiting.load() > 0;) std::this_thread::yield();
+                for (size_t i = 0; i < answers.size(); ++i) {
+                    const Answer &a = answers[(i + size_t(t)) % answers.size()];
+                    Board_BB64 b = a.board;
+                    int wdl = 9, dtz = 999;
+                    if (!szProbeWdl(tables, b, wdl) || !szProbeDtz(tables, b, dtz) || wdl != a.wdl || dtz != a.dtz)
+                        wrong.fetch_add(1);
+                }
+            });
+        for (std::thread &t : threads) t.join();
+        EXPECT_EQ(wrong.load(), 0);
+        EXPECT_TRUE(tables.takeProblems().empty());
+    }
 }
 
 }  // namespace

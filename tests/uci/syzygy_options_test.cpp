@@ -1,17 +1,46 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
 // The Syzygy options of the UCI face: a list of folders (a missing one, a repeated
-// one), tbprobe, and a root in the tables that keeps only the moves of shortest DTZ.
+// one), tbprobe, a root in the tables that keeps only the moves of shortest DTZ, and
+// Syzygy50MoveRule deciding what a cursed win is worth to a two-thread search.
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 
 #include "board/movegen.h"
 #include "tablebase/syzygy_probe.h"
 #include "tests/test_support.h"
 #include "tests/uci/uci_session.h"
+#include "tests/xboard/cursed_table.h"
 
 namespace {
 
 std::string localSyzygy() { return (std::filesystem::path(inTreeDataDir()) / "syzygy").string(); }
+
+struct Searched {
+    std::string move;
+    int score = 0;  // centipawns; a mate counts as 30000
+    long tbHits = 0;  // as that line counts them
+};
+
+// The engine's move from fen at depth 6, and the score and tbhits of its last line.
+Searched searchFrom(EngineSession &e, const std::string &fen) {
+    e.send("position fen " + fen);
+    e.send("go depth 6");
+    const size_t from = e.position();
+    const auto best = e.waitFor(isBestMove, 60s);
+    if (!best) return {"<none>", 0};
+    Searched r{bestMoveOf(*best)};
+    for (size_t i = from; i < e.position(); ++i) {
+        const std::string &l = e.lines()[i];
+        if (l.find(" score ") == l.npos) continue;
+        if (const size_t at = l.find(" tbhits "); at != l.npos) r.tbHits = std::atol(l.c_str() + at + 8);
+        if (const size_t at = l.find(" score cp "); at != l.npos) r.score = std::atoi(l.c_str() + at + 10);
+        if (const size_t at = l.find(" score mate "); at != l.npos) r.score = std::atoi(l.c_str() + at + 12) > 0 ? 30000 : -30000;
+    }
+    return r;
+}
 
 }  // namespace
 
@@ -68,4 +97,39 @@ TEST(UciSyzygy, RootKeepsTheShortestWins) {
         EXPECT_NE(std::find(shortest.begin(), shortest.end(), bestMoveOf(*line)), shortest.end()) << fen << " " << *line;
         quit(*e);
     }
+}
+
+// Rook and king against knight and king, with a KRvK table in which every position is
+// a cursed win for the rook (tests/xboard/cursed_table.h). While Syzygy50MoveRule is on
+// those are draws: the rook keeps its extra material rather than take the knight, and
+// the bare king's side takes a knight to be saved by the rule. Off, they are a win to
+// take and a loss to avoid.
+TEST(UciSyzygy, FiftyMoveRuleDecidesWhatCursedResultsAreWorth) {
+    const auto dir = std::filesystem::temp_directory_path() / ("grelvin_cursed_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    writeCursedRookTable(dir.string());
+    for (const bool rule : {true, false}) {
+        SCOPED_TRACE(rule);
+        auto e = uciEngine();
+        e->send("setoption name Threads value 2");
+        e->send("setoption name SyzygyPath value " + dir.string());
+        e->send(std::string("setoption name Syzygy50MoveRule value ") + (rule ? "true" : "false"));
+        const Searched take = searchFrom(*e, "6k1/8/8/3n4/8/8/8/3R2K1 w - - 0 1");
+        const Searched saved = searchFrom(*e, "8/8/8/4k3/3N4/8/8/R5K1 b - - 0 1");
+        EXPECT_GT(take.tbHits, 0);
+        if (rule) {
+            EXPECT_NE(take.move, "d1d5");
+            EXPECT_GT(take.score, 1);
+            EXPECT_LT(take.score, 1000);
+            EXPECT_EQ(saved.move, "e5d4");
+            EXPECT_LE(std::abs(saved.score), 1);
+        } else {
+            EXPECT_EQ(take.move, "d1d5");
+            EXPECT_GT(take.score, 10000);
+            EXPECT_NE(saved.move, "e5d4");
+            EXPECT_LT(saved.score, -300);
+        }
+        quit(*e);
+    }
+    std::filesystem::remove_all(dir);
 }

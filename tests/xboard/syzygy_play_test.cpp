@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
 // Endgames played with Syzygy tables only: a won position is converted against the
-// defence that delays the next zeroing move longest, a drawn one is never lost, and
-// tbprobe and egtpath answer in the XBoard face.
+// defence that delays the next zeroing move longest, a drawn one is never lost,
+// tbprobe and egtpath answer in the XBoard face, and the ini keys reach the search.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,6 +11,7 @@
 #include "board/movegen.h"
 #include "tablebase/syzygy_probe.h"
 #include "tests/test_support.h"
+#include "tests/xboard/cursed_table.h"
 #include "tests/xboard/engine_session.h"
 
 namespace {
@@ -144,4 +145,28 @@ TEST(SyzygyPlay, TbprobeAndEgtpathAnswer) {
     EXPECT_EQ(got, want);
     e.send("quit");
     EXPECT_EQ(e.waitExit(), 0);
+}
+
+// The ini keys work from start-up: syzygyPath registers the tables (here a KRvK table
+// of cursed wins, tests/xboard/cursed_table.h), and with syzygy50MoveRule = 0 such a
+// win is worth taking the knight for; by default it is a draw and the rook keeps it.
+TEST(SyzygyPlay, IniKeysReachTheSearch) {
+    for (const bool rule : {true, false}) {
+        SCOPED_TRACE(rule);
+        const std::string ini = std::string("ttHashSizeMB = 8\npawnHashSizeMB = 1\nsyzygyPath = .\n") +
+                                (rule ? "" : "syzygy50MoveRule = 0\n");
+        EngineSession e({}, ini, writeCursedRookTable);
+        e.send("xboard");
+        e.send("setboard 8/8/8/4k3/8/8/8/KR6 w - - 0 1");
+        e.send("tbprobe");
+        EXPECT_EQ(e.waitForPrefix("syzygy "), "syzygy wdl 1 dtz none");
+        e.send("setboard 6k1/8/8/3n4/8/8/8/3R2K1 w - - 0 1");
+        e.send("sd 6");
+        e.send("go");
+        const auto move = e.waitFor(isMoveLine, 30s);
+        ASSERT_TRUE(move);
+        EXPECT_EQ(*move == "move d1d5", !rule) << *move;
+        e.send("quit");
+        EXPECT_EQ(e.waitExit(), 0);
+    }
 }
