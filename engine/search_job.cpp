@@ -234,11 +234,11 @@ void ChessPlayer::reportThinking(int depth, int score, const PrincipalVariation 
 
 void ChessPlayer::reportLine(const LineReport &line) {
     if (levelSearch_) {
-        // Several lines come after each completed depth, line 1 first.
+        // Several lines come after each completed depth, in order from line 1.
         if (line.multiPv <= STRENGTH_LINES && line.bound == ScoreBound::EXACT && line.pv->length) {
-            if (line.multiPv == 1) levelLineCount_ = 0;
             const PrincipalVariation &pv = *line.pv;
-            levelLines_[levelLineCount_++] = {pv.moves[0], pv.length > 1 ? pv.moves[1] : NO_MOVE, line.score};
+            levelLines_[line.multiPv - 1] = {pv.moves[0], pv.length > 1 ? pv.moves[1] : NO_MOVE, line.score};
+            levelLineCount_ = line.multiPv;
         }
         if (line.multiPv > shownLines_) return;
     }
