@@ -7,21 +7,24 @@
 
 namespace {
 
-// Measured points of the ladder; levels between two are interpolated, the node budget
-// geometrically. Calibrated at 10 s + 0.1 s against fairymax (BENCHMARKS.md).
+// The ladder as measured: each point a node budget and a margin, and the Elo they
+// played at, at 10 s + 0.1 s on the scale fixed at fairymax = 1950 (BENCHMARKS.md,
+// "Strength levels"). An Elo between two points gets a node budget between theirs
+// (geometrically) and a margin between theirs; beyond the ends, the end's level.
 struct LevelPoint {
     int elo;
     double nodes;
     int marginCp;
 };
 constexpr LevelPoint LADDER[] = {
-    {1000, 600, 120},
-    {1200, 1500, 80},
-    {1400, 3000, 60},
-    {1700, 6000, 45},
-    {1950, 12000, 35},
-    {2200, 30000, 15},
-    {2400, 80000, 0},
+    {1013, 250, 150},
+    {1058, 600, 120},
+    {1263, 1500, 80},
+    {1538, 3000, 60},
+    {1768, 6000, 45},
+    {1905, 12000, 35},
+    {2136, 30000, 15},
+    {2366, 80000, 0},
 };
 
 // A 64-bit mix (splitmix64's finaliser): neighbouring inputs give unrelated outputs.
@@ -36,8 +39,10 @@ constexpr uint64_t mix(uint64_t x) {
 
 StrengthLevel strengthLevel(int elo) {
     elo = std::clamp(elo, STRENGTH_ELO_MIN, STRENGTH_ELO_MAX);
-    const LevelPoint *hi = std::find_if(std::begin(LADDER), std::end(LADDER), [elo](const LevelPoint &p) { return p.elo >= elo; });
-    const LevelPoint *lo = hi == std::begin(LADDER) ? hi : hi - 1;
+    const LevelPoint *hi =
+        std::find_if(std::begin(LADDER), std::end(LADDER), [elo](const LevelPoint &p) { return p.elo >= elo; });
+    if (hi == std::end(LADDER)) --hi;
+    const LevelPoint *lo = hi == std::begin(LADDER) || hi->elo <= elo ? hi : hi - 1;
     const double t = hi == lo ? 0.0 : double(elo - lo->elo) / (hi->elo - lo->elo);
     StrengthLevel level;
     level.nodes = uint64_t(std::llround(lo->nodes * std::pow(hi->nodes / lo->nodes, t)));
