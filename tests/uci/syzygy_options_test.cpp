@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
 // The Syzygy options of the UCI face: a list of folders (a missing one, a repeated
-// one), tbprobe, a root in the tables that keeps only the moves of shortest DTZ, and
-// Syzygy50MoveRule deciding what a cursed win is worth to a two-thread search.
+// one), tbprobe, a root in the tables that keeps only the moves of shortest DTZ unless
+// Gaviota has it, and Syzygy50MoveRule deciding what a cursed win is worth to a
+// two-thread search.
 #include <unistd.h>
 
 #include <cstdlib>
@@ -132,4 +133,21 @@ TEST(UciSyzygy, FiftyMoveRuleDecidesWhatCursedResultsAreWorth) {
         quit(*e);
     }
     std::filesystem::remove_all(dir);
+}
+
+// Where Gaviota holds the root too, its mate distances choose: the mate in two, not
+// the rook capture that the Syzygy ranking alone keeps (the shortest DTZ).
+TEST(UciSyzygy, GaviotaChoosesWhereItHasTheRoot) {
+    const std::string gaviota = testDataDir() + "/gaviota", syzygy = testDataDir() + "/syzygy";
+    GRELVIN_REQUIRE_DATA_FILE(gaviota + "/kqkr.gtb.cp4");
+    GRELVIN_REQUIRE_DATA_FILE(syzygy + "/KQvKR.rtbz");
+    const std::string fen = "3k4/8/3K4/8/5r2/8/8/2Q5 w - - 0 1";
+    auto e = uciEngine();
+    e->send("setoption name SyzygyPath value " + syzygy);
+    EXPECT_EQ(searchFrom(*e, fen).move, "c1f4");
+    e->send("setoption name GaviotaTbPath value " + gaviota);
+    const Searched mate = searchFrom(*e, fen);
+    EXPECT_NE(mate.move, "c1f4");
+    EXPECT_EQ(mate.score, 30000);
+    quit(*e);
 }
