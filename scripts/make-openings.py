@@ -10,53 +10,15 @@ Each position is played with both colours (xboard -lpf FILE -lpi -2).
 """
 import argparse
 import random
-import subprocess
-import sys
+
+from uci_client import UciEngine
 
 
-class Judge:
-    def __init__(self, command):
-        self.p = subprocess.Popen([command], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1)
-        self.send("uci")
-        self.wait("uciok")
-
-    def send(self, line):
-        self.p.stdin.write(line + "\n")
-
-    def wait(self, prefix):
-        lines = []
-        while True:
-            line = self.p.stdout.readline()
-            if not line:
-                sys.exit("the judge engine ended")
-            lines.append(line.strip())
-            if line.startswith(prefix):
-                return lines
-
-    def legal(self, moves):
-        self.send("position startpos moves " + " ".join(moves))
-        self.send("go perft 1")
-        out = self.wait("Nodes searched")
-        return [l.split(":")[0] for l in out if ":" in l and not l.startswith("Nodes")]
-
-    def score(self, moves, depth):
-        self.send("position startpos moves " + " ".join(moves))
-        self.send(f"go depth {depth}")
-        out = self.wait("bestmove")
-        cp = None
-        for l in out:
-            f = l.split()
-            if "score" in f:
-                i = f.index("score")
-                cp = int(f[i + 2]) if f[i + 1] == "cp" else 100000
-        return cp
-
-    def fen(self, moves):
-        self.send("position startpos moves " + " ".join(moves))
-        self.send("d")
-        for l in self.wait("Checkers"):
-            if l.startswith("Fen:"):
-                return l[5:].strip()
+def legal_moves(judge, moves):
+    judge.position(None, moves)
+    judge.send("go perft 1")
+    out = judge.wait("Nodes searched")
+    return [l.split(":")[0] for l in out if ":" in l and not l.startswith("Nodes")]
 
 
 def main():
@@ -69,21 +31,21 @@ def main():
     a.add_argument("-e", default="/usr/games/stockfish", help="judge engine")
     args = a.parse_args()
     rng = random.Random(args.s)
-    judge = Judge(args.e)
+    judge = UciEngine(args.e)
     seen = set()
     while len(seen) < args.n:
         moves = []
         for _ in range(args.p):
-            legal = judge.legal(moves)
+            legal = legal_moves(judge, moves)
             if not legal:
                 break
             moves.append(rng.choice(legal))
         if len(moves) < args.p:
             continue
-        cp = judge.score(moves, args.d)
+        _, cp = judge.go(None, moves, f"go depth {args.d}")
         if cp is None or abs(cp) > args.m:
             continue
-        fen = judge.fen(moves)
+        fen = judge.fen(None, moves)
         if fen not in seen:
             seen.add(fen)
             print(fen, flush=True)

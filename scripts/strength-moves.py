@@ -13,56 +13,10 @@ full-strength play (seeded, so every run judges the same positions)."""
 import argparse
 import os
 import random
-import subprocess
-import sys
+
+from uci_client import UciEngine
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-
-
-class Engine:
-    def __init__(self, binary, options):
-        self.p = subprocess.Popen([binary], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1)
-        for name, value in options:
-            self.send(f"setoption name {name} value {value}")
-        self.send("isready")
-        self.wait("readyok")
-
-    def send(self, line):
-        self.p.stdin.write(line + "\n")
-
-    def wait(self, prefix):
-        lines = []
-        while True:
-            line = self.p.stdout.readline()
-            if not line:
-                sys.exit("the engine ended")
-            lines.append(line.strip())
-            if line.startswith(prefix):
-                return lines
-
-    def go(self, fen, moves, go):
-        self.send(f"position fen {fen}" + (" moves " + " ".join(moves) if moves else ""))
-        self.send(go)
-        out = self.wait("bestmove")
-        score = None
-        for l in out:
-            f = l.split()
-            if "score" in f:
-                i = f.index("score")
-                v = int(f[i + 2])
-                score = v if f[i + 1] == "cp" else (30000 - abs(v)) * (1 if v > 0 else -1)
-        return out[-1].split()[1], score
-
-    def fen(self, fen, moves):
-        self.send(f"position fen {fen}" + (" moves " + " ".join(moves) if moves else ""))
-        self.send("d")
-        for l in self.wait("Fen:"):
-            if l.startswith("Fen:"):
-                return l[5:].strip()
-
-    def close(self):
-        self.send("quit")
-        self.p.wait()
 
 
 def positions(judge, count, rng):
@@ -90,7 +44,7 @@ def main():
     a.add_argument("levels", nargs="*", type=int, default=[1000, 1200, 1400, 1700, 1950, 2200, 2400])
     args = a.parse_args()
     rng = random.Random(args.s)
-    judge = Engine(args.b, [("Hash", 64)])
+    judge = UciEngine(args.b, [("Hash", 64)])
     fens = positions(judge, args.n, rng)
     best = [judge.go(f, [], f"go depth {args.d}") for f in fens]
     print(f"{len(fens)} positions, judged at depth {args.d}")
@@ -99,7 +53,7 @@ def main():
         opts = [("Hash", 16), ("StrengthSeed", 5)]
         if level:
             opts += [("UCI_LimitStrength", "true"), ("UCI_Elo", level)]
-        player = Engine(args.b, opts)
+        player = UciEngine(args.b, opts)
         losses, same = [], 0
         for fen, (bm, bs) in zip(fens, best):
             player.send("ucinewgame")
