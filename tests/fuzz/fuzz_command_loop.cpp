@@ -19,6 +19,14 @@ namespace {
 
 constexpr size_t MAX_LINES = 64;
 
+// A line as the loop reads it: it ends at a NUL byte, and blanks around it do not count
+// ("quit " followed by NULs is a quit).
+std::string plainLine(std::string_view line) {
+    std::string plain(line);
+    plain.resize(std::strlen(plain.c_str()));
+    return fuzzing::trimmed(plain);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -27,17 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string_view input(reinterpret_cast<const char *>(data), size);
     // Lines the filter keeps go in unchanged (NUL bytes and all), for the loop to read.
     std::string text = fuzzing::keptLines(input, MAX_LINES, [](std::string_view line) {
-        std::string plain = fuzzing::trimmed(line);
-        plain.resize(std::strlen(plain.c_str()));
-        return fuzzing::worthRunning(plain);
+        return fuzzing::worthRunning(plainLine(line));
     });
     if (text.empty()) return 0;
     bool quits = false;
     for (size_t start = 0; start < text.size();) {
         const size_t end = text.find('\n', start);
-        std::string plain = fuzzing::trimmed(text.substr(start, end - start));
-        plain.resize(std::strlen(plain.c_str()));
-        quits = quits || plain == "quit";
+        quits = quits || plainLine(std::string_view(text).substr(start, end - start)) == "quit";
         start = end + 1;
     }
     text += "ping 424242\n";
