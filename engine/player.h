@@ -216,6 +216,7 @@ private:
     // Whether the current search plays at a chosen strength (set before the threads
     // wake: the helpers then stay idle), and the lines it found at the last depth.
     Relaxed<bool> levelSearch_ = false;
+    StrengthLevel level_;  // the level of the current search, taken once at its start
     int shownLines_ = 1;
     int levelLineCount_ = 0;
     LineChoice levelLines_[STRENGTH_LINES];

@@ -156,11 +156,11 @@ void ChessPlayer::runSearchJob() {
 void ChessPlayer::beginLevelSearch(SearchOptions &saved) {
     SearchOptions &o = limits_->options;
     saved = o;
-    const StrengthLevel level = strengthLevel(settings_.number(STRENGTH_ELO));
+    level_ = strengthLevel(settings_.number(STRENGTH_ELO));
     shownLines_ = o.multiPv;
     levelLineCount_ = 0;
     o.multiPv = std::max(o.multiPv, STRENGTH_LINES);
-    o.nodeLimit = o.nodeLimit ? std::min(o.nodeLimit, level.nodes) : level.nodes;
+    o.nodeLimit = o.nodeLimit ? std::min(o.nodeLimit, level_.nodes) : level_.nodes;
 }
 
 // The lines of the last depth the search completed; none when it completed no depth
@@ -170,8 +170,8 @@ void ChessPlayer::endLevelSearch(const SearchOptions &saved, SearchResult &resul
     limits_->options = saved;
     if (levelLineCount_ < 2) return;
     const uint64_t seed = settings_.number(STRENGTH_SEED) ? uint64_t(settings_.number(STRENGTH_SEED)) : levelSalt_;
-    const int margin = strengthLevel(settings_.number(STRENGTH_ELO)).marginCp;
-    const LineChoice &c = levelLines_[chooseLine({levelLines_, size_t(levelLineCount_)}, margin, seed, board_->key())];
+    const LineChoice &c =
+        levelLines_[chooseLine({levelLines_, size_t(levelLineCount_)}, level_.marginCp, seed, board_->key())];
     result.bestMove = c.move;
     result.ponderMove = c.ponder;
     result.score = c.score;

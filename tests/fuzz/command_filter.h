@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -74,6 +75,14 @@ inline std::string trimmed(std::string_view line) {
     if (!text.empty() && text.back() == '\r') text.pop_back();
     while (!text.empty() && text.back() == ' ') text.pop_back();
     return text;
+}
+
+// A line as the loop reads it: it ends at a NUL byte, then is trimmed ("quit " followed
+// by NUL bytes is a quit).
+inline std::string loopLine(std::string_view line) {
+    std::string text(line);
+    text.resize(std::strlen(text.c_str()));
+    return trimmed(text);
 }
 
 // The static tables, built once per fuzzing process; the engine's printout is not what

@@ -31,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         size_t end = input.find('\n', start);
         if (end == std::string_view::npos) end = input.size();
         // The loop reads at most 1023 characters at a time and stops a line at a NUL.
-        std::string line = fuzzing::trimmed(input.substr(start, std::min<size_t>(end - start, 1023)));
-        line.resize(std::strlen(line.c_str()));
+        const std::string line = fuzzing::loopLine(input.substr(start, std::min<size_t>(end - start, 1023)));
         start = end + 1;
         if (fuzzing::worthRunning(line)) engine.executeLine(line.c_str());
     }

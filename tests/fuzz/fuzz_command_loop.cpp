@@ -19,14 +19,6 @@ namespace {
 
 constexpr size_t MAX_LINES = 64;
 
-// A line as the loop reads it: it ends at a NUL byte, and blanks around it do not count
-// ("quit " followed by NULs is a quit).
-std::string plainLine(std::string_view line) {
-    std::string plain(line);
-    plain.resize(std::strlen(plain.c_str()));
-    return fuzzing::trimmed(plain);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -35,13 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string_view input(reinterpret_cast<const char *>(data), size);
     // Lines the filter keeps go in unchanged (NUL bytes and all), for the loop to read.
     std::string text = fuzzing::keptLines(input, MAX_LINES, [](std::string_view line) {
-        return fuzzing::worthRunning(plainLine(line));
+        return fuzzing::worthRunning(fuzzing::loopLine(line));
     });
     if (text.empty()) return 0;
     bool quits = false;
     for (size_t start = 0; start < text.size();) {
         const size_t end = text.find('\n', start);
-        quits = quits || plainLine(std::string_view(text).substr(start, end - start)) == "quit";
+        quits = quits || fuzzing::loopLine(std::string_view(text).substr(start, end - start)) == "quit";
         start = end + 1;
     }
     text += "ping 424242\n";
