@@ -27,9 +27,9 @@ struct Run {
 // One fixed-depth search of the position with n threads and fresh tables.
 Run search(WBEngine &engine, const std::string &fen, int depth, uint32_t threads) {
     ChessPlayer &p = engine.player;
-    p.setCores(threads);
+    p.applySetting(THREADS, std::to_string(threads));
     p.prepareSearch(true);
-    p.setPosition(fen.c_str());
+    p.setGame(fen);
     engine.limits.timed = true;
     engine.limits.fixedDepth = true;
     engine.limits.maxDepth = uint32_t(depth);
@@ -65,8 +65,8 @@ int main(int argc, char *argv[]) {
     initStaticTables();
     initEvaluationTables();
     auto engine = std::make_unique<WBEngine>();
-    engine->player.applySetting(TT_HASH_MB, 64, "");
-    engine->player.applySetting(PAWN_HASH_MB, 8, "");
+    engine->player.applySetting(TT_HASH_MB, "64");
+    engine->player.applySetting(PAWN_HASH_MB, "8");
     engine->postThinking = false;
 
     Run one, many;

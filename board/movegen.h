@@ -4,6 +4,8 @@
 // test for moves from outside the generator, the checks a move gives, and the draw test.
 #pragma once
 
+#include <string_view>
+
 #include "board/board.h"
 
 // Up to two attacker squares recorded by the attack test.
@@ -158,5 +160,8 @@ bool isEvaluable(const Board_BB64 &b);
 // Text to the matching legal move of the position: coordinate notation, castling also
 // as the king taking its own rook ("e1h1") or as "O-O"/"O-O-O" (or with zeros).
 bool textToMove(Board_BB64 &b, const char *text, Move &move);
+// A move word as interfaces send one in a game record: coordinates only (4 or 5
+// characters, castling as the king's move or the king taking its rook).
+bool readMove(Board_BB64 &b, std::string_view word, Move &move);
 // A move in coordinate notation, castling as the notation says. buffer must hold 6 bytes.
 void moveToText(Move m, const MoveNotation &notation, char *buffer);

@@ -88,3 +88,10 @@ bool textToMove(Board_BB64 &b, const char *text, Move &move) {
         }
     return false;
 }
+
+bool readMove(Board_BB64 &b, std::string_view word, Move &move) {
+    if (word.size() < 4 || word.size() > 5) return false;
+    char text[6] = {};
+    word.copy(text, word.size());
+    return textToMove(b, text, move);
+}

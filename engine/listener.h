@@ -63,9 +63,6 @@ struct TableSizeReport {
 };
 
 // The thread count after a request ("cores", the ini file, an option).
-struct CoresReport {
-    uint32_t used = 0, requested = 0, current = 0, max = 0;
-};
 
 class EngineListener {
 public:

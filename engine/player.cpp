@@ -48,20 +48,21 @@ void ChessPlayer::copyBoard(Board_BB64 &out) {
     out = *board_;
 }
 
-bool ChessPlayer::setPosition(const char *fen) {
-    std::lock_guard<std::mutex> lock(gameMutex_);
-    gamePly_ = 0;
-    return board_->setFromFEN(fen);
-}
-
 bool ChessPlayer::boardUsable() const { return isPlayable(*board_); }
 
-GameReplay ChessPlayer::setGame(std::string_view fen, std::span<const std::string_view> moves) {
-    GameReplay g = replayGame(fen, moves);
-    if (g.outcome == ReplayOutcome::BAD_FEN) return g;
+// A game whose record keeps every move is set up from the FEN as read; a longer one
+// from where its record starts.
+GameReplay ChessPlayer::setGame(std::string_view fen, std::span<const std::string_view> moves, SetupRules rules) {
+    GameReplay g = replayGame(fen, moves, rules);
     std::lock_guard<std::mutex> lock(gameMutex_);
     gamePly_ = 0;
-    board_->setFromFEN(g.recordFen.c_str());
+    if (g.outcome == ReplayOutcome::BAD_FEN || g.outcome == ReplayOutcome::UNPLAYABLE) {
+        if (rules.keepRefusedBoard) board_->setFromFEN(g.fen.c_str());
+        else board_->clear();
+        return g;
+    }
+    const bool whole = g.recordMoves.size() == g.moves.size();
+    board_->setFromFEN(whole ? g.fen.c_str() : g.recordFen.c_str());
     for (Move m : g.recordMoves) recordUnlocked(m);
     return g;
 }
@@ -236,22 +237,17 @@ bool ChessPlayer::bookMove(Move &move) {
     return found;
 }
 
-void ChessPlayer::initialiseTablebases(const std::string &type, const std::string &path) {
-    settings_.setText(GTB_PATH, readSetting(setting(GTB_PATH), path).text);
-    tablebases_->initialise(type, settings_.text(GTB_PATH), settings_.number(GTB_CACHE_MB));
+void ChessPlayer::reloadGaviota() {
+    tablebases_->initialise("gaviota", settings_.text(GTB_PATH), settings_.number(GTB_CACHE_MB));
 }
 
-void ChessPlayer::applyEffect(SettingEffect effect) {
+void ChessPlayer::applyEffect(SettingEffect effect, SettingOutcome &outcome) {
     switch (effect) {
     case SettingEffect::NONE: break;
-    case SettingEffect::RELOAD_TABLEBASES: initialiseTablebases("gaviota", settings_.text(GTB_PATH)); break;
+    case SettingEffect::RELOAD_TABLEBASES: reloadGaviota(); break;
     case SettingEffect::BOOK_FILE: renameBook(); break;
     case SettingEffect::CLEAR_HASH: prepareSearch(true); break;
-    case SettingEffect::RELOAD_SYZYGY: {
-        int maxMen = 0;
-        loadSyzygy(settings_.text(SYZYGY_PATH), maxMen);
-        break;
-    }
+    case SettingEffect::RELOAD_SYZYGY: outcome.tablesFound = loadSyzygy(outcome.tablesMaxMen); break;
     case SettingEffect::SYZYGY_LIMITS:
         tablebases_->setSyzygyProbeDepth(settings_.number(SYZYGY_PROBE_DEPTH));
         tablebases_->setSyzygyFiftyMoveRule(settings_.number(SYZYGY_50_MOVE_RULE) != 0);
@@ -260,8 +256,8 @@ void ChessPlayer::applyEffect(SettingEffect effect) {
     }
 }
 
-int ChessPlayer::loadSyzygy(const std::string &folders, int &maxMen) {
-    settings_.setText(SYZYGY_PATH, folders);
+int ChessPlayer::loadSyzygy(int &maxMen) {
+    const std::string folders = settings_.text(SYZYGY_PATH);
     const int found = tablebases_->loadSyzygy(folders == SYZYGY_NO_PATH ? std::string() : folders);
     maxMen = tablebases_->syzygyMaxMen();
     return found;
@@ -297,14 +293,22 @@ TablebaseAnswer ChessPlayer::probeTablebases() {
     return a;
 }
 
-void ChessPlayer::storeSetting(SettingId id, int number, const std::string &text) {
-    if (setting(id).kind == SettingKind::PATH) settings_.setText(id, readSetting(setting(id), text).text);
-    else settings_.setNumber(id, number);
-}
-
-void ChessPlayer::applySetting(SettingId id, int number, const std::string &text) {
-    storeSetting(id, number, text);
-    applyEffect(setting(id).effect);
+SettingOutcome ChessPlayer::applySetting(SettingId id, std::string_view text, SettingRequest request) {
+    const Setting &s = setting(id);
+    SettingOutcome o;
+    o.value = readSetting(s, text, settings_.face());
+    const SettingValue &v = o.value;
+    const bool machineCapped = s.max == MACHINE_LIMIT && v.written > v.number;
+    if (request.outOfRange == OutOfRange::REFUSE)
+        o.accepted = s.kind == SettingKind::PATH || s.kind == SettingKind::BUTTON ||
+                     (s.kind == SettingKind::SPIN ? !v.clamped || machineCapped : v.wellFormed);
+    else o.accepted = v.wellFormed;
+    if (!o.accepted) return o;
+    if (s.kind == SettingKind::PATH) settings_.setText(id, v.text);
+    else if (id == THREADS) o.cores = setCores(uint32_t(machineCapped ? v.written : v.number));
+    else settings_.setNumber(id, v.number);
+    if (!request.startUp || s.effectAtStartUp) applyEffect(s.effect, o);
+    return o;
 }
 
 bool ChessPlayer::playRandomGames(int n) {
@@ -313,10 +317,10 @@ bool ChessPlayer::playRandomGames(int n) {
                                     char fen[100];
                                     if (!shuffled || !chess960Fen(int(nextRandom() % 960), FenStyle::X_FEN, fen))
                                         std::strcpy(fen, START_FEN);
-                                    setPosition(fen);
+                                    setGame(fen);
                                 },
                                 [this](Move m) { return recordMove(m); }};
     const bool ok = runRandomGames(*board_, n, hooks);
-    setPosition(START_FEN);
+    setGame(START_FEN);
     return ok;
 }

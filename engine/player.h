@@ -66,16 +66,14 @@ public:
     // A consistent copy of the game board, safe during a search.
     void copyBoard(Board_BB64 &out);
 
-    // Sets the game board from a FEN and starts an empty game record there. On a
-    // failed parse the board holds what the parser left (callers report it).
-    bool setPosition(const char *fen);
-    // The game from a FEN (missing trailing fields take their defaults) and the moves
-    // played from it: the record keeps the moves since the last irreversible one. A bad
-    // FEN or a board that cannot be played leaves the game as it was.
-    GameReplay setGame(std::string_view fen, std::span<const std::string_view> moves);
+    // The one way a position comes in: the game from a FEN and the moves played from it,
+    // read by the face's rules (engine/replay.h). The record keeps the moves since the
+    // last irreversible one. A refused FEN (BAD_FEN, UNPLAYABLE) leaves the board as the
+    // FEN reader left it or no position at all, as the rules say, with an empty record.
+    GameReplay setGame(std::string_view fen, std::span<const std::string_view> moves = {}, SetupRules rules = {});
     // A random position ("randpos") with an empty game record.
     void setRandomPosition();
-    // Whether the board can be searched (isPlayable): a failed FEN can leave one that
+    // Whether the board can be searched (isPlayable): a refused FEN can leave one that
     // cannot.
     bool boardUsable() const;
 
@@ -91,9 +89,6 @@ public:
     // Playing move would reach a fifty-move or threefold-repetition draw.
     bool shouldOfferDraw(Move move);
 
-    // Thread count: the next prepareSearch builds the pool with this many threads
-    // (capped at the hardware's).
-    CoresReport setCores(uint32_t requested);
     // Creates, resizes or clears the transposition table and the pawn hash, and builds
     // or rebuilds the thread pool. A new block is faulted in on background threads;
     // waitUntilReady() waits for them. Tables are made only here, so a process that
@@ -109,19 +104,13 @@ public:
 
     // The value of every setting (engine/settings.h).
     const SettingValues &settings() const { return settings_; }
-    // Stores a setting's value (within range: readSetting's rule applies here too) and
-    // does what its row's effect asks for: sizes and the thread count take effect at
-    // the next prepareSearch, the book file at once, tablebase settings reload the
-    // tables, "Clear Hash" clears them.
-    void applySetting(SettingId id, int number, const std::string &text = {});
-    // Only stores the value (start-up, before the tables exist).
-    void storeSetting(SettingId id, int number, const std::string &text = {});
-    // Tears the tablebases down and loads them again from path with the stored cache
-    // size; a type other than "gaviota" leaves none loaded.
-    void initialiseTablebases(const std::string &type, const std::string &path);
-    // Registers the Syzygy tables of the folders (SYZYGY_NO_PATH or "": none) and
-    // returns how many were found; maxMen tells the largest.
-    int loadSyzygy(const std::string &folders, int &maxMen);
+    // The one door for every setting: reads the text by the setting's rule, refuses it or
+    // brings it within range as the request says, stores it and does what its row's
+    // effect asks for (sizes and the thread count take effect at the next prepareSearch,
+    // the book file at once, tablebase settings reload the tables, "Clear Hash" clears
+    // them); at start-up only the rows marked so run their effect. Returns what the face
+    // tells: the value as read, the threads, the tables found.
+    SettingOutcome applySetting(SettingId id, std::string_view text, SettingRequest request = {});
     // Syzygy files refused since the last call, with their reasons.
     std::vector<std::string> syzygyProblems();
     // What the tables say about the current position (side to move's view).
@@ -185,6 +174,14 @@ public:
     static void searchJob(uint32_t index, void *player);
 
 private:
+    // Thread count: the next prepareSearch builds the pool with this many threads
+    // (capped at the hardware's).
+    CoresReport setCores(uint32_t requested);
+    // Tears the Gaviota tables down and loads them again from the stored path and cache.
+    void reloadGaviota();
+    // Registers the Syzygy tables of the stored folders (SYZYGY_NO_PATH or "": none) and
+    // returns how many were found; maxMen tells the largest.
+    int loadSyzygy(int &maxMen);
     void runSearchJob();
     void helperJob(SearchState &st);
     SessionControl sessionControl() const;
@@ -205,7 +202,7 @@ private:
     void preparePawnHash(bool clearTables);
     // The stored book file; an existing book object is renamed.
     void renameBook();
-    void applyEffect(SettingEffect effect);
+    void applyEffect(SettingEffect effect, SettingOutcome &outcome);
 
     SearchLimits *limits_;
     EngineListener *listener_;

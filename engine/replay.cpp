@@ -52,10 +52,6 @@ bool rebase(Board_BB64 &b, const std::vector<Move> &moves, std::vector<UndoInfo>
     return true;
 }
 
-bool readMove(Board_BB64 &b, std::string_view text, Move &m) {
-    return text.size() >= 4 && text.size() <= 5 && textToMove(b, std::string(text).c_str(), m);
-}
-
 }  // namespace
 
 std::string completeFen(std::string_view fen) {
@@ -65,16 +61,22 @@ std::string completeFen(std::string_view fen) {
     std::string out;
     for (size_t i = 0; i < 6; ++i) {
         if (i) out += ' ';
-        out += i < fields.size() ? std::string(fields[i]) : DEFAULTS[i];
+        const std::string_view field = i < fields.size() ? fields[i] : DEFAULTS[i];
+        const bool zero = i == 5 && field.find_first_not_of('0') == std::string_view::npos;
+        out += zero ? "1" : field;
     }
     return out;
 }
 
-GameReplay replayGame(std::string_view fen, std::span<const std::string_view> moves) {
+GameReplay replayGame(std::string_view fen, std::span<const std::string_view> moves, SetupRules rules) {
     GameReplay g;
-    g.fen = completeFen(fen);
+    g.fen = rules.lenientFen ? completeFen(fen) : std::string(fen);
     auto b = std::make_unique<Board_BB64>();
-    if (!b->setFromFEN(g.fen.c_str()) || !isPlayable(*b)) return g;
+    if (!b->setFromFEN(g.fen.c_str())) return g;
+    if (!isPlayable(*b)) {
+        g.outcome = ReplayOutcome::UNPLAYABLE;
+        return g;
+    }
 
     std::vector<UndoInfo> undos;
     undos.reserve(moves.size());
@@ -108,8 +110,10 @@ GameReplay replayGame(std::string_view fen, std::span<const std::string_view> mo
     g.recordFen = text;
     g.recordMoves.assign(g.moves.begin() + long(first), g.moves.end());
 
-    const bool blackFirst = fieldsOf(g.fen)[1] == "b";
-    const int64_t number = moveNumberOf(fieldsOf(g.fen)[5]) + int64_t(g.moves.size() + (blackFirst ? 1 : 0)) / 2;
+    const std::vector<std::string_view> fields = fieldsOf(g.fen);
+    const bool blackFirst = fields.size() > 1 && fields[1] == "b";
+    const int64_t number =
+        (fields.size() > 5 ? moveNumberOf(fields[5]) : 1) + int64_t(g.moves.size() + (blackFirst ? 1 : 0)) / 2;
     g.fullMoveNumber = int(std::min<int64_t>(number, INT_MAX));
     return g;
 }

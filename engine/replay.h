@@ -21,14 +21,24 @@ constexpr uint32_t GAME_RECORD_CAPACITY = 768;
 
 // The FEN with the usual defaults for missing trailing fields, as other engines read
 // them: White to move, no castling, no en-passant square, halfmove clock 0, move
-// number 1 (a fifth field is the halfmove clock). Runs of blanks between fields become
-// one; fields past the sixth are dropped.
+// number 1 (a fifth field is the halfmove clock); a move number of 0, which some tools
+// write, reads as 1. Runs of blanks between fields become one; fields past the sixth
+// are dropped.
 std::string completeFen(std::string_view fen);
+
+// How a face hands a position over. A lenient FEN is completed first (completeFen); a
+// strict one is read as written. What a refused FEN leaves: the board as the FEN reader
+// left it, or no position at all (an empty board, which nothing searches or counts).
+struct SetupRules {
+    bool lenientFen = false;
+    bool keepRefusedBoard = false;
+};
 
 enum class ReplayOutcome : uint8_t {
     PLAYED,        // the position and every move
     ILLEGAL_MOVE,  // the position and the moves before the first that is not legal
-    BAD_FEN        // nothing: the FEN does not parse or gives a board that cannot be played
+    UNPLAYABLE,    // nothing: the FEN reads, but its board cannot be played on
+    BAD_FEN        // nothing: the FEN does not read
 };
 
 struct GameReplay {
@@ -43,4 +53,4 @@ struct GameReplay {
 
 // Plays the moves (coordinate notation) from the FEN; stops at the first that is not
 // legal.
-GameReplay replayGame(std::string_view fen, std::span<const std::string_view> moves);
+GameReplay replayGame(std::string_view fen, std::span<const std::string_view> moves, SetupRules rules = {true});

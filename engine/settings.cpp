@@ -7,6 +7,8 @@
 #include <cctype>
 #include <thread>
 
+#include "platform/text_line.h"
+
 namespace {
 
 constexpr bool tableInOrder() {
@@ -22,22 +24,11 @@ bool equalIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
-
-// As atoi reads a number, saturating at the int range; wellFormed when the digits
-// reach the end of the text.
+// Saturating at the int range; wellFormed when the digits reach the end of the text.
 int readInteger(std::string_view text, bool &wellFormed) {
-    size_t i = 0;
-    while (i < text.size() && isSpace(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    const size_t digitsAt = i;
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        if (value <= 1LL << 32) value = value * 10 + (text[i] - '0');
-    wellFormed = i > digitsAt && i == text.size();
-    if (negative) value = -value;
-    return int(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    const DecimalText d = readDecimal(text);
+    wellFormed = d.whole;
+    return int(std::clamp<int64_t>(d.value, INT_MIN, INT_MAX));
 }
 
 int clampToRange(const Setting &s, int value, SettingFace face) {

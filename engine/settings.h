@@ -83,6 +83,9 @@ struct Setting {
     int uciMax = SAME_DEFAULT;      // where the UCI face goes further
     const char *defaultText = "";  // PATH
     SettingEffect effect = SettingEffect::NONE;
+    // The effect also runs for a value read at start-up (the ini file); otherwise the
+    // value is only stored then, for the tables made later or an explicit reload.
+    bool effectAtStartUp = false;
 };
 
 constexpr Setting SETTINGS[SETTING_COUNT] = {
@@ -113,13 +116,13 @@ constexpr Setting SETTINGS[SETTING_COUNT] = {
     {.id = CHESS960, .uciName = "UCI_Chess960", .kind = SettingKind::CHECK, .max = 1},
     // Syzygy folders, separated as the system separates paths (':', on Windows ';').
     {.id = SYZYGY_PATH, .name = "syzygyPath", .uciName = "SyzygyPath", .kind = SettingKind::PATH,
-     .defaultText = SYZYGY_NO_PATH, .effect = SettingEffect::RELOAD_SYZYGY},
+     .defaultText = SYZYGY_NO_PATH, .effect = SettingEffect::RELOAD_SYZYGY, .effectAtStartUp = true},
     {.id = SYZYGY_PROBE_DEPTH, .name = "syzygyProbeDepth", .uciName = "SyzygyProbeDepth", .min = 1, .max = 100,
-     .defaultValue = 1, .effect = SettingEffect::SYZYGY_LIMITS},
+     .defaultValue = 1, .effect = SettingEffect::SYZYGY_LIMITS, .effectAtStartUp = true},
     {.id = SYZYGY_50_MOVE_RULE, .name = "syzygy50MoveRule", .uciName = "Syzygy50MoveRule", .kind = SettingKind::CHECK,
-     .max = 1, .defaultValue = 1, .effect = SettingEffect::SYZYGY_LIMITS},
+     .max = 1, .defaultValue = 1, .effect = SettingEffect::SYZYGY_LIMITS, .effectAtStartUp = true},
     {.id = SYZYGY_PROBE_LIMIT, .name = "syzygyProbeLimit", .uciName = "SyzygyProbeLimit",
-     .max = 7, .defaultValue = 7, .effect = SettingEffect::SYZYGY_LIMITS},
+     .max = 7, .defaultValue = 7, .effect = SettingEffect::SYZYGY_LIMITS, .effectAtStartUp = true},
     // A chosen playing strength (engine/strength.h); off, the engine plays at full
     // strength. The seed makes a level's choices repeatable (0: new ones every run).
     {.id = LIMIT_STRENGTH, .name = "limitStrength", .xboardOption = true, .uciName = "UCI_LimitStrength",
@@ -159,11 +162,36 @@ struct SettingValue {
 // sends a check box (otherwise the default and not wellFormed). PATH: the text, cut to PATH_SETTING_MAX. BUTTON: nothing.
 SettingValue readSetting(const Setting &s, std::string_view text, SettingFace face = SettingFace::XBOARD);
 
+// How a face takes a value outside the setting's range: brought to the nearest bound,
+// or refused (the setting keeps its value). A number above a machine limit (threads)
+// is never refused: the machine caps it. start-up: read from the ini file.
+enum class OutOfRange : uint8_t { CLAMP, REFUSE };
+struct SettingRequest {
+    OutOfRange outOfRange = OutOfRange::REFUSE;
+    bool startUp = false;
+};
+
+struct CoresReport {
+    uint32_t used = 0, requested = 0, current = 0, max = 0;
+};
+
+// What setting a value did, for the face to tell.
+struct SettingOutcome {
+    SettingValue value;     // as read from the text
+    bool accepted = false;  // false: refused, the setting kept its value
+    // THREADS: the threads asked for, those the next search uses, those running now and
+    // the machine's.
+    CoresReport cores;
+    // SYZYGY_PATH: the tables registered and the most men among them.
+    int tablesFound = 0, tablesMaxMen = 0;
+};
+
 // The current value of every setting. Numbers are read by search threads while the
 // command loop sets them; texts are copied out under a lock.
 class SettingValues {
 public:
     explicit SettingValues(SettingFace face);
+    SettingFace face() const { return face_; }
     int number(SettingId id) const { return numbers_[id]; }
     std::string text(SettingId id) const;
     // Numbers are brought within the setting's range (for the store's face) here too.

@@ -10,7 +10,7 @@
 #include "platform/files.h"
 #include "tools/perft.h"
 #include "search/limits.h"
-#include "tools/text_line.h"
+#include "platform/text_line.h"
 
 namespace {
 

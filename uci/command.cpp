@@ -3,11 +3,10 @@
 #include "uci/command.h"
 
 #include <algorithm>
-#include <charconv>
-#include <limits>
 #include <memory>
 
 #include "board/movegen.h"
+#include "platform/text_line.h"
 
 namespace {
 
@@ -27,21 +26,10 @@ void noteIgnored(Notes &notes, TokenSpan words) {
     if (!words.empty()) notes.push_back("ignored: " + joined(words));
 }
 
-bool parseMove(Board_BB64 &b, std::string_view word, Move &move) {
-    if (word.size() < 4 || word.size() > 5) return false;
-    return textToMove(b, std::string(word).c_str(), move);
-}
-
 // A whole decimal number, saturated to the 64-bit range rather than rejected.
 std::optional<int64_t> readNumber(std::string_view word) {
-    if (word.empty()) return std::nullopt;
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (end != word.data() + word.size()) return std::nullopt;
-    if (error == std::errc::result_out_of_range)
-        return word[0] == '-' ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
-    if (error != std::errc()) return std::nullopt;
-    return value;
+    const DecimalText d = readDecimal(word);
+    return d.whole ? std::optional<int64_t>(d.value) : std::nullopt;
 }
 
 std::optional<int64_t> *numberField(GoCommand &go, std::string_view word) {
@@ -67,7 +55,7 @@ size_t readSearchMoves(TokenSpan words, Board_BB64 &b, GoCommand &go) {
     size_t n = 0;
     for (; n < words.size() && !isGoKeyword(go, words[n]); ++n) {
         Move m = NO_MOVE;
-        if (!parseMove(b, words[n], m)) go.notes.push_back("searchmoves: not a legal move: " + std::string(words[n]));
+        if (!readMove(b, words[n], m)) go.notes.push_back("searchmoves: not a legal move: " + std::string(words[n]));
         else if (std::find(go.searchMoves.begin(), go.searchMoves.end(), m) == go.searchMoves.end())
             go.searchMoves.push_back(m);
     }

@@ -18,11 +18,15 @@
 #include "search/bench_positions.h"
 #include "search/tt.h"
 #include "tools/perft.h"
-#include "tools/text_line.h"
+#include "platform/text_line.h"
 #include "uci/command.h"
 #include "uci/info.h"
 
 namespace {
+
+// A GUI's FEN is completed as other engines complete it; one the engine refuses
+// leaves no position, so no move of an earlier game can answer the next "go".
+constexpr SetupRules POSITION_RULES{.lenientFen = true, .keepRefusedBoard = false};
 
 Move firstLegalMove(Board_BB64 &b) {
     MoveList list;
@@ -32,7 +36,7 @@ Move firstLegalMove(Board_BB64 &b) {
 
 }  // namespace
 
-UciEngine::UciEngine() : player_(this, &limits_, SettingFace::UCI) { player_.setPosition(START_FEN); }
+UciEngine::UciEngine() : player_(this, &limits_, SettingFace::UCI) { player_.setGame(START_FEN); }
 
 UciEngine::~UciEngine() { player_.shutdownThreads(); }
 
@@ -200,8 +204,9 @@ bool UciEngine::executeLine(std::string_view line) {
     else if (cmd == "ucinewgame") {
         stop();
         player_.prepareSearch(true);
-        player_.setPosition(START_FEN);
+        player_.setGame(START_FEN);
         fullMoveNumber_ = 1;
+        noPosition_.clear();
         player_.resetOutOfBook();
     } else if (cmd == "position") {
         stop();
@@ -277,11 +282,14 @@ void UciEngine::position(const std::string_view *args, size_t n) {
     const PositionCommand p = parsePosition(TokenSpan(args, n));
     for (const std::string &note : p.notes) emit(infoStringLine(note));
     if (!p.ok) return;
-    const GameReplay g = player_.setGame(p.fen, p.moves);
-    if (g.outcome == ReplayOutcome::BAD_FEN) {
-        emit(infoStringLine("position unchanged: bad FEN " + p.fen));
+    const GameReplay g = player_.setGame(p.fen, p.moves, POSITION_RULES);
+    if (g.outcome == ReplayOutcome::BAD_FEN || g.outcome == ReplayOutcome::UNPLAYABLE) {
+        noPosition_ = (g.outcome == ReplayOutcome::BAD_FEN ? "bad FEN " : "not a legal position: ") + g.fen;
+        emit(infoStringLine("position refused, " + noPosition_));
+        fullMoveNumber_ = 1;
         return;
     }
+    noPosition_.clear();
     if (g.outcome == ReplayOutcome::ILLEGAL_MOVE)
         emit(infoStringLine("illegal move " + g.illegalMove + ", the moves from there on are ignored"));
     fullMoveNumber_ = g.fullMoveNumber;
@@ -296,6 +304,11 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     for (const std::string &note : g.notes) emit(infoStringLine(note));
     if (g.perftDepth) {
         perft(int(std::min<int64_t>(*g.perftDepth, 64)));
+        return;
+    }
+    if (!noPosition_.empty()) {
+        emit(infoStringLine("no position to search: " + noPosition_));
+        emit(bestMoveLine(NO_MOVE, NO_MOVE, notation_));
         return;
     }
     SearchOptions options;
@@ -354,8 +367,9 @@ void UciEngine::setOption(const std::string_view *args, size_t n) {
     }
     const std::string name = setting->uciName;
     const std::string text = s.value.value_or("");
-    const SettingValue v = readSetting(*setting, text, SettingFace::UCI);
-    if (!v.wellFormed) {
+    const SettingOutcome o = player_.applySetting(setting->id, text, {.outOfRange = OutOfRange::CLAMP});
+    const SettingValue &v = o.value;
+    if (!o.accepted) {
         emit(infoStringLine(name + (setting->kind == SettingKind::CHECK ? ": true or false expected, got "
                                                                          : ": a number expected, got ") +
                             text));
@@ -365,14 +379,9 @@ void UciEngine::setOption(const std::string_view *args, size_t n) {
         emit(infoStringLine(name + " cut to its first " + std::to_string(PATH_SETTING_MAX) + " characters"));
     else if (v.clamped)
         emit(infoStringLine(name + " set to " + std::to_string(v.number) + ", the nearest value in range"));
-    if (setting->id == SYZYGY_PATH) {
-        int maxMen = 0;
-        const int found = player_.loadSyzygy(v.text.empty() ? SYZYGY_NO_PATH : v.text, maxMen);
-        emit(infoStringLine("SyzygyPath: " + std::to_string(found) + " tables found" +
-                            (found ? ", up to " + std::to_string(maxMen) + " men" : std::string())));
-        return;
-    }
-    player_.applySetting(setting->id, v.number, v.text);
+    if (setting->id == SYZYGY_PATH)
+        emit(infoStringLine("SyzygyPath: " + std::to_string(o.tablesFound) + " tables found" +
+                            (o.tablesFound ? ", up to " + std::to_string(o.tablesMaxMen) + " men" : std::string())));
 }
 
 // The move counts by root move, then the totals; the depth is checked by the tool.

@@ -68,6 +68,8 @@ private:
     // The move number of the position set, counted from the FEN's own: the game record
     // holds only the moves since the last irreversible one.
     int fullMoveNumber_ = 1;
+    // Why the last "position" left nothing to search (empty: a position is set).
+    std::string noPosition_;
     Relaxed<bool> debug_ = false;  // read by thread 0's reports
     // A "go ponder" search waiting for "ponderhit": the budget its clock fields gave
     // (ms, negative: none) and whether it was also "infinite".

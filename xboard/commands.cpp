@@ -2,7 +2,7 @@
 // Copyright (C) 2026 The GrelvinBB authors
 // The command table and the command loop.
 #include "xboard/wbengine.h"
-#include "tools/text_line.h"
+#include "platform/text_line.h"
 
 // Rows keep the order in which they are scanned; no two share a name.
 const CommandEntry commandTable[COMMAND_COUNT] = {

@@ -8,7 +8,7 @@
 
 #include "engine/player.h"
 #include "xboard/output.h"
-#include "tools/text_line.h"
+#include "platform/text_line.h"
 
 namespace {
 
@@ -18,27 +18,16 @@ std::string trimmed(const std::string &text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// Settings that take effect as they are read: registering the Syzygy tables opens no
-// file, and the search's Syzygy limits are plain values. The others wait for the
-// tables they size (made later) or for an explicit reload.
-bool appliesAtOnce(const Setting &s) {
-    return s.effect == SettingEffect::RELOAD_SYZYGY || s.effect == SettingEffect::SYZYGY_LIMITS;
-}
-
 // A setting of the file: numbers outside the setting's range are reported and left
-// alone (a thread count only below one: setCores caps it at the hardware's); other
-// keys are skipped.
+// alone (a thread count only below one: the machine caps it); other keys are skipped.
 void applySetting(const std::string &key, const std::string &value, ChessPlayer &player) {
     const Setting *s = findSetting(key);
     if (!s) return;
-    const SettingValue v = readSetting(*s, value);
+    const SettingOutcome o = player.applySetting(s->id, value, {.outOfRange = OutOfRange::REFUSE, .startUp = true});
     if (s->id == THREADS) {
-        if (v.written >= s->min) printCores(player.setCores(uint32_t(v.written)));
+        if (o.accepted) printCores(o.cores);
         else std::printf("# WARNING: %s = %s out of range in ini file (min = 1)\n", key.c_str(), value.c_str());
-    } else if (s->kind == SettingKind::PATH || !v.clamped) {
-        if (appliesAtOnce(*s)) player.applySetting(s->id, v.number, v.text);
-        else player.storeSetting(s->id, v.number, v.text);
-    } else {
+    } else if (!o.accepted && o.value.clamped) {
         std::printf("# WARNING: %s = %s out of range in ini file (min = %u, max = %u)\n", key.c_str(), value.c_str(),
                     unsigned(s->min), unsigned(s->max));
     }
@@ -73,12 +62,12 @@ void readCommandLine(int argc, const char *const argv[], ChessPlayer &player) {
         } else if (i + 1 >= argc) {
             std::printf("# warning: missing argument for command line option \"-cores\"\n");
         } else {
-            const int n = parseInteger(argv[++i]);
-            if (n < 1)
+            const SettingOutcome o = player.applySetting(THREADS, argv[++i], {.startUp = true});
+            if (!o.accepted)
                 std::printf("# warning: found bad argument \"%d\" for command line option \"-cores\", must be a "
                             "positive number\n",
-                            n);
-            else printCores(player.setCores(uint32_t(n)));
+                            o.value.written);
+            else printCores(o.cores);
         }
         std::fflush(stdout);
     }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "engine/listener.h"
+#include "engine/settings.h"
 
 struct PerftRun;
 

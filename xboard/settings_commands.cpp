@@ -11,7 +11,7 @@
 #include "engine/time_manager.h"
 #include "xboard/output.h"
 #include "xboard/wbengine.h"
-#include "tools/text_line.h"
+#include "platform/text_line.h"
 
 bool WBEngine::onQuit(const Arguments &) {
     // The loop has stopped any search already; the threads now leave their loops.
@@ -107,10 +107,9 @@ bool WBEngine::onNopost(const Arguments &) {
 }
 
 bool WBEngine::onCores(const Arguments &args) {
-    const int n = parseInteger(args[0].c_str());
-    if (n < 1) return false;
-    printCores(player.setCores(uint32_t(n)));
-    return true;
+    const SettingOutcome o = player.applySetting(THREADS, args[0]);
+    if (o.accepted) printCores(o.cores);
+    return o.accepted;
 }
 
 bool WBEngine::onEgtpath(const Arguments &args) {
@@ -119,8 +118,7 @@ bool WBEngine::onEgtpath(const Arguments &args) {
         return false;
     }
     std::printf("# initializing TB: type=%s path=%s\n", args[0].c_str(), args[1].c_str());
-    if (args[0] == "syzygy") player.applySetting(SYZYGY_PATH, 0, args[1]);
-    else player.initialiseTablebases(args[0], args[1]);
+    player.applySetting(args[0] == "syzygy" ? SYZYGY_PATH : GTB_PATH, args[1]);
     return true;
 }
 
@@ -141,17 +139,14 @@ bool WBEngine::onOption(const Arguments &args) {
         std::printf("Error (unknown option name): %s\n", name.c_str());
         return false;
     }
-    const SettingValue v = readSetting(*s, value);
-    if (s->kind == SettingKind::PATH) {
-        std::printf("# setting option: %s=%s\n", name.c_str(), value.c_str());
-    } else if (v.clamped || (!v.wellFormed && s->kind == SettingKind::CHECK)) {
-        // The protocol refuses a number out of range and keeps the value it had.
+    // The protocol refuses a number out of range and keeps the value it had.
+    const SettingOutcome o = player.applySetting(s->id, value);
+    if (!o.accepted) {
         std::printf("Error (illegal value for '%s' option): %s\n", name.c_str(), value.c_str());
         return false;
-    } else {
-        std::printf("# setting option: %s=%d\n", name.c_str(), v.number);
     }
-    player.applySetting(s->id, v.number, v.text);
+    if (s->kind == SettingKind::PATH) std::printf("# setting option: %s=%s\n", name.c_str(), value.c_str());
+    else std::printf("# setting option: %s=%d\n", name.c_str(), o.value.number);
     return true;
 }
 
@@ -181,6 +176,6 @@ bool WBEngine::onTune(const Arguments &) { return true; }
 // "variant normal" is the standard game again. Other variants are refused.
 bool WBEngine::onVariant(const Arguments &args) {
     if (args[0] != "normal" && args[0] != "fischerandom") return false;
-    player.applySetting(CHESS960, args[0] == "fischerandom" ? 1 : 0, "");
+    player.applySetting(CHESS960, args[0] == "fischerandom" ? "1" : "0");
     return true;
 }

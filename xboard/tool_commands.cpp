@@ -13,7 +13,7 @@
 #include "tools/randgames.h"
 #include "tools/randpos.h"
 #include "tools/selftest.h"
-#include "tools/text_line.h"
+#include "platform/text_line.h"
 
 namespace {
 

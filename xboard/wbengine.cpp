@@ -9,6 +9,13 @@
 #include "board/movegen.h"
 #include "xboard/output.h"
 
+namespace {
+
+// setboard reads the FEN as written and leaves the board as a failed read left it.
+constexpr SetupRules SETBOARD_RULES{.lenientFen = false, .keepRefusedBoard = true};
+
+}  // namespace
+
 WBEngine::WBEngine() : player(this, &limits) {}
 
 WBEngine::~WBEngine() { player.shutdownThreads(); }
@@ -107,7 +114,7 @@ void WBEngine::leaveFinishedGame() {
 }
 
 void WBEngine::setUpStartPosition() {
-    player.setPosition(START_FEN);
+    player.setGame(START_FEN);
     player.resetOutOfBook();
     boardChanged = true;
 }
@@ -143,8 +150,8 @@ void WBEngine::printBoard() {
 bool WBEngine::onNew(const Arguments &) {
     player.prepareSearch(true);
     // The interface names the variant after "new", when it is not the standard game.
-    player.applySetting(CHESS960, 0, "");
-    player.setPosition(START_FEN);
+    player.applySetting(CHESS960, "0");
+    player.setGame(START_FEN);
     player.resetOutOfBook();
     player.setRandomGameMode(false);
     gameOver = forceMode = autoMode = false;
@@ -199,9 +206,9 @@ bool WBEngine::onAuto(const Arguments &args) {
 bool WBEngine::onSetboard(const Arguments &args) {
     std::string fen = args[0];
     for (size_t i = 1; i < args.size(); ++i) fen += ' ' + args[i];
-    // A failed parse leaves the board as the parser left it; the diagram shows it and
-    // the board checks of the tools and the search keep away from it.
-    const bool ok = player.setPosition(fen.c_str());
+    // The FEN as written; a failed parse leaves the board as the parser left it: the
+    // diagram shows it and the board checks of the tools and the search keep away from it.
+    const bool ok = player.setGame(fen, {}, SETBOARD_RULES).outcome != ReplayOutcome::BAD_FEN;
     boardChanged = true;
     gameOver = false;
     if (analyzeMode) {

@@ -33,11 +33,11 @@ uint64_t searchNodes(uint32_t threads, uint64_t limit, Move &best) {
     SearchLimits limits;
     limits.timed = false;
     ChessPlayer player(&listener, &limits);
-    player.storeSetting(TT_HASH_MB, 4, "");
-    player.storeSetting(PAWN_HASH_MB, 1, "");
-    player.setCores(threads);
+    player.applySetting(TT_HASH_MB, "4");
+    player.applySetting(PAWN_HASH_MB, "1");
+    player.applySetting(THREADS, std::to_string(threads));
     player.prepareSearch(true);
-    player.setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    player.setGame(START_FEN);
     SearchOptions options;
     options.nodeLimit = limit;
     player.setSearchOptions(options);

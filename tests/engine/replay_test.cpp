@@ -52,6 +52,7 @@ TEST(Replay, FenDefaultsForMissingFields) {
     EXPECT_EQ(completeFen("7k/8/8/8/8/8/8/K7 b -"), "7k/8/8/8/8/8/8/K7 b - - 0 1");
     EXPECT_EQ(completeFen("7k/8/8/8/8/8/8/K7 w - - 12"), "7k/8/8/8/8/8/8/K7 w - - 12 1");
     EXPECT_EQ(completeFen("7k/8/8/8/8/8/8/K7\tw - - 3 40 extra"), "7k/8/8/8/8/8/8/K7 w - - 3 40");
+    EXPECT_EQ(completeFen("7k/8/8/8/8/8/8/K7 w - - 3 0"), "7k/8/8/8/8/8/8/K7 w - - 3 1");
     EXPECT_EQ(completeFen("  "), "");
 
     const struct {
@@ -79,9 +80,20 @@ TEST(Replay, FenDefaultsForMissingFields) {
 // A FEN that does not parse or gives a board the search cannot start from is refused
 // whole; a move that is not legal ends the list there.
 TEST(Replay, RefusedPositionsAndMoves) {
-    for (const char *fen : {"", "8/8/8/8 w - - 0 1", "8/8/8/8/8/8/8/8 w - - 0 1", "4k3/8/8/8/8/8/8/4R2K w - - 0 1",
-                            "7k/8/8/8/8/8/8/K7 x", "7k/8/8/8/8/8/8/K7 w - - 0 0"})
-        EXPECT_EQ(replayGame(fen, wordsOf("a1b1")).outcome, ReplayOutcome::BAD_FEN) << fen;
+    const std::pair<const char *, ReplayOutcome> refused[] = {
+        {"", ReplayOutcome::BAD_FEN},
+        {"8/8/8/8 w - - 0 1", ReplayOutcome::BAD_FEN},
+        {"7k/8/8/8/8/8/8/K7 x", ReplayOutcome::BAD_FEN},
+        {"8/8/8/8/8/8/8/8 w - - 0 1", ReplayOutcome::UNPLAYABLE},
+        {"4k3/8/8/8/8/8/8/4R2K w - - 0 1", ReplayOutcome::UNPLAYABLE},
+    };
+    for (const auto &[fen, outcome] : refused) EXPECT_EQ(replayGame(fen, wordsOf("a1b1")).outcome, outcome) << fen;
+    // Read as written, a FEN keeps its faults: missing move counters are fine, a move
+    // number 0 is not.
+    constexpr SetupRules strict{.lenientFen = false};
+    EXPECT_EQ(replayGame("7k/8/8/8/8/8/8/K7 w - -", {}, strict).outcome, ReplayOutcome::PLAYED);
+    EXPECT_EQ(replayGame("7k/8/8/8/8/8/8/K7 w - - 0 0", {}, strict).outcome, ReplayOutcome::BAD_FEN);
+    EXPECT_EQ(replayGame("7k/8/8/8/8/8/8/K7 w", {}, strict).outcome, ReplayOutcome::BAD_FEN);
 
     const struct {
         const char *moves;

@@ -17,7 +17,7 @@
 
 #include "board/board.h"
 #include "eval/evaluate.h"
-#include "tools/text_line.h"
+#include "platform/text_line.h"
 #include "xboard/wbengine.h"
 
 namespace fuzzing {

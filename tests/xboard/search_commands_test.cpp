@@ -22,8 +22,8 @@ void waitUntilIdle(WBEngine &engine) {
 void startSmallGame(WBEngine &engine) {
     initStaticTables();
     initEvaluationTables();
-    engine.player.applySetting(TT_HASH_MB, 1, "");
-    engine.player.applySetting(PAWN_HASH_MB, 1, "");
+    engine.player.applySetting(TT_HASH_MB, "1");
+    engine.player.applySetting(PAWN_HASH_MB, "1");
     engine.executeLine("new");
 }
 
