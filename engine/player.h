@@ -31,24 +31,22 @@ class PerftHash;
 class ThreadPool;
 class TranspositionTable;
 
-// The tables' answers for one position, for the side to move. Syzygy: WDL -2..2 and
-// the DTZ as the table gives it (dtzKnown false without the DTZ file). Gaviota: the
-// outcome (1 win, 0 draw, -1 loss) and the plies to mate.
-struct TablebaseAnswer {
-    bool syzygy = false;
-    int wdl = 0;
-    bool dtzKnown = false;
-    int dtz = 0;
-    bool gaviota = false;
-    int gaviotaOutcome = 0;
-    int gaviotaPlies = 0;
+// What the tbprobe console command shows of the current position: the Syzygy files
+// refused before the probe and while it ran, each prober's answer for the side to move
+// (source NONE where it has none), and the Syzygy result once the position's halfmove
+// clock counts (1 win, 0 draw, -1 loss).
+struct TablebaseReport {
+    std::vector<std::string> problemsBefore, problemsAfter;
+    TbAnswer syzygy, gaviota;
+    int halfmoveClock = 0;
+    int syzygyVerdict = 0;
 };
 
-// The answer as the tbprobe console command shows it in every face: "syzygy wdl W dtz
-// D" (D "none" without the DTZ file) or "syzygy none", then a Gaviota line where
-// Gaviota has the position: "gaviota draw", "gaviota win N" or "gaviota loss N" (N
-// plies to mate).
-std::vector<std::string> tablebaseAnswerLines(const TablebaseAnswer &a);
+// The answers as every face shows them: "syzygy wdl W dtz D clock C R" (D "none"
+// without the DTZ file, R win, draw or loss under the position's clock) or "syzygy
+// none", then a Gaviota line where Gaviota has the position: "gaviota draw", "gaviota
+// win N" or "gaviota loss N" (N plies to mate).
+std::vector<std::string> tablebaseAnswerLines(const TablebaseReport &r);
 
 class ChessPlayer : public SearchInterface {
 public:
@@ -116,16 +114,18 @@ public:
     void applySetting(SettingId id, int number, const std::string &text = {});
     // Only stores the value (start-up, before the tables exist).
     void storeSetting(SettingId id, int number, const std::string &text = {});
-    // Tears the tablebases down and loads them again from path with the stored cache
-    // size; a type other than "gaviota" leaves none loaded.
-    void initialiseTablebases(const std::string &type, const std::string &path);
+    // Stores path as the Gaviota path and loads the Gaviota tables from it again with
+    // the stored cache size. False when the index tables cannot be built.
+    bool initialiseTablebases(const std::string &path);
+    // Whether the last Gaviota load failed that way.
+    bool tablebaseIndexFailed() const { return tablebaseIndexFailed_; }
     // Registers the Syzygy tables of the folders (SYZYGY_NO_PATH or "": none) and
     // returns how many were found; maxMen tells the largest.
     int loadSyzygy(const std::string &folders, int &maxMen);
     // Syzygy files refused since the last call, with their reasons.
     std::vector<std::string> syzygyProblems();
-    // What the tables say about the current position (side to move's view).
-    TablebaseAnswer probeTablebases();
+    // What the tables say about the current position.
+    TablebaseReport probeTablebases();
     // A new game: the first search out of the book may think longer again.
     void resetOutOfBook() { outOfBook_ = false; }
     void setBookEnabled(bool on) { settings_.setNumber(OWN_BOOK, on); }
@@ -248,5 +248,6 @@ private:
     // command loop: the pointer is guarded by bookMutex_.
     std::unique_ptr<PolyglotBook> book_;
     std::unique_ptr<EngineTablebases> tablebases_;
+    bool tablebaseIndexFailed_ = false;
     std::mutex bookMutex_;
 };

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 #include "engine/time_manager.h"
 #include "xboard/output.h"
@@ -119,15 +120,30 @@ bool WBEngine::onEgtpath(const Arguments &args) {
         return false;
     }
     std::printf("# initializing TB: type=%s path=%s\n", args[0].c_str(), args[1].c_str());
-    if (args[0] == "syzygy") player.applySetting(SYZYGY_PATH, 0, args[1]);
-    else player.initialiseTablebases(args[0], args[1]);
+    if (args[0] == "syzygy") {
+        int maxMen = 0;
+        const int found = player.loadSyzygy(readSetting(setting(SYZYGY_PATH), args[1]).text, maxMen);
+        if (found) std::printf("# syzygy: %d tables found, up to %d men\n", found, maxMen);
+        else std::printf("# syzygy: 0 tables found\n");
+    } else if (!player.initialiseTablebases(args[1])) {
+        exitOnTablebaseIndexFailure();
+    }
     return true;
 }
 
+// The tablebase index tables could not be built: nothing can be probed, and the engine
+// stops as it always has.
+void WBEngine::exitOnTablebaseIndexFailure() {
+    std::printf("Wrong initialization order of data\n");
+    std::fflush(stdout);
+    std::exit(1);
+}
+
 bool WBEngine::onTbprobe(const Arguments &) {
-    for (const std::string &problem : player.syzygyProblems()) std::printf("# %s\n", problem.c_str());
-    for (const std::string &text : tablebaseAnswerLines(player.probeTablebases())) std::printf("%s\n", text.c_str());
-    for (const std::string &problem : player.syzygyProblems()) std::printf("# %s\n", problem.c_str());
+    const TablebaseReport r = player.probeTablebases();
+    for (const std::string &problem : r.problemsBefore) std::printf("# %s\n", problem.c_str());
+    for (const std::string &text : tablebaseAnswerLines(r)) std::printf("# %s\n", text.c_str());
+    for (const std::string &problem : r.problemsAfter) std::printf("# %s\n", problem.c_str());
     std::fflush(stdout);
     return true;
 }
@@ -152,6 +168,7 @@ bool WBEngine::onOption(const Arguments &args) {
         std::printf("# setting option: %s=%d\n", name.c_str(), v.number);
     }
     player.applySetting(s->id, v.number, v.text);
+    if (s->effect == SettingEffect::RELOAD_TABLEBASES && player.tablebaseIndexFailed()) exitOnTablebaseIndexFailure();
     return true;
 }
 
