@@ -230,10 +230,12 @@ bool GaviotaTables::probe(const Board_BB64 &board, bool mayReadFiles, unsigned &
 
 bool GaviotaTables::open(int scheme, const std::vector<std::string> &directories, int openFileLimit) {
     close();
-    if (!tbBuildIndexTables()) return false;
+    // The index tables and each endgame's index functions are the same for every set
+    // of tables: built once.
+    static const bool indexReady = tbBuildIndexTables() && (attachIndexClasses(), true);
+    if (!indexReady) return false;
     TbModule &m = *m_;
     m.directories = directories;
-    attachIndexClasses();
     m.openFileLimit = openFileLimit > 0 ? openFileLimit : tbOpenFileLimitFromProcess();
     m.openFiles.clear();
     m.openFiles.reserve(size_t(m.openFileLimit));

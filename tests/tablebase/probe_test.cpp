@@ -48,6 +48,7 @@ protected:
     void SetUp() override { dir = makeTempDirectory("tbprobe"); }
     void TearDown() override {
         tables.close();
+        attachIndexClasses();  // the real index functions again
         std::filesystem::remove_all(dir);
     }
     // Squares and codes as the probe takes them, each list closed by its end mark.
