@@ -16,7 +16,6 @@
 
 #include "board/movegen.h"
 #include "tablebase/probe.h"
-#include "tablebase/tablebase.h"
 
 namespace {
 
@@ -50,11 +49,11 @@ bool randomPosition(const char *name, std::mt19937 &rng, Board_BB64 &b, ProbeInp
     return !isAttackedBy(b, Colour(out.side), b.kingSquare(Colour(out.side ^ 1)));
 }
 
-double timeProbes(const std::vector<ProbeInput> &inputs, long long &checksum, int &failures) {
+double timeProbes(GaviotaTables &tables, const std::vector<ProbeInput> &inputs, long long &checksum, int &failures) {
     const auto start = std::chrono::steady_clock::now();
     for (const ProbeInput &p : inputs) {
         unsigned info = 0, plies = 0;
-        if (tbProbe(p.side, NO_SQUARE, p.squares[0], p.squares[1], p.codes[0], p.codes[1], true, info, plies))
+        if (tables.probe(p.side, NO_SQUARE, p.squares[0], p.squares[1], p.codes[0], p.codes[1], true, info, plies))
             checksum += info * 1000 + plies;
         else
             ++failures;
@@ -86,18 +85,19 @@ int main(int argc, char **argv) {
         if (randomPosition(names[rng() % names.size()].c_str(), rng, board, p)) inputs.push_back(p);
     }
     // Large enough that the warm pass finds every block it needs in the cache.
-    auto handle = tbInitialise("gaviota", dir.c_str(), 1024);
+    GaviotaTables tables;
+    if (!tables.open(4, {dir}) || !tables.setCache(1024)) return 1;
     long long checksum = 0;
     int failures = 0;
-    const double cold = timeProbes(inputs, checksum, failures);
-    const TbStatistics afterCold = tbStatistics();
-    const double warm = timeProbes(inputs, checksum, failures);
-    const TbStatistics afterWarm = tbStatistics();
+    const double cold = timeProbes(tables, inputs, checksum, failures);
+    const TbStatistics afterCold = tables.statistics();
+    const double warm = timeProbes(tables, inputs, checksum, failures);
+    const TbStatistics afterWarm = tables.statistics();
     // A search probes a few blocks over and over; the most recently used are found first.
     std::vector<ProbeInput> few;
     while (few.size() < inputs.size()) few.push_back(inputs[few.size() % 16]);
-    const double local = timeProbes(few, checksum, failures);
-    const TbStatistics afterLocal = tbStatistics();
+    const double local = timeProbes(tables, few, checksum, failures);
+    const TbStatistics afterLocal = tables.statistics();
     std::printf("# %zu endgames, %d random 4-men positions, checksum %lld, failed probes %d\n", names.size(), count,
                 checksum, failures);
     std::printf("Cache-cold: %.0f probes/s (%llu blocks decoded, %.1f MB read)\n", count / cold,

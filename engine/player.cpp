@@ -237,14 +237,15 @@ bool ChessPlayer::bookMove(Move &move) {
     return found;
 }
 
-void ChessPlayer::reloadGaviota() {
-    tablebases_->initialise("gaviota", settings_.text(GTB_PATH), settings_.number(GTB_CACHE_MB));
+bool ChessPlayer::reloadGaviota() {
+    const std::string path = settings_.text(GTB_PATH);
+    return tablebases_->loadGaviota(path == SYZYGY_NO_PATH ? std::string() : path, settings_.number(GTB_CACHE_MB));
 }
 
 void ChessPlayer::applyEffect(SettingEffect effect, SettingOutcome &outcome) {
     switch (effect) {
     case SettingEffect::NONE: break;
-    case SettingEffect::RELOAD_TABLEBASES: reloadGaviota(); break;
+    case SettingEffect::RELOAD_TABLEBASES: outcome.gaviotaIndexFailed = !reloadGaviota(); break;
     case SettingEffect::BOOK_FILE: renameBook(); break;
     case SettingEffect::CLEAR_HASH: prepareSearch(true); break;
     case SettingEffect::RELOAD_SYZYGY: outcome.tablesFound = loadSyzygy(outcome.tablesMaxMen); break;
@@ -265,32 +266,36 @@ int ChessPlayer::loadSyzygy(int &maxMen) {
 
 std::vector<std::string> ChessPlayer::syzygyProblems() { return tablebases_->syzygyProblems(); }
 
-std::vector<std::string> tablebaseAnswerLines(const TablebaseAnswer &a) {
+std::vector<std::string> tablebaseAnswerLines(const TablebaseReport &r) {
     std::vector<std::string> lines;
-    if (!a.syzygy) lines.push_back("syzygy none");
+    const TbAnswer &s = r.syzygy, &g = r.gaviota;
+    static constexpr const char *RESULTS[] = {"loss", "draw", "win"};
+    if (!s.found()) lines.push_back("syzygy none");
     else
-        lines.push_back("syzygy wdl " + std::to_string(a.wdl) + " dtz " +
-                        (a.dtzKnown ? std::to_string(a.dtz) : std::string("none")));
-    if (a.gaviota)
-        lines.push_back(a.gaviotaOutcome == 0 ? std::string("gaviota draw")
-                                              : (a.gaviotaOutcome > 0 ? "gaviota win " : "gaviota loss ") +
-                                                    std::to_string(a.gaviotaPlies));
+        lines.push_back("syzygy wdl " + std::to_string(s.wdl) + " dtz " +
+                        (s.dtzKnown ? std::to_string(s.dtz) : std::string("none")) + " clock " +
+                        std::to_string(r.halfmoveClock) + " " + RESULTS[r.syzygyVerdict + 1]);
+    if (g.found())
+        lines.push_back(g.wdl == 0 ? std::string("gaviota draw")
+                                   : (g.wdl > 0 ? "gaviota win " : "gaviota loss ") + std::to_string(g.matePlies));
     return lines;
 }
 
-TablebaseAnswer ChessPlayer::probeTablebases() {
+TablebaseReport ChessPlayer::probeTablebases() {
     auto b = std::make_unique<Board_BB64>();
     copyBoard(*b);
-    TablebaseAnswer a;
-    a.syzygy = tablebases_->syzygyWdl(*b, a.wdl);
-    a.dtzKnown = a.syzygy && tablebases_->syzygyDtz(*b, a.dtz);
-    int score = 0;
-    if (b->castlingRights == 0 && popCount(b->occupied()) <= 5 && tablebases_->probe(*b, true, score)) {
-        a.gaviota = true;
-        a.gaviotaOutcome = score > 0 ? 1 : score < 0 ? -1 : 0;
-        a.gaviotaPlies = score > 0 ? MATE_SCORE - score : score < 0 ? score + MATE_SCORE : 0;
-    }
-    return a;
+    TablebaseReport r;
+    r.problemsBefore = tablebases_->syzygyProblems();
+    TbRequest syzygy, gaviota;
+    syzygy.gaviota = false;
+    syzygy.dtz = true;
+    gaviota.syzygy = false;
+    r.syzygy = tablebases_->probe(*b, syzygy);
+    r.gaviota = tablebases_->probe(*b, gaviota);
+    r.halfmoveClock = b->halfmoveClock;
+    r.syzygyVerdict = tbVerdict(r.syzygy, r.halfmoveClock, tablebases_->syzygyFiftyMoveRule());
+    r.problemsAfter = tablebases_->syzygyProblems();
+    return r;
 }
 
 SettingOutcome ChessPlayer::applySetting(SettingId id, std::string_view text, SettingRequest request) {

@@ -31,24 +31,22 @@ class PerftHash;
 class ThreadPool;
 class TranspositionTable;
 
-// The tables' answers for one position, for the side to move. Syzygy: WDL -2..2 and
-// the DTZ as the table gives it (dtzKnown false without the DTZ file). Gaviota: the
-// outcome (1 win, 0 draw, -1 loss) and the plies to mate.
-struct TablebaseAnswer {
-    bool syzygy = false;
-    int wdl = 0;
-    bool dtzKnown = false;
-    int dtz = 0;
-    bool gaviota = false;
-    int gaviotaOutcome = 0;
-    int gaviotaPlies = 0;
+// What the tbprobe console command shows of the current position: the Syzygy files
+// refused before the probe and while it ran, each prober's answer for the side to move
+// (source NONE where it has none), and the Syzygy result once the position's halfmove
+// clock counts (1 win, 0 draw, -1 loss).
+struct TablebaseReport {
+    std::vector<std::string> problemsBefore, problemsAfter;
+    TbAnswer syzygy, gaviota;
+    int halfmoveClock = 0;
+    int syzygyVerdict = 0;
 };
 
-// The answer as the tbprobe console command shows it in every face: "syzygy wdl W dtz
-// D" (D "none" without the DTZ file) or "syzygy none", then a Gaviota line where
-// Gaviota has the position: "gaviota draw", "gaviota win N" or "gaviota loss N" (N
-// plies to mate).
-std::vector<std::string> tablebaseAnswerLines(const TablebaseAnswer &a);
+// The answers as every face shows them: "syzygy wdl W dtz D clock C R" (D "none"
+// without the DTZ file, R win, draw or loss under the position's clock) or "syzygy
+// none", then a Gaviota line where Gaviota has the position: "gaviota draw", "gaviota
+// win N" or "gaviota loss N" (N plies to mate).
+std::vector<std::string> tablebaseAnswerLines(const TablebaseReport &r);
 
 class ChessPlayer : public SearchInterface {
 public:
@@ -113,8 +111,8 @@ public:
     SettingOutcome applySetting(SettingId id, std::string_view text, SettingRequest request = {});
     // Syzygy files refused since the last call, with their reasons.
     std::vector<std::string> syzygyProblems();
-    // What the tables say about the current position (side to move's view).
-    TablebaseAnswer probeTablebases();
+    // What the tables say about the current position.
+    TablebaseReport probeTablebases();
     // A new game: the first search out of the book may think longer again.
     void resetOutOfBook() { outOfBook_ = false; }
     void setBookEnabled(bool on) { settings_.setNumber(OWN_BOOK, on); }
@@ -177,8 +175,9 @@ private:
     // Thread count: the next prepareSearch builds the pool with this many threads
     // (capped at the hardware's).
     CoresReport setCores(uint32_t requested);
-    // Tears the Gaviota tables down and loads them again from the stored path and cache.
-    void reloadGaviota();
+    // Tears the Gaviota tables down and loads them again from the stored path and cache;
+    // false when the index tables cannot be built.
+    bool reloadGaviota();
     // Registers the Syzygy tables of the stored folders (SYZYGY_NO_PATH or "": none) and
     // returns how many were found; maxMen tells the largest.
     int loadSyzygy(int &maxMen);

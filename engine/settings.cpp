@@ -84,7 +84,7 @@ SettingValue readSetting(const Setting &s, std::string_view text, SettingFace fa
 SettingValues::SettingValues(SettingFace face) : face_(face) {
     for (const Setting &s : SETTINGS) {
         numbers_[s.id] = defaultFor(s, face);
-        texts_[s.id] = s.defaultText;
+        texts_[s.id] = defaultTextFor(s, face);
     }
 }
 

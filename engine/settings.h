@@ -36,6 +36,13 @@ enum class SettingEffect : uint8_t {
 
 // The Syzygy path that names no folder (what UCI interfaces show for an empty text).
 constexpr const char *SYZYGY_NO_PATH = "<empty>";
+// UCI interfaces on Windows expect the Gaviota tables in C:/gtb; elsewhere there is no
+// such place, and the UCI face starts without them.
+#ifdef _WIN32
+constexpr const char *UCI_GTB_PATH = "C:/gtb";
+#else
+constexpr const char *UCI_GTB_PATH = "";
+#endif
 
 enum SettingId : uint8_t {
     THREADS,
@@ -82,6 +89,7 @@ struct Setting {
     int uciDefault = SAME_DEFAULT;  // where the UCI face starts elsewhere
     int uciMax = SAME_DEFAULT;      // where the UCI face goes further
     const char *defaultText = "";  // PATH
+    const char *uciDefaultText = nullptr;  // PATH, where the UCI face starts elsewhere
     SettingEffect effect = SettingEffect::NONE;
     // The effect also runs for a value read at start-up (the ini file); otherwise the
     // value is only stored then, for the tables made later or an explicit reload.
@@ -101,7 +109,7 @@ constexpr Setting SETTINGS[SETTING_COUNT] = {
     {.id = GTB_CACHE_MB, .name = "gtbCacheSizeMB", .xboardOption = true, .uciName = "GaviotaTbCache", .min = 0,
      .max = 256, .defaultValue = 16, .effect = SettingEffect::RELOAD_TABLEBASES},
     {.id = GTB_PATH, .name = "gtbPath", .xboardOption = true, .uciName = "GaviotaTbPath", .kind = SettingKind::PATH,
-     .defaultText = "C:/gtb", .effect = SettingEffect::RELOAD_TABLEBASES},
+     .defaultText = "C:/gtb", .uciDefaultText = UCI_GTB_PATH, .effect = SettingEffect::RELOAD_TABLEBASES},
     {.id = BOOK_FILE, .name = "bookFilePath", .xboardOption = true, .uciName = "BookFile", .kind = SettingKind::PATH,
      .defaultText = "book.bin", .effect = SettingEffect::BOOK_FILE},
     {.id = CLEAR_HASH, .uciName = "Clear Hash", .kind = SettingKind::BUTTON, .effect = SettingEffect::CLEAR_HASH},
@@ -136,6 +144,10 @@ constexpr const Setting &setting(SettingId id) { return SETTINGS[id]; }
 
 constexpr int defaultFor(const Setting &s, SettingFace face) {
     return face == SettingFace::UCI && s.uciDefault != SAME_DEFAULT ? s.uciDefault : s.defaultValue;
+}
+
+constexpr const char *defaultTextFor(const Setting &s, SettingFace face) {
+    return face == SettingFace::UCI && s.uciDefaultText ? s.uciDefaultText : s.defaultText;
 }
 
 // The largest value a setting takes on this machine, for the given face.
@@ -184,6 +196,8 @@ struct SettingOutcome {
     CoresReport cores;
     // SYZYGY_PATH: the tables registered and the most men among them.
     int tablesFound = 0, tablesMaxMen = 0;
+    // A Gaviota path or cache: the index tables could not be built.
+    bool gaviotaIndexFailed = false;
 };
 
 // The current value of every setting. Numbers are read by search threads while the

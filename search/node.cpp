@@ -54,35 +54,20 @@ bool settleEarly(SearchState &st, Window &w, int ply, int depth, Move &hashMove,
     return false;
 }
 
-// Deep in late iterations only the tablebase cache is asked, so those probes never
-// wait for a file.
+// Deep in late iterations only the Gaviota cache is asked, so those probes never wait
+// for a file. Syzygy answers where Gaviota does not, only right after a capture or pawn
+// move (its WDL counts the 50 moves from there); its wins score just below the mates,
+// so a mate the search sees still comes first.
 bool probeTablebase(SearchState &st, int ply, int depth, int &score) {
-    if (!tablebaseCovers(st)) return false;
+    if (!tablebaseMayCover(st)) return false;
     const int d = st.iterationDepth;
-    const bool mayRead = d < 7 || depth > std::min(d - 7, 4);
-    int s = 0;
-    if (!st.tablebase->probe(st.board, mayRead, s)) return false;
+    TbRequest r;
+    r.mayReadFiles = d < 7 || depth > std::min(d - 7, 4);
+    r.syzygy = st.board.halfmoveClock == 0 && depth >= st.tbUse.depth;
+    const TbAnswer a = st.tablebase->probe(st.board, r);
+    if (!a.found()) return false;
     st.stats.tbHits.inc();
-    score = s > 0 ? s - ply : s < 0 ? s + ply : 0;
-    return true;
-}
-
-// Where Gaviota has no answer, the Syzygy WDL: only right after a capture or pawn move
-// (the tables count the 50 moves from there) and without castling rights. A win
-// scores just below the mates, so a mate the search sees still comes first.
-bool probeSyzygy(SearchState &st, int ply, int depth, int &score) {
-    Board_BB64 &b = st.board;
-    const SyzygyUse &use = st.syzygy;
-    if (b.halfmoveClock != 0 || b.castlingRights != 0 || depth < use.depth || popCount(b.occupied()) > use.men)
-        return false;
-    int wdl = 0;
-    if (!st.tablebase->syzygyWdl(b, wdl)) return false;
-    st.stats.tbHits.inc();
-    const int win = SYZYGY_WIN_SCORE - ply;
-    // Cursed wins and blessed losses are draws under the 50-move rule; the sign still
-    // prefers the side's better chance.
-    if (wdl == 1 || wdl == -1) score = use.fiftyMoveRule ? wdl : wdl * win;
-    else score = wdl == 0 ? 0 : wdl > 0 ? win : -win;
+    score = tbScore(a, ply, 0, st.tbUse.fiftyMoveRule);
     return true;
 }
 
@@ -208,7 +193,7 @@ int searchNode(SearchState &st, int alpha, int beta, int ply, int depth, Princip
     Move hashMove = NO_MOVE;
     int score = 0;
     if (settleEarly(st, w, ply, depth, hashMove, pv, score)) return score;
-    if (probeTablebase(st, ply, depth, score) || (st.syzygy.men && probeSyzygy(st, ply, depth, score))) return score;
+    if (probeTablebase(st, ply, depth, score)) return score;
     if (prune<Us>(st, w, ply, depth, hashMove, score)) return score;
 
     if (hashMove == NO_MOVE && depth > 4 && !isNullWindow(w.alpha, w.beta)) {

@@ -38,9 +38,10 @@ template <Colour Us> bool isReducible(const Board_BB64 &b, Move m) {
 // the search on top); such a node keeps its static evaluation.
 inline bool historyFull(const Board_BB64 &b) { return b.historyIndex + 1 >= uint32_t(HISTORY_SIZE); }
 
-// Tablebases are loaded and hold the position (at most five men).
-inline bool tablebaseCovers(const SearchState &st) {
-    return st.tablebase && popCount(st.board.occupied()) <= 5;
+// Tablebases are loaded and the position has no more men than the largest table: the
+// cheap test before a probe, which alone knows whether a table covers the position.
+inline bool tablebaseMayCover(const SearchState &st) {
+    return st.tablebase && popCount(st.board.occupied()) <= st.tbUse.men;
 }
 
 // Bookkeeping of a beta cutoff by m, the moveNumber-th move searched: the counters,

@@ -36,11 +36,17 @@ bool rootSkips(const SearchState &st, Move m) {
 // each iteration has found them all.
 bool reportsInLoop(const SearchState &st) { return isThread0(st) && st.player && st.multiPv == 1; }
 
+// In a root the Syzygy tables decide, a line shows the tables' verdict unless the
+// search has seen a mate.
+int shownScore(const SearchState &st, int score) {
+    return st.syzygyRootScore != NO_SCORE && !isMateScore(score) ? st.syzygyRootScore : score;
+}
+
 void reportRoot(SearchState &st, int depth, int score, ScoreBound bound, const PrincipalVariation &pv) {
     LineReport r;
     r.depth = depth;
     r.selDepth = st.selDepth;
-    r.score = score;
+    r.score = shownScore(st, score);
     r.bound = bound;
     r.pv = &pv;
     st.player->reportLine(r);
@@ -167,11 +173,14 @@ template <Colour Us> RootMoves scoreRootMoves(SearchState &st) {
         ++root.count;
         UndoInfo undo;
         b.template makeMove<Us>(m, undo);
-        int s = 0, tb = 0;
-        if (tablebaseCovers(st) && st.tablebase->probe(b, true, tb)) {
+        int s = 0;
+        TbRequest gaviotaOnly;
+        gaviotaOnly.syzygy = false;
+        const TbAnswer tb = tablebaseMayCover(st) ? st.tablebase->probe(b, gaviotaOnly) : TbAnswer{};
+        if (tb.found()) {
             st.stats.tbHits.inc();
             ++root.settled;
-            s = tb >= 1 ? 1 - tb : tb <= -1 ? -tb - 1 : 0;
+            s = -tbScore(tb, 1, 0, st.tbUse.fiftyMoveRule);
         } else {
             s = -evaluate(b, *st.pawnHash, -INFINITE_SCORE, INFINITE_SCORE);
         }
@@ -186,13 +195,13 @@ template <Colour Us> RootMoves scoreRootMoves(SearchState &st) {
 }
 
 // A root in the Syzygy tables keeps only the moves that hold the result and make
-// progress. Where Gaviota holds the root too, its mate distances settle the root
+// progress. Where Gaviota answers for the root, its mate distances settle the root
 // moves as before and no ranking is made.
 void rankRootInTables(SearchState &st) {
-    st.syzygy = st.tablebase ? st.tablebase->syzygyUse() : SyzygyUse{};
+    st.tbUse = st.tablebase ? st.tablebase->use() : TablebaseUse{};
     st.syzygyRoot.clear();
-    int gaviota = 0;
-    if (st.syzygy.men == 0 || (tablebaseCovers(st) && st.tablebase->probe(st.board, true, gaviota))) return;
+    st.syzygyRootScore = NO_SCORE;
+    if (!tablebaseMayCover(st) || st.tablebase->probe(st.board, {}).source != TbSource::SYZYGY) return;
     rankSyzygyRoot(st, [&st](Move m) { return !rootSkips(st, m); });
 }
 
@@ -339,7 +348,7 @@ void reportLines(SearchState &st, int d, const RootLine *lines) {
         r.multiPv = i + 1;
         r.depth = d;
         r.selDepth = st.selDepth;
-        r.score = lines[i].score;
+        r.score = shownScore(st, lines[i].score);
         r.pv = &lines[i].pv;
         st.player->reportLine(r);
     }
@@ -374,7 +383,7 @@ SearchResult iterate(SearchState &st, const RootMoves &root) {
     const PrincipalVariation &best = lines[0].pv;
     r.bestMove = best.first();
     r.ponderMove = best.length >= 2 ? best.moves[1] : NO_MOVE;
-    r.score = lines[0].score;
+    r.score = shownScore(st, lines[0].score);
     r.depth = completed;
     r.aborted = st.abort.load(std::memory_order_relaxed);
     return r;

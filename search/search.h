@@ -39,6 +39,7 @@
 #include "board/board.h"
 #include "search/limits.h"
 #include "search/report.h"
+#include "tablebase/answer.h"
 
 class TranspositionTable;
 class PawnHashTable;
@@ -84,30 +85,33 @@ public:
     virtual void reportHashCollision(const Board_BB64 &b, Move m, bool pseudoLegal) {}
 };
 
-// How the search uses Syzygy tables: positions of at most `men` men (0: none) are
-// probed with at least `depth` plies left, and cursed wins and blessed losses count
-// as draws while the 50-move rule is on.
-struct SyzygyUse {
+// What a probe may use: Gaviota's files or only its cache, Syzygy (which the search
+// asks only where the clock has just been reset), and Syzygy's DTZ besides its WDL.
+struct TbRequest {
+    bool mayReadFiles = true;
+    bool gaviota = true;
+    bool syzygy = true;
+    bool dtz = false;
+};
+
+// The limits of one search's probes: no position of more than `men` men is in a table
+// (0: no tables); Syzygy is asked with at least `depth` plies left, and cursed wins and
+// blessed losses count as draws while the 50-move rule is on.
+struct TablebaseUse {
     int men = 0;
     int depth = 1;
     bool fiftyMoveRule = true;
 };
 
-// A Syzygy win or loss: beyond any evaluation, below every mate score.
-constexpr int SYZYGY_WIN_SCORE = MATE_BOUND - 1000;
-
 // The endgame tablebases as the search sees them; absent (null) when none are loaded.
 class TablebaseProbe {
 public:
     virtual ~TablebaseProbe() = default;
-    // Exact score for the side to move, mate distance counted from b; false when the
-    // position cannot be answered (castling rights, no table, cache-only miss...).
-    virtual bool probe(const Board_BB64 &b, bool mayReadFiles, int &score) = 0;
-    // The Syzygy tables: their limits, and the WDL (-2..2) and DTZ of b for the side to
-    // move (b is changed and restored); false when no table answers.
-    virtual SyzygyUse syzygyUse() { return {}; }
-    virtual bool syzygyWdl(Board_BB64 &b, int &wdl) { return false; }
-    virtual bool syzygyDtz(Board_BB64 &b, int &dtz) { return false; }
+    // The answer of the prober that covers b among those the request allows (Gaviota
+    // first where both do); none (source NONE) when none can answer. b is changed and
+    // restored.
+    virtual TbAnswer probe(Board_BB64 &b, const TbRequest &r) = 0;
+    virtual TablebaseUse use() = 0;
 };
 
 // Everything one search thread owns. Allocate it once per thread and reuse it.
@@ -135,10 +139,11 @@ struct SearchState {
     Move excluded[MAX_MULTI_PV] = {};
     int excludedCount = 0;
     uint32_t firstMovesTime = 0;  // centiseconds spent on the first two root moves
-    // The root moves the Syzygy DTZ ranking keeps (none: no ranking), and the limits
-    // of this search's Syzygy probes.
+    // The root moves the Syzygy DTZ ranking keeps (none: no ranking), the score the
+    // ranking gives the root (NO_SCORE: none), and the limits of this search's probes.
     MoveList syzygyRoot;
-    SyzygyUse syzygy;
+    int syzygyRootScore = NO_SCORE;
+    TablebaseUse tbUse;
 
     bool stopped() const { return stop.load(std::memory_order_relaxed); }
     void requestStop() { stop.store(true, std::memory_order_relaxed); }

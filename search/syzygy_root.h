@@ -7,12 +7,13 @@
 
 #include "search/search.h"
 
-// Ranks the allowed root moves (allowed(m) true) by their DTZ counted from the root
-// and keeps those of the best class in st.syzygyRoot: the sure wins of shortest DTZ,
-// else the wins the 50-move rule spoils (shortest first), else the draws, else the
-// losses the rule saves, else the longest losses. Leaves the list empty (no ranking)
-// when the root is not in the tables or a move cannot be probed. The board is
-// changed and restored.
+// Ranks the allowed root moves (allowed(m) true) of a root in the Syzygy tables by
+// their DTZ counted from the root and keeps those of the best class in st.syzygyRoot:
+// the sure wins of shortest DTZ, else the wins the 50-move rule spoils (shortest
+// first), else the draws, else the losses the rule saves, else the longest losses; the
+// best move's verdict under the root's clock becomes st.syzygyRootScore (a spoiled win
+// or saved loss is a draw, 0). Leaves the list empty and the score NO_SCORE (no
+// ranking) when a move cannot be probed. The board is changed and restored.
 void rankSyzygyRoot(SearchState &st, const std::function<bool(Move)> &allowed);
 
 // The class of a root move with DTZ d (counted from the root, the move included) and

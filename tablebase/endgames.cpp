@@ -26,8 +26,8 @@ constexpr const char *ENDGAME_NAMES[TB_ENDGAME_COUNT] = {
 constexpr auto makeTable() {
     std::array<TablebaseEndgame, TB_ENDGAME_COUNT + 1> rows{};
     for (int i = 0; i < TB_ENDGAME_COUNT; ++i)
-        rows[i] = {ENDGAME_NAMES[i], 0, 0, nullptr, nullptr, {nullptr, nullptr}, nullptr, TB_STATUS_FILES, 0, i + 1};
-    rows[TB_ENDGAME_COUNT] = {nullptr, 0, 0, nullptr, nullptr, {nullptr, nullptr}, nullptr, 0, 0, 0};
+        rows[i] = {ENDGAME_NAMES[i], 0, 0, nullptr, nullptr, i + 1};
+    rows[TB_ENDGAME_COUNT] = {nullptr, 0, 0, nullptr, nullptr, 0};
     return rows;
 }
 
@@ -58,7 +58,6 @@ bool attachIndexClasses() {
         TablebaseEndgame &row = tablebaseEndgames[i];
         const TbIndexClass *cls = tbIndexClass(row.name);
         if (!cls || !cls->encode || !cls->decode || cls->positionsPerSide == 0) {
-            row.status = TB_STATUS_UNAVAILABLE;
             complete = false;
             continue;
         }

@@ -5,12 +5,12 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 
 #include "tablebase/index.h"
 
 constexpr int TB_ENDGAME_COUNT = 145;
-// Status of a row: read through files and cache, or unavailable after a failed read.
+// Status of a row in one set of tables: read through files and cache, or unavailable
+// after a failed read.
 constexpr int32_t TB_STATUS_FILES = 0;
 constexpr int32_t TB_STATUS_UNAVAILABLE = 4;
 
@@ -20,11 +20,7 @@ struct TablebaseEndgame {
     uint32_t pawnSlots;
     TbDecoder decode;
     TbEncoder encode;
-    const uint8_t *resultArrays[2];  // in-memory tables per side to move; never filled here
-    FILE *file;
-    int32_t status;
-    int pathIndex;  // directory where the file was last found
-    int number;     // 1..145
+    int number;  // 1..145
 };
 
 // Rows 0-4 three men, 5-34 four men, 35-144 five men, then an empty row.
@@ -35,5 +31,6 @@ extern TablebaseEndgame tablebaseEndgames[TB_ENDGAME_COUNT + 1];
 int findEndgame(const char *name);
 
 // Copy each row's index class (sizes and index functions) from the index module; rows
-// whose class is missing are marked unavailable. Returns false if any was missing.
+// whose class is missing keep no encoder, so nothing is probed there. Returns false if
+// any was missing.
 bool attachIndexClasses();

@@ -42,9 +42,9 @@ bool loadBlockIndex(FILE *file, std::vector<uint32_t> &offsets) {
 }
 
 void closeOldestFile(TbModule &m) {
-    TablebaseEndgame &row = tablebaseEndgames[m.openFiles.front()];
-    if (row.file) std::fclose(row.file);
-    row.file = nullptr;
+    FILE *&file = m.files[m.openFiles.front()];
+    if (file) std::fclose(file);
+    file = nullptr;
     m.openFiles.erase(m.openFiles.begin());
 }
 
@@ -54,11 +54,6 @@ FILE *openInDirectory(TbModule &m, const TablebaseEndgame &row, size_t d) {
 }
 
 }  // namespace
-
-TbModule &tbModule() {
-    static TbModule module;
-    return module;
-}
 
 std::string tbFileName(const std::string &directory, const char *endgame, int scheme) {
     const char *extension = scheme == 0 ? ".gtb" : EXTENSIONS[std::clamp(scheme, 0, 9)];
@@ -88,13 +83,12 @@ int tbOpenFileLimitFromProcess() {
     return int(std::clamp<uint64_t>(*limit < 5 ? 0 : *limit - 5, 4, 32));
 }
 
-bool tbEnsureFileOpen(int row) {
-    TbModule &m = tbModule();
-    TablebaseEndgame &e = tablebaseEndgames[row];
-    if (e.file) return true;
+bool tbEnsureFileOpen(TbModule &m, int row) {
+    const TablebaseEndgame &e = tablebaseEndgames[row];
+    if (m.files[row]) return true;
     if (m.openFiles.size() >= size_t(std::max(m.openFileLimit, 1))) closeOldestFile(m);
     // Start where the file was found last time, then wrap round to the front.
-    const size_t count = m.directories.size(), first = std::min<size_t>(e.pathIndex, count);
+    const size_t count = m.directories.size(), first = std::min<size_t>(m.pathIndex[row], count);
     FILE *file = nullptr;
     size_t found = 0;
     for (size_t i = 0; i < count && !file; ++i) {
@@ -104,32 +98,30 @@ bool tbEnsureFileOpen(int row) {
     if (!file) return false;
     if (m.scheme != 0 && m.blockOffsets[row].empty() && !loadBlockIndex(file, m.blockOffsets[row])) {
         // A file that is there but unreadable will not get better by trying again.
-        std::atomic_ref<int32_t>(e.status).store(TB_STATUS_UNAVAILABLE, std::memory_order_relaxed);
+        std::atomic_ref<int32_t>(m.status[row]).store(TB_STATUS_UNAVAILABLE, std::memory_order_relaxed);
         std::fclose(file);
         return false;
     }
-    e.file = file;
-    e.pathIndex = int(found);
+    m.files[row] = file;
+    m.pathIndex[row] = int(found);
     m.openFiles.push_back(row);
     return true;
 }
 
-void tbCloseAllFiles() {
-    TbModule &m = tbModule();
-    for (int i = 0; i < TB_ENDGAME_COUNT; ++i) {
-        if (tablebaseEndgames[i].file) std::fclose(tablebaseEndgames[i].file);
-        tablebaseEndgames[i].file = nullptr;
+void tbCloseAllFiles(TbModule &m) {
+    for (FILE *&file : m.files) {
+        if (file) std::fclose(file);
+        file = nullptr;
     }
     m.openFiles.clear();
 }
 
-bool tbReadBlock(int row, int side, uint32_t start, uint32_t count, uint8_t *bytes) {
-    TbModule &m = tbModule();
+bool tbReadBlock(TbModule &m, int row, int side, uint32_t start, uint32_t count, uint8_t *bytes) {
     const TablebaseEndgame &e = tablebaseEndgames[row];
-    if (count > TB_BLOCK_POSITIONS || e.positionsPerSide == 0 || !tbEnsureFileOpen(row)) return false;
+    if (count > TB_BLOCK_POSITIONS || e.positionsPerSide == 0 || !tbEnsureFileOpen(m, row)) return false;
     if (m.scheme == 0) {
         m.cache.stats.bytesRead += count;
-        return readAt(e.file, uint64_t(e.positionsPerSide) * side + start, bytes, count);
+        return readAt(m.files[row], uint64_t(e.positionsPerSide) * side + start, bytes, count);
     }
     const uint32_t blocksPerSide = (e.positionsPerSide - 1) / TB_BLOCK_POSITIONS + 1;
     const uint64_t k = uint64_t(blocksPerSide) * side + start / TB_BLOCK_POSITIONS;
@@ -138,15 +130,14 @@ bool tbReadBlock(int row, int side, uint32_t start, uint32_t count, uint8_t *byt
     const uint32_t length = offsets[k + 1] - offsets[k];
     // The first byte of a block is not part of the compressed data.
     if (length < 1 || length > sizeof m.input) return false;
-    if (!readAt(e.file, offsets[k], m.input, length)) return false;
+    if (!readAt(m.files[row], offsets[k], m.input, length)) return false;
     m.cache.stats.bytesRead += length;
     return decodeBlock(m.scheme, m.input + 1, length - 1, bytes, count);
 }
 
-bool tbReadByte(int row, int side, uint32_t index, uint8_t &byte) {
-    TbModule &m = tbModule();
+bool tbReadByte(TbModule &m, int row, int side, uint32_t index, uint8_t &byte) {
     const TablebaseEndgame &e = tablebaseEndgames[row];
-    if (m.scheme != 0 || !tbEnsureFileOpen(row)) return false;
+    if (m.scheme != 0 || !tbEnsureFileOpen(m, row)) return false;
     ++m.cache.stats.bytesRead;
-    return readAt(e.file, uint64_t(e.positionsPerSide) * side + index, &byte, 1);
+    return readAt(m.files[row], uint64_t(e.positionsPerSide) * side + index, &byte, 1);
 }

@@ -3,10 +3,10 @@
 #include "tablebase/probe.h"
 
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
 #include <utility>
 
+#include "board/board.h"
 #include "tablebase/module.h"
 
 namespace {
@@ -21,12 +21,12 @@ struct TbPosition {
     int side;
 };
 
-struct TbAnswer {
+struct GtbAnswer {
     unsigned code;
     unsigned plies;
 };
 
-std::atomic_ref<int32_t> statusOf(int row) { return std::atomic_ref<int32_t>(tablebaseEndgames[row].status); }
+std::atomic_ref<int32_t> statusOf(TbModule &m, int row) { return std::atomic_ref<int32_t>(m.status[row]); }
 
 bool readSide(const Square *squares, const uint8_t *codes, Square *outSquares, uint8_t *outCodes, int &count) {
     if (!squares || !codes) return false;
@@ -69,19 +69,18 @@ void mirrorColours(TbPosition &p) {
 
 // The block holding `index` goes into the cache (or, without a cache, the single byte
 // is read); called under the lock after a miss.
-bool loadAnswer(int row, int side, uint32_t index, uint16_t &answer) {
-    TbModule &m = tbModule();
+bool loadAnswer(TbModule &m, int row, int side, uint32_t index, uint16_t &answer) {
     const TablebaseEndgame &e = tablebaseEndgames[row];
     if (m.cache.capacity() == 0) {
         uint8_t byte = 0;
-        if (!tbReadByte(row, side, index, byte)) return false;
+        if (!tbReadByte(m, row, side, index, byte)) return false;
         answer = storedByteToAnswer(byte, side);
         return true;
     }
     const uint32_t start = index / TB_BLOCK_POSITIONS * TB_BLOCK_POSITIONS;
     const uint32_t count = std::min(TB_BLOCK_POSITIONS, e.positionsPerSide - start);
     uint16_t *block = m.cache.beginLoad();
-    const bool ok = tbReadBlock(row, side, start, count, m.output);
+    const bool ok = tbReadBlock(m, row, side, start, count, m.output);
     if (ok)
         for (uint32_t i = 0; i < count; ++i) block[i] = storedByteToAnswer(m.output[i], side);
     m.cache.finishLoad(ok, row + 1, side, start);
@@ -91,8 +90,7 @@ bool loadAnswer(int row, int side, uint32_t index, uint16_t &answer) {
 }
 
 // Cache lookup and, on a miss, the load; file failures make the endgame unavailable.
-bool lookUp(int row, int side, uint32_t index, bool mayReadFiles, uint16_t &answer) {
-    TbModule &m = tbModule();
+bool lookUp(TbModule &m, int row, int side, uint32_t index, bool mayReadFiles, uint16_t &answer) {
     std::lock_guard guard(m.lock);
     TbStatistics &stats = m.cache.stats;
     ++(mayReadFiles ? stats.hardProbes : stats.softProbes);
@@ -102,15 +100,15 @@ bool lookUp(int row, int side, uint32_t index, bool mayReadFiles, uint16_t &answ
     }
     ++(mayReadFiles ? stats.hardMisses : stats.softMisses);
     if (!mayReadFiles) return false;
-    if (!tablebaseEndgames[row].file && !tbEnsureFileOpen(row)) return false;  // missing: retried later
-    if (loadAnswer(row, side, index, answer)) return true;
-    statusOf(row).store(TB_STATUS_UNAVAILABLE, std::memory_order_relaxed);
+    if (!m.files[row] && !tbEnsureFileOpen(m, row)) return false;  // missing: retried later
+    if (loadAnswer(m, row, side, index, answer)) return true;
+    statusOf(m, row).store(TB_STATUS_UNAVAILABLE, std::memory_order_relaxed);
     return false;
 }
 
 // Steps after the input checks, without en passant: sort, find the endgame (mirroring a
 // position whose colours are the other way round), encode, look up.
-bool probeWithoutEp(TbPosition p, bool mayReadFiles, TbAnswer &out) {
+bool probeWithoutEp(TbModule &m, TbPosition p, bool mayReadFiles, GtbAnswer &out) {
     out = {TB_FORBIDDEN, 0};
     sortSide(p, WHITE);
     sortSide(p, BLACK);
@@ -124,11 +122,11 @@ bool probeWithoutEp(TbPosition p, bool mayReadFiles, TbAnswer &out) {
         mirrorColours(p);
     }
     const TablebaseEndgame &e = tablebaseEndgames[row];
-    if (statusOf(row).load(std::memory_order_relaxed) == TB_STATUS_UNAVAILABLE || !e.encode) return false;
+    if (statusOf(m, row).load(std::memory_order_relaxed) == TB_STATUS_UNAVAILABLE || !e.encode) return false;
     uint32_t index = 0;
     if (!e.encode(p.squares[WHITE], p.squares[BLACK], index) || index >= e.positionsPerSide) return false;
     uint16_t answer = 0;
-    if (!lookUp(row, p.side, index, mayReadFiles, answer)) return false;
+    if (!lookUp(m, row, p.side, index, mayReadFiles, answer)) return false;
     out = {answer & 7u, unsigned(answer >> 3)};
     if (mirrored && (out.code == TB_WHITE_MATES || out.code == TB_BLACK_MATES)) out.code ^= 3;
     return true;
@@ -136,7 +134,7 @@ bool probeWithoutEp(TbPosition p, bool mayReadFiles, TbAnswer &out) {
 
 // How much the side to move likes an answer: wins (shorter first) over draws over
 // losses (longer first). Forbidden answers are never compared.
-int preference(const TbAnswer &a, int side) {
+int preference(const GtbAnswer &a, int side) {
     if (a.code == TB_DRAW) return 0;
     const bool win = a.code == (side == WHITE ? TB_WHITE_MATES : TB_BLACK_MATES);
     return win ? 100000 - int(a.plies) : int(a.plies) - 100000;
@@ -144,7 +142,7 @@ int preference(const TbAnswer &a, int side) {
 
 // The tables know nothing of en passant: each legal-looking capture is probed as the
 // position after it, and the side to move keeps the better of capturing or not.
-bool addEpCaptures(const TbPosition &p, int epSquare, bool mayReadFiles, TbAnswer &best) {
+bool addEpCaptures(TbModule &m, const TbPosition &p, int epSquare, bool mayReadFiles, GtbAnswer &best) {
     const int us = p.side, them = us ^ 1;
     const Square victim = epSquare ^ 8;
     if (rankOf(epSquare) != (us == WHITE ? RANK_6 : RANK_3)) return true;
@@ -164,8 +162,8 @@ bool addEpCaptures(const TbPosition &p, int epSquare, bool mayReadFiles, TbAnswe
         }
         --after.count[them];
         after.side = them;
-        TbAnswer capture{};
-        if (!probeWithoutEp(after, mayReadFiles, capture)) return false;
+        GtbAnswer capture{};
+        if (!probeWithoutEp(m, after, mayReadFiles, capture)) return false;
         if (capture.code == TB_WHITE_MATES || capture.code == TB_BLACK_MATES) ++capture.plies;
         if (capture.code == TB_FORBIDDEN) continue;
         if (best.code == TB_FORBIDDEN || preference(capture, us) > preference(best, us)) best = capture;
@@ -180,9 +178,13 @@ bool kingsOnlyLegal(const TbPosition &p) {
 
 }  // namespace
 
-bool tbProbe(int sideToMove, int epSquare, const Square *whiteSquares, const Square *blackSquares,
-             const uint8_t *whitePieces, const uint8_t *blackPieces, bool mayReadFiles, unsigned &info,
-             unsigned &plies) {
+GaviotaTables::GaviotaTables() : m_(std::make_unique<TbModule>()) {}
+
+GaviotaTables::~GaviotaTables() { close(); }
+
+bool GaviotaTables::probe(int sideToMove, int epSquare, const Square *whiteSquares, const Square *blackSquares,
+                          const uint8_t *whitePieces, const uint8_t *blackPieces, bool mayReadFiles, unsigned &info,
+                          unsigned &plies) {
     info = TB_FORBIDDEN;
     plies = 0;
     TbPosition p{};
@@ -197,57 +199,70 @@ bool tbProbe(int sideToMove, int epSquare, const Square *whiteSquares, const Squ
         info = kingsOnlyLegal(p) ? TB_DRAW : TB_FORBIDDEN;
         return true;
     }
-    TbAnswer answer{};
-    if (!probeWithoutEp(p, mayReadFiles, answer)) return false;
-    if (epSquare != NO_SQUARE && !addEpCaptures(p, epSquare, mayReadFiles, answer)) return false;
+    GtbAnswer answer{};
+    if (!probeWithoutEp(*m_, p, mayReadFiles, answer)) return false;
+    if (epSquare != NO_SQUARE && !addEpCaptures(*m_, p, epSquare, mayReadFiles, answer)) return false;
     const uint16_t packed = packAnswer(answer.code, answer.plies);
     info = packed & 7;
     plies = packed >> 3;
     return true;
 }
 
-void tbInitModule(int scheme, const std::vector<std::string> &directories, int openFileLimit) {
-    TbModule &m = tbModule();
-    tbCloseAllFiles();
-    m.directories = directories;
-    if (!tbBuildIndexTables()) {
-        std::printf("Wrong initialization order of data\n");
-        std::fflush(stdout);
-        std::exit(1);
+bool GaviotaTables::probe(const Board_BB64 &board, bool mayReadFiles, unsigned &info, unsigned &plies) {
+    Square squares[2][MAX_SIDE + 1];
+    uint8_t codes[2][MAX_SIDE + 1];
+    int total = 0;
+    for (Colour c : {WHITE, BLACK}) {
+        PieceIterator it(board, c);
+        int n = 0;
+        for (Square s = it.next(); s != NO_SQUARE; s = it.next()) {
+            if (++total > MAX_SIDE) return false;
+            squares[c][n] = s;
+            codes[c][n++] = uint8_t(it.pieceType());
+        }
+        squares[c][n] = NO_SQUARE;
+        codes[c][n] = 0;
     }
-    attachIndexClasses();
+    const int ep = board.epSquare < 64 ? board.epSquare : NO_SQUARE;
+    return probe(board.sideToMove, ep, squares[WHITE], squares[BLACK], codes[WHITE], codes[BLACK], mayReadFiles,
+                 info, plies);
+}
+
+bool GaviotaTables::open(int scheme, const std::vector<std::string> &directories, int openFileLimit) {
+    close();
+    // The index tables and each endgame's index functions are the same for every set
+    // of tables: built once.
+    static const bool indexReady = tbBuildIndexTables() && (attachIndexClasses(), true);
+    if (!indexReady) return false;
+    TbModule &m = *m_;
+    m.directories = directories;
     m.openFileLimit = openFileLimit > 0 ? openFileLimit : tbOpenFileLimitFromProcess();
     m.openFiles.clear();
     m.openFiles.reserve(size_t(m.openFileLimit));
     m.scheme = scheme < 0 || scheme > 9 ? 4 : scheme;
-    for (auto &offsets : m.blockOffsets) offsets.clear();
     for (int row = 0; row < TB_ENDGAME_COUNT; ++row)
-        if (tablebaseEndgames[row].status == TB_STATUS_FILES) tbEnsureFileOpen(row);
+        if (tablebaseEndgames[row].encode) tbEnsureFileOpen(m, row);
     m.cache.stats = {};
+    return true;
 }
 
-bool tbInitCache(int megabytes) {
-    TbModule &m = tbModule();
-    return m.cache.create(tbCacheBlocksFor(megabytes, m.scheme != 0));
-}
+bool GaviotaTables::setCache(int megabytes) { return m_->cache.create(tbCacheBlocksFor(megabytes, m_->scheme != 0)); }
 
-void tbTearDown() {
-    TbModule &m = tbModule();
+void GaviotaTables::close() {
+    TbModule &m = *m_;
     m.cache.release();
-    tbCloseAllFiles();
-    for (int row = 0; row < TB_ENDGAME_COUNT; ++row) tablebaseEndgames[row].status = TB_STATUS_FILES;
+    tbCloseAllFiles(m);
+    for (int32_t &status : m.status) status = TB_STATUS_FILES;
     for (auto &offsets : m.blockOffsets) offsets = {};
     m.directories = {};
 }
 
-TbStatistics tbStatistics() {
-    TbModule &m = tbModule();
-    std::lock_guard guard(m.lock);
-    return m.cache.stats;
+TbStatistics GaviotaTables::statistics() {
+    std::lock_guard guard(m_->lock);
+    return m_->cache.stats;
 }
 
-void tbResetStatistics() {
-    TbModule &m = tbModule();
-    std::lock_guard guard(m.lock);
-    m.cache.stats = {};
+void GaviotaTables::resetStatistics() {
+    std::lock_guard guard(m_->lock);
+    m_->cache.stats = {};
 }

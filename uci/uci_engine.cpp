@@ -226,9 +226,10 @@ bool UciEngine::executeLine(std::string_view line) {
         return false;
     } else if (cmd == "d") diagram();
     else if (cmd == "tbprobe") {
-        for (const std::string &problem : player_.syzygyProblems()) emit(infoStringLine(problem));
-        for (const std::string &text : tablebaseAnswerLines(player_.probeTablebases())) emit(text);
-        for (const std::string &problem : player_.syzygyProblems()) emit(infoStringLine(problem));
+        const TablebaseReport r = player_.probeTablebases();
+        for (const std::string &problem : r.problemsBefore) emit(infoStringLine(problem));
+        for (const std::string &text : tablebaseAnswerLines(r)) emit(text);
+        for (const std::string &problem : r.problemsAfter) emit(infoStringLine(problem));
     }
     else if (cmd == "eval") evaluation();
     else if (cmd == "perft") {
@@ -270,7 +271,11 @@ void UciEngine::uci() {
             break;
         case SettingKind::CHECK: line += std::string("check default ") + (defaultFor(s, SettingFace::UCI) ? "true" : "false");
             break;
-        case SettingKind::PATH: line += std::string("string default ") + s.defaultText; break;
+        case SettingKind::PATH: {
+            const std::string text = defaultTextFor(s, SettingFace::UCI);
+            line += "string default " + (text.empty() ? std::string(SYZYGY_NO_PATH) : text);
+            break;
+        }
         case SettingKind::BUTTON: line += "button"; break;
         }
         emit(line);

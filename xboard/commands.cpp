@@ -67,8 +67,11 @@ void WBEngine::executeLine(const char *line) {
     const CommandEntry *row = findCommand(text.substr(0, blank));
     // Words outside the table (other protocol commands, bare moves) are ignored quietly.
     if (!row) return;
-    const Arguments args =
-        blank == std::string_view::npos ? Arguments() : splitArguments(text.substr(blank + 1), ' ');
+    Arguments args = blank == std::string_view::npos ? Arguments() : splitArguments(text.substr(blank + 1), ' ');
+    // Syzygy folders may have blanks in their names: the path is the rest of the line.
+    constexpr std::string_view SYZYGY_TYPE = "syzygy ";
+    if (row->handler == &WBEngine::onEgtpath && args.size() > 2 && args[0] == "syzygy")
+        args = {args[0], std::string(text.substr(blank + 1 + SYZYGY_TYPE.size()))};
 
     bool ok = false;
     if (args.size() < row->minArgs) {

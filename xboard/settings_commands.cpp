@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 #include "engine/time_manager.h"
 #include "xboard/output.h"
@@ -118,14 +119,27 @@ bool WBEngine::onEgtpath(const Arguments &args) {
         return false;
     }
     std::printf("# initializing TB: type=%s path=%s\n", args[0].c_str(), args[1].c_str());
-    player.applySetting(args[0] == "syzygy" ? SYZYGY_PATH : GTB_PATH, args[1]);
+    const SettingOutcome o = player.applySetting(args[0] == "syzygy" ? SYZYGY_PATH : GTB_PATH, args[1]);
+    if (o.gaviotaIndexFailed) exitOnTablebaseIndexFailure();
+    if (args[0] == "syzygy" && o.tablesFound)
+        std::printf("# syzygy: %d tables found, up to %d men\n", o.tablesFound, o.tablesMaxMen);
+    else if (args[0] == "syzygy") std::printf("# syzygy: 0 tables found\n");
     return true;
 }
 
+// The tablebase index tables could not be built: nothing can be probed, and the engine
+// stops as it always has.
+void WBEngine::exitOnTablebaseIndexFailure() {
+    std::printf("Wrong initialization order of data\n");
+    std::fflush(stdout);
+    std::exit(1);
+}
+
 bool WBEngine::onTbprobe(const Arguments &) {
-    for (const std::string &problem : player.syzygyProblems()) std::printf("# %s\n", problem.c_str());
-    for (const std::string &text : tablebaseAnswerLines(player.probeTablebases())) std::printf("%s\n", text.c_str());
-    for (const std::string &problem : player.syzygyProblems()) std::printf("# %s\n", problem.c_str());
+    const TablebaseReport r = player.probeTablebases();
+    for (const std::string &problem : r.problemsBefore) std::printf("# %s\n", problem.c_str());
+    for (const std::string &text : tablebaseAnswerLines(r)) std::printf("# %s\n", text.c_str());
+    for (const std::string &problem : r.problemsAfter) std::printf("# %s\n", problem.c_str());
     std::fflush(stdout);
     return true;
 }
@@ -147,6 +161,7 @@ bool WBEngine::onOption(const Arguments &args) {
     }
     if (s->kind == SettingKind::PATH) std::printf("# setting option: %s=%s\n", name.c_str(), value.c_str());
     else std::printf("# setting option: %s=%d\n", name.c_str(), o.value.number);
+    if (o.gaviotaIndexFailed) exitOnTablebaseIndexFailure();
     return true;
 }
 

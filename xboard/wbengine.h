@@ -81,6 +81,7 @@ public:
     bool onCores(const Arguments &args);
     bool onEgtpath(const Arguments &args);
     bool onTbprobe(const Arguments &args);
+    [[noreturn]] static void exitOnTablebaseIndexFailure();
     bool onOption(const Arguments &args);
     bool onBook(const Arguments &args);
     bool onNobook(const Arguments &args);

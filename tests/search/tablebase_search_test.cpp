@@ -12,10 +12,7 @@
 
 #include "board/movegen.h"
 #include "search/node.h"
-#include "search/tablebase_score.h"
-#include "tablebase/tablebase.h"
 #include "tests/search/search_support.h"
-#include "tests/test_support.h"
 
 namespace {
 
@@ -27,38 +24,49 @@ struct ProbeCall {
     bool mayReadFiles;
 };
 
+// Gaviota answers first, as a mate score; Syzygy where the request allows it.
 class FakeProbe : public TablebaseProbe {
 public:
-    // The answer for a board; none (false) by default.
+    // Gaviota's score for a board; none (false) by default.
     std::function<bool(const Board_BB64 &, int &)> answer = [](const Board_BB64 &, int &) { return false; };
     uint32_t rootIndex = 0;
     std::vector<ProbeCall> calls;
+    TablebaseUse limits{5, 1, true};
     // The Syzygy side: no tables by default; the keys of the positions asked.
-    SyzygyUse use;
     std::function<bool(const Board_BB64 &, int &)> wdl = [](const Board_BB64 &, int &) { return false; };
     std::vector<uint64_t> syzygyCalls;
 
-    bool probe(const Board_BB64 &b, bool mayReadFiles, int &score) override {
-        CheckInfo info;
-        computeCheckInfo(b, info);
-        calls.push_back({b.key(), int(b.historyIndex - rootIndex), popCount(b.occupied()), info.inCheck(),
-                         mayReadFiles});
-        return answer(b, score);
-    }
-    SyzygyUse syzygyUse() override { return use; }
-    bool syzygyWdl(Board_BB64 &b, int &w) override {
+    TbAnswer probe(Board_BB64 &b, const TbRequest &r) override {
+        int score = 0;
+        if (r.gaviota) {
+            CheckInfo info;
+            computeCheckInfo(b, info);
+            calls.push_back({b.key(), int(b.historyIndex - rootIndex), popCount(b.occupied()), info.inCheck(),
+                             r.mayReadFiles});
+            if (answer(b, score)) return tbGaviotaAnswer(score);
+        }
+        TbAnswer a;
+        if (!r.syzygy) return a;
         syzygyCalls.push_back(b.key());
-        return wdl(b, w);
+        if (wdl(b, a.wdl)) a.source = TbSource::SYZYGY;
+        return a;
     }
+    TablebaseUse use() override { return limits; }
 };
 
 struct TablebaseSearch : SearchFixture {
     FakeProbe probe;
-    TablebaseSearch() { state->tablebase = &probe; }
+    TablebaseSearch() {
+        state->tablebase = &probe;
+        state->tbUse = probe.limits;
+    }
+    // The probes of the tree; the root's own probe (which prober has it) is left out.
     SearchResult run(const char *fen, int depth) {
         probe.rootIndex = board(fen).historyIndex;
         probe.calls.clear();
-        return search(fen, depth);
+        const SearchResult r = search(fen, depth);
+        std::erase_if(probe.calls, [](const ProbeCall &c) { return c.ply == 0; });
+        return r;
     }
 };
 
@@ -68,7 +76,7 @@ int legalMoves(Board_BB64 &b) {
     return int(list.size());
 }
 
-// Inside the tree only full-width nodes probe: never the root itself, a side in check,
+// Inside the tree only full-width nodes probe: never a side in check,
 // a quiescence node or a position with more than five men.
 TEST(TablebaseSearch, OnlyFullWidthNodesWithinTheTablesProbe) {
     // Checks and captures for the quiescence search; five men.
@@ -201,29 +209,26 @@ TEST(TablebaseSearch, SyzygyWdlScoresNodesAfterZeroingMoves) {
                   {2, false, win}, {1, false, win}, {0, false, 0}, {-1, false, -win}, {-2, false, -win}};
     for (const auto &c : scored) {
         st.board = f.board(fen);
-        st.syzygy = {4, 1, c.rule};
+        st.tbUse = {4, 1, c.rule};
         answer = c.wdl;
         PrincipalVariation pv;
         EXPECT_EQ(searchNode<WHITE>(st, -INFINITE_SCORE, INFINITE_SCORE, 3, 2, pv), c.score) << c.wdl << c.rule;
     }
 
-    // Asked or not: the clock past a zeroing move, castling rights, the plies left
-    // against SyzygyProbeDepth, the men against SyzygyProbeLimit, a Gaviota answer.
+    // Asked or not: the clock past a zeroing move, the plies left against
+    // SyzygyProbeDepth, the men against the largest table.
     const struct {
         const char *fen;
-        SyzygyUse use;
-        bool gaviota, asked;
-    } cases[] = {{fen, {4, 2, true}, false, true},
-                 {"4k3/4p3/8/8/8/8/8/R3K3 w - - 3 1", {4, 1, true}, false, false},
-                 {"4k3/4p3/8/8/8/8/8/R3K3 w Q - 0 1", {4, 1, true}, false, false},
-                 {fen, {4, 3, true}, false, false},
-                 {fen, {3, 1, true}, false, false},
-                 {fen, {4, 1, true}, true, false}};
+        TablebaseUse use;
+        bool asked;
+    } cases[] = {{fen, {4, 2, true}, true},
+                 {"4k3/4p3/8/8/8/8/8/R3K3 w - - 3 1", {4, 1, true}, false},
+                 {fen, {4, 3, true}, false},
+                 {fen, {3, 1, true}, false}};
     answer = 2;
     for (const auto &c : cases) {
         st.board = f.board(c.fen);
-        st.syzygy = c.use;
-        f.probe.answer = [&c](const Board_BB64 &, int &s) { return s = 0, c.gaviota; };
+        st.tbUse = c.use;
         f.probe.syzygyCalls.clear();
         const uint64_t key = st.board.key();
         PrincipalVariation pv;
@@ -237,7 +242,7 @@ TEST(TablebaseSearch, SyzygyWdlScoresNodesAfterZeroingMoves) {
 // position the tables call lost for the side to move.
 TEST(TablebaseSearch, SeenMateBeatsASyzygyWin) {
     TablebaseSearch f;
-    f.probe.use = {6, 1, true};
+    f.probe.limits = {6, 1, true};
     f.probe.wdl = [](const Board_BB64 &, int &w) { return w = -2, true; };
     // With h7 moved on, Rd8+ is no mate; otherwise it is.
     for (const auto &[fen, move, score] : {std::tuple{"6k1/5pp1/7p/8/8/8/8/1n1R2K1 w - - 0 1", "d1b1", SYZYGY_WIN_SCORE - 1},
@@ -248,27 +253,6 @@ TEST(TablebaseSearch, SeenMateBeatsASyzygyWin) {
         EXPECT_EQ(r.bestMove, m) << fen;
         EXPECT_EQ(f.player.lastScore, score) << fen;
     }
-}
-
-// The tables know nothing of castling: a position with a castling right gets no score
-// even where the same men without the right are in the tables.
-TEST(TablebaseScore, CastlingRightsAreNeverProbed) {
-    const std::string dir = testDataDir() + "/gaviota";
-    GRELVIN_REQUIRE_DATA_FILE(dir + "/krk.gtb.cp4");
-    initSearchTestTables();
-    testing::internal::CaptureStdout();
-    const auto handle = tbInitialise("gaviota", dir.c_str(), 8);
-    testing::internal::GetCapturedStdout();
-    ASSERT_TRUE(handle->isAvailable());
-    Board_BB64 b;
-    int score = 0;
-    ASSERT_TRUE(b.setFromFEN("4k3/8/8/8/8/8/8/4K2R w - - 0 1"));
-    ASSERT_TRUE(tablebaseScore(b, true, score));
-    EXPECT_GT(score, MATE_BOUND);
-    ASSERT_TRUE(b.setFromFEN("4k3/8/8/8/8/8/8/4K2R w K - 0 1"));
-    EXPECT_FALSE(tablebaseScore(b, true, score));
-    ASSERT_TRUE(b.setFromFEN("4k3/8/8/8/8/8/8/4K2R b K - 0 1"));
-    EXPECT_FALSE(tablebaseScore(b, true, score));
 }
 
 }  // namespace

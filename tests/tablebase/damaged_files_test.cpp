@@ -11,7 +11,7 @@
 
 #include "board/movegen.h"
 #include "tablebase/probe.h"
-#include "tablebase/tablebase.h"
+#include "tablebase/module.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
@@ -50,13 +50,12 @@ std::vector<Board_BB64> samplePositions(int n) {
 }
 
 std::vector<Answer> probeAll(const std::string &dir, const std::vector<Board_BB64> &boards) {
-    testing::internal::CaptureStdout();
-    const auto handle = tbInitialise("gaviota", dir.c_str(), 1);
-    testing::internal::GetCapturedStdout();
+    GaviotaTables tables;
+    const bool open = tables.open(4, {dir}) && tables.setCache(1);
     std::vector<Answer> answers;
     for (const Board_BB64 &b : boards) {
         Answer a{};
-        a.known = handle->isAvailable() && tbProbeBoard(b, true, a.info, a.plies);
+        a.known = open && tables.probe(b, true, a.info, a.plies);
         answers.push_back(a);
     }
     return answers;

@@ -8,7 +8,6 @@
 #include "board/board.h"
 #include "tablebase/module.h"
 #include "tablebase/probe.h"
-#include "tablebase/tablebase.h"
 #include "tests/tablebase/synthetic.h"
 
 namespace {
@@ -34,14 +33,6 @@ struct Pos {
     std::vector<uint8_t> whiteCodes, blackCodes;
 };
 
-// Squares and codes as the probe takes them, each list closed by its end mark.
-bool probe(const Pos &p, int side, bool mayRead, unsigned &info, unsigned &plies, int ep = NO_SQUARE) {
-    auto w = p.white, b = p.black;
-    auto wc = p.whiteCodes, bc = p.blackCodes;
-    w.push_back(NO_SQUARE), b.push_back(NO_SQUARE), wc.push_back(0), bc.push_back(0);
-    return tbProbe(side, ep, w.data(), b.data(), wc.data(), bc.data(), mayRead, info, plies);
-}
-
 uint16_t expectedAnswer(const Pos &p, int side) {
     auto w = p.white, b = p.black;
     w.push_back(NO_SQUARE), b.push_back(NO_SQUARE);
@@ -53,10 +44,19 @@ uint16_t expectedAnswer(const Pos &p, int side) {
 class SyntheticTablebase : public ::testing::Test {
 protected:
     std::string dir;
+    GaviotaTables tables;
     void SetUp() override { dir = makeTempDirectory("tbprobe"); }
     void TearDown() override {
-        tbTearDown();
+        tables.close();
+        attachIndexClasses();  // the real index functions again
         std::filesystem::remove_all(dir);
+    }
+    // Squares and codes as the probe takes them, each list closed by its end mark.
+    bool probe(const Pos &p, int side, bool mayRead, unsigned &info, unsigned &plies, int ep = NO_SQUARE) {
+        auto w = p.white, b = p.black;
+        auto wc = p.whiteCodes, bc = p.blackCodes;
+        w.push_back(NO_SQUARE), b.push_back(NO_SQUARE), wc.push_back(0), bc.push_back(0);
+        return tables.probe(side, ep, w.data(), b.data(), wc.data(), bc.data(), mayRead, info, plies);
     }
     void write(const char *name, const Bytes &data, int scheme = 9) {
         ASSERT_TRUE(writeFile(tbFileName(dir, name, scheme), data));
@@ -66,18 +66,17 @@ protected:
     }
     // The module with fake index functions on the named rows.
     void start(int scheme, std::initializer_list<const char *> names, int cacheMb = 1) {
-        tbInitModule(scheme, {dir}, 4);
+        ASSERT_TRUE(tables.open(scheme, {dir}, 4));
         for (const char *name : names) {
             TablebaseEndgame &e = tablebaseEndgames[findEndgame(name)];
             e.positionsPerSide = FAKE_POSITIONS;
             e.encode = fakeEncode;
             e.decode = fakeDecode;
-            e.status = TB_STATUS_FILES;
         }
-        ASSERT_TRUE(tbInitCache(cacheMb));
+        ASSERT_TRUE(tables.setCache(cacheMb));
     }
-    bool isOpen(const char *name) { return tablebaseEndgames[findEndgame(name)].file != nullptr; }
-    int32_t status(const char *name) { return tablebaseEndgames[findEndgame(name)].status; }
+    bool isOpen(const char *name) { return tables.module().files[findEndgame(name)] != nullptr; }
+    int32_t status(const char *name) { return tables.module().status[findEndgame(name)]; }
 };
 
 const Pos KQK_SAMPLES[] = {
@@ -124,12 +123,12 @@ TEST_F(SyntheticTablebase, AnswersComeFromTheRightBlockForEveryScheme) {
                 EXPECT_EQ(packAnswer(info, plies), expectedAnswer(p, side)) << scheme;
                 EXPECT_TRUE(probe(p, side, false, info, plies)) << scheme;  // now cached
             }
-        const TbStatistics stats = tbStatistics();
+        const TbStatistics stats = tables.statistics();
         EXPECT_EQ(stats.hardProbes, 8u);
         EXPECT_EQ(stats.softProbes, 9u);
         EXPECT_EQ(stats.softMisses, 1u);
         EXPECT_GT(stats.bytesRead, 0u);
-        tbTearDown();
+        tables.close();
     }
     // Black king and queen against the White king are read as kqk seen from Black, and
     // the winner's code is exchanged back.
@@ -152,12 +151,12 @@ TEST_F(SyntheticTablebase, PositionsWithoutAnAnswer) {
     // Two kings: a draw when apart, forbidden when touching or on one square.
     const uint8_t k[] = {KING, 0};
     const Square e1[] = {4, NO_SQUARE}, e8[] = {60, NO_SQUARE}, e2[] = {12, NO_SQUARE};
-    EXPECT_TRUE(tbProbe(WHITE, NO_SQUARE, e1, e8, k, k, false, info, plies));
+    EXPECT_TRUE(tables.probe(WHITE, NO_SQUARE, e1, e8, k, k, false, info, plies));
     EXPECT_EQ(info, TB_DRAW);
     EXPECT_EQ(plies, 0u);
-    EXPECT_TRUE(tbProbe(BLACK, NO_SQUARE, e1, e2, k, k, false, info, plies));
+    EXPECT_TRUE(tables.probe(BLACK, NO_SQUARE, e1, e2, k, k, false, info, plies));
     EXPECT_EQ(info, TB_FORBIDDEN);
-    EXPECT_TRUE(tbProbe(BLACK, NO_SQUARE, e1, e1, k, k, false, info, plies));
+    EXPECT_TRUE(tables.probe(BLACK, NO_SQUARE, e1, e1, k, k, false, info, plies));
     EXPECT_EQ(info, TB_FORBIDDEN);
 
     // No endgame has two White kings; a king on a1 has no index in the fake encoder; an
@@ -180,7 +179,7 @@ TEST_F(SyntheticTablebase, OldestFileClosesWhenTheLimitIsReached) {
     const char *names[] = {"kqk", "krk", "kbk", "knk", "kpk"};
     for (const char *name : names) writeStored(name);
     start(9, {"kqk", "krk", "kbk", "knk", "kpk"});
-    tbCloseAllFiles();
+    tbCloseAllFiles(tables.module());
     const uint8_t piece[] = {QUEEN, ROOK, BISHOP, KNIGHT, PAWN};
     for (int i = 0; i < 5; ++i) {
         unsigned info = 0, plies = 0;
@@ -220,8 +219,8 @@ TEST_F(SyntheticTablebase, DamagedFilesFailAndStayUnavailable) {
         EXPECT_EQ(status(names[i]), TB_STATUS_UNAVAILABLE) << names[i];
     }
     // Unavailable until the next initialisation.
-    tbInitModule(4, {dir}, 4);
-    EXPECT_EQ(status("knk") == TB_STATUS_FILES, tbIndexClass("knk") != nullptr);
+    ASSERT_TRUE(tables.open(4, {dir}, 4));
+    EXPECT_EQ(status("knk"), TB_STATUS_FILES);
 }
 
 TEST_F(SyntheticTablebase, EnPassantCaptureIsTriedBesideTheTable) {
@@ -273,26 +272,18 @@ TEST_F(SyntheticTablebase, ConcurrentProbesAgree) {
     EXPECT_EQ(wrong.load(), 0);
 }
 
-TEST_F(SyntheticTablebase, EngineHandleAndBoardProbe) {
+TEST_F(SyntheticTablebase, BoardProbe) {
     write("kqk", buildTablebaseFile(FAKE_POSITIONS, storedValue, [](const Bytes &b) { return lzmaCompress(b, true, false); }), 4);
-    auto none = tbInitialise("syzygy", dir.c_str(), 1);
-    EXPECT_FALSE(none->isAvailable());
-    auto handle = tbInitialise("gaviota", (";" + dir + ";;/nowhere;").c_str(), 1);
-    EXPECT_TRUE(handle->isAvailable());
-    EXPECT_EQ(handle->directoryList(), (std::vector<std::string>{dir, "/nowhere"}));
-    none.reset();  // an older handle leaves the newer state alone
-    EXPECT_EQ(tbModule().cache.capacity(), 8u);
-
-    TablebaseEndgame &e = tablebaseEndgames[findEndgame("kqk")];
-    e.positionsPerSide = FAKE_POSITIONS, e.encode = fakeEncode, e.decode = fakeDecode, e.status = TB_STATUS_FILES;
+    start(4, {"kqk"});
+    EXPECT_EQ(tables.module().cache.capacity(), 8u);
     initStaticTables();
     Board_BB64 board;
     ASSERT_TRUE(board.setFromFEN("4k3/8/8/8/8/4Q3/8/4K3 b - - 0 1"));
     unsigned info = 0, plies = 0, info2 = 0, plies2 = 0;
-    ASSERT_TRUE(tbProbeBoard(board, true, info, plies));
+    ASSERT_TRUE(tables.probe(board, true, info, plies));
     ASSERT_TRUE(probe(KQK_SAMPLES[0], BLACK, true, info2, plies2));
     EXPECT_EQ(info, info2);
     EXPECT_EQ(plies, plies2);
     ASSERT_TRUE(board.setFromFEN("4k3/8/8/8/8/4Q3/PP6/4K3 b - - 0 1"));
-    EXPECT_FALSE(tbProbeBoard(board, true, info, plies));  // six men
+    EXPECT_FALSE(tables.probe(board, true, info, plies));  // six men
 }

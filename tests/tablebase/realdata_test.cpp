@@ -12,7 +12,7 @@
 
 #include "board/movegen.h"
 #include "tablebase/probe.h"
-#include "tablebase/tablebase.h"
+#include "tablebase/module.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -57,11 +57,11 @@ enum class Check { CONSISTENT, ILLEGAL, UNKNOWN, WRONG };
 
 // The position's answer against the best of its moves' answers; UNKNOWN when a move leads
 // into an endgame whose file is not in the data.
-Check checkPosition(Board_BB64 &b, int *valueOut = nullptr) {
+Check checkPosition(GaviotaTables &tables, Board_BB64 &b, int *valueOut = nullptr) {
     const Colour us = b.side();
     if (isAttackedBy(b, us, b.kingSquare(opposite(us)))) return Check::ILLEGAL;
     unsigned info = 0, plies = 0;
-    if (!tbProbeBoard(b, true, info, plies)) return Check::UNKNOWN;
+    if (!tables.probe(b, true, info, plies)) return Check::UNKNOWN;
     if (info > TB_BLACK_MATES) return Check::WRONG;
     const int claimed = value(info, plies, us);
     if (valueOut) *valueOut = claimed;
@@ -72,7 +72,7 @@ Check checkPosition(Board_BB64 &b, int *valueOut = nullptr) {
         UndoInfo undo;
         b.makeMove(m.move, undo);
         unsigned childInfo = 0, childPlies = 0;
-        const bool known = tbProbeBoard(b, true, childInfo, childPlies);
+        const bool known = tables.probe(b, true, childInfo, childPlies);
         b.unmakeMove(m.move, undo);
         if (!known) return Check::UNKNOWN;
         if (childInfo > TB_BLACK_MATES) return Check::WRONG;
@@ -85,16 +85,14 @@ Check checkPosition(Board_BB64 &b, int *valueOut = nullptr) {
 
 class RealTablebase : public ::testing::Test {
 protected:
-    std::unique_ptr<TablebaseHandle> handle;
+    GaviotaTables tables;
     std::string dir;
     void SetUp() override {
         dir = testDataDir() + "/gaviota";
         GRELVIN_REQUIRE_DATA_FILE(dir + "/kqk.gtb.cp4");
         initStaticTables();
-        handle = tbInitialise("gaviota", dir.c_str(), 64);
-        ASSERT_TRUE(handle->isAvailable());
+        ASSERT_TRUE(tables.open(4, {dir}) && tables.setCache(64));
     }
-    void TearDown() override { handle.reset(); }
     bool available(const char *name) { return std::filesystem::exists(dir + "/" + name + ".gtb.cp4"); }
 };
 
@@ -121,7 +119,7 @@ TEST_F(RealTablebase, EveryThreeMenPositionIsConsistent) {
                             std::abs(rankOf(sq[0][0]) - rankOf(sq[1][0])) <= 1)
                             continue;
                         int v = 0;
-                        const Check c = checkPosition(board, &v);
+                        const Check c = checkPosition(tables, board, &v);
                         if (c == Check::ILLEGAL) continue;
                         ++checked;
                         if (c != Check::CONSISTENT && wrong++ < 5) ADD_FAILURE() << name << " " << describe(board);
@@ -154,7 +152,7 @@ TEST_F(RealTablebase, RandomFourMenPositionsAreConsistent) {
                 for (Colour c : {WHITE, BLACK})
                     for (int i = 0; i < p.count[c]; ++i) sq[c][i] = Square(rng() % 64);
                 if (!setUp(board, p, sq, side) || board.kingSquare(WHITE) == board.kingSquare(BLACK)) continue;
-                const Check c = checkPosition(board);
+                const Check c = checkPosition(tables, board);
                 if (c == Check::ILLEGAL) continue;
                 ++n;
                 if (c == Check::UNKNOWN) {

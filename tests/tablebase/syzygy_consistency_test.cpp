@@ -15,7 +15,6 @@
 #include "board/movegen.h"
 #include "tablebase/probe.h"
 #include "tablebase/syzygy_probe.h"
-#include "tablebase/tablebase.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -191,13 +190,13 @@ TEST_F(SyzygyConsistency, ValuesFollowFromTheMoves) {
 // distance to mate, one ply short at most for a table that counts in pairs of plies.
 TEST_F(SyzygyConsistency, AgreesWithGaviota) {
     GRELVIN_REQUIRE_DATA_FILE(gaviotaDir() + "/kqk.gtb.cp4");
-    const auto handle = tbInitialise("gaviota", gaviotaDir().c_str(), 32);
-    ASSERT_TRUE(handle->isAvailable());
+    GaviotaTables gaviota;
+    ASSERT_TRUE(gaviota.open(4, {gaviotaDir()}) && gaviota.setCache(32));
     int checked = 0;
     auto compare = [&](Board_BB64 &b, bool distance) {
         unsigned info, plies;
         int wdl, dtz;
-        if (!tbProbeBoard(b, true, info, plies)) return;
+        if (!gaviota.probe(b, true, info, plies)) return;
         ASSERT_TRUE(szProbeWdl(tables, b, wdl) && szProbeDtz(tables, b, dtz)) << fen(b);
         const int mated = b.side() == WHITE ? TB_BLACK_MATES : TB_WHITE_MATES;
         // A mated side has Gaviota's loss in 0 plies and Syzygy's DTZ -1.

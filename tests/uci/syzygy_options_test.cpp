@@ -53,24 +53,31 @@ TEST(UciSyzygy, PathListAndTbprobe) {
     e->send("tbprobe");
     e->send("position fen 8/8/8/8/4k3/8/1Q6/K7 b - - 0 1 moves e4d3");
     e->send("tbprobe");
+    e->send("position fen 8/8/8/4k3/8/8/8/R3K3 w - - 80 1");
+    e->send("tbprobe");
     e->send("setoption name SyzygyPath value <empty>");
     e->send("tbprobe");
     const auto got = syncReady(*e);
     const std::vector<std::string> want = {"info string SyzygyPath: 8 tables found, up to 4 men",
-                                           "syzygy wdl -2 dtz -20", "syzygy wdl 2 dtz 11",
+                                           "syzygy wdl -2 dtz -20 clock 0 loss", "syzygy wdl 2 dtz 11 clock 1 win",
+                                           "syzygy wdl 2 dtz 27 clock 80 draw",
                                            "info string SyzygyPath: 0 tables found", "syzygy none"};
     EXPECT_EQ(got, want);
     quit(*e);
 }
 
 // KRvK with the rook attacked: every legal move keeps the win but only the ones of
-// least DTZ may be played, whatever the search would like.
+// least DTZ may be played, whatever the search would like. Every line shows the tables'
+// verdict from depth 1 on: a win above any evaluation, and a draw where the DTZ (27
+// here) does not fit in the plies the position's clock leaves.
 TEST(UciSyzygy, RootKeepsTheShortestWins) {
     initStaticTables();
     SyzygyTables tables;
     ASSERT_EQ(tables.load(localSyzygy()), 8);
-    for (const char *fen : {"8/8/8/8/8/2k5/8/R3K3 w - - 0 1", "8/8/8/4k3/8/8/8/KQ6 w - - 0 1",
-                            "8/8/8/8/8/1k6/8/R3K3 w - - 10 1"}) {
+    for (const auto &[fen, won] : {std::pair{"8/8/8/8/8/2k5/8/R3K3 w - - 0 1", true},
+                                   {"8/8/8/4k3/8/8/8/KQ6 w - - 0 1", true},
+                                   {"8/8/8/8/8/1k6/8/R3K3 w - - 10 1", true},
+                                   {"8/8/8/4k3/8/8/8/R3K3 w - - 80 1", false}}) {
         Board_BB64 b;
         ASSERT_TRUE(b.setFromFEN(fen));
         MoveList list;
@@ -96,6 +103,12 @@ TEST(UciSyzygy, RootKeepsTheShortestWins) {
         const auto line = e->waitFor(isBestMove);
         ASSERT_TRUE(line);
         EXPECT_NE(std::find(shortest.begin(), shortest.end(), bestMoveOf(*line)), shortest.end()) << fen << " " << *line;
+        for (const std::string &l : e->lines()) {
+            if (const size_t at = l.find(" score cp "); at != l.npos) {
+                const int cp = std::atoi(l.c_str() + at + 10);
+                EXPECT_TRUE(won ? cp >= 10000 : cp == 0) << fen << " " << l;
+            }
+        }
         quit(*e);
     }
 }

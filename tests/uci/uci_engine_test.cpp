@@ -48,6 +48,9 @@ TEST(UciEngine, HandshakeListsEveryOptionOfTheTable) {
     EXPECT_TRUE(has("option name Threads type spin default 1 min 1 max " + threadsMax));
     EXPECT_TRUE(has("option name OwnBook type check default false"));
     EXPECT_TRUE(has("option name BookFile type string default book.bin"));
+    // No Gaviota tables until an interface names a folder (Windows keeps C:/gtb).
+    EXPECT_TRUE(has(std::string("option name GaviotaTbPath type string default ") +
+                    (*UCI_GTB_PATH ? UCI_GTB_PATH : SYZYGY_NO_PATH)));
     EXPECT_TRUE(has("option name Clear Hash type button"));
     // Nothing of the other protocol's comment lines, not even from the tables.
     e->send("ucinewgame");

@@ -5,6 +5,9 @@
 // tbprobe and egtpath answer in the XBoard face, and the ini keys reach the search.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <vector>
 
@@ -125,11 +128,20 @@ TEST(SyzygyPlay, FiveMenAndPawnWinsAreConverted) {
     }
 }
 
+// The path is the rest of the line (a folder name with blanks), and egtpath says how
+// many tables it found. A position the tables decide shows their verdict as its score
+// from depth 1 on: a win above any evaluation, a draw where the DTZ does not fit in the
+// plies the clock leaves.
 TEST(SyzygyPlay, TbprobeAndEgtpathAnswer) {
+    const std::filesystem::path blanks =
+        std::filesystem::temp_directory_path() / ("grelvin syzygy " + std::to_string(::getpid()));
+    std::filesystem::create_directory_symlink(localSyzygy(), blanks);
     EngineSession e({}, "ttHashSizeMB = 8\npawnHashSizeMB = 1\n");
     e.send("xboard");
-    e.send("egtpath syzygy " + localSyzygy());
+    e.send("egtpath syzygy " + blanks.string());
     e.send("setboard 8/8/8/8/4k3/8/1Q6/K7 b - - 0 1");
+    e.send("tbprobe");
+    e.send("setboard 8/8/8/4k3/8/8/8/R3K3 w - - 80 1");
     e.send("tbprobe");
     e.send("setboard 8/8/8/8/4k3/8/1Q6/KQ6 b - - 0 1");
     e.send("tbprobe");
@@ -138,13 +150,34 @@ TEST(SyzygyPlay, TbprobeAndEgtpathAnswer) {
     e.send("tbprobe");
     std::vector<std::string> got;
     for (const std::string &l : e.sync())
-        if (l.rfind("syzygy", 0) == 0 || l.rfind("# initializing", 0) == 0) got.push_back(l);
-    const std::vector<std::string> want = {"# initializing TB: type=syzygy path=" + localSyzygy(),
-                                           "syzygy wdl -2 dtz -20", "syzygy none",
-                                           "# initializing TB: type=syzygy path=/nonexistent", "syzygy none"};
+        if (l.rfind("# syzygy", 0) == 0 || l.rfind("# initializing", 0) == 0) got.push_back(l);
+    const std::vector<std::string> want = {"# initializing TB: type=syzygy path=" + blanks.string(),
+                                           "# syzygy: 8 tables found, up to 4 men",
+                                           "# syzygy wdl -2 dtz -20 clock 0 loss",
+                                           "# syzygy wdl 2 dtz 27 clock 80 draw",
+                                           "# syzygy none",
+                                           "# initializing TB: type=syzygy path=/nonexistent",
+                                           "# syzygy: 0 tables found",
+                                           "# syzygy none"};
     EXPECT_EQ(got, want);
+    e.send("egtpath syzygy " + localSyzygy());
+    e.send("post");
+    for (const auto &[fen, won] : {std::pair{"8/8/8/4k3/8/8/8/R3K3 w - - 0 1", true}, {"8/8/8/4k3/8/8/8/R3K3 w - - 80 1", false}}) {
+        e.send("new");
+        e.send(std::string("setboard ") + fen);
+        e.send("sd 3");
+        e.send("go");
+        const size_t from = e.position();
+        ASSERT_TRUE(e.waitFor(isMoveLine, 30s));
+        for (size_t i = from; i < e.position(); ++i) {
+            int depth = 0, score = 0;
+            if (std::sscanf(e.lines()[i].c_str(), "%d %d ", &depth, &score) == 2)
+                EXPECT_TRUE(won ? score >= 10000 : score == 0) << fen << " " << e.lines()[i];
+        }
+    }
     e.send("quit");
     EXPECT_EQ(e.waitExit(), 0);
+    std::filesystem::remove(blanks);
 }
 
 // The ini keys work from start-up: syzygyPath registers the tables (here a KRvK table
@@ -159,7 +192,7 @@ TEST(SyzygyPlay, IniKeysReachTheSearch) {
         e.send("xboard");
         e.send("setboard 8/8/8/4k3/8/8/8/KR6 w - - 0 1");
         e.send("tbprobe");
-        EXPECT_EQ(e.waitForPrefix("syzygy "), "syzygy wdl 1 dtz none");
+        EXPECT_EQ(e.waitForPrefix("# syzygy wdl"), std::string("# syzygy wdl 1 dtz none clock 0 ") + (rule ? "draw" : "win"));
         e.send("setboard 6k1/8/8/3n4/8/8/8/3R2K1 w - - 0 1");
         e.send("sd 6");
         e.send("go");

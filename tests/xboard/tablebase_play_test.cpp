@@ -9,8 +9,7 @@
 #include <filesystem>
 
 #include "board/movegen.h"
-#include "search/tablebase_score.h"
-#include "tablebase/tablebase.h"
+#include "tablebase/probe.h"
 #include "tests/xboard/engine_session.h"
 #include "tests/test_support.h"
 #include "platform/random.h"
@@ -18,6 +17,17 @@
 namespace {
 
 std::string gaviotaDir() { return testDataDir() + "/gaviota"; }
+
+// The test's own probes: the mate score of b for the side to move, or false.
+bool tablebaseScore(const Board_BB64 &b, int &score) {
+    static GaviotaTables tables;
+    static const bool open = tables.open(4, {gaviotaDir()}) && tables.setCache(8);
+    unsigned info = TB_FORBIDDEN, plies = 0;
+    if (!open || !tables.probe(b, true, info, plies) || info == TB_FORBIDDEN) return false;
+    const unsigned weMate = b.side() == WHITE ? TB_WHITE_MATES : TB_BLACK_MATES;
+    score = info == TB_DRAW ? 0 : info == weMate ? MATE_SCORE - int(plies) : int(plies) - MATE_SCORE;
+    return true;
+}
 
 // The engine plays the side to move of fen; the test answers with random legal moves.
 // Returns the engine's side's tablebase scores before each of its moves (last: mate
@@ -41,7 +51,7 @@ PlayResult playOut(const std::string &fen, int maxEngineMoves, unsigned seed) {
     seedRandom(seed);
     for (; r.engineMoves < maxEngineMoves; ++r.engineMoves) {
         int s = 0;
-        if (tablebaseScore(b, true, s)) r.scores.push_back(s);
+        if (tablebaseScore(b, s)) r.scores.push_back(s);
         const auto move = e.waitFor([](auto &l) { return isMoveLine(l) || l.find(" {") != l.npos; }, 20s);
         if (!move || !isMoveLine(*move) || !playMoveText(b, move->substr(5))) break;
         MoveList list;
@@ -66,7 +76,6 @@ PlayResult playOut(const std::string &fen, int maxEngineMoves, unsigned seed) {
 TEST(TablebasePlay, WinsKqkAndKrkFromRandomPositionsAgainstAnyDefence) {
     GRELVIN_REQUIRE_DATA_FILE(gaviotaDir() + "/kqk.gtb.cp4");
     initStaticTables();
-    auto handle = tbInitialise("gaviota", gaviotaDir().c_str(), 8);  // the test's own probes
     const char *fens[] = {"8/8/8/4k3/8/8/8/KQ6 w - - 0 1", "8/8/3k4/8/8/8/8/R3K3 w - - 0 1",
                           "1k6/8/8/8/4K3/8/8/7Q w - - 0 1", "8/8/8/8/8/2k5/8/K6R w - - 0 1"};
     unsigned seed = 1;
@@ -74,7 +83,7 @@ TEST(TablebasePlay, WinsKqkAndKrkFromRandomPositionsAgainstAnyDefence) {
         Board_BB64 b;
         b.setFromFEN(fen);
         int start = 0;
-        ASSERT_TRUE(tablebaseScore(b, true, start)) << fen;
+        ASSERT_TRUE(tablebaseScore(b, start)) << fen;
         const int plies = MATE_SCORE - start;
         const PlayResult r = playOut(fen, 40, seed++);
         EXPECT_TRUE(r.mated) << fen;
@@ -88,7 +97,6 @@ TEST(TablebasePlay, WinsKqkAndKrkFromRandomPositionsAgainstAnyDefence) {
 TEST(TablebasePlay, DrawnEndgameIsNeverLostAndSettledRootsPrintDepthZero) {
     GRELVIN_REQUIRE_DATA_FILE(gaviotaDir() + "/kpk.gtb.cp4");
     initStaticTables();
-    auto handle = tbInitialise("gaviota", gaviotaDir().c_str(), 8);
     // Black to move holds the draw in front of the pawn.
     const char *fen = "4k3/8/8/4P3/4K3/8/8/8 b - - 0 1";
     const PlayResult r = playOut(fen, 15, 7);
