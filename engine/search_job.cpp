@@ -24,8 +24,13 @@ void ChessPlayer::startSearch(int64_t askedAtMs) {
     // A level searches on one thread: its node budget then gives the same search, and
     // with a seed the same move, every time.
     levelSearch_ = settings_.number(LIMIT_STRENGTH) != 0 && !limits_->options.analysis;
+    // Every counter starts from zero before any thread wakes: thread 0 reports the sum
+    // of all threads' nodes before a helper has begun its own search (and at a level
+    // the helpers never begin one), and its node limit reads the same sum.
+    helperNodes_ = 0;
     for (uint32_t i = 0; i < pool_->size(); ++i) {
         SearchState &st = (*pool_)[i].state();
+        st.stats.reset();
         st.tt = tt_.get();
         st.pawnHash = pawnHash_.get();
         st.limits = limits_;

@@ -58,9 +58,11 @@ TEST(UciStrength, OptionsAreOfferedAndALevelKeepsItsNodeBudget) {
     EXPECT_TRUE(e->waitForLine("option name UCI_Elo type spin default " + std::to_string(STRENGTH_ELO_MAX) + " min " +
                            std::to_string(STRENGTH_ELO_MIN) + " max " + std::to_string(STRENGTH_ELO_MAX)));
     ASSERT_TRUE(e->waitForLine("uciok"));
+    // A full search first: the helper it ran sits out the level's search.
+    e->send("setoption name Threads value 2");
+    nodesOfSearch(*e, "go depth 8");
     e->send("setoption name UCI_LimitStrength value true");
     e->send("setoption name UCI_Elo value 500");  // clamped to the weakest level
-    e->send("setoption name Threads value 2");
     e->send("position startpos moves e2e4 d7d5");
     std::string best;
     const uint64_t nodes = nodesOfSearch(*e, "go wtime 300000 btime 300000", &best);
