@@ -306,6 +306,7 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     options.mateMoves = int(std::clamp<int64_t>(g.mate.value_or(0), 0, MAX_PV_LENGTH));
     options.nodeLimit = g.nodes ? uint64_t(std::max<int64_t>(*g.nodes, 1)) : 0;
     options.analysis = player_.settings().number(ANALYSE_MODE) != 0;
+    options.forcedMoveOnClock = true;
     player_.setSearchOptions(options);
     rootMove_ = player_.boardUsable() ? firstLegalMove(*board) : NO_MOVE;
     notation_ = MoveNotation(board->castling,
