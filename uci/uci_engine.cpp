@@ -393,9 +393,10 @@ void UciEngine::perft(int depth) {
         moveToText(c.move, notation, text);
         emit(std::string(text) + ": " + std::to_string(c.leaves));
     }
-    const uint64_t nps = run.elapsedCs ? run.nodes * 100 / run.elapsedCs : 0;
+    // The nodes a perft counts are its leaves, as other engines count them.
+    const uint64_t nps = run.elapsedCs ? run.leaves * 100 / run.elapsedCs : 0;
     emit("Total leaves: " + std::to_string(run.leaves));
-    emit(infoStringLine("perft " + std::to_string(depth) + ": " + std::to_string(run.nodes) + " nodes, " +
+    emit(infoStringLine("perft " + std::to_string(depth) + ": " + std::to_string(run.leaves) + " nodes, " +
                         std::to_string(int64_t(run.elapsedCs) * 10) + " ms, " + std::to_string(nps) + " nps"));
 }
 
