@@ -202,7 +202,7 @@ bool UciEngine::executeLine(std::string_view line) {
         player_.prepareSearch(true);
         player_.setPosition(START_FEN);
         fullMoveNumber_ = 1;
-        player_.resetOutOfBook();
+        player_.newGame();
     } else if (cmd == "position") {
         stop();
         position(args, n);

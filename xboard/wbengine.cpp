@@ -145,7 +145,7 @@ bool WBEngine::onNew(const Arguments &) {
     // The interface names the variant after "new", when it is not the standard game.
     player.applySetting(CHESS960, 0, "");
     player.setPosition(START_FEN);
-    player.resetOutOfBook();
+    player.newGame();
     player.setRandomGameMode(false);
     gameOver = forceMode = autoMode = false;
     boardChanged = true;
