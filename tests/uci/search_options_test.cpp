@@ -60,11 +60,11 @@ TEST(UciSearchOptions, AForcedRootIsSearchedAsFarAsAsked) {
     } cases[] = {
         {"position startpos", "go depth 6 searchmoves a2a3", 6, 6},
         {forced, "go depth 5", 5, 5},
-        {forced, "go nodes 20000", 3, 99},
-        {forced, "go infinite", 3, 99},
+        {forced, "go nodes 20000", 3, 100},
+        {forced, "go infinite", 3, 100},
         {forced, "go wtime 60000 btime 60000", 1, 1},
         {"position startpos", "go wtime 60000 btime 60000 searchmoves e2e4", 1, 1},
-        {"setoption name UCI_AnalyseMode value true", "go movetime 300 searchmoves e2e4", 3, 99},
+        {"setoption name UCI_AnalyseMode value true", "go movetime 300 searchmoves e2e4", 3, 100},
     };
     for (const auto &c : cases) {
         e->send(c.setUp);
