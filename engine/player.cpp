@@ -31,6 +31,13 @@ ChessPlayer::ChessPlayer(EngineListener *listener, SearchLimits *limits, Setting
       perftHash_(std::make_unique<PerftHash>()),
       tablebases_(std::make_unique<EngineTablebases>()) {
     board_->setFromFEN(START_FEN);
+    newGame();
+}
+
+// A GUI keeps the engine loaded from game to game: without a seed, each game's level
+// choices come from a salt of its own.
+void ChessPlayer::newGame() {
+    outOfBook_ = false;
     std::random_device device;
     levelSalt_ = uint64_t(device()) << 32 | device();
 }

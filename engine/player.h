@@ -113,8 +113,9 @@ public:
     std::vector<std::string> syzygyProblems();
     // What the tables say about the current position.
     TablebaseReport probeTablebases();
-    // A new game: the first search out of the book may think longer again.
-    void resetOutOfBook() { outOfBook_ = false; }
+    // A new game: the first search out of the book may think longer again, and a level
+    // without a seed makes new choices from here on.
+    void newGame();
     void setBookEnabled(bool on) { settings_.setNumber(OWN_BOOK, on); }
     void setRandomGameMode(bool on) { randomGameMode_ = on; }
     // Chess960 games: no book (books hold standard games), random games and positions
@@ -193,6 +194,8 @@ private:
     // search options for its run, and its move is chosen among the lines afterwards.
     void beginLevelSearch(SearchOptions &saved);
     void endLevelSearch(const SearchOptions &saved, SearchResult &result);
+    // A root line to the listener.
+    void showLine(const LineReport &line);
     bool bookMove(Move &move);
     void recordUnlocked(Move move);
     void takeBackUnlocked();
@@ -216,7 +219,13 @@ private:
     int shownLines_ = 1;
     int levelLineCount_ = 0;
     LineChoice levelLines_[STRENGTH_LINES];
-    uint64_t levelSalt_;  // the seed when none is set: new choices every run
+    PrincipalVariation levelPvs_[STRENGTH_LINES];
+    int levelDepth_ = 0, levelSelDepth_ = 0;
+    // The last line shown when it was the exact best line (else NO_MOVE): its first
+    // move and score, which a level's move must match.
+    Move shownMove_ = NO_MOVE;
+    int shownScore_ = 0;
+    Relaxed<uint64_t> levelSalt_ = 0;  // the seed when none is set: drawn anew for each game
     bool outOfBook_ = false;
     Relaxed<int64_t> fixedBudgetMs_ = -1;
     Relaxed<bool> exactBudget_ = false;

@@ -24,8 +24,13 @@ void ChessPlayer::startSearch(int64_t askedAtMs) {
     // A level searches on one thread: its node budget then gives the same search, and
     // with a seed the same move, every time.
     levelSearch_ = settings_.number(LIMIT_STRENGTH) != 0 && !limits_->options.analysis;
+    // Every counter starts from zero before any thread wakes: thread 0 reports the sum
+    // of all threads' nodes before a helper has begun its own search (and at a level
+    // the helpers never begin one), and its node limit reads the same sum.
+    helperNodes_ = 0;
     for (uint32_t i = 0; i < pool_->size(); ++i) {
         SearchState &st = (*pool_)[i].state();
+        st.stats.reset();
         st.tt = tt_.get();
         st.pawnHash = pawnHash_.get();
         st.limits = limits_;
@@ -159,22 +164,40 @@ void ChessPlayer::beginLevelSearch(SearchOptions &saved) {
     level_ = strengthLevel(settings_.number(STRENGTH_ELO));
     shownLines_ = o.multiPv;
     levelLineCount_ = 0;
+    shownMove_ = NO_MOVE;
     o.multiPv = std::max(o.multiPv, STRENGTH_LINES);
     o.nodeLimit = o.nodeLimit ? std::min(o.nodeLimit, level_.nodes) : level_.nodes;
 }
 
 // The lines of the last depth the search completed; none when it completed no depth
-// with several lines (a single legal move, a position the tables settle): the search's
-// own move stands.
+// with several lines (a single legal move, a position the tables settle, a budget
+// spent within depth 1): the search's own move stands. Either way the last line shown
+// is the one played, with its score.
 void ChessPlayer::endLevelSearch(const SearchOptions &saved, SearchResult &result) {
     limits_->options = saved;
-    if (levelLineCount_ < 2) return;
-    const uint64_t seed = settings_.number(STRENGTH_SEED) ? uint64_t(settings_.number(STRENGTH_SEED)) : levelSalt_;
-    const LineChoice &c =
-        levelLines_[chooseLine({levelLines_, size_t(levelLineCount_)}, level_.marginCp, seed, board_->key())];
-    result.bestMove = c.move;
-    result.ponderMove = c.ponder;
-    result.score = c.score;
+    LineReport played;
+    PrincipalVariation own;
+    if (levelLineCount_ >= 2) {
+        const int fixedSeed = settings_.number(STRENGTH_SEED);
+        const uint64_t seed = fixedSeed ? uint64_t(fixedSeed) : levelSalt_.load();
+        const int i = chooseLine({levelLines_, size_t(levelLineCount_)}, level_.marginCp, seed, board_->key());
+        result.bestMove = levelLines_[i].move;
+        result.ponderMove = levelLines_[i].ponder;
+        result.score = levelLines_[i].score;
+        played.depth = levelDepth_;
+        played.selDepth = levelSelDepth_;
+        played.pv = &levelPvs_[i];
+    } else {
+        own.moves[0] = result.bestMove;
+        own.moves[1] = result.ponderMove;
+        own.length = result.ponderMove != NO_MOVE ? 2 : 1;
+        played.depth = std::max(result.depth, 1);
+        played.pv = &own;
+    }
+    played.score = result.score;
+    if (result.bestMove == NO_MOVE || (shownMove_ == result.bestMove && shownScore_ == result.score)) return;
+    played.multiPv = 1;
+    showLine(played);
 }
 
 void ChessPlayer::setFixedBudget(int64_t ms, bool exact) {
@@ -229,6 +252,8 @@ void ChessPlayer::reportThinking(int depth, int score, const PrincipalVariation 
     r.nodes = pool_->totalNodes();
     r.tbHits = pool_->totalTbHits();
     r.pv = &pv;
+    shownMove_ = pv.first();
+    shownScore_ = r.score;
     listener_->onIteration(r);
 }
 
@@ -237,10 +262,23 @@ void ChessPlayer::reportLine(const LineReport &line) {
         // Several lines come after each completed depth, in order from line 1.
         if (line.multiPv <= STRENGTH_LINES && line.bound == ScoreBound::EXACT && line.pv->length) {
             const PrincipalVariation &pv = *line.pv;
-            levelLines_[line.multiPv - 1] = {pv.moves[0], pv.length > 1 ? pv.moves[1] : NO_MOVE, line.score};
+            const int i = line.multiPv - 1;
+            levelLines_[i] = {pv.moves[0], pv.length > 1 ? pv.moves[1] : NO_MOVE, line.score};
+            levelPvs_[i] = pv;
+            levelDepth_ = line.depth;
+            levelSelDepth_ = line.selDepth;
             levelLineCount_ = line.multiPv;
         }
         if (line.multiPv > shownLines_) return;
+    }
+    showLine(line);
+}
+
+void ChessPlayer::showLine(const LineReport &line) {
+    if (levelSearch_) {
+        const bool best = line.multiPv == 1 && line.bound == ScoreBound::EXACT;
+        shownMove_ = best ? line.pv->first() : NO_MOVE;
+        shownScore_ = line.score;
     }
     IterationReport r;
     r.multiPv = line.multiPv;

@@ -24,6 +24,10 @@ struct SearchOptions {
     int mateMoves = 0;                      // stop at a proven mate in this many moves; 0: none
     uint64_t nodeLimit = 0;                 // stop after about this many nodes, all threads; 0: none
     bool analysis = false;                  // the position is studied: always searched, never a book move
+    // A root of one move (one legal or one allowed) is played after depth 1 only when
+    // the engine's move is on the clock and not analysed; otherwise it is searched to
+    // the limit asked for, as any root. Off: it ends every search after depth 1.
+    bool forcedMoveOnClock = false;
 };
 
 struct SearchLimits {

@@ -261,7 +261,8 @@ bool shouldStop(SearchState &st, const IterationBounds &ib, int d, int s, int ro
         if (st.player) st.player->reportStop(reason, bestMove, plies);
         stop = true;
     };
-    if (d == 1 && rootMoves == 1) give(StopReason::FORCED_MOVE);
+    const bool forcedNow = lim.options.forcedMoveOnClock ? lim.timed && !lim.options.analysis : d == 1;
+    if (rootMoves == 1 && forcedNow) give(StopReason::FORCED_MOVE);
     // A fixed move time is spent whole: only the time-out ends such a search. These
     // rules read the engine clock (centiseconds), which a caller may leave stopped.
     if (d >= 6 && !lim.exactBudget) {

@@ -207,7 +207,7 @@ bool UciEngine::executeLine(std::string_view line) {
         player_.setGame(START_FEN);
         fullMoveNumber_ = 1;
         noPosition_.clear();
-        player_.resetOutOfBook();
+        player_.newGame();
     } else if (cmd == "position") {
         stop();
         position(args, n);
@@ -324,6 +324,7 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     options.mateMoves = int(std::clamp<int64_t>(g.mate.value_or(0), 0, MAX_PV_LENGTH));
     options.nodeLimit = g.nodes ? uint64_t(std::max<int64_t>(*g.nodes, 1)) : 0;
     options.analysis = player_.settings().number(ANALYSE_MODE) != 0;
+    options.forcedMoveOnClock = true;
     player_.setSearchOptions(options);
     rootMove_ = player_.boardUsable() ? firstLegalMove(*board) : NO_MOVE;
     notation_ = MoveNotation(board->castling,
@@ -406,9 +407,10 @@ void UciEngine::perft(int depth) {
         moveToText(c.move, notation, text);
         emit(std::string(text) + ": " + std::to_string(c.leaves));
     }
-    const uint64_t nps = run.elapsedCs ? run.nodes * 100 / run.elapsedCs : 0;
+    // The nodes a perft counts are its leaves, as other engines count them.
+    const uint64_t nps = run.elapsedCs ? run.leaves * 100 / run.elapsedCs : 0;
     emit("Total leaves: " + std::to_string(run.leaves));
-    emit(infoStringLine("perft " + std::to_string(depth) + ": " + std::to_string(run.nodes) + " nodes, " +
+    emit(infoStringLine("perft " + std::to_string(depth) + ": " + std::to_string(run.leaves) + " nodes, " +
                         std::to_string(int64_t(run.elapsedCs) * 10) + " ms, " + std::to_string(nps) + " nps"));
 }
 

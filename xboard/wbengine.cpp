@@ -115,7 +115,7 @@ void WBEngine::leaveFinishedGame() {
 
 void WBEngine::setUpStartPosition() {
     player.setGame(START_FEN);
-    player.resetOutOfBook();
+    player.newGame();
     boardChanged = true;
 }
 
@@ -152,7 +152,7 @@ bool WBEngine::onNew(const Arguments &) {
     // The interface names the variant after "new", when it is not the standard game.
     player.applySetting(CHESS960, "0");
     player.setGame(START_FEN);
-    player.resetOutOfBook();
+    player.newGame();
     player.setRandomGameMode(false);
     gameOver = forceMode = autoMode = false;
     boardChanged = true;

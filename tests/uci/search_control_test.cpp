@@ -120,13 +120,26 @@ TEST(UciEngineDuringSearch, OptionsAndReadyWhileSearching) {
     quit(*e);
 }
 
+// On two threads, after a search that left the helper's counters high: node counts
+// only grow within the next search.
 TEST(UciSearchInfo, IterationsCarryCountersTimeAndHashFill) {
     auto e = uciEngine();
+    e->send("setoption name Threads value 2");
+    e->send("go depth 9");
+    ASSERT_TRUE(e->waitFor(isBestMove, 30s));
+    const size_t from = e->position();
+    e->send("position startpos moves e2e4");
     e->send("go depth 7");
     ASSERT_TRUE(e->waitFor(isBestMove, 30s));
     std::vector<std::string> iterations;
-    for (const std::string &l : e->lines())
+    long long nodes = 0;
+    for (size_t i = from; i < e->position(); ++i) {
+        const std::string &l = e->lines()[i];
+        if (field(l, "nodes") < 0) continue;
+        EXPECT_GE(field(l, "nodes"), nodes) << l;
+        nodes = field(l, "nodes");
         if (l.rfind("info depth ", 0) == 0) iterations.push_back(l);
+    }
     ASSERT_GE(iterations.size(), 7u);
     for (const std::string &l : iterations) {
         EXPECT_GE(field(l, "time"), 0) << l;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 #include <filesystem>
@@ -43,6 +44,44 @@ TEST(UciSearchOptions, GoLimitsReachTheSearch) {
     EXPECT_EQ(std::count_if(l.begin(), l.end(),
                             [](const std::string &x) { return x.find("not supported") != std::string::npos; }),
               0);
+    e->send("quit");
+    EXPECT_EQ(e->waitExit(), 0);
+}
+
+// A root of one move, legal or allowed, is searched as far as asked; only a move on
+// the clock is played after depth 1.
+TEST(UciSearchOptions, AForcedRootIsSearchedAsFarAsAsked) {
+    auto e = std::make_unique<EngineSession>(GRELVIN_UCI_BINARY, std::vector<std::string>{});
+    e->send("setoption name Hash value 8");
+    const std::string forced = "position fen k7/8/8/7p/7P/8/1r6/K7 w - - 0 1";
+    const struct {
+        std::string setUp, go;
+        int minDepth, maxDepth;
+    } cases[] = {
+        {"position startpos", "go depth 6 searchmoves a2a3", 6, 6},
+        {forced, "go depth 5", 5, 5},
+        {forced, "go nodes 20000", 3, 100},
+        {forced, "go infinite", 3, 100},
+        {forced, "go wtime 60000 btime 60000", 1, 1},
+        {"position startpos", "go wtime 60000 btime 60000 searchmoves e2e4", 1, 1},
+        {"setoption name UCI_AnalyseMode value true", "go movetime 300 searchmoves e2e4", 3, 100},
+    };
+    for (const auto &c : cases) {
+        e->send(c.setUp);
+        const size_t from = e->lines().size();
+        if (c.go == "go infinite") {
+            e->send(c.go);
+            e->drain(300ms);
+            EXPECT_EQ(bestMoveAfter(*e, "stop"), "a1b2");
+        } else {
+            EXPECT_NE(bestMoveAfter(*e, c.go), "") << c.go;
+        }
+        int depth = 0;
+        for (size_t i = from; i < e->lines().size(); ++i)
+            if (e->lines()[i].rfind("info depth ", 0) == 0) depth = std::atoi(e->lines()[i].c_str() + 11);
+        EXPECT_GE(depth, c.minDepth) << c.setUp << ", " << c.go;
+        EXPECT_LE(depth, c.maxDepth) << c.setUp << ", " << c.go;
+    }
     e->send("quit");
     EXPECT_EQ(e->waitExit(), 0);
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -58,15 +59,47 @@ TEST(UciStrength, OptionsAreOfferedAndALevelKeepsItsNodeBudget) {
     EXPECT_TRUE(e->waitForLine("option name UCI_Elo type spin default " + std::to_string(STRENGTH_ELO_MAX) + " min " +
                            std::to_string(STRENGTH_ELO_MIN) + " max " + std::to_string(STRENGTH_ELO_MAX)));
     ASSERT_TRUE(e->waitForLine("uciok"));
+    // A full search first: the helper it ran sits out the level's search.
+    e->send("setoption name Threads value 2");
+    nodesOfSearch(*e, "go depth 8");
     e->send("setoption name UCI_LimitStrength value true");
     e->send("setoption name UCI_Elo value 500");  // clamped to the weakest level
-    e->send("setoption name Threads value 2");
     e->send("position startpos moves e2e4 d7d5");
     std::string best;
     const uint64_t nodes = nodesOfSearch(*e, "go wtime 300000 btime 300000", &best);
     EXPECT_GT(nodes, 0u);
     EXPECT_LE(nodes, strengthLevel(STRENGTH_ELO_MIN).nodes + 16);
     EXPECT_EQ(best.size(), 4u);
+    e->send("quit");
+    EXPECT_EQ(e->waitExit(), 0);
+}
+
+// Whatever a level chooses, the last line it shows is the line it plays; without a
+// seed each new game makes its own choices (a GUI keeps the engine loaded).
+TEST(UciStrength, ALevelShowsTheLineItPlaysAndChoosesAnewEachGame) {
+    auto e = uciEngine();
+    e->send("setoption name UCI_LimitStrength value true");
+    std::set<std::string> openings;
+    for (int game = 0; game < 10; ++game)
+        for (const char *elo : {"1000", "1400", "2000"})
+            for (const char *position : {"startpos", "startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 f3g5 d7d5",
+                                         "fen 2r3k1/5ppp/p3b3/1p1qP3/3P4/P3Q1P1/1r3PBP/2R2RK1 w - - 0 1"}) {
+                e->send(std::string("setoption name UCI_Elo value ") + elo);
+                e->send("ucinewgame");
+                e->send(std::string("position ") + position);
+                const size_t from = e->position();
+                std::string best, shown;
+                nodesOfSearch(*e, "go wtime 60000 btime 60000", &best);
+                for (size_t i = from; i < e->position(); ++i) {
+                    const std::string &l = e->lines()[i];
+                    const size_t pv = l.find(" pv "), score = l.find(" score ");
+                    if (l.rfind("info depth ", 0) == 0 && score != std::string::npos && pv != std::string::npos)
+                        shown = l.substr(pv + 4, 4);
+                }
+                EXPECT_EQ(shown, best) << elo << " " << position;
+                if (position == std::string("startpos") && elo == std::string("1000")) openings.insert(best);
+            }
+    EXPECT_GT(openings.size(), 1u);
     e->send("quit");
     EXPECT_EQ(e->waitExit(), 0);
 }

@@ -286,6 +286,7 @@ TEST(UciEngineTools, PerftAndEvalOnTheGamePosition) {
     EXPECT_TRUE(e->waitForLine("Total leaves: 600"));
     e->send("go perft 3");
     EXPECT_TRUE(e->waitForLine("Total leaves: 13160"));
+    EXPECT_TRUE(e->waitForPrefix("info string perft 3: 13160 nodes, ", 5s));
     e->send("perft 0");
     EXPECT_TRUE(e->waitForPrefix("info string perft needs a depth"));
     e->send("eval");
