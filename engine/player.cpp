@@ -22,9 +22,9 @@
 #include "tools/randpos.h"
 #include "book/book.h"
 
-ChessPlayer::ChessPlayer(EngineListener *listener, SearchLimits *limits, SettingFace face)
-    : limits_(limits),
-      listener_(listener),
+ChessPlayer::ChessPlayer(EngineListener *listener, SettingFace face)
+    : listener_(listener),
+      timeManager_(listener, limits_),
       settings_(face),
       maxThreads_(std::max(1u, std::thread::hardware_concurrency())),
       board_(std::make_unique<Board_BB64>()),

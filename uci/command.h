@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "board/move.h"
+#include "engine/time_manager.h"
 
 class Board_BB64;
 
@@ -55,6 +56,10 @@ struct GoCommand {
 // "go" arguments in any order. searchmoves are checked against `board` (which is
 // changed and restored by the move generator).
 GoCommand parseGo(TokenSpan args, Board_BB64 &board);
+// The clock of a "go" for side `us` (ms). An interface that names only the other side's
+// clock (or sends increments or a move count alone) still gets a move in finite time:
+// a field missing for us is read from the other side's.
+SearchClock goClock(const GoCommand &g, Colour us);
 
 struct SetOptionCommand {
     std::string name;  // empty when the line named no option

@@ -9,7 +9,15 @@
 #include "board/movegen.h"
 #include "xboard/output.h"
 
-WBEngine::WBEngine() : player(this, &limits) {}
+SearchClock startingClock() {
+    SearchClock c;
+    c.sessions = true;
+    c.movesPerSession = 40;
+    c.sessionMs = 5 * 60 * 1000;
+    return c;
+}
+
+WBEngine::WBEngine() : player(this) { player.setClock(clock); }
 
 WBEngine::~WBEngine() { player.shutdownThreads(); }
 
@@ -108,7 +116,7 @@ void WBEngine::leaveFinishedGame() {
 
 void WBEngine::setUpStartPosition() {
     player.setPosition(START_FEN);
-    player.resetOutOfBook();
+    player.newGame();
     boardChanged = true;
 }
 
@@ -145,18 +153,13 @@ bool WBEngine::onNew(const Arguments &) {
     // The interface names the variant after "new", when it is not the standard game.
     player.applySetting(CHESS960, 0, "");
     player.setPosition(START_FEN);
-    player.resetOutOfBook();
+    player.newGame();
     player.setRandomGameMode(false);
     gameOver = forceMode = autoMode = false;
     boardChanged = true;
-    limits.clockRunning = false;
-    limits.elapsed = limits.clockStart = 0;
-    limits.timed = true;
-    limits.fixedDepth = false;
-    limits.movesPerSession = 40;
-    limits.timePerSession = 30000;
-    limits.increment = 0;
-    if (analyzeMode) limits.timed = false;
+    clock = startingClock();
+    clock.infinite = analyzeMode;
+    player.setClock(clock);
     const Colour toMove = player.board().side();
     engineColour = analyzeMode ? toMove : opposite(toMove);
     printBoard();
@@ -164,7 +167,7 @@ bool WBEngine::onNew(const Arguments &) {
 }
 
 bool WBEngine::onForce(const Arguments &) {
-    stopClock(limits);
+    player.pauseClock();
     engineColour = NO_COLOUR;
     forceMode = true;
     autoMode = false;
@@ -259,8 +262,9 @@ bool WBEngine::onRemove(const Arguments &) { return takeBack(2); }
 bool WBEngine::onAnalyze(const Arguments &) {
     if (analyzeMode) return true;
     analyzeMode = true;
-    limits.timed = false;
-    limits.fixedDepth = false;
+    clock.infinite = true;
+    clock.depth = 0;
+    player.setClock(clock);
     engineColour = player.board().sideToMove;
     return true;
 }
@@ -268,8 +272,9 @@ bool WBEngine::onAnalyze(const Arguments &) {
 bool WBEngine::onExit(const Arguments &) {
     if (!analyzeMode) return false;
     analyzeMode = false;
-    limits.timed = true;
-    limits.fixedDepth = false;
+    clock.infinite = false;
+    clock.depth = 0;
+    player.setClock(clock);
     engineColour = NO_COLOUR;
     return true;
 }

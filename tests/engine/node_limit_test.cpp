@@ -30,9 +30,7 @@ public:
 // all threads searched.
 uint64_t searchNodes(uint32_t threads, uint64_t limit, Move &best) {
     SummaryListener listener;
-    SearchLimits limits;
-    limits.timed = false;
-    ChessPlayer player(&listener, &limits);
+    ChessPlayer player(&listener);
     player.storeSetting(TT_HASH_MB, 4, "");
     player.storeSetting(PAWN_HASH_MB, 1, "");
     player.setCores(threads);
