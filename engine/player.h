@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
 // The engine player: the game board and its record of moves, the hash tables, the
-// settings the search reads and the pool of search threads. It prints nothing a
-// protocol defines: what happens reaches the face that owns it through its
-// EngineListener.
+// settings and limits the search reads, the clock it plans each search from and the
+// pool of search threads. It prints nothing a protocol defines: what happens reaches
+// the face that owns it through its EngineListener.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The UCI face's input lines read into plain values. Nothing here throws or prints:
+// The UCI face's input lines read into plain values, a "go" also into the clock the
+// player plans from (engine/time_manager.h). Nothing here throws or prints:
 // what a line held that could not be used comes back as notes, one sentence each, for
 // the face to pass on as "info string" lines.
 #pragma once

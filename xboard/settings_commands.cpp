@@ -4,7 +4,6 @@
 // time control and clock, depth, thinking output, threads, tablebases, options, book
 // and random-game mode, and quit.
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
 

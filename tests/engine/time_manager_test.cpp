@@ -85,3 +85,34 @@ TEST(TimeManager, SessionBudgets) {
     EXPECT_EQ(sessionBudget({1, INT32_TOP, INT32_TOP}, 0, 0).maxTime, INT32_TOP);
     EXPECT_LT(sessionBudget(forty, 0, 40000).maxTime, 0) << "flag down: a budget that times out at once";
 }
+
+// The plan a clock gives the search: a fixed move time is spent whole (no soft limit),
+// a ponder search has none until it is hit, a depth alone is searched until stopped.
+TEST(TimeManager, PlansOfAClock) {
+    SearchLimits limits;
+    TimeManager time(nullptr, &limits);
+    SearchClock moveTime;
+    moveTime.moveTimeMs = 1000;
+    EXPECT_EQ(time.setClock(moveTime, 0, 30), 970);
+    EXPECT_TRUE(time.beginSearch(0));
+    EXPECT_EQ(limits.hardMs, 970);
+    EXPECT_EQ(limits.softMs, NO_TIME_LIMIT);
+
+    SearchClock ponder;
+    ponder.timeLeftMs = 10000;
+    ponder.incrementMs = 100;
+    ponder.ponder = true;
+    EXPECT_EQ(time.setClock(ponder, 0, 0), 368);
+    EXPECT_FALSE(time.beginSearch(0));
+    EXPECT_EQ(limits.hardMs, NO_TIME_LIMIT);
+    time.ponderHit();
+    EXPECT_EQ(limits.softMs, 368);
+    EXPECT_EQ(limits.hardMs, 368);
+
+    SearchClock depth;
+    depth.depth = 4;
+    EXPECT_FALSE(time.setClock(depth, 0, 0));
+    EXPECT_FALSE(time.beginSearch(0));
+    EXPECT_TRUE(limits.fixedDepth);
+    EXPECT_EQ(limits.hardMs, NO_TIME_LIMIT);
+}
