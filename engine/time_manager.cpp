@@ -140,9 +140,7 @@ void TimeManager::newGame() {
 
 uint32_t TimeManager::usedCs() const { return usedCs_ + (clockRunning_ ? timestampNow() - clockStartCs_ : 0); }
 
-void TimeManager::pauseClock() { stopClock(); }
-
-void TimeManager::stopClock() {
+void TimeManager::pauseClock() {
     if (!clockRunning_) return;
     clockRunning_ = false;
     usedCs_ += timestampNow() - clockStartCs_;

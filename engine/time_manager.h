@@ -99,7 +99,7 @@ public:
     // game a control by sessions gives more time; the clock guard caps the plan.
     void enterRootSearch(int64_t ply);
     // Thread 0, the search over: the engine clock stops.
-    void endSearch() { stopClock(); }
+    void endSearch() { pauseClock(); }
     // A ponder search becomes the search of our move: its plan applies from now on,
     // the time since the request counted in. Before the search has started it simply
     // starts with its plan.
@@ -112,7 +112,6 @@ public:
 
 private:
     uint32_t usedCs() const;
-    void stopClock();
     void setSessionBudget(int32_t centiseconds);
     void setPlan(int64_t budgetMs, bool exact);
 

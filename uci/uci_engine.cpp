@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "board/movegen.h"
-#include "engine/time_manager.h"
 #include "engine/version.h"
 #include "eval/breakdown.h"
 #include "eval/pawnhash.h"
