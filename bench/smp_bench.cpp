@@ -30,11 +30,11 @@ Run search(WBEngine &engine, const std::string &fen, int depth, uint32_t threads
     p.applySetting(THREADS, std::to_string(threads));
     p.prepareSearch(true);
     p.setGame(fen);
-    engine.limits.timed = true;
-    engine.limits.fixedDepth = true;
-    engine.limits.maxDepth = uint32_t(depth);
-    engine.limits.movesPerSession = 0;
-    engine.limits.timePerSession = 100u * 3600 * 100;  // no clock limit in practice
+    SearchClock clock = startingClock();
+    clock.movesPerSession = 0;
+    clock.sessionMs = int64_t(100) * 3600 * 1000;  // no clock limit in practice
+    clock.depth = depth;
+    p.setClock(clock);
     p.setBookEnabled(false);
     const auto start = std::chrono::steady_clock::now();
     p.startSearch();

@@ -22,9 +22,9 @@
 #include "tools/randpos.h"
 #include "book/book.h"
 
-ChessPlayer::ChessPlayer(EngineListener *listener, SearchLimits *limits, SettingFace face)
-    : limits_(limits),
-      listener_(listener),
+ChessPlayer::ChessPlayer(EngineListener *listener, SettingFace face)
+    : listener_(listener),
+      timeManager_(listener, limits_),
       settings_(face),
       maxThreads_(std::max(1u, std::thread::hardware_concurrency())),
       board_(std::make_unique<Board_BB64>()),
@@ -37,7 +37,7 @@ ChessPlayer::ChessPlayer(EngineListener *listener, SearchLimits *limits, Setting
 // A GUI keeps the engine loaded from game to game: without a seed, each game's level
 // choices come from a salt of its own.
 void ChessPlayer::newGame() {
-    outOfBook_ = false;
+    timeManager_.newGame();
     std::random_device device;
     levelSalt_ = uint64_t(device()) << 32 | device();
 }

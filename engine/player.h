@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
 // The engine player: the game board and its record of moves, the hash tables, the
-// settings the search reads and the pool of search threads. It prints nothing a
-// protocol defines: what happens reaches the face that owns it through its
-// EngineListener.
+// settings and limits the search reads, the clock it plans each search from and the
+// pool of search threads. It prints nothing a protocol defines: what happens reaches
+// the face that owns it through its EngineListener.
 #pragma once
 
 #include <cstdint>
@@ -51,7 +51,7 @@ std::vector<std::string> tablebaseAnswerLines(const TablebaseReport &r);
 class ChessPlayer : public SearchInterface {
 public:
     // The settings start at the defaults of the given face.
-    ChessPlayer(EngineListener *listener, SearchLimits *limits, SettingFace face = SettingFace::XBOARD);
+    ChessPlayer(EngineListener *listener, SettingFace face = SettingFace::XBOARD);
     ~ChessPlayer() override;
     ChessPlayer(const ChessPlayer &) = delete;
     ChessPlayer &operator=(const ChessPlayer &) = delete;
@@ -100,6 +100,9 @@ public:
     // to wait for. Not during a search.
     void waitUntilReady();
 
+    // The limits of the current search (the plan, the depth, the options).
+    const SearchLimits &limits() const { return *limits_; }
+
     // The value of every setting (engine/settings.h).
     const SettingValues &settings() const { return settings_; }
     // The one door for every setting: reads the text by the setting's rule, refuses it or
@@ -113,8 +116,8 @@ public:
     std::vector<std::string> syzygyProblems();
     // What the tables say about the current position.
     TablebaseReport probeTablebases();
-    // A new game: the first search out of the book may think longer again, and a level
-    // without a seed makes new choices from here on.
+    // A new game: the engine clock at zero, the first search out of the book may think
+    // longer again, and a level without a seed makes new choices from here on.
     void newGame();
     void setBookEnabled(bool on) { settings_.setNumber(OWN_BOOK, on); }
     void setRandomGameMode(bool on) { randomGameMode_ = on; }
@@ -127,15 +130,16 @@ public:
     // start position with an empty record.
     bool playRandomGames(int n);
 
-    // A budget from the face's clock (ms, see goBudgetMs): timed searches use it as it
-    // is instead of the session control in SearchLimits, without the out-of-book bonus
-    // or the clock guard; exact: it is all spent (a fixed move time), no early stop.
-    // Negative: the session control decides again.
-    void setFixedBudget(int64_t ms, bool exact = false);
-    // Gives a running untimed search (a ponder search whose move was played) the budget
-    // the face computed: time spent so far counts, so it ends once the search has run
-    // that long. Before the search has begun it simply becomes a timed search.
-    void startClockedBudget(int64_t ms);
+    // The clock of the searches from now on (engine/time_manager.h), in effect at once
+    // also during a search: a reading of the clock by sessions ("time") sets the time
+    // used. The budget the clock gives by itself, for the face to show (none for a
+    // control by sessions, planned as each search starts).
+    std::optional<int64_t> setClock(const SearchClock &clock);
+    // A ponder search becomes the search of our move: its clock's plan applies, the
+    // time since the request counted in.
+    void ponderHit() { timeManager_.ponderHit(); }
+    // The engine no longer plays: its clock stops.
+    void pauseClock() { timeManager_.pauseClock(); }
     // The transposition table's fill in per mille, from a sample (cheap to read while
     // the search runs).
     int hashFullPermille() const;
@@ -156,6 +160,7 @@ public:
 
     // Search callbacks (thread 0), passed on to the listener.
     bool timeOut() override;
+    int64_t searchElapsedMs() override { return timeManager_.searchElapsedMs(); }
     void reportThinking(int depth, int score, const PrincipalVariation &pv) override;
     void reportLine(const LineReport &line) override;
     void reportCurrentMove(int depth, Move m, int number) override;
@@ -184,11 +189,6 @@ private:
     int loadSyzygy(int &maxMen);
     void runSearchJob();
     void helperJob(SearchState &st);
-    SessionControl sessionControl() const;
-    void setBudgetCs(int32_t centiseconds);
-    void computeBudget();
-    void applyOutOfBookBonus(bool timed);
-    void guardClock();
     bool randomMove(Move &move);
     // A search at a chosen strength: the level's node budget and lines go into the
     // search options for its run, and its move is chosen among the lines afterwards.
@@ -206,8 +206,12 @@ private:
     void renameBook();
     void applyEffect(SettingEffect effect, SettingOutcome &outcome);
 
-    SearchLimits *limits_;
+    // What the search threads read: the time manager writes the plan and the depth,
+    // setSearchOptions the options.
+    SearchLimits searchLimits_;
+    SearchLimits *const limits_ = &searchLimits_;
     EngineListener *listener_;
+    TimeManager timeManager_;
     SettingValues settings_;
     uint32_t perftHashSizeMB_ = 64;
     // Switched by commands that run during a search, read by thread 0.
@@ -226,17 +230,12 @@ private:
     Move shownMove_ = NO_MOVE;
     int shownScore_ = 0;
     Relaxed<uint64_t> levelSalt_ = 0;  // the seed when none is set: drawn anew for each game
-    bool outOfBook_ = false;
-    Relaxed<int64_t> fixedBudgetMs_ = -1;
-    Relaxed<bool> exactBudget_ = false;
-    int32_t budgetCs_ = 0;  // the session control's budget of the current search
     uint32_t maxThreads_;
     uint32_t currentThreads_ = 0;
     uint32_t announcedThreads_ = 0;
     std::unique_ptr<Board_BB64> board_;
     std::mutex gameMutex_;
     Relaxed<uint32_t> gamePly_ = 0;
-    int32_t clockLeft_ = 0;  // what the clock held when the budget was made
     Move gameMoves_[GAME_RECORD_CAPACITY] = {};
     UndoInfo gameUndo_[GAME_RECORD_CAPACITY] = {};
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The engine's move: the job of the search threads, the engine clock, the time budget
-// (by the rules of engine/time_manager.h) and the time-out test the search polls.
+// The engine's move: the job of the search threads, with the plan of its clock
+// (engine/time_manager.h), and the time-out test the search polls.
 #include <algorithm>
 #include <cinttypes>
 #include <climits>
@@ -18,8 +18,8 @@
 #include "platform/random.h"
 
 void ChessPlayer::startSearch(int64_t askedAtMs) {
-    // The budget runs from the request: any wait here is the interface's time too.
-    limits_->searchStartMs = askedAtMs;
+    // The plan runs from the request: any wait here is the interface's time too.
+    timeManager_.markRequest(askedAtMs);
     waitUntilReady();
     // A level searches on one thread: its node budget then gives the same search, and
     // with a seed the same move, every time.
@@ -52,44 +52,6 @@ void ChessPlayer::shutdownThreads() {
     currentThreads_ = 0;
 }
 
-// The session control the face set in the limits.
-SessionControl ChessPlayer::sessionControl() const {
-    const SearchLimits &l = *limits_;
-    return {l.movesPerSession, l.timePerSession, l.increment};
-}
-
-void ChessPlayer::setBudgetCs(int32_t centiseconds) {
-    budgetCs_ = centiseconds;
-    limits_->maxTimeMs = int64_t(centiseconds) * 10;
-}
-
-// Budget of one search from the session control and the time used so far.
-void ChessPlayer::computeBudget() {
-    const BudgetReport b = sessionBudget(sessionControl(), gamePly_, int32_t(currentElapsed(*limits_)));
-    listener_->onBudget(b);
-    setBudgetCs(b.maxTime);
-    clockLeft_ = int32_t(std::clamp<int64_t>(b.remaining, INT32_MIN, INT32_MAX));
-}
-
-void ChessPlayer::guardClock() {
-    const auto capped = clockGuard(budgetCs_, clockLeft_, limits_->increment, CLOCK_RESERVE_MS / 10);
-    if (!capped) return;
-    setBudgetCs(int32_t(std::max<int64_t>(*capped, INT32_MIN)));
-    listener_->onBudgetChange(BudgetChange::CLOCK_GUARD, budgetCs_);
-}
-
-// The first search out of the book: used up by any search, a longer budget only for
-// one the session control times.
-void ChessPlayer::applyOutOfBookBonus(bool timed) {
-    if (outOfBook_) return;
-    outOfBook_ = true;
-    if (!timed) return;
-    const auto corrected = outOfBookBudget(sessionControl(), gamePly_, budgetCs_);
-    if (!corrected) return;
-    setBudgetCs(*corrected);
-    listener_->onBudgetChange(BudgetChange::OUT_OF_BOOK, *corrected);
-}
-
 bool ChessPlayer::randomMove(Move &move) {
     MoveList list;
     {
@@ -117,15 +79,8 @@ void ChessPlayer::helperJob(SearchState &st) {
 }
 
 void ChessPlayer::runSearchJob() {
-    SearchLimits &l = *limits_;
-    startClock(l);
-    l.searchStartElapsed = currentElapsed(l);
-    const bool timed = l.timed;
-    const int64_t fixedBudget = fixedBudgetMs_;
-    const bool levelBudget = timed && fixedBudget < 0;
-    l.exactBudget = timed && !levelBudget && exactBudget_;
-    if (levelBudget) computeBudget();
-    else if (timed) l.maxTimeMs = fixedBudget;
+    const bool timed = timeManager_.beginSearch(gamePly_);
+    const SearchLimits &l = *limits_;
 
     SearchResult result;
     Move move = NO_MOVE;
@@ -138,8 +93,7 @@ void ChessPlayer::runSearchJob() {
     if (quick) {
         result.bestMove = move;
     } else {
-        applyOutOfBookBonus(levelBudget);
-        if (levelBudget) guardClock();
+        timeManager_.enterRootSearch(gamePly_);
         SearchOptions saved;
         if (levelSearch_) beginLevelSearch(saved);
         result = iterativeDeepening((*pool_)[0].state(), *board_, false);
@@ -148,7 +102,7 @@ void ChessPlayer::runSearchJob() {
     pool_->stopAll(false, 1);
     // The clock stops before the result is announced: the interface may answer with
     // "time" at once, and that must find the clock settled.
-    stopClock(l);
+    timeManager_.endSearch();
     // A stop from the command loop means the move is not wanted any more; the verdict
     // and the report happen under the thread's lock, which the stop request takes too,
     // so a stop either comes first (aborted) or finds the report complete.
@@ -200,19 +154,8 @@ void ChessPlayer::endLevelSearch(const SearchOptions &saved, SearchResult &resul
     showLine(played);
 }
 
-void ChessPlayer::setFixedBudget(int64_t ms, bool exact) {
-    fixedBudgetMs_ = ms;
-    exactBudget_ = exact;
-}
-
-// The budget goes in before the flag that makes the time-out test read it: go gave the
-// untimed search a budget no search reaches, so an early read of the flag finds
-// nothing to act on.
-void ChessPlayer::startClockedBudget(int64_t ms) {
-    fixedBudgetMs_ = ms;
-    limits_->maxTimeMs = ms;
-    limits_->exactBudget = exactBudget_;
-    limits_->timed = true;
+std::optional<int64_t> ChessPlayer::setClock(const SearchClock &clock) {
+    return timeManager_.setClock(clock, gamePly_, settings_.number(MOVE_OVERHEAD_MS));
 }
 
 int ChessPlayer::hashFullPermille() const { return tt_ ? int(tt_->fillPercent() * 10.0 + 0.5) : 0; }
@@ -231,8 +174,8 @@ bool ChessPlayer::timeOut() {
         if (nodeLimit != 0 && own + helperNodes_ >= nodeLimit) return true;
         if ((own + helperNodes_) % 4096 != 0) return false;
     }
-    if (!l.timed) return false;
-    if (searchElapsedMs(l) < l.maxTimeMs) return false;
+    const int64_t hardMs = l.hardMs;
+    if (hardMs == NO_TIME_LIMIT || timeManager_.searchElapsedMs() < hardMs) return false;
     listener_->onTimeout();
     return true;
 }
@@ -247,8 +190,8 @@ void ChessPlayer::reportThinking(int depth, int score, const PrincipalVariation 
     const Board_BB64 &b = *board_;
     const bool noMove = depth == 0 && pv.length == 0 && score == -INFINITE_SCORE;
     if (noMove && !isAttackedBy(b, opposite(b.side()), b.kingSquare(b.side()))) r.score = 0;
-    r.elapsedCs = searchElapsed(*limits_);
-    r.elapsedMs = searchElapsedMs(*limits_);
+    r.elapsedCs = timeManager_.searchElapsedCs();
+    r.elapsedMs = timeManager_.searchElapsedMs();
     r.nodes = pool_->totalNodes();
     r.tbHits = pool_->totalTbHits();
     r.pv = &pv;
@@ -286,8 +229,8 @@ void ChessPlayer::showLine(const LineReport &line) {
     r.selDepth = line.selDepth;
     r.score = line.score;
     r.bound = line.bound;
-    r.elapsedCs = searchElapsed(*limits_);
-    r.elapsedMs = searchElapsedMs(*limits_);
+    r.elapsedCs = timeManager_.searchElapsedCs();
+    r.elapsedMs = timeManager_.searchElapsedMs();
     r.nodes = pool_->totalNodes();
     r.tbHits = pool_->totalTbHits();
     r.pv = line.pv;
@@ -295,7 +238,7 @@ void ChessPlayer::showLine(const LineReport &line) {
 }
 
 void ChessPlayer::reportCurrentMove(int depth, Move m, int number) {
-    listener_->onCurrentMove(depth, m, number, searchElapsed(*limits_));
+    listener_->onCurrentMove(depth, m, number, timeManager_.searchElapsedCs());
 }
 
 void ChessPlayer::setSearchOptions(const SearchOptions &options) {
@@ -311,8 +254,8 @@ void ChessPlayer::reportStop(StopReason reason, Move best, int plies) { listener
 void ChessPlayer::searchFinished() {
     SearchSummary s;
     for (uint32_t i = 0; i < pool_->size(); ++i) s.totals.add((*pool_)[i].state().stats);
-    s.elapsedCs = searchElapsed(*limits_);
-    s.elapsedMs = searchElapsedMs(*limits_);
+    s.elapsedCs = timeManager_.searchElapsedCs();
+    s.elapsedMs = timeManager_.searchElapsedMs();
     s.ttFillPercent = tt_ ? tt_->fillPercent() : 0.0;
     s.pawnFillPercent = pawnHash_ ? pawnHash_->fillPercent() : 0.0;
     s.pawnHashHits = pawnHash_ ? pawnHash_->hits() : 0;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The time manager's rules; see time_manager.h.
+// The time manager's rules and the engine clock; see time_manager.h.
 #include "engine/time_manager.h"
 
 #include <algorithm>
@@ -96,14 +96,110 @@ int64_t moveTimeBudgetMs(int64_t moveTimeMs, int64_t overheadMs) {
     return bounded(clampInput(moveTimeMs) - clampInput(overheadMs), MAX_BUDGET_MS);
 }
 
-// An interface that names only the other side's clock (or sends increments or a move
-// count alone) still gets a move in finite time: a missing clock of ours is read as the
-// other side's, and as empty when neither is given.
-std::optional<int64_t> goBudgetMs(const GoClock &clock, int us, int64_t overheadMs) {
-    if (clock.moveTime) return moveTimeBudgetMs(*clock.moveTime, overheadMs);
-    const int them = 1 - us;
-    const auto time = clock.timeLeft[us] ? clock.timeLeft[us] : clock.timeLeft[them];
-    const auto inc = clock.increment[us] ? clock.increment[us] : clock.increment[them];
-    if (!time && !inc && !clock.movesToGo) return std::nullopt;
-    return clockBudgetMs(time.value_or(0), inc.value_or(0), clock.movesToGo.value_or(0), overheadMs);
+std::optional<int64_t> clockBudgetMs(const SearchClock &clock, int64_t overheadMs) {
+    if (clock.moveTimeMs) return moveTimeBudgetMs(*clock.moveTimeMs, overheadMs);
+    if (!clock.timeLeftMs && !clock.incrementMs && !clock.movesToGo) return std::nullopt;
+    return clockBudgetMs(clock.timeLeftMs.value_or(0), clock.incrementMs.value_or(0), clock.movesToGo.value_or(0),
+                         overheadMs);
+}
+
+namespace {
+
+// A control by sessions in centiseconds, within the signed 32-bit range its arithmetic
+// was made for (some 248 days: unlimited for any game).
+SessionControl sessionControl(const SearchClock &c) {
+    auto cs = [](int64_t ms) { return std::clamp<int64_t>(ms / 10, 0, INT32_MAX); };
+    return {std::clamp<int64_t>(c.movesPerSession, 0, INT32_MAX), cs(c.sessionMs), cs(c.incrementMs.value_or(0))};
+}
+
+}  // namespace
+
+std::optional<int64_t> TimeManager::setClock(const SearchClock &clock, int64_t ply, int64_t overheadMs) {
+    limits_->maxDepth = uint32_t(std::max(clock.depth, 0));
+    limits_->fixedDepth = clock.depth > 0;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    clock_ = clock;
+    ponderHit_ = false;
+    budgetMs_.reset();
+    if (!clock.sessions) return budgetMs_ = clockBudgetMs(clock, overheadMs);
+    // A reading of the clock: the time used is what the control allowed up to this
+    // move minus what is left, read back as signed.
+    if (clock.timeLeftMs) {
+        const int64_t used = sessionTimeUsed(sessionControl(clock), ply, *clock.timeLeftMs / 10);
+        usedCs_ = uint32_t(int32_t(std::clamp<int64_t>(used, INT32_MIN, INT32_MAX)));
+        clock_.timeLeftMs.reset();
+    }
+    return std::nullopt;
+}
+
+void TimeManager::newGame() {
+    clockRunning_ = false;
+    usedCs_ = clockStartCs_ = 0;
+    outOfBook_ = false;
+}
+
+uint32_t TimeManager::usedCs() const { return usedCs_ + (clockRunning_ ? timestampNow() - clockStartCs_ : 0); }
+
+void TimeManager::pauseClock() {
+    if (!clockRunning_) return;
+    clockRunning_ = false;
+    usedCs_ += timestampNow() - clockStartCs_;
+}
+
+void TimeManager::setPlan(int64_t budgetMs, bool exact) {
+    limits_->hardMs = budgetMs;
+    limits_->softMs = exact ? NO_TIME_LIMIT : budgetMs;
+}
+
+void TimeManager::setSessionBudget(int32_t centiseconds) {
+    budgetCs_ = centiseconds;
+    setPlan(int64_t(centiseconds) * 10, false);
+}
+
+bool TimeManager::beginSearch(int64_t ply) {
+    if (!clockRunning_) {
+        clockStartCs_ = timestampNow();
+        clockRunning_ = true;
+    }
+    searchStartCs_ = usedCs();
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const SearchClock &c = clock_;
+    const bool timed = !c.infinite && (!c.ponder || ponderHit_) && (c.sessions || budgetMs_);
+    sessionTimed_ = timed && c.sessions;
+    if (sessionTimed_) {
+        control_ = sessionControl(c);
+        const BudgetReport b = sessionBudget(control_, ply, int32_t(usedCs()));
+        listener_->onBudget(b);
+        setSessionBudget(b.maxTime);
+        clockLeftCs_ = int32_t(std::clamp<int64_t>(b.remaining, INT32_MIN, INT32_MAX));
+    } else if (timed) {
+        setPlan(*budgetMs_, c.moveTimeMs.has_value());
+    } else {
+        limits_->softMs = limits_->hardMs = NO_TIME_LIMIT;
+    }
+    return timed;
+}
+
+// The out-of-book bonus is used up by the first search that gets here, timed or not.
+void TimeManager::enterRootSearch(int64_t ply) {
+    if (!outOfBook_) {
+        outOfBook_ = true;
+        const auto corrected = sessionTimed_ ? outOfBookBudget(control_, ply, budgetCs_) : std::nullopt;
+        if (corrected) {
+            setSessionBudget(*corrected);
+            listener_->onBudgetChange(BudgetChange::OUT_OF_BOOK, *corrected);
+        }
+    }
+    if (!sessionTimed_) return;
+    const auto capped = clockGuard(budgetCs_, clockLeftCs_, control_.increment, CLOCK_RESERVE_MS / 10);
+    if (!capped) return;
+    setSessionBudget(int32_t(std::max<int64_t>(*capped, INT32_MIN)));
+    listener_->onBudgetChange(BudgetChange::CLOCK_GUARD, budgetCs_);
+}
+
+void TimeManager::ponderHit() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (!clock_.ponder || clock_.infinite || ponderHit_) return;
+    ponderHit_ = true;
+    if (budgetMs_) setPlan(*budgetMs_, clock_.moveTimeMs.has_value());
 }

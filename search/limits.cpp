@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The engine clock in centiseconds.
+// The monotonic clock readings the engine measures time with.
 #include "search/limits.h"
 
 #include <chrono>
@@ -15,20 +15,4 @@ uint32_t timestampNow() {
 int64_t steadyMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-uint32_t currentElapsed(const SearchLimits &limits) {
-    return limits.elapsed + (limits.clockRunning ? timestampNow() - limits.clockStart : 0);
-}
-
-void startClock(SearchLimits &limits) {
-    if (limits.clockRunning) return;
-    limits.clockRunning = true;
-    limits.clockStart = timestampNow();
-}
-
-void stopClock(SearchLimits &limits) {
-    if (!limits.clockRunning) return;
-    limits.clockRunning = false;
-    limits.elapsed += timestampNow() - limits.clockStart;
 }

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The clock and the limits of a search, shared by the front end (which writes them
-// between searches, and "time"/"level" even during one) and the search (which reads
-// them). The engine clock counts centiseconds; a search's own budget and start are
-// kept in milliseconds, so that a short fixed move time is kept to the millisecond.
+// The limits of a search: its time plan, a depth, the root moves allowed and the other
+// targets. The player (engine/time_manager) writes the plan; the search's stop rules
+// read it while they run, so what can change during a search is atomic.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +12,8 @@
 
 constexpr int MAX_MULTI_PV = 64;
 constexpr int MAX_ROOT_MOVES = 256;
+// A plan limit that is never reached: a search until stopped, or no early stop.
+constexpr int64_t NO_TIME_LIMIT = INT64_MAX;
 
 // What a search looks for besides the clock, for faces that offer it. The defaults are
 // the plain search: one line, every root move, no mate or node target. Written by the
@@ -30,18 +31,14 @@ struct SearchOptions {
     bool forcedMoveOnClock = false;
 };
 
+// The plan counts milliseconds from the moment the search was asked for (the search
+// measures them through SearchInterface::searchElapsedMs). Past softMs no new iteration
+// is worth starting and an easy move may be played (both reckon with softMs); at hardMs
+// the time-out test ends the search. A plan of zero, the default, leaves a search
+// whose interface keeps no time (searchElapsedMs 0) to its depth and the easy move.
 struct SearchLimits {
-    Relaxed<bool> clockRunning = false;
-    Relaxed<uint32_t> elapsed = 0;             // engine time used while the clock was last stopped
-    Relaxed<uint32_t> clockStart = 0;          // timestamp of the last clock start
-    Relaxed<uint32_t> searchStartElapsed = 0;  // used time when the current search began
-    Relaxed<int64_t> searchStartMs = 0;        // steadyMs() when the current search was asked for
-    Relaxed<int64_t> maxTimeMs = 0;            // budget of the current search, ms
-    Relaxed<bool> exactBudget = false;         // the whole budget is spent (a fixed move time)
-    Relaxed<uint32_t> movesPerSession = 40;    // 0 = whole game
-    Relaxed<uint32_t> timePerSession = 30000;
-    Relaxed<uint32_t> increment = 0;
-    Relaxed<bool> timed = true;       // false in analysis: no budget applies
+    Relaxed<int64_t> softMs = 0;
+    Relaxed<int64_t> hardMs = 0;
     Relaxed<bool> fixedDepth = false; // stop after the iteration of depth maxDepth
     Relaxed<uint32_t> maxDepth = 0;
     SearchOptions options;
@@ -50,17 +47,5 @@ struct SearchLimits {
 // Centiseconds on a monotonic clock, truncated to 32 bits: only for measuring time
 // spent (unsigned differences stay right across the wrap), not a time of day.
 uint32_t timestampNow();
-// Engine time used so far, including the running period of the clock.
-uint32_t currentElapsed(const SearchLimits &limits);
-// Starts the engine clock unless it runs already.
-void startClock(SearchLimits &limits);
-// Stops a running clock, adding the period it ran to the time used.
-void stopClock(SearchLimits &limits);
-// Milliseconds on the same monotonic clock, for the search's budget.
+// Milliseconds on the same monotonic clock.
 int64_t steadyMs();
-// Milliseconds since the search was asked for.
-inline int64_t searchElapsedMs(const SearchLimits &limits) { return steadyMs() - limits.searchStartMs; }
-// Time used since the search started, as a signed number of centiseconds.
-inline int32_t searchElapsed(const SearchLimits &limits) {
-    return int32_t(currentElapsed(limits) - limits.searchStartElapsed);
-}

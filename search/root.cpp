@@ -34,6 +34,9 @@ bool rootSkips(const SearchState &st, Move m) {
 
 // Thread 0 reports line 1 as the root loop finds it; several lines are reported once
 // each iteration has found them all.
+// Time since the search was asked for, as its interface keeps it.
+int64_t searchElapsedMs(const SearchState &st) { return st.player ? st.player->searchElapsedMs() : 0; }
+
 bool reportsInLoop(const SearchState &st) { return isThread0(st) && st.player && st.multiPv == 1; }
 
 // In a root the Syzygy tables decide, a line shows the tables' verdict unless the
@@ -84,13 +87,13 @@ int rootSearchFor(SearchState &st, int alpha, int beta, int depth, PrincipalVari
     initPicker(picker, inCheck ? PICK_IN_CHECK : PICK_FULL_WIDTH, b, info.checkers);
     picker.pvMove = pv.first();
     const bool timeFirstMoves = !inCheck && depth >= 6;
-    const uint32_t startTime = timeFirstMoves ? currentElapsed(*st.limits) : 0;
+    const int64_t startTime = timeFirstMoves ? searchElapsedMs(st) : 0;
 
     int best = -INFINITE_SCORE, second = -INFINITE_SCORE;
     int moveNumber = 0, completed = 0;
     for (Move m; (m = nextMove(picker)) != NO_MOVE;) {
         if (rootSkips(st, m)) continue;
-        if (timeFirstMoves && moveNumber == 2) st.firstMovesTime = currentElapsed(*st.limits) - startTime;
+        if (timeFirstMoves && moveNumber == 2) st.firstMovesMs = searchElapsedMs(st) - startTime;
         PrincipalVariation childPv;
         childPv.setToRestAfter(m, pv);
         ++moveNumber;
@@ -261,15 +264,16 @@ bool shouldStop(SearchState &st, const IterationBounds &ib, int d, int s, int ro
         if (st.player) st.player->reportStop(reason, bestMove, plies);
         stop = true;
     };
-    const bool forcedNow = lim.options.forcedMoveOnClock ? lim.timed && !lim.options.analysis : d == 1;
+    const bool forcedNow =
+        lim.options.forcedMoveOnClock ? lim.hardMs != NO_TIME_LIMIT && !lim.options.analysis : d == 1;
     if (rootMoves == 1 && forcedNow) give(StopReason::FORCED_MOVE);
-    // A fixed move time is spent whole: only the time-out ends such a search. These
-    // rules read the engine clock (centiseconds), which a caller may leave stopped.
-    if (d >= 6 && !lim.exactBudget) {
-        const int64_t used = searchElapsed(lim), budget = lim.maxTimeMs / 10;
-        if (easy[d] && easy[d - 1] && lim.timed && used >= budget / 8) give(StopReason::EASY_MOVE);
-        else if (lim.timed && budget - used < int64_t(st.firstMovesTime) * 3 / 2)
-            give(StopReason::NO_TIME_FOR_ITERATION);
+    // The plan's soft limit: none for a search until stopped or a fixed move time,
+    // which is spent whole (only the time-out ends it).
+    const int64_t soft = lim.softMs;
+    if (d >= 6 && soft != NO_TIME_LIMIT) {
+        const int64_t used = searchElapsedMs(st);
+        if (easy[d] && easy[d - 1] && used >= soft / 8) give(StopReason::EASY_MOVE);
+        else if (soft - used < st.firstMovesMs * 3 / 2) give(StopReason::NO_TIME_FOR_ITERATION);
     }
     if (s == ib.maxMate) {
         if (ib.maxMate != 0) give(StopReason::FORCED_MATE, MATE_SCORE - s);
@@ -399,7 +403,7 @@ template <Colour Us> SearchResult iterativeDeepeningFor(SearchState &st, const B
     st.easyMove = false;
     PawnHashTable::setHitLane(st.threadIndex);
     st.stats.reset();
-    st.firstMovesTime = 0;
+    st.firstMovesMs = 0;
     st.iterationDepth = 0;
     st.selDepth = 0;
     st.excludedCount = 0;

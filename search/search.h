@@ -10,9 +10,7 @@
 //     SearchLimits limits;
 //     limits.fixedDepth = true;
 //     limits.maxDepth = 8;
-//     limits.timed = true;                      // false: no budget (analysis)
-//     limits.searchStartElapsed = currentElapsed(limits);
-//     limits.searchStartMs = steadyMs();
+//     limits.softMs = limits.hardMs = NO_TIME_LIMIT;   // the time plan: none
 //     auto state = std::make_unique<SearchState>();   // large: keep it off the stack
 //     state->threadIndex = 0;                   // thread 0 alone prints and stops others
 //     state->tt = &tt;
@@ -64,6 +62,9 @@ public:
     virtual ~SearchInterface() = default;
     // True when the search must stop for time; called at every node.
     virtual bool timeOut() = 0;
+    // Milliseconds since the search was asked for, which the plan in SearchLimits
+    // counts; any thread. An interface without a clock lets no time pass.
+    virtual int64_t searchElapsedMs() { return 0; }
     // A new best line at the root.
     virtual void reportThinking(int depth, int score, const PrincipalVariation &pv) = 0;
     // A root line. With one line, line 1 as it changes during an iteration, exact or as
@@ -138,7 +139,7 @@ struct SearchState {
     int multiPv = 1;
     Move excluded[MAX_MULTI_PV] = {};
     int excludedCount = 0;
-    uint32_t firstMovesTime = 0;  // centiseconds spent on the first two root moves
+    int64_t firstMovesMs = 0;  // spent on the first two root moves of the last deep iteration
     // The root moves the Syzygy DTZ ranking keeps (none: no ranking), the score the
     // ranking gives the root (NO_SCORE: none), and the limits of this search's probes.
     MoveList syzygyRoot;

@@ -122,24 +122,21 @@ uint32_t perftMaxDepth(const Board_BB64 &b) {
     return b.perftIndex < uint32_t(PERFT_KEYS_SIZE) ? uint32_t(PERFT_KEYS_SIZE) - 1 - b.perftIndex : 0;
 }
 
-PerftRun perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide, SearchLimits &clock) {
+PerftRun perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide) {
     PerftRun run;
     if (depth < 1) return run;
     run.status = !isPlayable(b)                       ? PerftStatus::ILLEGAL_POSITION
                  : uint32_t(depth) > perftMaxDepth(b) ? PerftStatus::TOO_DEEP
                                                       : PerftStatus::COUNTED;
     if (run.status != PerftStatus::COUNTED) return run;
-    clock.clockRunning = false;
-    clock.elapsed = 0;
-    startClock(clock);
+    const uint32_t startCs = timestampNow();
     run.table = hash.prepare(hashMB);
     b.rebuildKeys();
     PerftContext ctx{b, hash};
     run.leaves = countFromRoot(ctx, uint32_t(depth), divide);
-    stopClock(clock);
+    run.elapsedCs = timestampNow() - startCs;
     run.nodes = ctx.nodes;
     run.rootCounts = std::move(ctx.rootCounts);
-    run.elapsedCs = clock.elapsed;
     run.hashFillPercent = hash.fillPercent();
     return run;
 }

@@ -11,7 +11,6 @@
 #include "board/largetable.h"
 
 struct AttackInfo;
-struct SearchLimits;
 
 // depthAndKey holds the depth in its low 16 bits and key bits 16-63 above them, so the
 // entry is count (bytes 0-7), depth (8-9), key check (10-15). A zero key check marks an
@@ -99,6 +98,5 @@ struct PerftRun {
 };
 
 // The body of the "perft" and "divide" commands: checks the depth and the position,
-// rebuilds the board's keys and counts, timed on the engine's clock (which it resets).
-// Prints nothing.
-PerftRun perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide, SearchLimits &clock);
+// rebuilds the board's keys and counts, timed (centiseconds). Prints nothing.
+PerftRun perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth, bool divide);

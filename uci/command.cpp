@@ -128,6 +128,19 @@ GoCommand parseGo(TokenSpan args, Board_BB64 &board) {
     return go;
 }
 
+SearchClock goClock(const GoCommand &g, Colour us) {
+    const int them = 1 - us;
+    SearchClock c;
+    c.timeLeftMs = g.timeMs[us] ? g.timeMs[us] : g.timeMs[them];
+    c.incrementMs = g.incMs[us] ? g.incMs[us] : g.incMs[them];
+    c.movesToGo = g.movesToGo;
+    c.moveTimeMs = g.moveTimeMs;
+    if (g.depth) c.depth = int(std::clamp<int64_t>(*g.depth, 1, 127));
+    c.infinite = g.infinite;
+    c.ponder = g.ponder;
+    return c;
+}
+
 SetOptionCommand parseSetOption(TokenSpan args) {
     SetOptionCommand s;
     const size_t nameAt = std::find(args.begin(), args.end(), "name") - args.begin();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The UCI face's input lines read into plain values. Nothing here throws or prints:
+// The UCI face's input lines read into plain values, a "go" also into the clock the
+// player plans from (engine/time_manager.h). Nothing here throws or prints:
 // what a line held that could not be used comes back as notes, one sentence each, for
 // the face to pass on as "info string" lines.
 #pragma once
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "board/move.h"
+#include "engine/time_manager.h"
 
 class Board_BB64;
 
@@ -55,6 +57,10 @@ struct GoCommand {
 // "go" arguments in any order. searchmoves are checked against `board` (which is
 // changed and restored by the move generator).
 GoCommand parseGo(TokenSpan args, Board_BB64 &board);
+// The clock of a "go" for side `us` (ms). An interface that names only the other side's
+// clock (or sends increments or a move count alone) still gets a move in finite time:
+// a field missing for us is read from the other side's.
+SearchClock goClock(const GoCommand &g, Colour us);
 
 struct SetOptionCommand {
     std::string name;  // empty when the line named no option

@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "board/movegen.h"
-#include "engine/time_manager.h"
 #include "engine/version.h"
 #include "eval/breakdown.h"
 #include "eval/pawnhash.h"
@@ -36,7 +35,7 @@ Move firstLegalMove(Board_BB64 &b) {
 
 }  // namespace
 
-UciEngine::UciEngine() : player_(this, &limits_, SettingFace::UCI) { player_.setGame(START_FEN); }
+UciEngine::UciEngine() : player_(this, SettingFace::UCI) { player_.setGame(START_FEN); }
 
 UciEngine::~UciEngine() { player_.shutdownThreads(); }
 
@@ -173,7 +172,7 @@ void UciEngine::ponderHit() {
         held.swap(heldBestMove_);
     }
     if (!held.empty()) emit(held);
-    else if (ponderBudgetMs_ >= 0) player_.startClockedBudget(ponderBudgetMs_);
+    else player_.ponderHit();
 }
 
 // A line ends at a line feed, a carriage return or a NUL byte: a stray byte from the
@@ -330,29 +329,11 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     notation_ = MoveNotation(board->castling,
                              player_.chess960() ? CastlingText::KING_TAKES_ROOK : CastlingText::KING_DESTINATION);
 
-    limits_.fixedDepth = g.depth.has_value();
-    limits_.maxDepth = uint32_t(std::clamp<int64_t>(g.depth.value_or(0), 1, 127));
-    GoClock clock;
-    for (const Colour c : {WHITE, BLACK}) {
-        clock.timeLeft[c] = g.timeMs[c];
-        clock.increment[c] = g.incMs[c];
-    }
-    clock.movesToGo = g.movesToGo;
-    clock.moveTime = g.moveTimeMs;
-    const std::optional<int64_t> budget = goBudgetMs(clock, board->side(), player_.settings().number(MOVE_OVERHEAD_MS));
-    const bool timed = budget && !g.infinite && !g.ponder;
-    limits_.timed = timed;
-    player_.setFixedBudget(timed ? *budget : -1, g.moveTimeMs.has_value());
+    const std::optional<int64_t> budget = player_.setClock(goClock(g, board->side()));
     pondering_ = g.ponder;
-    ponderBudgetMs_ = budget.value_or(-1);
     ponderInfinite_ = g.infinite;
-    // The time-out test may see ponderhit's flag before its budget: the budget it finds
-    // meanwhile must not be an earlier search's.
-    if (g.ponder) limits_.maxTimeMs = INT64_MAX;
-    if (budget && (timed || g.ponder))
+    if (budget && !g.infinite)
         diagnostic("budget " + std::to_string(*budget) + " ms" + (g.ponder ? " from ponderhit" : ""));
-    limits_.clockRunning = false;
-    limits_.elapsed = limits_.clockStart = 0;
     {
         const std::lock_guard<std::mutex> lock(outputMutex_);
         holdBestMove_ = g.infinite || g.ponder;
@@ -394,7 +375,7 @@ void UciEngine::setOption(const std::string_view *args, size_t n) {
 void UciEngine::perft(int depth) {
     auto b = std::make_unique<Board_BB64>();
     player_.copyBoard(*b);
-    const PerftRun run = perftCommand(*b, player_.perftHash(), player_.perftHashSizeMB(), depth, true, limits_);
+    const PerftRun run = perftCommand(*b, player_.perftHash(), player_.perftHashSizeMB(), depth, true);
     const MoveNotation notation(
         b->castling, player_.chess960() ? CastlingText::KING_TAKES_ROOK : CastlingText::KING_DESTINATION);
     if (run.status != PerftStatus::COUNTED) {

@@ -56,7 +56,6 @@ private:
     void perft(int depth);
     void evaluation();
 
-    SearchLimits limits_;
     ChessPlayer player_;
     std::mutex outputMutex_;
     // "go infinite" (and "go ponder"): the best move waits for "stop" even when the
@@ -71,9 +70,7 @@ private:
     // Why the last "position" left nothing to search (empty: a position is set).
     std::string noPosition_;
     Relaxed<bool> debug_ = false;  // read by thread 0's reports
-    // A "go ponder" search waiting for "ponderhit": the budget its clock fields gave
-    // (ms, negative: none) and whether it was also "infinite".
+    // A "go ponder" search waiting for "ponderhit", and whether it was also "infinite".
     bool pondering_ = false;
-    int64_t ponderBudgetMs_ = -1;
     bool ponderInfinite_ = false;
 };

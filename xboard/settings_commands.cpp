@@ -4,7 +4,6 @@
 // time control and clock, depth, thinking output, threads, tablebases, options, book
 // and random-game mode, and quit.
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -63,9 +62,8 @@ bool WBEngine::onPing(const Arguments &args) {
     return true;
 }
 
-// A negative count or time is refused and the level stays as it was; times beyond the
-// clock's signed 32-bit centiseconds (some 248 days) are cut to that, which is
-// unlimited for any game.
+// A negative count or time is refused and the level stays as it was; the player counts
+// times beyond some 248 days as that, which is unlimited for any game.
 bool WBEngine::onLevel(const Arguments &args) {
     const std::vector<std::string> base = splitArguments(args[1], ':');
     if (base.size() > 2) return false;
@@ -74,26 +72,26 @@ bool WBEngine::onLevel(const Arguments &args) {
     const int64_t seconds = base.size() == 2 ? parseInteger(base[1].c_str()) : 0;
     const int64_t increment = parseInteger(args[2].c_str());
     if (moves < 0 || minutes < 0 || seconds < 0 || increment < 0) return false;
-    limits.movesPerSession = uint32_t(moves);
-    limits.timePerSession = uint32_t(std::min<int64_t>((minutes * 60 + seconds) * 100, INT32_MAX));
-    limits.increment = uint32_t(std::min<int64_t>(increment * 100, INT32_MAX));
+    clock.movesPerSession = moves;
+    clock.sessionMs = (minutes * 60 + seconds) * 1000;
+    clock.incrementMs = increment * 1000;
+    player.setClock(clock);
     return true;
 }
 
-// The interface tells the time left; the clock keeps the time used, which is what the
-// level allowed up to this move minus what is left (read back as signed).
+// The interface tells the time left on the engine's clock, in centiseconds.
 bool WBEngine::onTime(const Arguments &args) {
-    const SessionControl level{limits.movesPerSession, limits.timePerSession, limits.increment};
-    const int64_t used = sessionTimeUsed(level, player.gamePly(), parseInteger(args[0].c_str()));
-    limits.elapsed = uint32_t(int32_t(std::clamp<int64_t>(used, INT32_MIN, INT32_MAX)));
+    SearchClock reading = clock;
+    reading.timeLeftMs = int64_t(parseInteger(args[0].c_str())) * 10;
+    player.setClock(reading);
     return true;
 }
 
 bool WBEngine::onSd(const Arguments &args) {
     const int depth = parseInteger(args[0].c_str());
     if (depth < 0) return false;
-    limits.maxDepth = uint32_t(depth);
-    limits.fixedDepth = true;
+    clock.depth = depth;
+    player.setClock(clock);
     return true;
 }
 

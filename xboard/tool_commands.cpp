@@ -32,7 +32,7 @@ bool WBEngine::runPerft(const Arguments &args, bool divide) {
     const int depth = parseInteger(args[0].c_str());
     const auto board = boardCopy(player);
     const MoveNotation notation(board->castling, CastlingText::KING_DESTINATION);
-    const PerftRun run = perftCommand(*board, player.perftHash(), player.perftHashSizeMB(), depth, divide, limits);
+    const PerftRun run = perftCommand(*board, player.perftHash(), player.perftHashSizeMB(), depth, divide);
     return printPerftRun(run, depth, divide, notation);
 }
 

@@ -16,7 +16,15 @@ constexpr SetupRules SETBOARD_RULES{.lenientFen = false, .keepRefusedBoard = tru
 
 }  // namespace
 
-WBEngine::WBEngine() : player(this, &limits) {}
+SearchClock startingClock() {
+    SearchClock c;
+    c.sessions = true;
+    c.movesPerSession = 40;
+    c.sessionMs = 5 * 60 * 1000;
+    return c;
+}
+
+WBEngine::WBEngine() : player(this) { player.setClock(clock); }
 
 WBEngine::~WBEngine() { player.shutdownThreads(); }
 
@@ -156,14 +164,9 @@ bool WBEngine::onNew(const Arguments &) {
     player.setRandomGameMode(false);
     gameOver = forceMode = autoMode = false;
     boardChanged = true;
-    limits.clockRunning = false;
-    limits.elapsed = limits.clockStart = 0;
-    limits.timed = true;
-    limits.fixedDepth = false;
-    limits.movesPerSession = 40;
-    limits.timePerSession = 30000;
-    limits.increment = 0;
-    if (analyzeMode) limits.timed = false;
+    clock = startingClock();
+    clock.infinite = analyzeMode;
+    player.setClock(clock);
     const Colour toMove = player.board().side();
     engineColour = analyzeMode ? toMove : opposite(toMove);
     printBoard();
@@ -171,7 +174,7 @@ bool WBEngine::onNew(const Arguments &) {
 }
 
 bool WBEngine::onForce(const Arguments &) {
-    stopClock(limits);
+    player.pauseClock();
     engineColour = NO_COLOUR;
     forceMode = true;
     autoMode = false;
@@ -266,8 +269,9 @@ bool WBEngine::onRemove(const Arguments &) { return takeBack(2); }
 bool WBEngine::onAnalyze(const Arguments &) {
     if (analyzeMode) return true;
     analyzeMode = true;
-    limits.timed = false;
-    limits.fixedDepth = false;
+    clock.infinite = true;
+    clock.depth = 0;
+    player.setClock(clock);
     engineColour = player.board().sideToMove;
     return true;
 }
@@ -275,8 +279,9 @@ bool WBEngine::onAnalyze(const Arguments &) {
 bool WBEngine::onExit(const Arguments &) {
     if (!analyzeMode) return false;
     analyzeMode = false;
-    limits.timed = true;
-    limits.fixedDepth = false;
+    clock.infinite = false;
+    clock.depth = 0;
+    player.setClock(clock);
     engineColour = NO_COLOUR;
     return true;
 }

@@ -13,6 +13,9 @@
 #include "engine/player.h"
 #include "engine/version.h"
 
+// The clock of a new game: 40 moves in 5 minutes, no depth limit.
+SearchClock startingClock();
+
 class WBEngine : public EngineListener {
 public:
     using Arguments = std::vector<std::string>;
@@ -43,8 +46,10 @@ public:
     // The board diagram ("# " and eight squares per rank, then "#"); clears boardChanged.
     void printBoard();
 
-    SearchLimits limits;
     ChessPlayer player;
+    // The clock as the commands describe it ("level", "sd", analysis): the player
+    // plans from it. Command loop only.
+    SearchClock clock = startingClock();
     // Written by the command loop and by search thread 0 (after the engine's move).
     Relaxed<uint32_t> engineColour = NO_COLOUR;
     Relaxed<bool> gameOver = false;

@@ -30,9 +30,7 @@ public:
 // all threads searched.
 uint64_t searchNodes(uint32_t threads, uint64_t limit, Move &best) {
     SummaryListener listener;
-    SearchLimits limits;
-    limits.timed = false;
-    ChessPlayer player(&listener, &limits);
+    ChessPlayer player(&listener);
     player.applySetting(TT_HASH_MB, "4");
     player.applySetting(PAWN_HASH_MB, "1");
     player.applySetting(THREADS, std::to_string(threads));

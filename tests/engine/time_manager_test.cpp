@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <limits>
 
-#include "board/types.h"
 #include "engine/time_manager.h"
 
 namespace {
@@ -55,46 +54,6 @@ TEST(TimeManager, MoveTimeIsSpentLessTheOverhead) {
     EXPECT_EQ(moveTimeBudgetMs(BIG, 0), INT32_TOP);
 }
 
-// Every "go" with a clock field gets a finite budget, whichever fields it names.
-TEST(TimeManager, EveryGoWithAClockFieldHasABudget) {
-    GoClock none;
-    EXPECT_FALSE(goBudgetMs(none, BLACK, 30)) << "no clock: searched until stopped";
-
-    GoClock whiteOnly;
-    whiteOnly.timeLeft[WHITE] = 10000;
-    whiteOnly.increment[WHITE] = 100;
-    EXPECT_EQ(goBudgetMs(whiteOnly, WHITE, 0), 368);
-    EXPECT_EQ(goBudgetMs(whiteOnly, BLACK, 0), 368) << "the other side's clock stands in for ours";
-
-    GoClock both = whiteOnly;
-    both.timeLeft[BLACK] = 2000;
-    EXPECT_EQ(goBudgetMs(both, BLACK, 0), 143) << "our own clock, our opponent's increment";
-
-    GoClock zero;
-    zero.timeLeft[BLACK] = 0;
-    EXPECT_EQ(goBudgetMs(zero, BLACK, 30), 1);
-    GoClock negative;
-    negative.timeLeft[WHITE] = -4000;
-    negative.increment[WHITE] = -10;
-    EXPECT_EQ(goBudgetMs(negative, WHITE, 30), 1);
-
-    GoClock movesOnly;
-    movesOnly.movesToGo = 0;
-    EXPECT_EQ(goBudgetMs(movesOnly, WHITE, 30), 1) << "a move count with no clock: move at once";
-    GoClock incOnly;
-    incOnly.increment[BLACK] = 1000;
-    EXPECT_EQ(goBudgetMs(incOnly, WHITE, 30), 1);
-
-    GoClock huge;
-    huge.timeLeft[WHITE] = BIG;
-    huge.movesToGo = BIG;
-    EXPECT_EQ(goBudgetMs(huge, WHITE, 0), 989560464) << "long, but it ends";
-
-    GoClock moveTime = both;
-    moveTime.moveTime = 1000;
-    EXPECT_EQ(goBudgetMs(moveTime, WHITE, 30), 970) << "a move time rules over the clocks";
-}
-
 // The XBoard face's budgets: 40 moves in 5 minutes and whole-game controls, in
 // centiseconds, as its recorded games print them.
 TEST(TimeManager, SessionBudgets) {
@@ -125,4 +84,35 @@ TEST(TimeManager, SessionBudgets) {
     // Over the clock's range: the budget stays a signed 32-bit number.
     EXPECT_EQ(sessionBudget({1, INT32_TOP, INT32_TOP}, 0, 0).maxTime, INT32_TOP);
     EXPECT_LT(sessionBudget(forty, 0, 40000).maxTime, 0) << "flag down: a budget that times out at once";
+}
+
+// The plan a clock gives the search: a fixed move time is spent whole (no soft limit),
+// a ponder search has none until it is hit, a depth alone is searched until stopped.
+TEST(TimeManager, PlansOfAClock) {
+    SearchLimits limits;
+    TimeManager time(nullptr, &limits);
+    SearchClock moveTime;
+    moveTime.moveTimeMs = 1000;
+    EXPECT_EQ(time.setClock(moveTime, 0, 30), 970);
+    EXPECT_TRUE(time.beginSearch(0));
+    EXPECT_EQ(limits.hardMs, 970);
+    EXPECT_EQ(limits.softMs, NO_TIME_LIMIT);
+
+    SearchClock ponder;
+    ponder.timeLeftMs = 10000;
+    ponder.incrementMs = 100;
+    ponder.ponder = true;
+    EXPECT_EQ(time.setClock(ponder, 0, 0), 368);
+    EXPECT_FALSE(time.beginSearch(0));
+    EXPECT_EQ(limits.hardMs, NO_TIME_LIMIT);
+    time.ponderHit();
+    EXPECT_EQ(limits.softMs, 368);
+    EXPECT_EQ(limits.hardMs, 368);
+
+    SearchClock depth;
+    depth.depth = 4;
+    EXPECT_FALSE(time.setClock(depth, 0, 0));
+    EXPECT_FALSE(time.beginSearch(0));
+    EXPECT_TRUE(limits.fixedDepth);
+    EXPECT_EQ(limits.hardMs, NO_TIME_LIMIT);
 }

@@ -17,7 +17,6 @@ TEST(Threads, HelperSharesTheTableAndStopsOnRequest) {
     helperGame->setFromFEN(fen);
     auto helper = std::make_unique<SearchState>();
     SearchLimits helperLimits;
-    helperLimits.timed = false;  // a helper runs until it is stopped
     helper->threadIndex = 1;
     helper->tt = main.tt.get();
     helper->pawnHash = main.pawnHash.get();

@@ -37,7 +37,6 @@ Board_BB64 &SearchFixture::board(const char *fen) {
 
 SearchResult SearchFixture::search(const char *fen, int depth) {
     board(fen);
-    limits.timed = true;
     limits.fixedDepth = true;
     limits.maxDepth = uint32_t(depth);
     testing::internal::CaptureStdout();

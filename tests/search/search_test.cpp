@@ -121,7 +121,6 @@ TEST(Search, HistoryStackIsNeverOverrun) {
         Board_BB64 &game = f.board(fen);
         game.history[index] = game.history[0];
         game.historyIndex = index;
-        f.limits.timed = true;
         f.limits.fixedDepth = true;
         f.limits.maxDepth = 6;
         testing::internal::CaptureStdout();
@@ -210,14 +209,14 @@ TEST(Search, TimeOutKeepsTheBestMoveOfFinishedWorkAndAbortIsMarked) {
     // face decides not to play it).
     CountdownInterface analysis(20000);
     f.state->player = &analysis;
-    f.limits.timed = false;
+    f.limits.softMs = f.limits.hardMs = NO_TIME_LIMIT;
     testing::internal::CaptureStdout();
     const SearchResult untimed = iterativeDeepening(*f.state, *f.game);
     testing::internal::GetCapturedStdout();
     EXPECT_NE(untimed.bestMove, NO_MOVE);
     EXPECT_FALSE(untimed.aborted);
     EXPECT_GT(analysis.reports, 0);
-    f.limits.timed = true;
+    f.limits.softMs = f.limits.hardMs = 0;
 
     // An abort raised from outside while the search runs: the result says so.
     struct AbortingInterface : CountdownInterface {

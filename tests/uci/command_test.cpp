@@ -100,6 +100,34 @@ TEST(UciCommand, GoEveryField) {
     EXPECT_TRUE(go.notes.empty()) << allNotes(go.notes);
 }
 
+// Every "go" with a clock field gets a finite budget, whichever fields it names; our
+// clock fields missing, the other side's stand in.
+TEST(UciCommand, GoClockBudgets) {
+    Board_BB64 board;
+    board.setFromFEN(START_FEN);
+    const struct {
+        const char *line;
+        Colour us;
+        int64_t overhead;
+        std::optional<int64_t> budget;
+    } cases[] = {
+        {"go", BLACK, 30, {}},  // searched until stopped
+        {"go wtime 10000 winc 100", WHITE, 0, 368},
+        {"go wtime 10000 winc 100", BLACK, 0, 368},
+        {"go wtime 10000 winc 100 btime 2000", BLACK, 0, 143},  // our clock, their increment
+        {"go btime 0", BLACK, 30, 1},
+        {"go wtime -4000 winc -10", WHITE, 30, 1},
+        {"go movestogo 0", WHITE, 30, 1},  // a move count with no clock: move at once
+        {"go binc 1000", WHITE, 30, 1},
+        {"go wtime 99999999999999999999 movestogo 99999999999999999999", WHITE, 0, 989560464},  // long, but it ends
+        {"go wtime 10000 winc 100 btime 2000 movetime 1000", WHITE, 30, 970},  // a move time rules
+    };
+    for (const auto &c : cases) {
+        const Tokens tokens = tokenize(c.line);
+        EXPECT_EQ(clockBudgetMs(goClock(parseGo(argsOf(tokens), board), c.us), c.overhead), c.budget) << c.line;
+    }
+}
+
 // Odd "go" lines: what each field ends up holding and what the notes say.
 TEST(UciCommand, GoOddLines) {
     constexpr int64_t TOP = std::numeric_limits<int64_t>::max();

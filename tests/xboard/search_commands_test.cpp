@@ -69,10 +69,10 @@ TEST(SearchCommands, StopDuringSearchPlaysNoMove) {
 TEST(SearchCommands, SdRejectsNegativeDepthAndGoRefusesFinishedGame) {
     testing::internal::CaptureStdout();
     WBEngine engine;
+    engine.executeLine("sd 5");
     engine.executeLine("sd -1");
-    EXPECT_FALSE(engine.limits.fixedDepth);
-    engine.executeLine("sd 0");
-    EXPECT_TRUE(engine.limits.fixedDepth);
+    EXPECT_TRUE(engine.player.limits().fixedDepth);
+    EXPECT_EQ(engine.player.limits().maxDepth, 5u);
     engine.gameOver = true;
     engine.executeLine("go");
     const std::string out = testing::internal::GetCapturedStdout();
