@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
 // The engine player: the game record, the end-of-game test, and the tables and threads
-// it prepares before a search.
+// it prepares before a search or an evaluation, and the moves' notation.
 #include "engine/player.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <random>
 #include <thread>
 
@@ -15,11 +13,7 @@
 #include "engine/threads.h"
 #include "eval/pawnhash.h"
 #include "platform/memory.h"
-#include "platform/random.h"
 #include "search/tt.h"
-#include "tools/perft.h"
-#include "tools/randgames.h"
-#include "tools/randpos.h"
 #include "book/book.h"
 
 ChessPlayer::ChessPlayer(EngineListener *listener, SearchLimits *limits, SettingFace face)
@@ -28,7 +22,6 @@ ChessPlayer::ChessPlayer(EngineListener *listener, SearchLimits *limits, Setting
       settings_(face),
       maxThreads_(std::max(1u, std::thread::hardware_concurrency())),
       board_(std::make_unique<Board_BB64>()),
-      perftHash_(std::make_unique<PerftHash>()),
       tablebases_(std::make_unique<EngineTablebases>()) {
     board_->setFromFEN(START_FEN);
     std::random_device device;
@@ -212,10 +205,30 @@ void ChessPlayer::prepareSearch(bool clearTables) {
     if (!pool_) pool_ = std::make_unique<ThreadPool>(currentThreads_, &ChessPlayer::searchJob, this);
 }
 
-void ChessPlayer::setRandomPosition() {
+void ChessPlayer::setPosition(const Board_BB64 &b) {
     std::lock_guard<std::mutex> lock(gameMutex_);
     gamePly_ = 0;
-    generateRandomPosition(*board_, chess960());
+    *board_ = b;
+}
+
+MoveNotation ChessPlayer::notation(MoveListing listing) const {
+    CastlingText text = CastlingText::KING_DESTINATION;
+    if (chess960() && settings_.face() == SettingFace::UCI) text = CastlingText::KING_TAKES_ROOK;
+    else if (chess960() && listing == MoveListing::GAME) text = CastlingText::O_O;
+    return MoveNotation(board_->castling, text);
+}
+
+// A search made the pawn hash before it began; otherwise it is made here, as the next
+// search would make it (its size was announced), so that the evaluation finds what the
+// previous ones stored.
+std::optional<EvalBreakdown> ChessPlayer::evaluation() {
+    auto b = std::make_unique<Board_BB64>();
+    copyBoard(*b);
+    if (!isEvaluable(*b)) return std::nullopt;
+    if (!searchBusy() && (!pawnHash_ || !pawnHash_->entryCount())) preparePawnHash(false);
+    if (pawnHash_) return evaluationBreakdown(*b, *pawnHash_);
+    PawnHashTable scratch(1);
+    return evaluationBreakdown(*b, scratch);
 }
 
 void ChessPlayer::renameBook() {
@@ -305,18 +318,4 @@ void ChessPlayer::storeSetting(SettingId id, int number, const std::string &text
 void ChessPlayer::applySetting(SettingId id, int number, const std::string &text) {
     storeSetting(id, number, text);
     applyEffect(setting(id).effect);
-}
-
-bool ChessPlayer::playRandomGames(int n) {
-    const bool shuffled = chess960();
-    const RandomGameHooks hooks{[this, shuffled] {
-                                    char fen[100];
-                                    if (!shuffled || !chess960Fen(int(nextRandom() % 960), FenStyle::X_FEN, fen))
-                                        std::strcpy(fen, START_FEN);
-                                    setPosition(fen);
-                                },
-                                [this](Move m) { return recordMove(m); }};
-    const bool ok = runRandomGames(*board_, n, hooks);
-    setPosition(START_FEN);
-    return ok;
 }

@@ -164,6 +164,7 @@ SettingValue readSetting(const Setting &s, std::string_view text, SettingFace fa
 class SettingValues {
 public:
     explicit SettingValues(SettingFace face);
+    SettingFace face() const { return face_; }
     int number(SettingId id) const { return numbers_[id]; }
     std::string text(SettingId id) const;
     // Numbers are brought within the setting's range (for the store's face) here too.
