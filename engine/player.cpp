@@ -158,9 +158,9 @@ void ChessPlayer::prepareTransposition(bool clearTables) {
     ttCurrentMB_ = tt_->sizeMB();
 }
 
-void ChessPlayer::preparePawnHash(bool clearTables) {
+void ChessPlayer::preparePawnHash(bool clearTables, uint32_t askedMB) {
     if (!pawnHash_) pawnHash_ = std::make_unique<PawnHashTable>();
-    const uint32_t asked = uint32_t(settings_.number(PAWN_HASH_MB));
+    const uint32_t asked = askedMB ? askedMB : uint32_t(settings_.number(PAWN_HASH_MB));
     const bool resize = (asked != pawnHashRequestedMB_ && asked != pawnHashCurrentMB_) || !pawnHash_->entryCount();
     if (clearTables || resize) {
         if (resize) pawnHash_->resize(affordableMB(asked));
@@ -177,6 +177,7 @@ void ChessPlayer::preparePawnHash(bool clearTables) {
 void ChessPlayer::announceTables() {
     announcedThreads_ = uint32_t(settings_.number(THREADS));
     const uint32_t tt = uint32_t(settings_.number(TT_HASH_MB)), pawn = uint32_t(settings_.number(PAWN_HASH_MB));
+    pawnAnnouncedMB_ = pawn;
     const uint32_t ttSize = TranspositionTable::sizeMBFor(affordableMB(tt));
     const uint32_t pawnSize = PawnHashTable::sizeMBFor(affordableMB(pawn));
     tellTableSize({HashTableKind::TRANSPOSITION, ttSize, tt, true, ttSize < TranspositionTable::sizeMBFor(tt)},
@@ -218,14 +219,14 @@ MoveNotation ChessPlayer::notation(MoveListing listing) const {
     return MoveNotation(board_->castling, text);
 }
 
-// A search made the pawn hash before it began; otherwise it is made here, as the next
-// search would make it (its size was announced), so that the evaluation finds what the
-// previous ones stored.
+// A search made the pawn hash before it began; otherwise it is made here, so that the
+// evaluation finds what the previous ones stored. It gets the size announced (as if
+// made then): a size set since is still the next search's to make and to tell.
 std::optional<EvalBreakdown> ChessPlayer::evaluation() {
     auto b = std::make_unique<Board_BB64>();
     copyBoard(*b);
     if (!isEvaluable(*b)) return std::nullopt;
-    if (!searchBusy() && (!pawnHash_ || !pawnHash_->entryCount())) preparePawnHash(false);
+    if (!searchBusy() && (!pawnHash_ || !pawnHash_->entryCount())) preparePawnHash(false, pawnAnnouncedMB_);
     if (pawnHash_) return evaluationBreakdown(*b, *pawnHash_);
     PawnHashTable scratch(1);
     return evaluationBreakdown(*b, scratch);

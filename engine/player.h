@@ -209,7 +209,8 @@ private:
     void takeBackUnlocked();
     void tellTableSize(const TableSizeReport &r, bool cleared, uint32_t &toldMB);
     void prepareTransposition(bool clearTables);
-    void preparePawnHash(bool clearTables);
+    // The size asked for is the setting's unless given (0: the setting).
+    void preparePawnHash(bool clearTables, uint32_t askedMB = 0);
     // The stored book file; an existing book object is renamed.
     void renameBook();
     void applyEffect(SettingEffect effect);
@@ -247,6 +248,7 @@ private:
     uint32_t ttCurrentMB_ = 0, ttRequestedMB_ = 0, ttToldMB_ = 0;
     std::unique_ptr<PawnHashTable> pawnHash_;
     uint32_t pawnHashCurrentMB_ = 0, pawnHashRequestedMB_ = 0, pawnToldMB_ = 0;
+    uint32_t pawnAnnouncedMB_ = 0;  // the request announceTables told (0: none)
     std::unique_ptr<ThreadPool> pool_;
     uint64_t helperNodes_ = 0;  // thread 0's last reading of the helpers' node counters
     // Created by thread 0 at the first timed search with the book on; renamed by the
