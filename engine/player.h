@@ -10,12 +10,11 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <optional>
 
 #include "board/board.h"
 #include "engine/listener.h"

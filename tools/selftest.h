@@ -10,7 +10,6 @@
 
 #include "tools/perft.h"
 
-
 struct SelfTestRecord {
     uint32_t number;
     const char *fen;
