@@ -5,7 +5,6 @@
 // handlers word what they found and hand a new position to the player.
 #include <memory>
 
-#include "xboard/output.h"
 #include "xboard/tool_output.h"
 #include "xboard/wbengine.h"
 #include "board/movegen.h"
