@@ -4,7 +4,7 @@
 // consistency check and the piece iterator.
 #include "board/board.h"
 
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 
 #include "board/zobrist.h"
@@ -225,7 +225,11 @@ void Board_BB64::toFEN(char *buffer, FenStyle style) const {
         *out++ = char('a' + fileOf(epSquare));
         *out++ = char('1' + rankOf(epSquare));
     }
-    std::sprintf(out, " %u %u", unsigned(halfmoveClock), unsigned(historyIndex / 2 + 1));
+    *out++ = ' ';
+    out = std::to_chars(out, out + 10, unsigned(halfmoveClock)).ptr;
+    *out++ = ' ';
+    out = std::to_chars(out, out + 10, unsigned(historyIndex / 2 + 1)).ptr;
+    *out = 0;
 }
 
 bool Board_BB64::isConsistent() const {

@@ -4,7 +4,7 @@
 // and the Chess960 start positions by number.
 #include "board/castling.h"
 
-#include <cstdio>
+#include <string>
 #include <initializer_list>
 #include <cstring>
 
@@ -173,6 +173,7 @@ bool chess960Fen(int n, FenStyle style, char *buffer) {
         rights[2] = char('a' + (h - rank));
         rights[3] = char('a' + (a - rank));
     }
-    std::snprintf(buffer, 100, "%s/pppppppp/8/8/8/8/PPPPPPPP/%s w %s - 0 1", black, rank, rights);
+    const std::string fen = std::string(black) + "/pppppppp/8/8/8/8/PPPPPPPP/" + rank + " w " + rights + " - 0 1";
+    std::memcpy(buffer, fen.c_str(), fen.size() + 1);
     return true;
 }

@@ -106,7 +106,10 @@ PolyglotBook::~PolyglotBook() { closeFile(); }
 
 void PolyglotBook::rename(const char *path) {
     const std::lock_guard<std::mutex> guard(nameLock);
-    std::snprintf(filePath, sizeof filePath, "%s", path ? path : "");
+    // A longer name is cut to the buffer, as every path setting is.
+    const size_t n = path ? std::min(std::strlen(path), sizeof filePath - 1) : 0;
+    std::memcpy(filePath, path ? path : "", n);
+    filePath[n] = 0;
     countEntries();
 }
 

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
 // The engine player: the game record, the end-of-game test, and the tables and threads
-// it prepares before a search.
+// it prepares before a search or an evaluation, and the moves' notation.
 #include "engine/player.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <random>
 #include <thread>
 
@@ -15,11 +13,7 @@
 #include "engine/threads.h"
 #include "eval/pawnhash.h"
 #include "platform/memory.h"
-#include "platform/random.h"
 #include "search/tt.h"
-#include "tools/perft.h"
-#include "tools/randgames.h"
-#include "tools/randpos.h"
 #include "book/book.h"
 
 ChessPlayer::ChessPlayer(EngineListener *listener, SettingFace face)
@@ -28,7 +22,6 @@ ChessPlayer::ChessPlayer(EngineListener *listener, SettingFace face)
       settings_(face),
       maxThreads_(std::max(1u, std::thread::hardware_concurrency())),
       board_(std::make_unique<Board_BB64>()),
-      perftHash_(std::make_unique<PerftHash>()),
       tablebases_(std::make_unique<EngineTablebases>()) {
     board_->setFromFEN(START_FEN);
     newGame();
@@ -173,9 +166,9 @@ void ChessPlayer::prepareTransposition(bool clearTables) {
     ttCurrentMB_ = tt_->sizeMB();
 }
 
-void ChessPlayer::preparePawnHash(bool clearTables) {
+void ChessPlayer::preparePawnHash(bool clearTables, uint32_t askedMB) {
     if (!pawnHash_) pawnHash_ = std::make_unique<PawnHashTable>();
-    const uint32_t asked = uint32_t(settings_.number(PAWN_HASH_MB));
+    const uint32_t asked = askedMB ? askedMB : uint32_t(settings_.number(PAWN_HASH_MB));
     const bool resize = (asked != pawnHashRequestedMB_ && asked != pawnHashCurrentMB_) || !pawnHash_->entryCount();
     if (clearTables || resize) {
         if (resize) pawnHash_->resize(affordableMB(asked));
@@ -192,6 +185,7 @@ void ChessPlayer::preparePawnHash(bool clearTables) {
 void ChessPlayer::announceTables() {
     announcedThreads_ = uint32_t(settings_.number(THREADS));
     const uint32_t tt = uint32_t(settings_.number(TT_HASH_MB)), pawn = uint32_t(settings_.number(PAWN_HASH_MB));
+    pawnAnnouncedMB_ = pawn;
     const uint32_t ttSize = TranspositionTable::sizeMBFor(affordableMB(tt));
     const uint32_t pawnSize = PawnHashTable::sizeMBFor(affordableMB(pawn));
     tellTableSize({HashTableKind::TRANSPOSITION, ttSize, tt, true, ttSize < TranspositionTable::sizeMBFor(tt)},
@@ -220,10 +214,24 @@ void ChessPlayer::prepareSearch(bool clearTables) {
     if (!pool_) pool_ = std::make_unique<ThreadPool>(currentThreads_, &ChessPlayer::searchJob, this);
 }
 
-void ChessPlayer::setRandomPosition() {
-    std::lock_guard<std::mutex> lock(gameMutex_);
-    gamePly_ = 0;
-    generateRandomPosition(*board_, chess960());
+MoveNotation ChessPlayer::notation(MoveListing listing) const {
+    CastlingText text = CastlingText::KING_DESTINATION;
+    if (chess960() && settings_.face() == SettingFace::UCI) text = CastlingText::KING_TAKES_ROOK;
+    else if (chess960() && listing == MoveListing::GAME) text = CastlingText::O_O;
+    return MoveNotation(board_->castling, text);
+}
+
+// A search made the pawn hash before it began; otherwise it is made here, so that the
+// evaluation finds what the previous ones stored. It gets the size announced (as if
+// made then): a size set since is still the next search's to make and to tell.
+std::optional<EvalBreakdown> ChessPlayer::evaluation() {
+    auto b = std::make_unique<Board_BB64>();
+    copyBoard(*b);
+    if (!isEvaluable(*b)) return std::nullopt;
+    if (!searchBusy() && (!pawnHash_ || !pawnHash_->entryCount())) preparePawnHash(false, pawnAnnouncedMB_);
+    if (pawnHash_) return evaluationBreakdown(*b, *pawnHash_);
+    PawnHashTable scratch(1);
+    return evaluationBreakdown(*b, scratch);
 }
 
 void ChessPlayer::renameBook() {
@@ -321,18 +329,4 @@ SettingOutcome ChessPlayer::applySetting(SettingId id, std::string_view text, Se
     else settings_.setNumber(id, v.number);
     if (!request.startUp || s.effectAtStartUp) applyEffect(s.effect, o);
     return o;
-}
-
-bool ChessPlayer::playRandomGames(int n) {
-    const bool shuffled = chess960();
-    const RandomGameHooks hooks{[this, shuffled] {
-                                    char fen[100];
-                                    if (!shuffled || !chess960Fen(int(nextRandom() % 960), FenStyle::X_FEN, fen))
-                                        std::strcpy(fen, START_FEN);
-                                    setGame(fen);
-                                },
-                                [this](Move m) { return recordMove(m); }};
-    const bool ok = runRandomGames(*board_, n, hooks);
-    setGame(START_FEN);
-    return ok;
 }

@@ -3,12 +3,15 @@
 // The engine player: the game board and its record of moves, the hash tables, the
 // settings and limits the search reads, the clock it plans each search from and the
 // pool of search threads. It prints nothing a protocol defines: what happens reaches
-// the face that owns it through its EngineListener.
+// the face that owns it through its EngineListener. The developer tools (perft, random
+// positions and games) are the faces' to call; the player takes their results as a new
+// game position.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,6 +23,7 @@
 #include "engine/settings.h"
 #include "engine/strength.h"
 #include "engine/time_manager.h"
+#include "eval/breakdown.h"
 #include "search/limits.h"
 #include "board/relaxed.h"
 #include "search/search.h"
@@ -27,7 +31,6 @@
 class EngineTablebases;
 class PawnHashTable;
 class PolyglotBook;
-class PerftHash;
 class ThreadPool;
 class TranspositionTable;
 
@@ -68,9 +71,8 @@ public:
     // read by the face's rules (engine/replay.h). The record keeps the moves since the
     // last irreversible one. A refused FEN (BAD_FEN, UNPLAYABLE) leaves the board as the
     // FEN reader left it or no position at all, as the rules say, with an empty record.
-    GameReplay setGame(std::string_view fen, std::span<const std::string_view> moves = {}, SetupRules rules = {});
-    // A random position ("randpos") with an empty game record.
-    void setRandomPosition();
+    GameReplay setGame(std::string_view fen, std::span<const std::string_view> moves = {},
+                       SetupRules rules = {.lenientFen = true});
     // Whether the board can be searched (isPlayable): a refused FEN can leave one that
     // cannot.
     bool boardUsable() const;
@@ -125,10 +127,17 @@ public:
     // from shuffled start positions. The board plays both games alike.
     bool chess960() const { return settings_.number(CHESS960) != 0; }
     bool randomGameMode() const { return randomGameMode_; }
-    // Random games from the start position on the game board (the random-games tool),
-    // in Chess960 from a random start position each; the board is left at the standard
-    // start position with an empty record.
-    bool playRandomGames(int n);
+    // How this face writes the moves of the current game (GAME: search lines, moves
+    // played) or of a tool's listing (PERFT: divide): standard castling as the king's
+    // two-square step; Chess960 castling as the king taking its rook under UCI, as
+    // O-O/O-O-O in XBoard's game moves and as the king's step in XBoard's listings.
+    // Read by search thread 0 too: the castling set-up changes only with the position.
+    enum class MoveListing : uint8_t { GAME, PERFT };
+    MoveNotation notation(MoveListing listing = MoveListing::GAME) const;
+    // The evaluation of the game position term by term, on the engine's pawn hash
+    // (made now if no search has made it yet); none for a board it cannot evaluate.
+    // May run during a search: it works on a copy of the board.
+    std::optional<EvalBreakdown> evaluation();
 
     // The clock of the searches from now on (engine/time_manager.h), in effect at once
     // also during a search: a reading of the clock by sessions ("time") sets the time
@@ -168,10 +177,6 @@ public:
     void searchFinished() override;
     void reportHashCollision(const Board_BB64 &b, Move m, bool pseudoLegal) override;
 
-    PawnHashTable *pawnHash() { return pawnHash_.get(); }
-    PerftHash &perftHash() { return *perftHash_; }
-    uint32_t perftHashSizeMB() const { return perftHashSizeMB_; }
-    void setPerftHashSizeMB(uint32_t mb) { perftHashSizeMB_ = mb; }
     ThreadPool *threads() { return pool_.get(); }
 
     // The job every search thread runs when woken; thread 0 plays the move.
@@ -201,7 +206,8 @@ private:
     void takeBackUnlocked();
     void tellTableSize(const TableSizeReport &r, bool cleared, uint32_t &toldMB);
     void prepareTransposition(bool clearTables);
-    void preparePawnHash(bool clearTables);
+    // The size asked for is the setting's unless given (0: the setting).
+    void preparePawnHash(bool clearTables, uint32_t askedMB = 0);
     // The stored book file; an existing book object is renamed.
     void renameBook();
     void applyEffect(SettingEffect effect, SettingOutcome &outcome);
@@ -213,7 +219,6 @@ private:
     EngineListener *listener_;
     TimeManager timeManager_;
     SettingValues settings_;
-    uint32_t perftHashSizeMB_ = 64;
     // Switched by commands that run during a search, read by thread 0.
     Relaxed<bool> randomGameMode_ = false;
     // Whether the current search plays at a chosen strength (set before the threads
@@ -245,7 +250,7 @@ private:
     uint32_t ttCurrentMB_ = 0, ttRequestedMB_ = 0, ttToldMB_ = 0;
     std::unique_ptr<PawnHashTable> pawnHash_;
     uint32_t pawnHashCurrentMB_ = 0, pawnHashRequestedMB_ = 0, pawnToldMB_ = 0;
-    std::unique_ptr<PerftHash> perftHash_;
+    uint32_t pawnAnnouncedMB_ = 0;  // the request announceTables told (0: none)
     std::unique_ptr<ThreadPool> pool_;
     uint64_t helperNodes_ = 0;  // thread 0's last reading of the helpers' node counters
     // Created by thread 0 at the first timed search with the book on; renamed by the

@@ -53,4 +53,5 @@ struct GameReplay {
 
 // Plays the moves (coordinate notation) from the FEN; stops at the first that is not
 // legal.
-GameReplay replayGame(std::string_view fen, std::span<const std::string_view> moves, SetupRules rules = {true});
+GameReplay replayGame(std::string_view fen, std::span<const std::string_view> moves,
+                      SetupRules rules = {.lenientFen = true});

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The "eval" printout.
+// The evaluation term by term: the evaluation traced, its rows blended and ordered.
 #include "eval/breakdown.h"
 
-#include <cstdio>
+#include <iterator>
 
 #include "eval/terms.h"
 
@@ -11,14 +11,12 @@ namespace {
 
 using eval::EvalTrace;
 
-constexpr const char *RULE = "==============================================================================";
-
-// Rows in print order ("Side to move" last) with their names; row 11 is never shown.
+// Rows in the order shown ("Side to move" last) with their names; row 11 holds nothing.
 struct RowName {
     int row;
     const char *name;
 };
-constexpr RowName PRINTED_ROWS[] = {
+constexpr RowName SHOWN_ROWS[] = {
     {EvalTrace::MATERIAL, "Material"},       {EvalTrace::PST, "PST"},
     {EvalTrace::PASSED, "Passed pawns"},     {EvalTrace::WEAK, "Weak pawns"},
     {EvalTrace::PAWN_STRUCTURE, "Pawn structure"}, {EvalTrace::KNIGHTS, "Knights"},
@@ -28,17 +26,17 @@ constexpr RowName PRINTED_ROWS[] = {
     {EvalTrace::MOPUP_KING_DIST, "M: King dist"}, {EvalTrace::MOPUP_CORNER, "M: KBNK safe corner"},
     {EvalTrace::SIDE_TO_MOVE, "Side to move"},
 };
+static_assert(std::size(SHOWN_ROWS) == EVAL_BREAKDOWN_ROWS);
 
-void printRow(const char *name, TermPair w, TermPair k, int phase) {
-    const int wTotal = blend(w, phase), bTotal = blend(k, phase);
+EvalBreakdownRow makeRow(const char *name, TermPair w, TermPair k, int phase) {
     // Not blend(w - k): the difference of two large terms would not fit a TermPair.
     const int total = ((w.mg() - k.mg()) * phase + (w.eg() - k.eg()) * (24 - phase)) / 24;
-    std::printf("%-32s   %4d %4d (%4d)   %4d %4d (%4d)   %4d\n", name, w.mg(), w.eg(), wTotal, k.mg(), k.eg(), bTotal, total);
+    return {name, w, k, blend(w, phase), blend(k, phase), total};
 }
 
 }  // namespace
 
-bool printEvaluation(const Board_BB64 &b, PawnHashTable &pawnHash) {
+EvalBreakdown evaluationBreakdown(const Board_BB64 &b, PawnHashTable &pawnHash) {
     EvalTrace trace;
     int score = eval::evaluateTraced(b, pawnHash, -INFINITE_SCORE, INFINITE_SCORE, &trace);
     // A dead draw stops the evaluation before anything is recorded.
@@ -47,16 +45,13 @@ bool printEvaluation(const Board_BB64 &b, PawnHashTable &pawnHash) {
         trace.scaling = 100;
         score = 0;
     }
-    if (b.side() == BLACK) score = -score;
-
-    std::printf("%s\n", RULE);
-    std::printf("Evaluation part                    w-MG w-EG (wTot)   b-MG b-EG (bTot)   Total\n");
-    std::printf("%s\n", RULE);
-    for (const RowName &r : PRINTED_ROWS) printRow(r.name, trace.rows[r.row][WHITE], trace.rows[r.row][BLACK], trace.phase);
-    std::printf("%s\n", RULE);
-    std::printf("Phase = %3d          Scaling factor = %3.2f          Total evaluation = %6d\n", trace.phase,
-                trace.scaling / 100.0, score);
-    std::printf("%s\n", RULE);
-    std::fflush(stdout);
-    return true;
+    EvalBreakdown out;
+    for (int i = 0; i < EVAL_BREAKDOWN_ROWS; ++i) {
+        const RowName &r = SHOWN_ROWS[i];
+        out.rows[i] = makeRow(r.name, trace.rows[r.row][WHITE], trace.rows[r.row][BLACK], trace.phase);
+    }
+    out.phase = trace.phase;
+    out.scalingPercent = trace.scaling;
+    out.total = b.side() == BLACK ? -score : score;
+    return out;
 }

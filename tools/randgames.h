@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
 // Statistics over games of uniformly random legal moves from the start position: how
-// long games last, how often each kind of move occurs, where the pieces stand.
+// long games last, how often each kind of move occurs, where the pieces stand. The
+// faces word them.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <functional>
-
-#include "board/move.h"
 
 class Board_BB64;
 
@@ -30,27 +28,15 @@ struct RandomGameStats {
     uint64_t lengths[MAX_LENGTH] = {};   // games by final length in plies
 };
 
-// How a game is played out. The engine plugs in its game record; the defaults (see
-// runRandomGames) play on the board alone.
-struct RandomGameHooks {
-    // Sets the start position on the board with an empty game record.
-    std::function<void()> startGame;
-    // Records m as a game move and makes it on the board; false when the record is full,
-    // which ends the game.
-    std::function<bool(Move)> recordMove;
+// How the games are played: from the standard start position or from a random
+// Chess960 one each, and at most maxPlies moves a game (the board's history bounds it
+// too).
+struct RandomGameOptions {
+    bool chess960 = false;
+    uint32_t maxPlies = RandomGameStats::MAX_LENGTH;
 };
 
-// Plays n games on b through the hooks, adding to stats, and writes a "#" to progress
-// (when not null) after every (n / 50)-th game; fewer than 50 games get no marks.
-void playRandomGames(Board_BB64 &b, uint64_t n, const RandomGameHooks &hooks, RandomGameStats &stats,
-                     FILE *progress);
-
-// The averages and tables of a finished run.
-void printRandomGameStats(const RandomGameStats &stats, FILE *out);
-
-// The random-games command: a count below 1 gives false with nothing printed; otherwise
-// the header, the progress marks and the statistics go to out, the board is left at the
-// start position (hooks.startGame) and the result is true.
-bool runRandomGames(Board_BB64 &b, int n, const RandomGameHooks &hooks, FILE *out = stdout);
-// The same on b alone: start position from FEN, moves made with b's own history.
-bool runRandomGames(Board_BB64 &b, int n, FILE *out = stdout);
+// Plays n games on b, adding to stats, and calls progress (when set) after every
+// (n / 50)-th game: fewer than 50 games get no calls. b is left at the last game's end.
+void playRandomGames(Board_BB64 &b, uint64_t n, const RandomGameOptions &options, RandomGameStats &stats,
+                     const std::function<void()> &progress = {});

@@ -8,7 +8,6 @@
 #include <initializer_list>
 
 #include "board/movegen.h"
-#include "platform/files.h"
 #include "platform/random.h"
 
 namespace {
@@ -130,30 +129,12 @@ void generateRandomPosition(Board_BB64 &b, bool chess960) {
     } while (!acceptable(b));
 }
 
-void writeRandomFens(Board_BB64 &b, int count, FILE *out, bool chess960) {
+void generateRandomFens(Board_BB64 &b, int count, const std::function<void(const char *fen)> &sink,
+                        bool chess960) {
     char fen[128];
     for (int i = 0; i < count; ++i) {
         generateRandomPosition(b, chess960);
         b.toFEN(fen);
-        std::fprintf(out, "%s\n", fen);
+        sink(fen);
     }
-    std::fflush(out);
-}
-
-bool randomFensCommand(Board_BB64 &b, int count, const char *path, bool chess960) {
-    if (count < 1) return false;
-    const bool toFile = path && *path;
-    FILE *out = stdout;
-    if (toFile && !(out = openRegularFile(path, "w"))) {
-        std::printf("# ERROR: failed to open file \"%s\" for writing", path);
-        std::fflush(stdout);
-        return false;
-    }
-    writeRandomFens(b, count, out, chess960);
-    if (toFile) {
-        std::fclose(out);
-        std::printf("Wrote %d random FENs to file \"%s\"\n", count, path);
-        std::fflush(stdout);
-    }
-    return true;
 }

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
 // Random legal-looking positions for testing and tuning: one on a board, or many
-// written as FEN lines.
+// handed out as FEN lines for the faces to print or write.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <functional>
 
 class Board_BB64;
 
@@ -18,12 +18,6 @@ inline constexpr uint32_t maxPieceCount[7] = {0, 8, 2, 2, 2, 1, 1};
 // Chess960 a king anywhere on its back rank may hold rights for its wings' outer rooks.
 void generateRandomPosition(Board_BB64 &b, bool chess960 = false);
 
-// Generates count positions on b and writes each FEN with a newline to out, then
-// flushes out.
-void writeRandomFens(Board_BB64 &b, int count, FILE *out, bool chess960 = false);
-
-// The counted form of the random-position command. A count below 1 gives false with
-// nothing printed. A null or empty path writes to standard output; otherwise the file
-// is created, and a file that cannot be opened gives the error text (no newline) and
-// false. b is left at the last random position.
-bool randomFensCommand(Board_BB64 &b, int count, const char *path, bool chess960 = false);
+// Generates count positions on b and hands each FEN to sink. b is left at the last one.
+void generateRandomFens(Board_BB64 &b, int count, const std::function<void(const char *fen)> &sink,
+                        bool chess960 = false);

@@ -3,12 +3,10 @@
 // The built-in perft self-test and the test-file runner.
 #include "tools/selftest.h"
 
-#include <cinttypes>
 #include <cstdio>
 
 #include "board/movegen.h"
 #include "platform/files.h"
-#include "tools/perft.h"
 #include "search/limits.h"
 #include "platform/text_line.h"
 
@@ -41,71 +39,51 @@ constexpr SelfTestRecord RECORDS[] = {
 };
 static_assert(std::size(RECORDS) == 18);
 
-uint64_t rate(uint64_t count, uint32_t timeCs) { return timeCs ? count * 100 / timeCs : 0; }
-
 }  // namespace
 
 std::span<const SelfTestRecord> selfTestRecords() { return RECORDS; }
 
-SelfTestSummary runSelfTest(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, std::span<const SelfTestRecord> records) {
+SelfTestSummary runSelfTest(Board_BB64 &b, PerftHash &hash, uint32_t hashMB,
+                            const std::function<void(const SelfTestResult &)> &report,
+                            std::span<const SelfTestRecord> records) {
     SelfTestSummary summary;
-    uint64_t totalLeaves = 0, totalNodes = 0;
-    uint32_t totalTimeCs = 0;
     for (const SelfTestRecord &r : records) {
+        SelfTestResult result;
+        result.number = r.number;
+        result.expectedLeaves = r.expectedLeaves;
         const uint32_t startCs = timestampNow();
         // A record the counter cannot walk (bad FEN, broken position, too deep) fails
         // like an unparsable one instead of crashing the engine.
         if (!b.setFromFEN(r.fen) || !isPlayable(b) || r.depth < 1 || r.depth > perftMaxDepth(b)) {
-            std::printf("# Self-test no. %u FAILED  (illegal FEN)\n", r.number);
-            std::fflush(stdout);
             ++summary.failed;
+            report(result);
             continue;
         }
-        const PerftHash::Prepared table = hash.prepare(hashMB);
-        if (table.made) std::printf("# new size of Perft hash: %u MB\n", table.sizeMB);
-        if (!table.allocated) std::printf("# failed to allocate the Perft hash, counting without it\n");
+        result.table = hash.prepare(hashMB);
         PerftContext ctx{b, hash};
-        const uint64_t leaves = countFromRoot(ctx, uint32_t(r.depth), false);
-        const uint32_t timeCs = timestampNow() - startCs;
-        totalLeaves += leaves;
-        totalNodes += ctx.nodes;
-        totalTimeCs += timeCs;
-        if (leaves != r.expectedLeaves) {
-            std::printf("# Self-test no. %u FAILED  (expected %" PRIu64 ", got %" PRIu64 ")\n", r.number,
-                        r.expectedLeaves, leaves);
-            ++summary.failed;
-        } else {
-            std::printf("# Self-test no. %u passed: n=%" PRIu64 ", t=%u, lps=%" PRIu64 ", nps=%" PRIu64 "\n",
-                        r.number, leaves, timeCs, rate(leaves, timeCs), rate(ctx.nodes, timeCs));
-            ++summary.passed;
-        }
-        std::fflush(stdout);
+        result.leaves = countFromRoot(ctx, uint32_t(r.depth), false);
+        result.nodes = ctx.nodes;
+        result.timeCs = timestampNow() - startCs;
+        summary.leaves += result.leaves;
+        summary.nodes += result.nodes;
+        summary.timeCs += result.timeCs;
+        result.status = result.leaves == r.expectedLeaves ? SelfTestStatus::PASSED : SelfTestStatus::FAILED;
+        ++(result.status == SelfTestStatus::PASSED ? summary.passed : summary.failed);
+        report(result);
     }
-    std::printf("%u tests passed, %u tests failed, 0 tests skipped, total %u tests run:\n", summary.passed,
-                summary.failed, summary.passed + summary.failed);
-    std::printf("n=%" PRIu64 ", t=%u, lps=%" PRIu64 ", nps=%" PRIu64 "\n", totalNodes, totalTimeCs,
-                rate(totalLeaves, totalTimeCs), rate(totalNodes, totalTimeCs));
-    std::fflush(stdout);
     return summary;
 }
 
-bool runTestFile(Board_BB64 &b, const char *path) {
+bool runTestFile(Board_BB64 &b, const char *path, const std::function<void(const TestFileLine &)> &report) {
     std::FILE *file = openRegularFile(path, "r");
-    if (!file) {
-        std::printf("# ERROR: failed to open file \"%s\" for reading\n", path);
-        std::fflush(stdout);
-        return false;
-    }
+    if (!file) return false;
     // 127 characters a line; a longer line arrives in pieces, each taken as a line.
     char line[128];
     uint32_t count = 0;
     while (std::fgets(line, sizeof line, file)) {
         trimLineEnd(line);
         ++count;
-        std::printf("Running test no. %u for FEN:\n%s\n\n", count, line);
-        if (!b.setFromFEN(line)) std::printf("# ERROR: illegal FEN: \"%s\"\n", line);
-        std::printf("\n");
-        std::fflush(stdout);
+        report({count, line, b.setFromFEN(line)});
     }
     std::fclose(file);
     return true;

@@ -10,8 +10,6 @@
 
 #include "board/movegen.h"
 #include "engine/version.h"
-#include "eval/breakdown.h"
-#include "eval/pawnhash.h"
 #include "search/basic_interface.h"
 #include "search/bench.h"
 #include "search/bench_positions.h"
@@ -326,8 +324,7 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     options.forcedMoveOnClock = true;
     player_.setSearchOptions(options);
     rootMove_ = player_.boardUsable() ? firstLegalMove(*board) : NO_MOVE;
-    notation_ = MoveNotation(board->castling,
-                             player_.chess960() ? CastlingText::KING_TAKES_ROOK : CastlingText::KING_DESTINATION);
+    notation_ = player_.notation();
 
     const std::optional<int64_t> budget = player_.setClock(goClock(g, board->side()));
     pondering_ = g.ponder;
@@ -375,9 +372,8 @@ void UciEngine::setOption(const std::string_view *args, size_t n) {
 void UciEngine::perft(int depth) {
     auto b = std::make_unique<Board_BB64>();
     player_.copyBoard(*b);
-    const PerftRun run = perftCommand(*b, player_.perftHash(), player_.perftHashSizeMB(), depth, true);
-    const MoveNotation notation(
-        b->castling, player_.chess960() ? CastlingText::KING_TAKES_ROOK : CastlingText::KING_DESTINATION);
+    const PerftRun run = perftCommand(*b, perftHash_, PerftHash::DEFAULT_SIZE_MB, depth, true);
+    const MoveNotation notation = player_.notation(ChessPlayer::MoveListing::PERFT);
     if (run.status != PerftStatus::COUNTED) {
         emit(infoStringLine("perft needs a depth from 1 on and a legal position"));
         return;
@@ -395,15 +391,26 @@ void UciEngine::perft(int depth) {
                         std::to_string(int64_t(run.elapsedCs) * 10) + " ms, " + std::to_string(nps) + " nps"));
 }
 
-// The evaluation term by term, of a copy of the position (a search may be running).
+// The evaluation term by term (the player works on a copy of the position: a search
+// may be running): a line per term with White's and Black's middle-game, end-game and
+// blended values and the blended difference, then the phase, scaling and total.
 void UciEngine::evaluation() {
-    auto b = std::make_unique<Board_BB64>();
-    player_.copyBoard(*b);
-    PawnHashTable pawnHash(1);
-    const std::lock_guard<std::mutex> lock(outputMutex_);
-    if (!isEvaluable(*b) || !printEvaluation(*b, pawnHash))
-        std::printf("%s\n", infoStringLine("no evaluation of this position").c_str());
-    std::fflush(stdout);
+    const std::optional<EvalBreakdown> e = player_.evaluation();
+    if (!e) {
+        emit(infoStringLine("no evaluation of this position"));
+        return;
+    }
+    // One write: the search's info lines never land inside the table.
+    std::string lines;
+    char text[160];
+    for (const EvalBreakdownRow &r : e->rows) {
+        std::snprintf(text, sizeof text, "%s: white %d %d (%d) black %d %d (%d) total %d", r.name, r.white.mg(),
+                      r.white.eg(), r.whiteTotal, r.black.mg(), r.black.eg(), r.blackTotal, r.total);
+        lines += infoStringLine(text) + '\n';
+    }
+    std::snprintf(text, sizeof text, "phase %d scaling %.2f evaluation %d (white's view)", e->phase,
+                  e->scalingPercent / 100.0, e->total);
+    emit(lines + infoStringLine(text));
 }
 
 void UciEngine::diagram() {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine/player.h"
+#include "tools/perft.h"
 
 // Current-move lines start this long into a search (centiseconds).
 constexpr int32_t CURRMOVE_AFTER_CS = 300;
@@ -57,6 +58,7 @@ private:
     void evaluation();
 
     ChessPlayer player_;
+    PerftHash perftHash_;  // made by the first perft
     std::mutex outputMutex_;
     // "go infinite" (and "go ponder"): the best move waits for "stop" even when the
     // search ends by itself. Guarded by outputMutex_.

@@ -11,7 +11,6 @@
 #include <sstream>
 
 #include "board/movegen.h"
-#include "tools/perft.h"
 
 void printThinkingLine(uint32_t depth, int score, int32_t elapsedCs, uint64_t nodes, const PrincipalVariation &pv,
                        const MoveNotation &notation) {
@@ -110,33 +109,6 @@ void printGameEnd(GameEnd end) {
     if (!text) return;
     std::printf("%s\n", text);
     std::fflush(stdout);
-}
-
-bool printPerftRun(const PerftRun &run, int depth, bool divide, const MoveNotation &notation) {
-    switch (run.status) {
-    case PerftStatus::NO_DEPTH: return false;
-    case PerftStatus::ILLEGAL_POSITION: std::printf("Error (illegal position for perft)\n"); return false;
-    case PerftStatus::TOO_DEEP: std::printf("Error (depth too large for perft): %d\n", depth); return false;
-    case PerftStatus::COUNTED: break;
-    }
-    if (run.table.made) {
-        std::printf("# new size of Perft hash: %u MB\n", run.table.sizeMB);
-        if (!run.table.allocated) std::printf("# failed to allocate the Perft hash, counting without it\n");
-    }
-    char text[6];
-    for (const RootMoveCount &c : run.rootCounts) {
-        moveToText(c.move, notation, text);
-        std::printf("%s %" PRIu64 "\n", text, c.leaves);
-    }
-    const char *prefix = divide ? "" : "# ";
-    const uint64_t nps = run.elapsedCs ? run.nodes * 100 / run.elapsedCs : 0;
-    std::printf("%sTotal leaves: %" PRIu64 "\n", prefix, run.leaves);
-    std::printf("%sTotal nodes:  %" PRIu64 "\n", prefix, run.nodes);
-    std::printf("%sTime elapsed: %u.%02u s\n", prefix, run.elapsedCs / 100, run.elapsedCs % 100);
-    std::printf("%sNodes/second: %" PRIu64 "\n", prefix, nps);
-    std::printf("# perftHashFull%%:  %g\n", run.hashFillPercent);
-    std::fflush(stdout);
-    return true;
 }
 
 void printHashCollision(const Board_BB64 &b, Move move, bool pseudoLegal) {

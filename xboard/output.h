@@ -9,8 +9,6 @@
 #include "engine/listener.h"
 #include "engine/settings.h"
 
-struct PerftRun;
-
 // "depth score time nodes move move ...", no flush.
 void printThinkingLine(uint32_t depth, int score, int32_t elapsedCs, uint64_t nodes, const PrincipalVariation &pv,
                        const MoveNotation &notation = {});
@@ -26,9 +24,6 @@ void printStopReason(StopReason reason, Move best, int plies, const MoveNotation
 void printCores(const CoresReport &c);
 // The result line of a finished game; nothing for GameEnd::NONE.
 void printGameEnd(GameEnd end);
-// A perft or divide run: the table's line the first time, the refusal or the counts by
-// root move and the summary. False when the run was refused.
-bool printPerftRun(const PerftRun &run, int depth, bool divide, const MoveNotation &notation);
 // A hash move that did not fit the position it was found for.
 void printHashCollision(const Board_BB64 &b, Move move, bool pseudoLegal);
 // A book read that failed, with the system's reason.

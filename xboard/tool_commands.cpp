@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
 // Handlers of the developer commands: perft and divide, the self-test, test files, the
-// evaluation printout and the random-position tools.
+// evaluation printout and the random-position tools. The tools count and draw; these
+// handlers word what they found and hand a new position to the player.
 #include <memory>
 
-#include "xboard/output.h"
+#include "xboard/tool_output.h"
 #include "xboard/wbengine.h"
 #include "board/movegen.h"
-#include "eval/breakdown.h"
-#include "eval/pawnhash.h"
-#include "tools/perft.h"
+#include "platform/files.h"
 #include "tools/randgames.h"
 #include "tools/randpos.h"
 #include "tools/selftest.h"
@@ -27,13 +26,11 @@ std::unique_ptr<Board_BB64> boardCopy(ChessPlayer &player) {
 
 }  // namespace
 
-// Divide writes castling as the king's two-square step, in Chess960 too.
 bool WBEngine::runPerft(const Arguments &args, bool divide) {
     const int depth = parseInteger(args[0].c_str());
     const auto board = boardCopy(player);
-    const MoveNotation notation(board->castling, CastlingText::KING_DESTINATION);
-    const PerftRun run = perftCommand(*board, player.perftHash(), player.perftHashSizeMB(), depth, divide);
-    return printPerftRun(run, depth, divide, notation);
+    const PerftRun run = perftCommand(*board, perftHash, perftHashSizeMB, depth, divide);
+    return printPerftRun(run, depth, divide, player.notation(ChessPlayer::MoveListing::PERFT));
 }
 
 bool WBEngine::onPerft(const Arguments &args) { return runPerft(args, false); }
@@ -41,28 +38,24 @@ bool WBEngine::onPerft(const Arguments &args) { return runPerft(args, false); }
 bool WBEngine::onDivide(const Arguments &args) { return runPerft(args, true); }
 
 bool WBEngine::onSelftest(const Arguments &) {
-    runSelfTest(*boardCopy(player), player.perftHash(), player.perftHashSizeMB());
+    printSelfTestSummary(runSelfTest(*boardCopy(player), perftHash, perftHashSizeMB, printSelfTestResult));
     return onNew({});
 }
 
 bool WBEngine::onTest(const Arguments &args) {
-    if (!args.empty() && !runTestFile(*boardCopy(player), args[0].c_str())) return false;
+    if (!args.empty() && !runTestFile(*boardCopy(player), args[0].c_str(), printTestFileLine)) {
+        std::printf("# ERROR: failed to open file \"%s\" for reading\n", args[0].c_str());
+        std::fflush(stdout);
+        return false;
+    }
     return onNew({});
 }
 
-// "eval" may come while the engine thinks: it evaluates a copy taken under the game
-// lock, never the board the engine's move is being played on.
-// Before the first game the engine has no pawn hash yet: a small one of its own serves.
+// "eval" may come while the engine thinks: the player evaluates a copy of the board.
 bool WBEngine::onEval(const Arguments &) {
-    const auto board = boardCopy(player);
-    if (!isEvaluable(*board)) return false;
-    if (PawnHashTable *table = player.pawnHash()) {
-        printEvaluation(*board, *table);
-    } else {
-        PawnHashTable scratch(1);
-        printEvaluation(*board, scratch);
-    }
-    return true;
+    const std::optional<EvalBreakdown> e = player.evaluation();
+    if (e) printEvalBreakdown(*e);
+    return e.has_value();
 }
 
 // The random tools leave the engine neutral: no side to play, force mode.
@@ -74,38 +67,62 @@ void WBEngine::enterNeutralState() {
     gameOver = false;
 }
 
+// Without a count: one random position becomes the game. With one: that many FENs go
+// to the named file or to the output, and a new game follows.
 bool WBEngine::onRandpos(const Arguments &args) {
     enterNeutralState();
+    const auto board = boardCopy(player);
     if (args.empty()) {
-        player.setRandomPosition();
+        generateRandomPosition(*board, player.chess960());
+        char fen[128];
+        board->toFEN(fen);
+        player.setGame(fen);
         boardChanged = true;
         printBoard();
-        char fen[128];
-        player.board().toFEN(fen);
         std::printf("%s\n", fen);
         return true;
     }
-    if (!randomFensCommand(*boardCopy(player), parseInteger(args[0].c_str()), args.size() > 1 ? args[1].c_str() : nullptr,
-                           player.chess960()))
+    const int count = parseInteger(args[0].c_str());
+    if (count < 1) return false;
+    const char *path = args.size() > 1 && !args[1].empty() ? args[1].c_str() : nullptr;
+    std::FILE *out = path ? openRegularFile(path, "w") : stdout;
+    if (!out) {
+        std::printf("# ERROR: failed to open file \"%s\" for writing", path);
+        std::fflush(stdout);
         return false;
+    }
+    generateRandomFens(*board, count, [out](const char *fen) { std::fprintf(out, "%s\n", fen); }, player.chess960());
+    std::fflush(out);
+    if (path) {
+        std::fclose(out);
+        std::printf("Wrote %d random FENs to file \"%s\"\n", count, path);
+        std::fflush(stdout);
+    }
     boardChanged = true;
     return onNew({});
 }
 
-// The random games are played on the game board, so a search still thinking about it
-// is stopped first (without a move) rather than left to search a board that changes.
+// The games are played on a copy of the board, each no longer than the game record
+// allows; then the game starts again from the start position. A search still thinking
+// about the old game is stopped first (without a move).
 bool WBEngine::onRandgames(const Arguments &args) {
     // A count the tool refuses leaves a running analysis alone.
     const int count = parseInteger(args[0].c_str());
     if (count < 1) return false;
     player.stopSearch();
-    const bool savedMode = player.randomGameMode();
-    player.setRandomGameMode(true);
-    const bool ok = player.playRandomGames(count);
-    player.setRandomGameMode(savedMode);
-    if (ok) {
-        enterNeutralState();
-        boardChanged = true;
-    }
-    return ok;
+    std::printf("# Playing %lu random games ...\n", static_cast<unsigned long>(count));
+    std::fflush(stdout);
+    // About 15 KB of counters, kept off the stack.
+    auto stats = std::make_unique<RandomGameStats>();
+    const RandomGameOptions options{player.chess960(), GAME_RECORD_CAPACITY};
+    playRandomGames(*boardCopy(player), uint64_t(count), options, *stats, [] {
+        std::putchar('#');
+        std::fflush(stdout);
+    });
+    std::printf("\ncalculate average values ...\n");
+    printRandomGameStats(*stats);
+    player.setGame(START_FEN);
+    enterNeutralState();
+    boardChanged = true;
+    return true;
 }

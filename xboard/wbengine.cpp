@@ -30,19 +30,12 @@ WBEngine::~WBEngine() { player.shutdownThreads(); }
 
 void WBEngine::onIteration(const IterationReport &r) {
     if (!postThinking) return;
-    printThinkingLine(uint32_t(r.depth), r.score, r.elapsedCs, r.nodes, *r.pv, moveNotation());
+    printThinkingLine(uint32_t(r.depth), r.score, r.elapsedCs, r.nodes, *r.pv, player.notation());
     if (r.depth > 7) std::fflush(stdout);
 }
 
 void WBEngine::onStopReason(StopReason reason, Move best, int plies) {
-    printStopReason(reason, best, plies, moveNotation());
-}
-
-// Read by search thread 0 too: the castling set-up changes only with the position,
-// which the command loop leaves alone while a search runs.
-MoveNotation WBEngine::moveNotation() {
-    return MoveNotation(player.board().castling,
-                        player.chess960() ? CastlingText::O_O : CastlingText::KING_DESTINATION);
+    printStopReason(reason, best, plies, player.notation());
 }
 
 void WBEngine::onTimeout() {
@@ -93,7 +86,7 @@ void WBEngine::makeEngineMove(Move move, Move ponderMove) {
         return;
     }
     if (player.shouldOfferDraw(move)) std::printf("offer draw\n");
-    const MoveNotation notation = moveNotation();
+    const MoveNotation notation = player.notation();
     char text[6];
     moveToText(move, notation, text);
     std::printf("# making engine move: %s\n", text);

@@ -12,6 +12,7 @@
 
 #include "engine/player.h"
 #include "engine/version.h"
+#include "tools/perft.h"
 
 // The clock of a new game: 40 moves in 5 minutes, no depth limit.
 SearchClock startingClock();
@@ -61,6 +62,9 @@ public:
     bool quitRequested = false;
     // "post"/"nopost": thinking lines and statistics are printed.
     Relaxed<bool> postThinking = true;
+    // The subtree counts of perft, divide and the self-test, made by their first run.
+    PerftHash perftHash;
+    uint32_t perftHashSizeMB = PerftHash::DEFAULT_SIZE_MB;
 
     // Command handlers, one per row of the command table.
     bool onQuit(const Arguments &args);
@@ -103,8 +107,6 @@ public:
     bool onVariant(const Arguments &args);
 
 private:
-    // How the engine writes moves now: Chess960 castles as O-O and O-O-O.
-    MoveNotation moveNotation();
     // What the loop does between two input lines when no search runs (game-end test,
     // starting the engine's search).
     void afterCommand();

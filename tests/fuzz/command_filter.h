@@ -143,7 +143,7 @@ inline void expectCount(const char *what, size_t expected, size_t got, const std
 
 // An engine with the smallest tables, set up as start-up leaves it.
 inline void prepareSmallEngine(WBEngine &engine) {
-    engine.player.setPerftHashSizeMB(1);
+    engine.perftHashSizeMB = 1;
     engine.executeLine("option ttHashSizeMB=1");
     engine.executeLine("option pawnHashSizeMB=1");
     engine.player.prepareSearch(false);

@@ -290,6 +290,7 @@ TEST(UciEngineTools, PerftAndEvalOnTheGamePosition) {
     e->send("perft 0");
     EXPECT_TRUE(e->waitForPrefix("info string perft needs a depth"));
     e->send("eval");
-    EXPECT_TRUE(e->waitForPrefix("Phase =  24"));
+    EXPECT_TRUE(e->waitForLine("info string Side to move: white 0 0 (0) black 24 0 (24) total -24"));
+    EXPECT_TRUE(e->waitForPrefix("info string phase 24 scaling 1.00 evaluation "));
     quit(*e);
 }

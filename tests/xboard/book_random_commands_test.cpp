@@ -6,7 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
 
 #include "board/movegen.h"
 #include "book/book.h"
@@ -87,6 +91,12 @@ TEST(RandomCommands, RandposAndRandgamesThroughTheLoop) {
     ASSERT_GE(got.size(), 2u);
     EXPECT_TRUE(b.setFromFEN(got[0].c_str()) && b.setFromFEN(got[1].c_str()));
     EXPECT_EQ(got[2], "# new size of TT hash: 8 MB");  // randpos ends with "new"
+    const std::string path = testing::TempDir() + "grelvin_randpos_" + std::to_string(getpid()) + ".fen";
+    e.send("randpos 7 " + path);
+    EXPECT_EQ(e.sync().at(0), "Wrote 7 random FENs to file \"" + path + "\"");
+    std::ifstream written(path);
+    EXPECT_EQ(std::count(std::istreambuf_iterator<char>(written), {}, '\n'), 7);
+    std::remove(path.c_str());
 
     e.send("randgames 100");
     got = e.sync(60s);

@@ -50,4 +50,10 @@ TEST(ToolCommands, TestFileRunsEachLineThenStartsANewGame) {
                   "# new size of Perft hash: 64 MB\n# Total leaves: 20\n");
 }
 
+// Before any game the first "eval" makes the pawn hash: the second finds the structure.
+TEST(ToolCommands, SecondEvalWithoutANewGameHitsThePawnHash) {
+    const EngineRun run = runEngine("xboard\nsetboard k7/8/8/8/8/2P5/2P5/K7 w - - 0 1\neval\neval\n");
+    EXPECT_TRUE(run.hasLine("Pawn structure                      -37  -43 ( -43)      0    0 (   0)    -43")) << run.output;
+}
+
 }  // namespace
