@@ -27,7 +27,7 @@ constexpr LevelPoint LADDER[] = {
     {2366, 80000, 0},
 };
 
-// A 64-bit mix (splitmix64's finaliser): neighbouring inputs give unrelated outputs.
+// A 64-bit mix (splitmix64's finaliser): neighbouring seeds give unrelated results.
 constexpr uint64_t mix(uint64_t x) {
     x += 0x9E3779B97F4A7C15ull;
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
