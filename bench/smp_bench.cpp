@@ -29,7 +29,7 @@ Run search(WBEngine &engine, const std::string &fen, int depth, uint32_t threads
     ChessPlayer &p = engine.player;
     p.applySetting(THREADS, std::to_string(threads));
     p.prepareSearch(true);
-    p.setGame(fen);
+    p.game().setGame(fen);
     SearchClock clock = startingClock();
     clock.movesPerSession = 0;
     clock.sessionMs = int64_t(100) * 3600 * 1000;  // no clock limit in practice
@@ -40,10 +40,10 @@ Run search(WBEngine &engine, const std::string &fen, int depth, uint32_t threads
     p.startSearch();
     // Blocks like the command loop does: a polling main thread would take turns on
     // the cores the search threads need.
-    for (uint32_t i = 0; i < p.threads()->size(); ++i) (*p.threads())[i].waitUntilIdle();
+    for (uint32_t i = 0; i < p.search().threads()->size(); ++i) (*p.search().threads())[i].waitUntilIdle();
     Run r;
     r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    r.nodes = p.threads()->totalNodes();
+    r.nodes = p.search().threads()->totalNodes();
     return r;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 
 namespace {
 
@@ -63,4 +64,77 @@ int chooseLine(std::span<const LineChoice> lines, int marginCp, uint64_t seed, u
         }
     }
     return best;
+}
+
+void LevelSearch::newGame() {
+    std::random_device device;
+    salt_ = uint64_t(device()) << 32 | device();
+}
+
+void LevelSearch::begin(SearchOptions &o, int elo) {
+    saved_ = o;
+    level_ = strengthLevel(elo);
+    shownLines_ = o.multiPv;
+    lineCount_ = 0;
+    shownMove_ = NO_MOVE;
+    o.multiPv = std::max(o.multiPv, STRENGTH_LINES);
+    o.nodeLimit = o.nodeLimit ? std::min(o.nodeLimit, level_.nodes) : level_.nodes;
+}
+
+// The lines of the last depth the search completed; none when it completed no depth
+// with several lines (a single legal move, a position the tables settle, a budget
+// spent within depth 1): the search's own move stands. Either way the last line shown
+// is the one played, with its score.
+std::optional<LineReport> LevelSearch::end(SearchOptions &options, SearchResult &result, int seed,
+                                           uint64_t positionKey) {
+    options = saved_;
+    LineReport played;
+    if (lineCount_ >= 2) {
+        const int i = chooseLine({lines_, size_t(lineCount_)}, level_.marginCp, seed ? uint64_t(seed) : salt_.load(),
+                                 positionKey);
+        result.bestMove = lines_[i].move;
+        result.ponderMove = lines_[i].ponder;
+        result.score = lines_[i].score;
+        played.depth = depth_;
+        played.selDepth = selDepth_;
+        played.pv = &pvs_[i];
+    } else {
+        own_ = PrincipalVariation();
+        own_.moves[0] = result.bestMove;
+        own_.moves[1] = result.ponderMove;
+        own_.length = result.ponderMove != NO_MOVE ? 2 : 1;
+        played.depth = std::max(result.depth, 1);
+        played.pv = &own_;
+    }
+    played.score = result.score;
+    if (result.bestMove == NO_MOVE || (shownMove_ == result.bestMove && shownScore_ == result.score))
+        return std::nullopt;
+    played.multiPv = 1;
+    return played;
+}
+
+// Several lines come after each completed depth, in order from line 1.
+bool LevelSearch::takeLine(const LineReport &line) {
+    if (line.multiPv <= STRENGTH_LINES && line.bound == ScoreBound::EXACT && line.pv->length) {
+        const PrincipalVariation &pv = *line.pv;
+        const int i = line.multiPv - 1;
+        lines_[i] = {pv.moves[0], pv.length > 1 ? pv.moves[1] : NO_MOVE, line.score};
+        pvs_[i] = pv;
+        depth_ = line.depth;
+        selDepth_ = line.selDepth;
+        lineCount_ = line.multiPv;
+    }
+    return line.multiPv <= shownLines_;
+}
+
+void LevelSearch::noteShown(const LineReport &line) {
+    if (!active_) return;
+    const bool best = line.multiPv == 1 && line.bound == ScoreBound::EXACT;
+    shownMove_ = best ? line.pv->first() : NO_MOVE;
+    shownScore_ = line.score;
+}
+
+void LevelSearch::noteThinking(Move first, int score) {
+    shownMove_ = first;
+    shownScore_ = score;
 }

@@ -33,9 +33,9 @@ Move firstLegalMove(Board_BB64 &b) {
 
 }  // namespace
 
-UciEngine::UciEngine() : player_(this, SettingFace::UCI) { player_.setGame(START_FEN); }
+UciEngine::UciEngine() : player_(this, SettingFace::UCI) { player_.game().setGame(START_FEN); }
 
-UciEngine::~UciEngine() { player_.shutdownThreads(); }
+UciEngine::~UciEngine() { player_.search().shutdownThreads(); }
 
 void UciEngine::emit(const std::string &line) {
     const std::lock_guard<std::mutex> lock(outputMutex_);
@@ -88,7 +88,7 @@ void UciEngine::onSearchFinished(const SearchSummary &s) {
     const int64_t ms = s.elapsedMs;
     info.timeMs = ms;
     if (ms > 0) info.nps = s.totals.nodes * 1000 / uint64_t(ms);
-    info.hashFull = player_.hashFullPermille();
+    info.hashFull = player_.tables().hashFullPermille();
     info.tbHits = s.totals.tbHits;
     emit(infoLine(info));
     char text[160];
@@ -110,7 +110,7 @@ void UciEngine::onLine(const IterationReport &r) {
     const int64_t ms = r.elapsedMs;
     info.timeMs = ms;
     if (ms > 0) info.nps = r.nodes * 1000 / uint64_t(ms);
-    info.hashFull = player_.hashFullPermille();
+    info.hashFull = player_.tables().hashFullPermille();
     info.tbHits = r.tbHits;
     if (r.pv) info.pv = std::span<const Move>(r.pv->moves, r.pv->length);
     info.notation = notation_;
@@ -150,7 +150,7 @@ void UciEngine::stop() {
         held.swap(heldBestMove_);
     }
     if (!held.empty()) emit(held);
-    if (player_.searchBusy()) player_.stopSearch();
+    if (player_.search().busy()) player_.search().stop();
 }
 
 // The expected move was played: the ponder search goes on as the search of our move,
@@ -201,7 +201,7 @@ bool UciEngine::executeLine(std::string_view line) {
     else if (cmd == "ucinewgame") {
         stop();
         player_.prepareSearch(true);
-        player_.setGame(START_FEN);
+        player_.game().setGame(START_FEN);
         fullMoveNumber_ = 1;
         noPosition_.clear();
         player_.newGame();
@@ -248,9 +248,9 @@ bool UciEngine::executeLine(std::string_view line) {
 
 // During a search nothing is rebuilt under the running threads: what it uses is ready.
 void UciEngine::ready() {
-    if (!player_.searchBusy()) {
+    if (!player_.search().busy()) {
         player_.prepareSearch(false);
-        player_.waitUntilReady();
+        player_.tables().waitUntilReady();
     }
     emit("readyok");
 }
@@ -284,7 +284,7 @@ void UciEngine::position(const std::string_view *args, size_t n) {
     const PositionCommand p = parsePosition(TokenSpan(args, n));
     for (const std::string &note : p.notes) emit(infoStringLine(note));
     if (!p.ok) return;
-    const GameReplay g = player_.setGame(p.fen, p.moves, POSITION_RULES);
+    const GameReplay g = player_.game().setGame(p.fen, p.moves, POSITION_RULES);
     if (g.outcome == ReplayOutcome::BAD_FEN || g.outcome == ReplayOutcome::UNPLAYABLE) {
         noPosition_ = (g.outcome == ReplayOutcome::BAD_FEN ? "bad FEN " : "not a legal position: ") + g.fen;
         emit(infoStringLine("position refused, " + noPosition_));
@@ -301,7 +301,7 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     // The interface's clock runs from here: the budget does too.
     const int64_t receivedMs = steadyMs();
     auto board = std::make_unique<Board_BB64>();
-    player_.copyBoard(*board);
+    player_.game().copyBoard(*board);
     const GoCommand g = parseGo(TokenSpan(args, n), *board);
     for (const std::string &note : g.notes) emit(infoStringLine(note));
     if (g.perftDepth) {
@@ -323,7 +323,7 @@ void UciEngine::go(const std::string_view *args, size_t n) {
     options.analysis = player_.settings().number(ANALYSE_MODE) != 0;
     options.forcedMoveOnClock = true;
     player_.setSearchOptions(options);
-    rootMove_ = player_.boardUsable() ? firstLegalMove(*board) : NO_MOVE;
+    rootMove_ = player_.game().boardUsable() ? firstLegalMove(*board) : NO_MOVE;
     notation_ = player_.notation();
 
     const std::optional<int64_t> budget = player_.setClock(goClock(g, board->side()));
@@ -371,7 +371,7 @@ void UciEngine::setOption(const std::string_view *args, size_t n) {
 // The move counts by root move, then the totals; the depth is checked by the tool.
 void UciEngine::perft(int depth) {
     auto b = std::make_unique<Board_BB64>();
-    player_.copyBoard(*b);
+    player_.game().copyBoard(*b);
     const PerftRun run = perftCommand(*b, perftHash_, PerftHash::DEFAULT_SIZE_MB, depth, true);
     const MoveNotation notation = player_.notation(ChessPlayer::MoveListing::PERFT);
     if (run.status != PerftStatus::COUNTED) {
@@ -415,7 +415,7 @@ void UciEngine::evaluation() {
 
 void UciEngine::diagram() {
     auto b = std::make_unique<Board_BB64>();
-    player_.copyBoard(*b);
+    player_.game().copyBoard(*b);
     for (int rank = RANK_8; rank >= RANK_1; --rank) {
         std::string row = " ";
         for (int file = FILE_A; file <= FILE_H; ++file) {

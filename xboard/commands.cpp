@@ -79,7 +79,7 @@ void WBEngine::executeLine(const char *line) {
     } else if (args.size() > row->maxArgs) {
         std::printf("Error (too many arguments, expected at most %u): %s\n", row->maxArgs, line);
     } else {
-        if (row->stopsSearch) player.stopSearch();
+        if (row->stopsSearch) player.search().stop();
         ok = (this->*row->handler)(args);
     }
     if (!ok) std::printf("# command \"%s\" returned an error code \n", line);
@@ -96,7 +96,7 @@ void WBEngine::commandLoop(std::FILE *input) {
         }
         if (!std::fgets(line, sizeof line, input)) {
             // The end of the input is a quit without the command.
-            player.stopSearch();
+            player.search().stop();
             onQuit({});
             break;
         }
@@ -110,10 +110,10 @@ void WBEngine::commandLoop(std::FILE *input) {
 
 void WBEngine::afterCommand() {
     // No new search while one is running.
-    if (player.searchBusy()) return;
+    if (player.search().busy()) return;
     // A board a failed FEN left behind is neither judged nor searched; the engine says
     // so once and stops playing rather than leave the interface waiting for a move.
-    if (!player.boardUsable()) {
+    if (!player.game().boardUsable()) {
         if (engineColour != NO_COLOUR) {
             std::printf("# illegal position: the engine does not search it\n");
             std::fflush(stdout);
@@ -124,8 +124,8 @@ void WBEngine::afterCommand() {
     }
     if (!gameOver) gameOver = gameEnded();
     leaveFinishedGame();
-    if (engineColour != player.board().sideToMove) return;
-    if (player.recordFull()) {
+    if (engineColour != player.game().board().sideToMove) return;
+    if (player.game().recordFull()) {
         // The record cannot take the engine's move: the engine stops playing rather
         // than search for a move it could not make.
         std::printf("# game record full: no more moves can be played\n");

@@ -15,7 +15,7 @@
 
 bool WBEngine::onQuit(const Arguments &) {
     // The loop has stopped any search already; the threads now leave their loops.
-    player.shutdownThreads();
+    player.search().shutdownThreads();
     quitRequested = true;
     return true;
 }
@@ -56,7 +56,7 @@ bool WBEngine::onProtover(const Arguments &) {
 // The answer also means that the tables "new" or an option made are in memory, so
 // the search that follows does not wait for them.
 bool WBEngine::onPing(const Arguments &args) {
-    if (!player.searchBusy()) player.waitUntilReady();
+    if (!player.search().busy()) player.tables().waitUntilReady();
     std::printf("pong %d\n", parseInteger(args[0].c_str()));
     std::fflush(stdout);
     return true;
@@ -174,12 +174,12 @@ bool WBEngine::onNobook(const Arguments &) {
 }
 
 bool WBEngine::onRandgame(const Arguments &) {
-    player.setRandomGameMode(true);
+    player.search().setRandomGameMode(true);
     return true;
 }
 
 bool WBEngine::onNorandgame(const Arguments &) {
-    player.setRandomGameMode(false);
+    player.search().setRandomGameMode(false);
     return true;
 }
 

@@ -20,7 +20,7 @@ namespace {
 // the game itself.
 std::unique_ptr<Board_BB64> boardCopy(ChessPlayer &player) {
     auto board = std::make_unique<Board_BB64>();
-    player.copyBoard(*board);
+    player.game().copyBoard(*board);
     return board;
 }
 
@@ -76,7 +76,7 @@ bool WBEngine::onRandpos(const Arguments &args) {
         generateRandomPosition(*board, player.chess960());
         char fen[128];
         board->toFEN(fen);
-        player.setGame(fen);
+        player.game().setGame(fen);
         boardChanged = true;
         printBoard();
         std::printf("%s\n", fen);
@@ -109,7 +109,7 @@ bool WBEngine::onRandgames(const Arguments &args) {
     // A count the tool refuses leaves a running analysis alone.
     const int count = parseInteger(args[0].c_str());
     if (count < 1) return false;
-    player.stopSearch();
+    player.search().stop();
     std::printf("# Playing %lu random games ...\n", static_cast<unsigned long>(count));
     std::fflush(stdout);
     // About 15 KB of counters, kept off the stack.
@@ -121,7 +121,7 @@ bool WBEngine::onRandgames(const Arguments &args) {
     });
     std::printf("\ncalculate average values ...\n");
     printRandomGameStats(*stats);
-    player.setGame(START_FEN);
+    player.game().setGame(START_FEN);
     enterNeutralState();
     boardChanged = true;
     return true;

@@ -26,7 +26,7 @@ SearchClock startingClock() {
 
 WBEngine::WBEngine() : player(this) { player.setClock(clock); }
 
-WBEngine::~WBEngine() { player.shutdownThreads(); }
+WBEngine::~WBEngine() { player.search().shutdownThreads(); }
 
 void WBEngine::onIteration(const IterationReport &r) {
     if (!postThinking) return;
@@ -69,7 +69,7 @@ void WBEngine::onBestMove(const SearchResult &r, bool analysis) {
 }
 
 bool WBEngine::gameEnded() {
-    const GameEnd end = player.checkGameEnd();
+    const GameEnd end = player.game().checkGameEnd();
     printGameEnd(end);
     return end != GameEnd::NONE;
 }
@@ -78,19 +78,19 @@ bool WBEngine::gameEnded() {
 // the command loop neither starts a search nor changes the game meanwhile. A move the
 // game record cannot take is never announced.
 void WBEngine::makeEngineMove(Move move, Move ponderMove) {
-    if (player.recordFull()) {
+    if (player.game().recordFull()) {
         std::printf("# game record full: no more moves can be played\n");
         gameOver = true;
         leaveFinishedGame();
         std::fflush(stdout);
         return;
     }
-    if (player.shouldOfferDraw(move)) std::printf("offer draw\n");
+    if (player.game().shouldOfferDraw(move)) std::printf("offer draw\n");
     const MoveNotation notation = player.notation();
     char text[6];
     moveToText(move, notation, text);
     std::printf("# making engine move: %s\n", text);
-    player.recordMove(move);
+    player.game().recordMove(move);
     boardChanged = true;
     std::printf("move %s\n", text);
     if (ponderMove != NO_MOVE) {
@@ -104,8 +104,8 @@ void WBEngine::makeEngineMove(Move move, Move ponderMove) {
     std::fflush(stdout);
     // "auto" may arrive meanwhile (it does not stop the search): both sides of the
     // hand-over set the engine's side under the game lock.
-    auto lock = player.gameLock();
-    if (autoMode) engineColour = player.board().sideToMove;
+    auto lock = player.game().lock();
+    if (autoMode) engineColour = player.game().board().sideToMove;
 }
 
 void WBEngine::leaveFinishedGame() {
@@ -115,7 +115,7 @@ void WBEngine::leaveFinishedGame() {
 }
 
 void WBEngine::setUpStartPosition() {
-    player.setGame(START_FEN);
+    player.game().setGame(START_FEN);
     player.newGame();
     boardChanged = true;
 }
@@ -123,8 +123,8 @@ void WBEngine::setUpStartPosition() {
 void WBEngine::printBoard() {
     char diagram[8 * 11 + 3];
     {
-        auto lock = player.gameLock();
-        const Board_BB64 &b = player.board();
+        auto lock = player.game().lock();
+        const Board_BB64 &b = player.game().board();
         char *out = diagram;
         for (int rank = RANK_8; rank >= RANK_1; --rank) {
             *out++ = '#';
@@ -152,15 +152,15 @@ bool WBEngine::onNew(const Arguments &) {
     player.prepareSearch(true);
     // The interface names the variant after "new", when it is not the standard game.
     player.applySetting(CHESS960, "0");
-    player.setGame(START_FEN);
+    player.game().setGame(START_FEN);
     player.newGame();
-    player.setRandomGameMode(false);
+    player.search().setRandomGameMode(false);
     gameOver = forceMode = autoMode = false;
     boardChanged = true;
     clock = startingClock();
     clock.infinite = analyzeMode;
     player.setClock(clock);
-    const Colour toMove = player.board().side();
+    const Colour toMove = player.game().board().side();
     engineColour = analyzeMode ? toMove : opposite(toMove);
     printBoard();
     return true;
@@ -180,22 +180,22 @@ bool WBEngine::onGo(const Arguments &) {
         return false;
     }
     forceMode = analyzeMode = false;
-    engineColour = player.board().sideToMove;
+    engineColour = player.game().board().sideToMove;
     return true;
 }
 
 bool WBEngine::onPlayother(const Arguments &) {
     forceMode = analyzeMode = false;
-    engineColour = opposite(player.board().side());
+    engineColour = opposite(player.game().board().side());
     return true;
 }
 
 bool WBEngine::onAuto(const Arguments &args) {
     if (!args.empty()) return false;
-    auto lock = player.gameLock();
+    auto lock = player.game().lock();
     autoMode = true;
     forceMode = analyzeMode = false;
-    engineColour = player.board().sideToMove;
+    engineColour = player.game().board().sideToMove;
     return true;
 }
 
@@ -204,11 +204,11 @@ bool WBEngine::onSetboard(const Arguments &args) {
     for (size_t i = 1; i < args.size(); ++i) fen += ' ' + args[i];
     // The FEN as written; a failed parse leaves the board as the parser left it: the
     // diagram shows it and the board checks of the tools and the search keep away from it.
-    const bool ok = player.setGame(fen, {}, SETBOARD_RULES).outcome != ReplayOutcome::BAD_FEN;
+    const bool ok = player.game().setGame(fen, {}, SETBOARD_RULES).outcome != ReplayOutcome::BAD_FEN;
     boardChanged = true;
     gameOver = false;
     if (analyzeMode) {
-        engineColour = player.board().sideToMove;
+        engineColour = player.game().board().sideToMove;
     } else {
         forceMode = true;
         engineColour = NO_COLOUR;
@@ -229,29 +229,29 @@ bool WBEngine::onUsermove(const Arguments &args) {
     }
     Move move = NO_MOVE;
     auto board = std::make_unique<Board_BB64>();
-    player.copyBoard(*board);
-    if (!player.boardUsable() || !textToMove(*board, text.c_str(), move)) {
+    player.game().copyBoard(*board);
+    if (!player.game().boardUsable() || !textToMove(*board, text.c_str(), move)) {
         std::printf("Error (illegal move): %s\n", text.c_str());
         return false;
     }
-    if (player.recordFull()) {
+    if (player.game().recordFull()) {
         std::printf("Error (game record full, no more moves can be played): %s\n", text.c_str());
         return false;
     }
     std::printf("# making user move: %s\n", text.c_str());
-    player.recordMove(move);
+    player.game().recordMove(move);
     boardChanged = true;
-    if (!forceMode || analyzeMode) engineColour = player.board().sideToMove;
+    if (!forceMode || analyzeMode) engineColour = player.game().board().sideToMove;
     printBoard();
     return true;
 }
 
 bool WBEngine::takeBack(uint32_t plies) {
-    if (player.gamePly() < plies) return false;
-    for (uint32_t i = 0; i < plies; ++i) player.takeBackMove();
+    if (player.game().gamePly() < plies) return false;
+    for (uint32_t i = 0; i < plies; ++i) player.game().takeBackMove();
     boardChanged = true;
     gameOver = false;
-    if (analyzeMode) engineColour = player.board().sideToMove;
+    if (analyzeMode) engineColour = player.game().board().sideToMove;
     return true;
 }
 
@@ -265,7 +265,7 @@ bool WBEngine::onAnalyze(const Arguments &) {
     clock.infinite = true;
     clock.depth = 0;
     player.setClock(clock);
-    engineColour = player.board().sideToMove;
+    engineColour = player.game().board().sideToMove;
     return true;
 }
 

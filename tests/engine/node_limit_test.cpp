@@ -35,17 +35,17 @@ uint64_t searchNodes(uint32_t threads, uint64_t limit, Move &best) {
     player.applySetting(PAWN_HASH_MB, "1");
     player.applySetting(THREADS, std::to_string(threads));
     player.prepareSearch(true);
-    player.setGame(START_FEN);
+    player.game().setGame(START_FEN);
     SearchOptions options;
     options.nodeLimit = limit;
     player.setSearchOptions(options);
     player.startSearch();
     // Without the limit the search would run on: give up after a minute.
-    for (int waited = 0; player.searchBusy() && waited < 6000; ++waited)
+    for (int waited = 0; player.search().busy() && waited < 6000; ++waited)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (player.searchBusy()) player.stopSearch();
+    if (player.search().busy()) player.search().stop();
     best = listener.best;
-    player.shutdownThreads();
+    player.search().shutdownThreads();
     return listener.nodes;
 }
 

@@ -14,7 +14,7 @@ namespace {
 
 void waitUntilIdle(WBEngine &engine) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (engine.player.searchBusy() && std::chrono::steady_clock::now() < deadline)
+    while (engine.player.search().busy() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
@@ -45,8 +45,8 @@ TEST(SearchCommands, FixedDepthGoPlaysALegalMove) {
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("# forced mate in 1 plies: d1d8"), std::string::npos) << out;
     EXPECT_NE(out.find("\nmove d1d8\n"), std::string::npos) << out;
-    EXPECT_EQ(engine.player.gamePly(), 1u);
-    EXPECT_EQ(engine.player.board().pieceOn[59], ROOK);
+    EXPECT_EQ(engine.player.game().gamePly(), 1u);
+    EXPECT_EQ(engine.player.game().board().pieceOn[59], ROOK);
 }
 
 // A stop-search command aborts a running search: no move is played.
@@ -60,10 +60,10 @@ TEST(SearchCommands, StopDuringSearchPlaysNoMove) {
     engine.player.startSearch();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     engine.executeLine("force");  // any stop-search row stops the search first
-    EXPECT_FALSE(engine.player.searchBusy());
+    EXPECT_FALSE(engine.player.search().busy());
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out.find("\nmove "), std::string::npos);
-    EXPECT_EQ(engine.player.gamePly(), 0u);
+    EXPECT_EQ(engine.player.game().gamePly(), 0u);
 }
 
 TEST(SearchCommands, SdRejectsNegativeDepthAndGoRefusesFinishedGame) {
