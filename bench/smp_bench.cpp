@@ -4,8 +4,6 @@
 // list of positions, through the engine's own player and thread pool.
 //
 //   build/search_bench --fens | build/smp_bench [depth] [threads]   (default 12, 2)
-#include <unistd.h>
-
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -13,11 +11,24 @@
 #include <string>
 #include <vector>
 
+#include "engine/player.h"
 #include "engine/threads.h"
-#include "xboard/wbengine.h"
 #include "eval/evaluate.h"
 
 namespace {
+
+// The figures are read from the thread pool: the reports go nowhere.
+class QuietListener : public EngineListener {
+public:
+    void onIteration(const IterationReport &) override {}
+    void onStopReason(StopReason, Move, int) override {}
+    void onTimeout() override {}
+    void onSearchFinished(const SearchSummary &) override {}
+    void onBudget(const BudgetReport &) override {}
+    void onBudgetChange(BudgetChange, int32_t) override {}
+    void onTableSize(const TableSizeReport &) override {}
+    void onBestMove(const SearchResult &, bool) override {}
+};
 
 struct Run {
     uint64_t nodes = 0;
@@ -25,13 +36,12 @@ struct Run {
 };
 
 // One fixed-depth search of the position with n threads and fresh tables.
-Run search(WBEngine &engine, const std::string &fen, int depth, uint32_t threads) {
-    ChessPlayer &p = engine.player;
+Run search(ChessPlayer &p, const std::string &fen, int depth, uint32_t threads) {
     p.applySetting(THREADS, std::to_string(threads));
     p.prepareSearch(true);
     p.game().setGame(fen);
-    SearchClock clock = startingClock();
-    clock.movesPerSession = 0;
+    SearchClock clock;
+    clock.sessions = true;
     clock.sessionMs = int64_t(100) * 3600 * 1000;  // no clock limit in practice
     clock.depth = depth;
     p.setClock(clock);
@@ -59,19 +69,17 @@ int main(int argc, char *argv[]) {
         while (!fen.empty() && (fen.back() == '\n' || fen.back() == '\r')) fen.pop_back();
         if (!fen.empty()) fens.push_back(fen);
     }
-    // The engine prints its moves and diagrams; the figures go to the real output.
-    std::FILE *out = fdopen(dup(1), "w");
-    if (!out || !std::freopen("/dev/null", "w", stdout)) return 1;
+    std::FILE *out = stdout;
     initStaticTables();
     initEvaluationTables();
-    auto engine = std::make_unique<WBEngine>();
-    engine->player.applySetting(TT_HASH_MB, "64");
-    engine->player.applySetting(PAWN_HASH_MB, "8");
-    engine->postThinking = false;
+    QuietListener listener;
+    auto player = std::make_unique<ChessPlayer>(&listener);
+    player->applySetting(TT_HASH_MB, "64");
+    player->applySetting(PAWN_HASH_MB, "8");
 
     Run one, many;
     for (const std::string &fen : fens) {
-        const Run a = search(*engine, fen, depth, 1), b = search(*engine, fen, depth, threads);
+        const Run a = search(*player, fen, depth, 1), b = search(*player, fen, depth, threads);
         one.nodes += a.nodes, one.seconds += a.seconds;
         many.nodes += b.nodes, many.seconds += b.seconds;
         std::fprintf(out, "%-70s 1: %6.2fs %10" PRIu64 "  %u: %6.2fs %10" PRIu64 "\n", fen.c_str(), a.seconds,
@@ -84,6 +92,6 @@ int main(int argc, char *argv[]) {
     std::fprintf(out, "%u threads: %.2f s, %" PRIu64 " nodes, %.0f nodes/s\n", threads, many.seconds, many.nodes,
                  npsN);
     std::fprintf(out, "nodes/s ratio %.2f, time-to-depth ratio %.2f\n", npsN / nps1, one.seconds / many.seconds);
-    engine.reset();
+    player.reset();
     return 0;
 }

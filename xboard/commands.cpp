@@ -79,7 +79,7 @@ void WBEngine::executeLine(const char *line) {
     } else if (args.size() > row->maxArgs) {
         std::printf("Error (too many arguments, expected at most %u): %s\n", row->maxArgs, line);
     } else {
-        if (row->stopsSearch) player.search().stop();
+        if (row->stopsSearch) player_.search().stop();
         ok = (this->*row->handler)(args);
     }
     if (!ok) std::printf("# command \"%s\" returned an error code \n", line);
@@ -88,57 +88,57 @@ void WBEngine::executeLine(const char *line) {
 void WBEngine::commandLoop(std::FILE *input) {
     // 1023 characters a line; a longer line arrives as several.
     char line[1024];
-    while (!quitRequested) {
-        if (boardChanged) printBoard();
-        if (!xboardMode) {
+    while (!quitRequested_) {
+        if (boardChanged_) printBoard();
+        if (!xboardMode_) {
             std::printf("# Your move: ");
             std::fflush(stdout);
         }
         if (!std::fgets(line, sizeof line, input)) {
             // The end of the input is a quit without the command.
-            player.search().stop();
+            player_.search().stop();
             onQuit({});
             break;
         }
         trimLineEnd(line);
         executeLine(line);
         std::fflush(stdout);
-        if (quitRequested) break;
+        if (quitRequested_) break;
         afterCommand();
     }
 }
 
 void WBEngine::afterCommand() {
     // No new search while one is running.
-    if (player.search().busy()) return;
+    if (player_.search().busy()) return;
     // A board a failed FEN left behind is neither judged nor searched; the engine says
     // so once and stops playing rather than leave the interface waiting for a move.
-    if (!player.game().boardUsable()) {
-        if (engineColour != NO_COLOUR) {
+    if (!player_.game().boardUsable()) {
+        if (engineColour_ != NO_COLOUR) {
             std::printf("# illegal position: the engine does not search it\n");
             std::fflush(stdout);
-            engineColour = NO_COLOUR;
-            forceMode = true;
+            engineColour_ = NO_COLOUR;
+            forceMode_ = true;
         }
         return;
     }
-    if (!gameOver) gameOver = gameEnded();
+    if (!gameOver_) gameOver_ = gameEnded();
     leaveFinishedGame();
-    if (engineColour != player.game().board().sideToMove) return;
-    if (player.game().recordFull()) {
+    if (engineColour_ != player_.game().board().sideToMove) return;
+    if (player_.game().recordFull()) {
         // The record cannot take the engine's move: the engine stops playing rather
         // than search for a move it could not make.
         std::printf("# game record full: no more moves can be played\n");
         std::fflush(stdout);
-        engineColour = NO_COLOUR;
-        forceMode = true;
+        engineColour_ = NO_COLOUR;
+        forceMode_ = true;
         return;
     }
     // Sizes and thread counts changed by commands take effect here.
-    player.prepareSearch(false);
+    player_.prepareSearch(false);
     // A chosen strength plays weaker moves; analysis stays at full strength.
     SearchOptions options;
-    options.analysis = analyzeMode;
-    player.setSearchOptions(options);
-    player.startSearch();
+    options.analysis = analyzeMode_;
+    player_.setSearchOptions(options);
+    player_.startSearch();
 }

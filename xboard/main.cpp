@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "board/board.h"
-#include "xboard/config.h"
 #include "xboard/wbengine.h"
 #include "eval/evaluate.h"
 #include "platform/files.h"
@@ -17,20 +16,17 @@ int main(int argc, char *argv[]) {
     auto engine = std::make_unique<WBEngine>();
 
     if (std::FILE *ini = openRegularFile("grelvin.ini", "r")) {
-        readConfigFile(ini, engine->player);
+        engine->readConfigFile(ini);
         std::fclose(ini);
     }
     std::printf("# %s %s\n# \nfeature done=0\n", ENGINE_NAME, ENGINE_VERSION);
     std::fflush(stdout);
-    readCommandLine(argc, argv, engine->player);
+    engine->readCommandLine(argc, argv);
 
     // Commands arrive a line at a time from an interface that waits for our answers;
     // a read-ahead buffer would only hide input that arrives during a search.
     std::setvbuf(stdin, nullptr, _IONBF, 0);
-    // The sizes are told now, as an interface expects; the tables are made by the
-    // first "new" or search, so a process that only answers "protover" touches none.
-    engine->player.announceTables();
-    engine->setUpStartPosition();
+    engine->startUp();
     engine->commandLoop(stdin);
     engine.reset();
     return 0;

@@ -15,15 +15,15 @@
 
 bool WBEngine::onQuit(const Arguments &) {
     // The loop has stopped any search already; the threads now leave their loops.
-    player.search().shutdownThreads();
-    quitRequested = true;
+    player_.search().shutdownThreads();
+    quitRequested_ = true;
     return true;
 }
 
 bool WBEngine::onXboard(const Arguments &) {
     std::printf("\n");
     std::fflush(stdout);
-    xboardMode = true;
+    xboardMode_ = true;
     return true;
 }
 
@@ -37,17 +37,17 @@ bool WBEngine::onProtover(const Arguments &) {
     for (const Setting &s : SETTINGS) {
         if (!s.xboardOption) continue;
         if (s.kind == SettingKind::PATH)
-            std::printf("feature option=\"%s -path %s\"\n", s.name, player.settings().text(s.id).c_str());
+            std::printf("feature option=\"%s -path %s\"\n", s.name, player_.settings().text(s.id).c_str());
         else if (s.kind == SettingKind::CHECK)
-            std::printf("feature option=\"%s -check %d\"\n", s.name, player.settings().number(s.id));
+            std::printf("feature option=\"%s -check %d\"\n", s.name, player_.settings().number(s.id));
         else
             std::printf("feature option=\"%s -spin %d %d %d\"\n", s.name,
-                        s.id == GTB_CACHE_MB ? player.settings().number(s.id) : s.defaultValue, s.min, s.max);
+                        s.id == GTB_CACHE_MB ? player_.settings().number(s.id) : s.defaultValue, s.min, s.max);
     }
     std::printf("feature myname=\"%s %s\"\n", ENGINE_NAME, ENGINE_VERSION);
     // Changed table sizes are told here; the tables themselves wait for "new" or the
     // next search.
-    player.announceTables();
+    player_.announceTables();
     std::printf("feature done=1\n");
     std::fflush(stdout);
     return true;
@@ -56,7 +56,7 @@ bool WBEngine::onProtover(const Arguments &) {
 // The answer also means that the tables "new" or an option made are in memory, so
 // the search that follows does not wait for them.
 bool WBEngine::onPing(const Arguments &args) {
-    if (!player.search().busy()) player.tables().waitUntilReady();
+    if (!player_.search().busy()) player_.tables().waitUntilReady();
     std::printf("pong %d\n", parseInteger(args[0].c_str()));
     std::fflush(stdout);
     return true;
@@ -72,41 +72,41 @@ bool WBEngine::onLevel(const Arguments &args) {
     const int64_t seconds = base.size() == 2 ? parseInteger(base[1].c_str()) : 0;
     const int64_t increment = parseInteger(args[2].c_str());
     if (moves < 0 || minutes < 0 || seconds < 0 || increment < 0) return false;
-    clock.movesPerSession = moves;
-    clock.sessionMs = (minutes * 60 + seconds) * 1000;
-    clock.incrementMs = increment * 1000;
-    player.setClock(clock);
+    clock_.movesPerSession = moves;
+    clock_.sessionMs = (minutes * 60 + seconds) * 1000;
+    clock_.incrementMs = increment * 1000;
+    player_.setClock(clock_);
     return true;
 }
 
 // The interface tells the time left on the engine's clock, in centiseconds.
 bool WBEngine::onTime(const Arguments &args) {
-    SearchClock reading = clock;
+    SearchClock reading = clock_;
     reading.timeLeftMs = int64_t(parseInteger(args[0].c_str())) * 10;
-    player.setClock(reading);
+    player_.setClock(reading);
     return true;
 }
 
 bool WBEngine::onSd(const Arguments &args) {
     const int depth = parseInteger(args[0].c_str());
     if (depth < 0) return false;
-    clock.depth = depth;
-    player.setClock(clock);
+    clock_.depth = depth;
+    player_.setClock(clock_);
     return true;
 }
 
 bool WBEngine::onPost(const Arguments &) {
-    postThinking = true;
+    postThinking_ = true;
     return true;
 }
 
 bool WBEngine::onNopost(const Arguments &) {
-    postThinking = false;
+    postThinking_ = false;
     return true;
 }
 
 bool WBEngine::onCores(const Arguments &args) {
-    const SettingOutcome o = player.applySetting(THREADS, args[0]);
+    const SettingOutcome o = player_.applySetting(THREADS, args[0]);
     if (o.accepted) printCores(o.cores);
     return o.accepted;
 }
@@ -117,7 +117,7 @@ bool WBEngine::onEgtpath(const Arguments &args) {
         return false;
     }
     std::printf("# initializing TB: type=%s path=%s\n", args[0].c_str(), args[1].c_str());
-    const SettingOutcome o = player.applySetting(args[0] == "syzygy" ? SYZYGY_PATH : GTB_PATH, args[1]);
+    const SettingOutcome o = player_.applySetting(args[0] == "syzygy" ? SYZYGY_PATH : GTB_PATH, args[1]);
     if (o.gaviotaIndexFailed) exitOnTablebaseIndexFailure();
     if (args[0] == "syzygy" && o.tablesFound)
         std::printf("# syzygy: %d tables found, up to %d men\n", o.tablesFound, o.tablesMaxMen);
@@ -134,7 +134,7 @@ void WBEngine::exitOnTablebaseIndexFailure() {
 }
 
 bool WBEngine::onTbprobe(const Arguments &) {
-    const TablebaseReport r = player.probeTablebases();
+    const TablebaseReport r = player_.probeTablebases();
     for (const std::string &problem : r.problemsBefore) std::printf("# %s\n", problem.c_str());
     for (const std::string &text : tablebaseAnswerLines(r)) std::printf("# %s\n", text.c_str());
     for (const std::string &problem : r.problemsAfter) std::printf("# %s\n", problem.c_str());
@@ -152,7 +152,7 @@ bool WBEngine::onOption(const Arguments &args) {
         return false;
     }
     // The protocol refuses a number out of range and keeps the value it had.
-    const SettingOutcome o = player.applySetting(s->id, value);
+    const SettingOutcome o = player_.applySetting(s->id, value);
     if (!o.accepted) {
         std::printf("Error (illegal value for '%s' option): %s\n", name.c_str(), value.c_str());
         return false;
@@ -164,22 +164,22 @@ bool WBEngine::onOption(const Arguments &args) {
 }
 
 bool WBEngine::onBook(const Arguments &) {
-    player.setBookEnabled(true);
+    player_.setBookEnabled(true);
     return true;
 }
 
 bool WBEngine::onNobook(const Arguments &) {
-    player.setBookEnabled(false);
+    player_.setBookEnabled(false);
     return true;
 }
 
 bool WBEngine::onRandgame(const Arguments &) {
-    player.search().setRandomGameMode(true);
+    player_.search().setRandomGameMode(true);
     return true;
 }
 
 bool WBEngine::onNorandgame(const Arguments &) {
-    player.search().setRandomGameMode(false);
+    player_.search().setRandomGameMode(false);
     return true;
 }
 
@@ -189,6 +189,6 @@ bool WBEngine::onTune(const Arguments &) { return true; }
 // "variant normal" is the standard game again. Other variants are refused.
 bool WBEngine::onVariant(const Arguments &args) {
     if (args[0] != "normal" && args[0] != "fischerandom") return false;
-    player.applySetting(CHESS960, args[0] == "fischerandom" ? "1" : "0");
+    player_.applySetting(CHESS960, args[0] == "fischerandom" ? "1" : "0");
     return true;
 }

@@ -28,9 +28,9 @@ std::unique_ptr<Board_BB64> boardCopy(ChessPlayer &player) {
 
 bool WBEngine::runPerft(const Arguments &args, bool divide) {
     const int depth = parseInteger(args[0].c_str());
-    const auto board = boardCopy(player);
-    const PerftRun run = perftCommand(*board, perftHash, perftHashSizeMB, depth, divide);
-    return printPerftRun(run, depth, divide, player.notation(ChessPlayer::MoveListing::PERFT));
+    const auto board = boardCopy(player_);
+    const PerftRun run = perftCommand(*board, perftHash_, perftHashSizeMB_, depth, divide);
+    return printPerftRun(run, depth, divide, player_.notation(ChessPlayer::MoveListing::PERFT));
 }
 
 bool WBEngine::onPerft(const Arguments &args) { return runPerft(args, false); }
@@ -38,12 +38,12 @@ bool WBEngine::onPerft(const Arguments &args) { return runPerft(args, false); }
 bool WBEngine::onDivide(const Arguments &args) { return runPerft(args, true); }
 
 bool WBEngine::onSelftest(const Arguments &) {
-    printSelfTestSummary(runSelfTest(*boardCopy(player), perftHash, perftHashSizeMB, printSelfTestResult));
+    printSelfTestSummary(runSelfTest(*boardCopy(player_), perftHash_, perftHashSizeMB_, printSelfTestResult));
     return onNew({});
 }
 
 bool WBEngine::onTest(const Arguments &args) {
-    if (!args.empty() && !runTestFile(*boardCopy(player), args[0].c_str(), printTestFileLine)) {
+    if (!args.empty() && !runTestFile(*boardCopy(player_), args[0].c_str(), printTestFileLine)) {
         std::printf("# ERROR: failed to open file \"%s\" for reading\n", args[0].c_str());
         std::fflush(stdout);
         return false;
@@ -53,31 +53,31 @@ bool WBEngine::onTest(const Arguments &args) {
 
 // "eval" may come while the engine thinks: the player evaluates a copy of the board.
 bool WBEngine::onEval(const Arguments &) {
-    const std::optional<EvalBreakdown> e = player.evaluation();
+    const std::optional<EvalBreakdown> e = player_.evaluation();
     if (e) printEvalBreakdown(*e);
     return e.has_value();
 }
 
 // The random tools leave the engine neutral: no side to play, force mode.
 void WBEngine::enterNeutralState() {
-    analyzeMode = false;
-    engineColour = NO_COLOUR;
-    forceMode = true;
-    autoMode = false;
-    gameOver = false;
+    analyzeMode_ = false;
+    engineColour_ = NO_COLOUR;
+    forceMode_ = true;
+    autoMode_ = false;
+    gameOver_ = false;
 }
 
 // Without a count: one random position becomes the game. With one: that many FENs go
 // to the named file or to the output, and a new game follows.
 bool WBEngine::onRandpos(const Arguments &args) {
     enterNeutralState();
-    const auto board = boardCopy(player);
+    const auto board = boardCopy(player_);
     if (args.empty()) {
-        generateRandomPosition(*board, player.chess960());
+        generateRandomPosition(*board, player_.chess960());
         char fen[128];
         board->toFEN(fen);
-        player.game().setGame(fen);
-        boardChanged = true;
+        player_.game().setGame(fen);
+        boardChanged_ = true;
         printBoard();
         std::printf("%s\n", fen);
         return true;
@@ -91,14 +91,14 @@ bool WBEngine::onRandpos(const Arguments &args) {
         std::fflush(stdout);
         return false;
     }
-    generateRandomFens(*board, count, [out](const char *fen) { std::fprintf(out, "%s\n", fen); }, player.chess960());
+    generateRandomFens(*board, count, [out](const char *fen) { std::fprintf(out, "%s\n", fen); }, player_.chess960());
     std::fflush(out);
     if (path) {
         std::fclose(out);
         std::printf("Wrote %d random FENs to file \"%s\"\n", count, path);
         std::fflush(stdout);
     }
-    boardChanged = true;
+    boardChanged_ = true;
     return onNew({});
 }
 
@@ -109,20 +109,20 @@ bool WBEngine::onRandgames(const Arguments &args) {
     // A count the tool refuses leaves a running analysis alone.
     const int count = parseInteger(args[0].c_str());
     if (count < 1) return false;
-    player.search().stop();
+    player_.search().stop();
     std::printf("# Playing %lu random games ...\n", static_cast<unsigned long>(count));
     std::fflush(stdout);
     // About 15 KB of counters, kept off the stack.
     auto stats = std::make_unique<RandomGameStats>();
-    const RandomGameOptions options{player.chess960(), GAME_RECORD_CAPACITY};
-    playRandomGames(*boardCopy(player), uint64_t(count), options, *stats, [] {
+    const RandomGameOptions options{player_.chess960(), GAME_RECORD_CAPACITY};
+    playRandomGames(*boardCopy(player_), uint64_t(count), options, *stats, [] {
         std::putchar('#');
         std::fflush(stdout);
     });
     std::printf("\ncalculate average values ...\n");
     printRandomGameStats(*stats);
-    player.game().setGame(START_FEN);
+    player_.game().setGame(START_FEN);
     enterNeutralState();
-    boardChanged = true;
+    boardChanged_ = true;
     return true;
 }

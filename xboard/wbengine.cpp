@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "board/movegen.h"
+#include "xboard/config.h"
 #include "xboard/output.h"
 
 namespace {
@@ -24,18 +25,24 @@ SearchClock startingClock() {
     return c;
 }
 
-WBEngine::WBEngine() : player(this) { player.setClock(clock); }
+WBEngine::WBEngine(uint32_t perftHashSizeMB) : player_(this), perftHashSizeMB_(perftHashSizeMB) {
+    player_.setClock(clock_);
+}
 
-WBEngine::~WBEngine() { player.search().shutdownThreads(); }
+void WBEngine::readConfigFile(std::FILE *file) { ::readConfigFile(file, player_); }
+
+void WBEngine::readCommandLine(int argc, const char *const argv[]) { ::readCommandLine(argc, argv, player_); }
+
+WBEngine::~WBEngine() { player_.search().shutdownThreads(); }
 
 void WBEngine::onIteration(const IterationReport &r) {
-    if (!postThinking) return;
-    printThinkingLine(uint32_t(r.depth), r.score, r.elapsedCs, r.nodes, *r.pv, player.notation());
+    if (!postThinking_) return;
+    printThinkingLine(uint32_t(r.depth), r.score, r.elapsedCs, r.nodes, *r.pv, player_.notation());
     if (r.depth > 7) std::fflush(stdout);
 }
 
 void WBEngine::onStopReason(StopReason reason, Move best, int plies) {
-    printStopReason(reason, best, plies, player.notation());
+    printStopReason(reason, best, plies, player_.notation());
 }
 
 void WBEngine::onTimeout() {
@@ -44,7 +51,7 @@ void WBEngine::onTimeout() {
 }
 
 void WBEngine::onSearchFinished(const SearchSummary &s) {
-    if (postThinking)
+    if (postThinking_)
         printStatistics(s.totals, s.elapsedCs, s.ttFillPercent, s.pawnFillPercent, s.pawnHashHits);
     std::fflush(stdout);
 }
@@ -69,7 +76,7 @@ void WBEngine::onBestMove(const SearchResult &r, bool analysis) {
 }
 
 bool WBEngine::gameEnded() {
-    const GameEnd end = player.game().checkGameEnd();
+    const GameEnd end = player_.game().checkGameEnd();
     printGameEnd(end);
     return end != GameEnd::NONE;
 }
@@ -78,20 +85,20 @@ bool WBEngine::gameEnded() {
 // the command loop neither starts a search nor changes the game meanwhile. A move the
 // game record cannot take is never announced.
 void WBEngine::makeEngineMove(Move move, Move ponderMove) {
-    if (player.game().recordFull()) {
+    if (player_.game().recordFull()) {
         std::printf("# game record full: no more moves can be played\n");
-        gameOver = true;
+        gameOver_ = true;
         leaveFinishedGame();
         std::fflush(stdout);
         return;
     }
-    if (player.game().shouldOfferDraw(move)) std::printf("offer draw\n");
-    const MoveNotation notation = player.notation();
+    if (player_.game().shouldOfferDraw(move)) std::printf("offer draw\n");
+    const MoveNotation notation = player_.notation();
     char text[6];
     moveToText(move, notation, text);
     std::printf("# making engine move: %s\n", text);
-    player.game().recordMove(move);
-    boardChanged = true;
+    player_.game().recordMove(move);
+    boardChanged_ = true;
     std::printf("move %s\n", text);
     if (ponderMove != NO_MOVE) {
         char ponder[6];
@@ -99,32 +106,35 @@ void WBEngine::makeEngineMove(Move move, Move ponderMove) {
         std::printf("# ponder move: %s\n", ponder);
     }
     printBoard();
-    if (!gameOver) gameOver = gameEnded();
+    if (!gameOver_) gameOver_ = gameEnded();
     leaveFinishedGame();
     std::fflush(stdout);
     // "auto" may arrive meanwhile (it does not stop the search): both sides of the
     // hand-over set the engine's side under the game lock.
-    auto lock = player.game().lock();
-    if (autoMode) engineColour = player.game().board().sideToMove;
+    auto lock = player_.game().lock();
+    if (autoMode_) engineColour_ = player_.game().board().sideToMove;
 }
 
 void WBEngine::leaveFinishedGame() {
-    if (!gameOver) return;
-    engineColour = NO_COLOUR;
-    forceMode = true;
+    if (!gameOver_) return;
+    engineColour_ = NO_COLOUR;
+    forceMode_ = true;
 }
 
-void WBEngine::setUpStartPosition() {
-    player.game().setGame(START_FEN);
-    player.newGame();
-    boardChanged = true;
+// The sizes are told now, as an interface expects; the tables are made by the first
+// "new" or search, so a process that only answers "protover" touches none.
+void WBEngine::startUp() {
+    player_.announceTables();
+    player_.game().setGame(START_FEN);
+    player_.newGame();
+    boardChanged_ = true;
 }
 
 void WBEngine::printBoard() {
     char diagram[8 * 11 + 3];
     {
-        auto lock = player.game().lock();
-        const Board_BB64 &b = player.game().board();
+        auto lock = player_.game().lock();
+        const Board_BB64 &b = player_.game().board();
         char *out = diagram;
         for (int rank = RANK_8; rank >= RANK_1; --rank) {
             *out++ = '#';
@@ -143,59 +153,59 @@ void WBEngine::printBoard() {
     }
     // Cleared before the diagram appears: an interface that answers the diagram at
     // once must not find the loop about to print the same diagram again.
-    boardChanged = false;
+    boardChanged_ = false;
     std::fputs(diagram, stdout);
     std::fflush(stdout);
 }
 
 bool WBEngine::onNew(const Arguments &) {
-    player.prepareSearch(true);
+    player_.prepareSearch(true);
     // The interface names the variant after "new", when it is not the standard game.
-    player.applySetting(CHESS960, "0");
-    player.game().setGame(START_FEN);
-    player.newGame();
-    player.search().setRandomGameMode(false);
-    gameOver = forceMode = autoMode = false;
-    boardChanged = true;
-    clock = startingClock();
-    clock.infinite = analyzeMode;
-    player.setClock(clock);
-    const Colour toMove = player.game().board().side();
-    engineColour = analyzeMode ? toMove : opposite(toMove);
+    player_.applySetting(CHESS960, "0");
+    player_.game().setGame(START_FEN);
+    player_.newGame();
+    player_.search().setRandomGameMode(false);
+    gameOver_ = forceMode_ = autoMode_ = false;
+    boardChanged_ = true;
+    clock_ = startingClock();
+    clock_.infinite = analyzeMode_;
+    player_.setClock(clock_);
+    const Colour toMove = player_.game().board().side();
+    engineColour_ = analyzeMode_ ? toMove : opposite(toMove);
     printBoard();
     return true;
 }
 
 bool WBEngine::onForce(const Arguments &) {
-    player.pauseClock();
-    engineColour = NO_COLOUR;
-    forceMode = true;
-    autoMode = false;
+    player_.pauseClock();
+    engineColour_ = NO_COLOUR;
+    forceMode_ = true;
+    autoMode_ = false;
     return true;
 }
 
 bool WBEngine::onGo(const Arguments &) {
-    if (gameOver) {
+    if (gameOver_) {
         std::printf("Error (cannot make a move at end of game)\n");
         return false;
     }
-    forceMode = analyzeMode = false;
-    engineColour = player.game().board().sideToMove;
+    forceMode_ = analyzeMode_ = false;
+    engineColour_ = player_.game().board().sideToMove;
     return true;
 }
 
 bool WBEngine::onPlayother(const Arguments &) {
-    forceMode = analyzeMode = false;
-    engineColour = opposite(player.game().board().side());
+    forceMode_ = analyzeMode_ = false;
+    engineColour_ = opposite(player_.game().board().side());
     return true;
 }
 
 bool WBEngine::onAuto(const Arguments &args) {
     if (!args.empty()) return false;
-    auto lock = player.game().lock();
-    autoMode = true;
-    forceMode = analyzeMode = false;
-    engineColour = player.game().board().sideToMove;
+    auto lock = player_.game().lock();
+    autoMode_ = true;
+    forceMode_ = analyzeMode_ = false;
+    engineColour_ = player_.game().board().sideToMove;
     return true;
 }
 
@@ -204,21 +214,21 @@ bool WBEngine::onSetboard(const Arguments &args) {
     for (size_t i = 1; i < args.size(); ++i) fen += ' ' + args[i];
     // The FEN as written; a failed parse leaves the board as the parser left it: the
     // diagram shows it and the board checks of the tools and the search keep away from it.
-    const bool ok = player.game().setGame(fen, {}, SETBOARD_RULES).outcome != ReplayOutcome::BAD_FEN;
-    boardChanged = true;
-    gameOver = false;
-    if (analyzeMode) {
-        engineColour = player.game().board().sideToMove;
+    const bool ok = player_.game().setGame(fen, {}, SETBOARD_RULES).outcome != ReplayOutcome::BAD_FEN;
+    boardChanged_ = true;
+    gameOver_ = false;
+    if (analyzeMode_) {
+        engineColour_ = player_.game().board().sideToMove;
     } else {
-        forceMode = true;
-        engineColour = NO_COLOUR;
+        forceMode_ = true;
+        engineColour_ = NO_COLOUR;
     }
     return ok;
 }
 
 bool WBEngine::onUsermove(const Arguments &args) {
     const std::string &text = args[0];
-    if (gameOver) {
+    if (gameOver_) {
         std::printf("Error (cannot make a move at end of game)\n");
         return false;
     }
@@ -229,29 +239,29 @@ bool WBEngine::onUsermove(const Arguments &args) {
     }
     Move move = NO_MOVE;
     auto board = std::make_unique<Board_BB64>();
-    player.game().copyBoard(*board);
-    if (!player.game().boardUsable() || !textToMove(*board, text.c_str(), move)) {
+    player_.game().copyBoard(*board);
+    if (!player_.game().boardUsable() || !textToMove(*board, text.c_str(), move)) {
         std::printf("Error (illegal move): %s\n", text.c_str());
         return false;
     }
-    if (player.game().recordFull()) {
+    if (player_.game().recordFull()) {
         std::printf("Error (game record full, no more moves can be played): %s\n", text.c_str());
         return false;
     }
     std::printf("# making user move: %s\n", text.c_str());
-    player.game().recordMove(move);
-    boardChanged = true;
-    if (!forceMode || analyzeMode) engineColour = player.game().board().sideToMove;
+    player_.game().recordMove(move);
+    boardChanged_ = true;
+    if (!forceMode_ || analyzeMode_) engineColour_ = player_.game().board().sideToMove;
     printBoard();
     return true;
 }
 
 bool WBEngine::takeBack(uint32_t plies) {
-    if (player.game().gamePly() < plies) return false;
-    for (uint32_t i = 0; i < plies; ++i) player.game().takeBackMove();
-    boardChanged = true;
-    gameOver = false;
-    if (analyzeMode) engineColour = player.game().board().sideToMove;
+    if (player_.game().gamePly() < plies) return false;
+    for (uint32_t i = 0; i < plies; ++i) player_.game().takeBackMove();
+    boardChanged_ = true;
+    gameOver_ = false;
+    if (analyzeMode_) engineColour_ = player_.game().board().sideToMove;
     return true;
 }
 
@@ -260,21 +270,21 @@ bool WBEngine::onUndo(const Arguments &) { return takeBack(1); }
 bool WBEngine::onRemove(const Arguments &) { return takeBack(2); }
 
 bool WBEngine::onAnalyze(const Arguments &) {
-    if (analyzeMode) return true;
-    analyzeMode = true;
-    clock.infinite = true;
-    clock.depth = 0;
-    player.setClock(clock);
-    engineColour = player.game().board().sideToMove;
+    if (analyzeMode_) return true;
+    analyzeMode_ = true;
+    clock_.infinite = true;
+    clock_.depth = 0;
+    player_.setClock(clock_);
+    engineColour_ = player_.game().board().sideToMove;
     return true;
 }
 
 bool WBEngine::onExit(const Arguments &) {
-    if (!analyzeMode) return false;
-    analyzeMode = false;
-    clock.infinite = false;
-    clock.depth = 0;
-    player.setClock(clock);
-    engineColour = NO_COLOUR;
+    if (!analyzeMode_) return false;
+    analyzeMode_ = false;
+    clock_.infinite = false;
+    clock_.depth = 0;
+    player_.setClock(clock_);
+    engineColour_ = NO_COLOUR;
     return true;
 }

@@ -22,7 +22,8 @@ public:
     using Arguments = std::vector<std::string>;
     using Handler = bool (WBEngine::*)(const Arguments &);
 
-    WBEngine();
+    // perftHashSizeMB: the size of the table perft, divide and the self-test share.
+    explicit WBEngine(uint32_t perftHashSizeMB = PerftHash::DEFAULT_SIZE_MB);
     ~WBEngine() override;
 
     // The core's reports (search thread 0), in XBoard's words.
@@ -38,33 +39,19 @@ public:
     // Plays the chosen move unless the search was analysis or stopped.
     void onBestMove(const SearchResult &r, bool analysis) override;
 
-    // Start-up's last step before the loop: the start position, an empty record.
-    void setUpStartPosition();
+    // Start-up, before the loop: the settings of the ini file, then those of the command
+    // line (both reported as they are read).
+    void readConfigFile(std::FILE *file);
+    void readCommandLine(int argc, const char *const argv[]);
+    // Start-up's last step before the loop: the table sizes told (the tables are made by
+    // the first "new" or search), the start position, an empty record.
+    void startUp();
     // Reads and runs commands until "quit" or the end of the input.
     void commandLoop(std::FILE *input);
     // One input line, without its line end: split, look up, check, run, report failure.
     void executeLine(const char *line);
-    // The board diagram ("# " and eight squares per rank, then "#"); clears boardChanged.
-    void printBoard();
-
-    ChessPlayer player;
-    // The clock as the commands describe it ("level", "sd", analysis): the player
-    // plans from it. Command loop only.
-    SearchClock clock = startingClock();
-    // Written by the command loop and by search thread 0 (after the engine's move).
-    Relaxed<uint32_t> engineColour = NO_COLOUR;
-    Relaxed<bool> gameOver = false;
-    Relaxed<bool> forceMode = false;
-    Relaxed<bool> boardChanged = true;
-    bool xboardMode = false;
-    Relaxed<bool> analyzeMode = false;
-    Relaxed<bool> autoMode = false;
-    bool quitRequested = false;
-    // "post"/"nopost": thinking lines and statistics are printed.
-    Relaxed<bool> postThinking = true;
-    // The subtree counts of perft, divide and the self-test, made by their first run.
-    PerftHash perftHash;
-    uint32_t perftHashSizeMB = PerftHash::DEFAULT_SIZE_MB;
+    // "quit" was read.
+    bool quitRequested() const { return quitRequested_; }
 
     // Command handlers, one per row of the command table.
     bool onQuit(const Arguments &args);
@@ -107,6 +94,27 @@ public:
     bool onVariant(const Arguments &args);
 
 private:
+    // The board diagram ("# " and eight squares per rank, then "#"); clears boardChanged_.
+    void printBoard();
+    ChessPlayer player_;
+    // The clock as the commands describe it ("level", "sd", analysis): the player
+    // plans from it. Command loop only.
+    SearchClock clock_ = startingClock();
+    // Written by the command loop and by search thread 0 (after the engine's move).
+    Relaxed<uint32_t> engineColour_ = NO_COLOUR;
+    Relaxed<bool> gameOver_ = false;
+    Relaxed<bool> forceMode_ = false;
+    Relaxed<bool> boardChanged_ = true;
+    bool xboardMode_ = false;
+    Relaxed<bool> analyzeMode_ = false;
+    Relaxed<bool> autoMode_ = false;
+    bool quitRequested_ = false;
+    // "post"/"nopost": thinking lines and statistics are printed.
+    Relaxed<bool> postThinking_ = true;
+    // The subtree counts of perft, divide and the self-test, made by their first run.
+    PerftHash perftHash_;
+    uint32_t perftHashSizeMB_ = PerftHash::DEFAULT_SIZE_MB;
+
     // What the loop does between two input lines when no search runs (game-end test,
     // starting the engine's search).
     void afterCommand();

@@ -143,11 +143,9 @@ inline void expectCount(const char *what, size_t expected, size_t got, const std
 
 // An engine with the smallest tables, set up as start-up leaves it.
 inline void prepareSmallEngine(WBEngine &engine) {
-    engine.perftHashSizeMB = 1;
     engine.executeLine("option ttHashSizeMB=1");
     engine.executeLine("option pawnHashSizeMB=1");
-    engine.player.prepareSearch(false);
-    engine.setUpStartPosition();
+    engine.startUp();
 }
 
 }  // namespace fuzzing

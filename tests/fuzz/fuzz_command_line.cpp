@@ -22,12 +22,12 @@ constexpr size_t MAX_LINES = 64;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::prepareProcess();
 
-    WBEngine engine;
+    WBEngine engine(1);  // a 1 MB perft table
     fuzzing::prepareSmallEngine(engine);
 
     const std::string_view input(reinterpret_cast<const char *>(data), size);
     size_t start = 0;
-    for (size_t lines = 0; start < input.size() && lines < MAX_LINES && !engine.quitRequested; ++lines) {
+    for (size_t lines = 0; start < input.size() && lines < MAX_LINES && !engine.quitRequested(); ++lines) {
         size_t end = input.find('\n', start);
         if (end == std::string_view::npos) end = input.size();
         // The loop reads at most 1023 characters at a time and stops a line at a NUL.

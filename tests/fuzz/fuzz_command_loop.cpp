@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     fuzzing::startCapture();
     {
-        WBEngine engine;
+        WBEngine engine(1);  // a 1 MB perft table
         fuzzing::prepareSmallEngine(engine);
         std::FILE *file = fmemopen(text.data(), text.size(), "r");
         if (!file) return 0;

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "xboard/config.h"
 #include "xboard/wbengine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -15,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     WBEngine engine;
     std::FILE *file = fmemopen(const_cast<uint8_t *>(data), size, "r");
     if (!file) return 0;
-    readConfigFile(file, engine.player);
+    engine.readConfigFile(file);
     std::fclose(file);
     return 0;
 }

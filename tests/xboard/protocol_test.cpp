@@ -268,7 +268,17 @@ TEST(Protocol, AnalysisRestartsOnNewPositionsAndNeverMoves) {
     expectCleanQuit(*e);
 }
 
-TEST(Protocol, QuitAndEndOfInputDuringASearchEndWithoutAMove) {
+TEST(Protocol, ForceQuitAndEndOfInputDuringASearchEndWithoutAMove) {
+    {
+        auto e = protocolEngine();
+        e->send("sd 60");
+        e->send("go");
+        EXPECT_TRUE(e->waitForPrefix("4 "));
+        e->send("force");  // any command that stops a search stops it first
+        e->sync();
+        expectCleanQuit(*e);
+        EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(), isMoveLine), 0);
+    }
     {
         auto e = protocolEngine();
         e->send("analyze");
