@@ -64,8 +64,6 @@ public:
     Square kingSquare(Colour c) const { return lsb(pieces(c, KING)); }
     uint64_t key() const { return history[historyIndex].key; }
     uint64_t pawnKey() const { return history[historyIndex].pawnKey; }
-    // Full key recomputed from scratch (for set-up and verification).
-    uint64_t computeKey() const;
     // Rebuild the current history key, pawn key and perft key from scratch.
     void rebuildKeys();
 
@@ -102,6 +100,8 @@ public:
 
 private:
     template <Colour Us, bool Perft> void doMove(Move m, UndoInfo &undo);
+    // Full key recomputed from scratch (for set-up and verification).
+    uint64_t computeKey() const;
 };
 
 // Walks one colour's pieces: king first, then queens, rooks, bishops, knights, pawns,
