@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
+// The strength levels and the choice among a level's lines, and the state a search at a
+// level keeps from its start to its move.
 #include "engine/strength.h"
 
 #include <algorithm>
