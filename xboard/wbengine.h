@@ -96,6 +96,7 @@ public:
 private:
     // The board diagram ("# " and eight squares per rank, then "#"); clears boardChanged_.
     void printBoard();
+
     ChessPlayer player_;
     // The clock as the commands describe it ("level", "sd", analysis): the player
     // plans from it. Command loop only.
@@ -113,7 +114,7 @@ private:
     Relaxed<bool> postThinking_ = true;
     // The subtree counts of perft, divide and the self-test, made by their first run.
     PerftHash perftHash_;
-    uint32_t perftHashSizeMB_ = PerftHash::DEFAULT_SIZE_MB;
+    const uint32_t perftHashSizeMB_;
 
     // What the loop does between two input lines when no search runs (game-end test,
     // starting the engine's search).
