@@ -12,9 +12,7 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
