@@ -23,11 +23,17 @@ for object in "$@"; do
     fi
 done
 # The defined global symbols, and the local ones that name a group of sections kept
-# once per program (a class's constructors or destructors), which nm shows as "n".
+# once per program (ELF: a class's constructors or destructors, which nm shows as "n";
+# PE: the sections named below, whose symbols bear their names).
 for object in "$@"; do
     "$nm" --defined-only --extern-only -P "$object" 2>/dev/null | awk '{ print $1 }'
     "$nm" --defined-only -P "$object" 2>/dev/null | awk '$2 == "n" { print $1 }'
+    "$objdump" -h "$object" | awk '$2 ~ /^\.(text|data|rdata|bss|pdata|xdata)\$/ { print $2 }'
 done | sort -u | awk -v suffix="$suffix" '{ print $1, $1 "." suffix }' > "$out/symbols"
+# A PE linker keeps one section of each name among .text$NAME and the like (inline
+# functions, template instances and their unwind data), whatever the symbols in it:
+# those get the suffix too.
+set -f
 n=0
 for object in "$@"; do
     case $object in
@@ -35,6 +41,10 @@ for object in "$@"; do
         */uci/main.cpp.o | */uci/main.cpp.obj) renamed=$out/uci_main.o ;;
         *) n=$((n + 1)); renamed=$out/objects/$n.o ;;
     esac
-    "$objcopy" --redefine-syms="$out/symbols" "$object" "$renamed"
+    sections=$("$objdump" -h "$object" |
+        awk -v suffix="$suffix" '$2 ~ /^\.(text|data|rdata|bss|pdata|xdata)\$/ { print "--rename-section", $2 "=" $2 "." suffix }')
+    # shellcheck disable=SC2086 # one option or name per word
+    "$objcopy" --redefine-syms="$out/symbols" $sections "$object" "$renamed"
 done
+set +f
 "$ar" rcs "$out/engine.a" "$out"/objects/*.o
