@@ -62,8 +62,10 @@ void PerftHash::store(uint64_t key, uint32_t depth, uint64_t count) {
     slot->depthAndKey = (key & ~uint64_t(0xFFFF)) | (depth & 0xFFFF);
 }
 
+// Sampled in the front the last run used, and given as a share of the whole table.
 double PerftHash::fillPercent() const {
-    return sampledFill([](const Entry &e) { return e.keyHigh() != 0; });
+    const double fill = sampledFill([](const Entry &e) { return e.keyHigh() != 0; });
+    return entryCount_ ? fill * double(usedEntries_) / double(entryCount_) : fill;
 }
 
 namespace {

@@ -46,7 +46,7 @@ public:
     bool probe(uint64_t key, uint32_t depth, uint64_t &count) const;
     void store(uint64_t key, uint32_t depth, uint64_t count);
 
-    // Share of used entries among the first 65536, in percent.
+    // Share of the table's entries in use, in percent, estimated from the first 65536.
     double fillPercent() const;
 
 private:
