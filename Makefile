@@ -104,10 +104,11 @@ fuzz:
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# The Debian package is built without -march=native so that it runs on any x86-64.
+# The Debian package runs on any x86-64: its programs carry the engine for the baseline,
+# x86-64-v2 and x86-64-v3 and run the best the processor offers (GRELVIN_DISPATCH).
 deb:
 	@scripts/install-deps.sh deb
-	cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRELVIN_DISPATCH=ON \
 	    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O3 -DNDEBUG -D_FORTIFY_SOURCE=2 -fstack-protector-strong" \
 	    -DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro,-z,now" \
 	    -DGRELVIN_TESTS=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
@@ -119,12 +120,13 @@ deb-test: deb
 	scripts/test-deb.sh
 
 # Static 64-bit Windows programs (grelvin.exe, grelvin-uci.exe), cross-built with
-# MinGW-w64 against libraries built from Debian's sources (scripts/windows-deps.sh).
+# MinGW-w64 against libraries built from Debian's sources (scripts/windows-deps.sh),
+# each carrying the engine per x86-64 level like the Debian package.
 WINDOWS_BUILD ?= build-windows
 windows:
 	@scripts/windows-deps.sh
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=scripts/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
-	    -DGRELVIN_PORTABLE=ON >/dev/null
+	    -DGRELVIN_DISPATCH=ON >/dev/null
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target grelvin grelvin-uci
 
 # The zip for Windows users: both programs, an example grelvin.ini, the README's

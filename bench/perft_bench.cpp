@@ -55,8 +55,8 @@ int main(int argc, char **argv) {
             std::printf("bad FEN: %s\n", p.fen);
             return 1;
         }
-        hash.prepare(PerftHash::DEFAULT_SIZE_MB);
         board.rebuildKeys();
+        hash.prepare(PerftHash::DEFAULT_SIZE_MB, perftExpectedEntries(board, p.depth));
         const uint32_t startCs = timestampNow();
         PerftContext ctx{board, hash};
         const uint64_t leaves = countFromRoot(ctx, p.depth, false);

@@ -61,7 +61,7 @@ template <class Work> void inParallel(std::size_t bytes, Work work) {
 
 }  // namespace
 
-void *LargeTable::allocate(std::size_t bytes) {
+void *LargeTable::allocate(std::size_t bytes, Faulting faulting) {
     release();
     if (bytes == 0) return nullptr;
     const bool huge = bytes >= HUGE_PAGE;
@@ -79,6 +79,7 @@ void *LargeTable::allocate(std::size_t bytes) {
     data_ = reinterpret_cast<void *>(address);
     bytes_ = bytes;
 
+    if (faulting == Faulting::ON_USE) return data_;
     // A large block takes a tenth of a second or more to fault in (256 MB); the caller
     // goes on meanwhile, which keeps it out of the engine's start-up.
     char *const base = static_cast<char *>(data_);
@@ -103,10 +104,16 @@ void LargeTable::waitFaulted() {
     if (faulter_.joinable()) faulter_.join();
 }
 
-void LargeTable::clear() {
+void LargeTable::faultInFront(std::size_t bytes) {
+    char *const base = static_cast<char *>(data_);
+    if (base) inParallel(std::min(bytes, bytes_), [base](std::size_t begin, std::size_t n) { faultIn(base + begin, n); });
+}
+
+void LargeTable::clear(std::size_t bytes) {
     waitFaulted();
     char *const base = static_cast<char *>(data_);
-    if (base) inParallel(bytes_, [base](std::size_t begin, std::size_t n) { std::memset(base + begin, 0, n); });
+    if (base)
+        inParallel(std::min(bytes, bytes_), [base](std::size_t begin, std::size_t n) { std::memset(base + begin, 0, n); });
 }
 
 void LargeTable::release() {

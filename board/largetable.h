@@ -24,17 +24,24 @@ public:
     LargeTable(const LargeTable &) = delete;
     LargeTable &operator=(const LargeTable &) = delete;
 
+    // How a new block's pages come into memory: all of them at once (in the background
+    // for a large block), or each when it is first used (a table that often uses only
+    // part of its block faults that part in with faultInFront).
+    enum class Faulting : uint8_t { ALL, ON_USE };
     // Gives up any earlier block first. Returns the zero-filled block (aligned to at
     // least 64 bytes) or nullptr, holding nothing, when the memory is not available.
     // A large block is faulted in by background threads, which never change its
     // contents: it may be used at once through atomic accesses, and waitFaulted()
     // waits for them.
-    void *allocate(std::size_t bytes);
+    void *allocate(std::size_t bytes, Faulting faulting = Faulting::ALL);
     // Returns once every page of the block is in memory.
     void waitFaulted();
-    // Zero-fills the block again, on a few threads when it is large. Only while no
-    // other thread uses the block.
-    void clear();
+    // Puts the first bytes of the block in memory now, on a few threads when they are
+    // many.
+    void faultInFront(std::size_t bytes);
+    // Zero-fills the block again (or only its first `bytes`, where it was used), on a
+    // few threads when it is large. Only while no other thread uses the block.
+    void clear(std::size_t bytes = SIZE_MAX);
     void release();
     void *data() const { return data_; }
     std::size_t bytes() const { return bytes_; }
@@ -84,19 +91,25 @@ protected:
     // Gives up the old block, then maps entriesFor(sizeMB) empty entries. A failed
     // allocation is retried at half the size, down to MinEntries, rather than leaving
     // the engine without a table. Returns the entry count made, 0 when none.
-    uint64_t allocate(uint32_t sizeMB) {
+    uint64_t allocate(uint32_t sizeMB, LargeTable::Faulting faulting = LargeTable::Faulting::ALL) {
         entries_ = nullptr;
         entryCount_ = 0;
         uint64_t count = entriesFor(sizeMB);
         void *raw = nullptr;
-        while (!(raw = memory_.allocate(std::size_t(count) * sizeof(Entry))) && count > MinEntries) count /= 2;
+        while (!(raw = memory_.allocate(std::size_t(count) * sizeof(Entry), faulting)) && count > MinEntries)
+            count /= 2;
         if (!raw) return 0;
         entries_ = static_cast<Entry *>(raw);  // zero-filled: every entry empty
         entryCount_ = count;
         return count;
     }
-    // Empties every entry, keeping the block (and its pages).
-    void clearEntries() { memory_.clear(); }
+    // Empties every entry (or the first `count`, where the others are known empty),
+    // keeping the block (and its pages).
+    void clearEntries(uint64_t count = UINT64_MAX) {
+        memory_.clear(count < entryCount_ ? std::size_t(count) * sizeof(Entry) : SIZE_MAX);
+    }
+    // Puts the first count entries in memory now.
+    void faultInEntries(uint64_t count) { memory_.faultInFront(std::size_t(count) * sizeof(Entry)); }
     // Percentage of FILL_SAMPLE taken by the used entries among the first FILL_SAMPLE.
     template <class Used> double sampledFill(Used used) const {
         const uint32_t sample = entryCount_ < FILL_SAMPLE ? uint32_t(entryCount_) : FILL_SAMPLE;

@@ -8,8 +8,43 @@
 #define NOMINMAX
 #include <windows.h>
 
-// Committed pages are zero-filled and handed over when first touched, as on POSIX.
+namespace {
+
+// Large pages need the "Lock pages in memory" privilege, which a user holds only when an
+// administrator granted it, and which the process must then switch on. Returns the
+// large page size once that is done, 0 when the process cannot have large pages.
+std::size_t largePageBytes() {
+    static const std::size_t bytes = [] {
+        const SIZE_T minimum = GetLargePageMinimum();
+        HANDLE token;
+        if (minimum == 0 || !OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+            return std::size_t(0);
+        TOKEN_PRIVILEGES privileges{};
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        // AdjustTokenPrivileges succeeds without granting when the user lacks the
+        // privilege; only ERROR_SUCCESS after it says that it was switched on.
+        const bool enabled = LookupPrivilegeValueA(nullptr, "SeLockMemoryPrivilege", &privileges.Privileges[0].Luid) &&
+                             AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+                             GetLastError() == ERROR_SUCCESS;
+        CloseHandle(token);
+        return enabled ? std::size_t(minimum) : std::size_t(0);
+    }();
+    return bytes;
+}
+
+}  // namespace
+
+// A block of at least one large page comes in large pages where the user may have
+// them: those are in memory at once and never paged out. When they are not to be had
+// (no privilege, or no physical memory free in large runs), committed ordinary pages
+// serve, zero-filled and handed over when first touched, as on POSIX.
 void *allocateZeroedBlock(std::size_t bytes) {
+    if (const std::size_t large = largePageBytes(); large && bytes >= large) {
+        const std::size_t rounded = (bytes + large - 1) / large * large;
+        if (void *p = VirtualAlloc(nullptr, rounded, MEM_COMMIT | MEM_RESERVE | MEM_LARGE_PAGES, PAGE_READWRITE))
+            return p;
+    }
     return VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
 }
 
@@ -17,8 +52,7 @@ void releaseZeroedBlock(void *block, std::size_t) {
     if (block) VirtualFree(block, 0, MEM_RELEASE);
 }
 
-// Large pages on Windows need a privilege that a normal user lacks and memory reserved
-// up front; ordinary pages serve.
+// Large pages are chosen when the block is allocated; there is nothing to advise.
 void adviseHugePages(void *, std::size_t) {}
 
 bool faultInPages(void *, std::size_t) { return false; }

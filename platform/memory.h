@@ -9,7 +9,8 @@
 #include <cstdint>
 
 // Returns bytes of zero-filled, readable and writable memory (page-aligned), or nullptr
-// when the system will not give them. The block goes back through releaseZeroedBlock.
+// when the system will not give them. On Windows a block of a large page or more comes
+// in large pages when the user holds the privilege for them. The block goes back through releaseZeroedBlock.
 void *allocateZeroedBlock(std::size_t bytes);
 // Gives back a block from allocateZeroedBlock, with the size it was asked for.
 void releaseZeroedBlock(void *block, std::size_t bytes);

@@ -15,9 +15,9 @@ constexpr int SEPARATION = 3;
 
 class AdditiveGenerator {
 public:
-    AdditiveGenerator() { seed(1); }
+    constexpr AdditiveGenerator() { seed(1); }
 
-    void seed(uint32_t s) {
+    constexpr void seed(uint32_t s) {
         int32_t word = int32_t(s == 0 ? 1 : s);
         state_[0] = uint32_t(word);
         for (int i = 1; i < DEGREE; ++i) {
@@ -33,7 +33,7 @@ public:
         for (int i = 0; i < 10 * DEGREE; ++i) next();
     }
 
-    int next() {
+    constexpr int next() {
         state_[front_] += state_[rear_];
         const int result = int(state_[front_] >> 1);
         front_ = front_ + 1 == DEGREE ? 0 : front_ + 1;
@@ -46,17 +46,23 @@ private:
     int front_ = SEPARATION, rear_ = 0;
 };
 
-std::mutex generatorLock;
-AdditiveGenerator generator;
+// Neither needs code run before main (a std::mutex is not constant-initialised on every
+// system, so it is made at first use): the program runs none of its own before it has
+// chosen which copy of its code suits the processor.
+std::mutex &generatorLock() {
+    static std::mutex lock;
+    return lock;
+}
+constinit AdditiveGenerator generator;
 
 }  // namespace
 
 void seedRandom(uint32_t seed) {
-    const std::lock_guard<std::mutex> lock(generatorLock);
+    const std::lock_guard<std::mutex> lock(generatorLock());
     generator.seed(seed);
 }
 
 int nextRandom() {
-    const std::lock_guard<std::mutex> lock(generatorLock);
+    const std::lock_guard<std::mutex> lock(generatorLock());
     return generator.next();
 }

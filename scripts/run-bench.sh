@@ -19,7 +19,7 @@ sf=$(command -v stockfish || echo /usr/games/stockfish)
 [ -x "$sf" ] || sf=""
 summary=()
 
-for b in perft_bench eval_bench search_bench protocol_bench grelvin; do
+for b in perft_bench eval_bench search_bench protocol_bench grelvin grelvin-uci; do
     [ -x "$build/$b" ] || { echo "missing $build/$b: build first (make build)"; exit 1; }
 done
 
@@ -60,6 +60,43 @@ perft_pair "start position" 0 6 "startpos" "$runs"
 perft_pair "kiwipete" 1 5 "fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1" "$runs"
 perft_pair "endgame" 2 7 "fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1" "$runs"
 perft_pair "start position" 0 7 "startpos" "$runs7"
+
+# The UCI program as users start it, one table row each: the native build, the packaged
+# build (PACKAGED, default build-deb/grelvin-uci from "make deb") with each copy of its
+# engine forced in turn, and stockfish: bench speed (median of RUNS runs) and a fresh
+# process's "go perft" (median of RUNS runs, the table's preparation included).
+packaged=${PACKAGED:-build-deb/grelvin-uci}
+uci_perft() { printf 'position %s\ngo perft %s\nquit\n' "$2" "$3" | GRELVIN_CPU=$1 "$4"; }
+uci_row() {
+    local name=$1 program=$2 level=$3 nps=() t0=() t1=() t2=() i
+    for ((i = 0; i < runs; ++i)); do
+        if [ "$program" = stockfish ]; then
+            t0+=("$(seconds sf_perft startpos 6)")
+            t1+=("$(seconds sf_perft "fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1" 5)")
+            t2+=("$(seconds sf_perft "fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1" 7)")
+            continue
+        fi
+        nps+=("$(GRELVIN_CPU=$level "$program" bench | awk '/ nps$/ { print $3 }')")
+        t0+=("$(seconds uci_perft "$level" startpos 6 "$program")")
+        t1+=("$(seconds uci_perft "$level" "fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1" 5 "$program")")
+        t2+=("$(seconds uci_perft "$level" "fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1" 7 "$program")")
+    done
+    local code=-
+    [ "$program" = stockfish ] || code=$(GRELVIN_CPU=$level "$program" bench 2>/dev/null | sed -n 's/^info string code for //p')
+    printf '| %s | %s | %s | %.3f s | %.3f s | %.3f s |\n' "$name" "$code" \
+        "$( [ ${#nps[@]} -gt 0 ] && printf '%s\n' "${nps[@]}" | median || echo -)" \
+        "$(printf '%s\n' "${t0[@]}" | median)" "$(printf '%s\n' "${t1[@]}" | median)" "$(printf '%s\n' "${t2[@]}" | median)"
+}
+echo "== the UCI program as users start it: bench nodes/s and a fresh process's perft, medians of $runs"
+echo "| program | code for | bench nodes/s | start position d6 | kiwipete d5 | endgame d7 |"
+echo "|---|---|---|---|---|---|"
+uci_row "native ($build)" "$build/grelvin-uci" ""
+if [ -x "$packaged" ]; then
+    for level in "" x86-64-v2 x86-64; do uci_row "packaged ($packaged) ${level:-as chosen}" "$packaged" "$level"; done
+else
+    echo "(no packaged build at $packaged: make deb, or PACKAGED=path to a GRELVIN_DISPATCH build's grelvin-uci)"
+fi
+[ -n "$sf" ] && uci_row "stockfish ($sf)" stockfish ""
 
 # "Nodes/second: N" of a search_bench run.
 nps_of() { awk '/^Nodes\/second/ { print $2 }'; }

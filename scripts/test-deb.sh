@@ -3,7 +3,8 @@
 # Copyright (C) 2026 The GrelvinBB authors
 # Checks the package built by "make deb" with lintian (an error fails), installs it,
 # starts the installed engines from an empty folder elsewhere, checks that grelvin answers "protover 2" with its feature list and
-# plays a move and that grelvin-uci answers "uci" and "isready" and moves, and removes
+# plays a move and that grelvin-uci answers "uci" and "isready" and moves, that every
+# copy of the engine in the program gives the bench signature, and removes
 # the package again (unless KEEP=1). Needs root.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -23,6 +24,16 @@ for want in 'feature myname="GrelvinBB' 'feature done=1' '^move '; do
 done
 for want in '^id name GrelvinBB' '^uciok' '^readyok' '^bestmove '; do
     grep -q "$want" <<<"$uciAnswer" || { echo "missing from the UCI engine's answer: $want"; status=1; }
+done
+# The bench signature from each copy of the engine the program carries: the one it
+# chooses, then each lower level forced.
+expected=$(sed -n 's/^set(GRELVIN_BENCH_NODES \([0-9]*\))/\1/p' "$here/../CMakeLists.txt")
+for level in "" x86-64-v2 x86-64; do
+    out=$(GRELVIN_CPU=$level timeout 120 /usr/games/grelvin-uci bench)
+    code=$(sed -n 's/^info string code for //p' <<<"$out")
+    echo "bench, code for ${code:-?}: $(tail -1 <<<"$out")"
+    [ "$(tail -1 <<<"$out" | cut -d' ' -f1)" = "$expected" ] || { echo "bench signature (code for $code), expected $expected"; status=1; }
+    [ -z "$level" ] || [ "$code" = "$level" ] || { echo "GRELVIN_CPU=$level ran the code for $code"; status=1; }
 done
 [ -f /usr/share/games/plugins/xboard/grelvin.eng ] || { echo "no XBoard engine-list entry"; status=1; }
 grep -q '^License: GPL-3+' /usr/share/doc/grelvin/copyright || { echo "no GPL-3+ copyright file"; status=1; }

@@ -16,10 +16,16 @@ fail() { echo "FAILED: $*"; failed=1; }
 
 (cd "$build" && ctest --output-on-failure -j 2) || fail "unit tests"
 
+# The bench signature from each copy of the engine the program carries: the one it
+# chooses, then each lower level forced.
 expected=$(sed -n 's/^set(GRELVIN_BENCH_NODES \([0-9]*\))/\1/p' "$root/CMakeLists.txt")
-last=$("$wine" "$build/grelvin-uci.exe" bench 2>/dev/null | tr -d '\r' | tail -1)
-echo "bench: $last"
-[ "${last%% *}" = "$expected" ] || fail "bench signature ${last%% *}, expected $expected"
+for level in "" x86-64-v2 x86-64; do
+    out=$(GRELVIN_CPU=$level "$wine" "$build/grelvin-uci.exe" bench 2>/dev/null | tr -d '\r')
+    code=$(sed -n 's/^info string code for //p' <<<"$out")
+    echo "bench, code for ${code:-?}: $(tail -1 <<<"$out")"
+    [ "$(tail -1 <<<"$out" | cut -d' ' -f1)" = "$expected" ] || fail "bench signature (code for $code), expected $expected"
+    [ -z "$level" ] || [ "$code" = "$level" ] || fail "GRELVIN_CPU=$level ran the code for $code"
+done
 
 # Starts the program, sends the first lines, and waits (up to 60 s) for a line
 # matching the pattern; then sends the last line and waits for the exit.

@@ -9,18 +9,27 @@
 #include "search/movepick.h"
 #include "search/limits.h"
 
-PerftHash::Prepared PerftHash::prepare(uint32_t requestedMB) {
+PerftHash::Prepared PerftHash::prepare(uint32_t requestedMB, uint64_t expectedEntries) {
+    // One 2 MB huge page: the least a run uses, and more than the 65536 entries the fill
+    // is sampled over.
+    constexpr uint64_t MIN_USED_ENTRIES = (uint64_t(2) << 20) / sizeof(Entry);
     Prepared p;
     if (entries_) {
-        clearEntries();
-        return p;
+        // Only the front the last run used can hold anything.
+        clearEntries(usedEntries_);
+    } else {
+        p.made = true;
+        p.sizeMB = sizeMBFor(requestedMB);
+        // Pages come in as the runs reach them: most runs use only the front.
+        p.allocated = allocate(requestedMB, LargeTable::Faulting::ON_USE) != 0;
     }
-    p.made = true;
-    p.sizeMB = sizeMBFor(requestedMB);
-    p.allocated = allocate(requestedMB) != 0;
-    bucketMask_ = entryCount_ ? uint32_t(entryCount_ / 4 - 1) : 0;
+    if (!entries_) return p;
+    const uint64_t wanted = std::max(MIN_USED_ENTRIES, std::min(expectedEntries, UINT64_MAX / 2) * 2);
+    usedEntries_ = entryCount_;
+    while (usedEntries_ / 2 >= wanted) usedEntries_ /= 2;
+    bucketMask_ = uint32_t(usedEntries_ / 4 - 1);
     // The count should not stall on page faults, one per probe of a new page.
-    waitFaulted();
+    faultInEntries(usedEntries_);
     return p;
 }
 
@@ -53,8 +62,10 @@ void PerftHash::store(uint64_t key, uint32_t depth, uint64_t count) {
     slot->depthAndKey = (key & ~uint64_t(0xFFFF)) | (depth & 0xFFFF);
 }
 
+// Sampled in the front the last run used, and given as a share of the whole table.
 double PerftHash::fillPercent() const {
-    return sampledFill([](const Entry &e) { return e.keyHigh() != 0; });
+    const double fill = sampledFill([](const Entry &e) { return e.keyHigh() != 0; });
+    return entryCount_ ? fill * double(usedEntries_) / double(entryCount_) : fill;
 }
 
 namespace {
@@ -116,6 +127,18 @@ uint64_t countFromRoot(PerftContext &ctx, uint32_t depth, bool divide) {
     return divide ? divideRoot<BLACK>(ctx, checkers, depth) : perft<BLACK>(ctx, checkers, depth);
 }
 
+uint64_t perftExpectedEntries(Board_BB64 &b, uint32_t depth) {
+    const Colour us = b.side();
+    AttackInfo checkers;
+    isAttackedBy(b, opposite(us), b.kingSquare(us), checkers);
+    MovePicker picker;
+    initPicker(picker, checkers.count ? PICK_EVASIONS : PICK_ALL_LEGAL, b, checkers);
+    const uint64_t moves = std::max<uint64_t>(countMoves(picker), 2);
+    uint64_t entries = 1;
+    for (uint32_t ply = 2; ply < depth && entries < (uint64_t(1) << 40); ++ply) entries *= moves;
+    return entries;
+}
+
 uint32_t perftMaxDepth(const Board_BB64 &b) {
     // Each ply of the walk pushes one key, down to the last make (divide makes moves at
     // depth 1 too).
@@ -130,8 +153,8 @@ PerftRun perftCommand(Board_BB64 &b, PerftHash &hash, uint32_t hashMB, int depth
                                                       : PerftStatus::COUNTED;
     if (run.status != PerftStatus::COUNTED) return run;
     const uint32_t startCs = timestampNow();
-    run.table = hash.prepare(hashMB);
     b.rebuildKeys();
+    run.table = hash.prepare(hashMB, perftExpectedEntries(b, uint32_t(depth)));
     PerftContext ctx{b, hash};
     run.leaves = countFromRoot(ctx, uint32_t(depth), divide);
     run.elapsedCs = timestampNow() - startCs;

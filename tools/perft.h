@@ -37,18 +37,22 @@ public:
         uint32_t sizeMB = 0;
         bool allocated = true;
     };
-    Prepared prepare(uint32_t requestedMB);
+    // A run that stores about expectedEntries subtrees uses only as much of the table
+    // as holds twice that many (at least one huge page): a short count then neither
+    // waits for the whole table to come into memory nor walks it out of the cache.
+    Prepared prepare(uint32_t requestedMB, uint64_t expectedEntries = UINT64_MAX);
     bool exists() const { return entries_ != nullptr; }
 
     bool probe(uint64_t key, uint32_t depth, uint64_t &count) const;
     void store(uint64_t key, uint32_t depth, uint64_t count);
 
-    // Share of used entries among the first 65536, in percent.
+    // Share of the table's entries in use, in percent, estimated from the first 65536.
     double fillPercent() const;
 
 private:
     using Entry = PerftEntry;
     uint32_t bucketMask_ = 0;
+    uint64_t usedEntries_ = 0;  // the front of the table the current run uses
 };
 
 // A root move's leaves, as divide reports them.
@@ -75,6 +79,10 @@ template <Colour Us> uint64_t perft(PerftContext &ctx, const AttackInfo &checker
 template <Colour Us> uint64_t divideRoot(PerftContext &ctx, const AttackInfo &checkers, uint32_t depth);
 // Computes the root checkers and runs perft or divideRoot for the side to move.
 uint64_t countFromRoot(PerftContext &ctx, uint32_t depth, bool divide);
+
+// About how many subtrees a count to this depth stores: the root's moves to the power
+// of the plies above the last two.
+uint64_t perftExpectedEntries(Board_BB64 &b, uint32_t depth);
 
 // The deepest run the board's perft key stack has room for (isPlayable, board/movegen.h,
 // says whether a board can be walked at all).

@@ -15,6 +15,7 @@
 #include "search/bench_positions.h"
 #include "search/tt.h"
 #include "tools/perft.h"
+#include "platform/code_level.h"
 #include "platform/text_line.h"
 #include "uci/command.h"
 #include "uci/info.h"
@@ -277,6 +278,7 @@ void UciEngine::uci() {
         }
         emit(line);
     }
+    emit(infoStringLine(std::string("code for ") + codeLevel()));
     emit("uciok");
 }
 
@@ -438,6 +440,7 @@ void UciEngine::diagram() {
 // The search benchmark's positions and depth, each with fresh tables and one thread,
 // so that the node count equals the benchmark program's.
 void UciEngine::bench() {
+    emit(infoStringLine(std::string("code for ") + codeLevel()));
     const BenchTotals t = runBench(BENCH_DEPTH, [this](const BenchPosition &p) {
         char text[6];
         moveToText(p.best, text);
