@@ -7,8 +7,9 @@
 # template instantiation to another copy, compiled for instructions the processor may
 # lack.
 #   scripts/level-objects.sh NM OBJCOPY OBJDUMP AR SUFFIX OUTDIR OBJECT...
-# writes OUTDIR/engine.a (all objects but the two programs' entries) and
-# OUTDIR/xboard_main.o, OUTDIR/uci_main.o (their main becomes main.SUFFIX). A copy
+# writes OUTDIR/xboard_main.o, OUTDIR/uci_main.o (the objects named */xboard/main.cpp.o
+# and */uci/main.cpp.o; their main becomes main.SUFFIX) and, if other objects are
+# given, OUTDIR/engine.a with those. A copy
 # must run nothing before main, since the copies not chosen are never to run: an object
 # with static constructors fails.
 set -eu
@@ -47,4 +48,6 @@ for object in "$@"; do
     "$objcopy" --redefine-syms="$out/symbols" $sections "$object" "$renamed"
 done
 set +f
-"$ar" rcs "$out/engine.a" "$out"/objects/*.o
+if [ "$n" -gt 0 ]; then
+    "$ar" rcs "$out/engine.a" "$out"/objects/*.o
+fi
