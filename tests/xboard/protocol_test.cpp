@@ -1,11 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The engine as a GUI sees it: a child process driven over its standard input, its
-// answers read with deadlines.
+// The engine as an interface sees it: a child process driven over its standard input, its
+// answers read with deadlines. Whole recorded sessions are in session_corpus_test.cpp.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <memory>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <random>
 
 #include "board/movegen.h"
 #include "engine/version.h"
@@ -13,14 +20,54 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+// Long enough for a loaded machine, short enough that an engine stuck on a FIFO fails soon.
+constexpr auto DEADLINE = 10s;
+
+std::string failure(const std::string &command) { return "# command \"" + command + "\" returned an error code "; }
+
+Lines join(Lines a, const Lines &b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+long countFrom(const EngineSession &e, size_t from, const std::string &prefix) {
+    return std::count_if(e.lines().begin() + long(from), e.lines().end(),
+                         [&](const std::string &l) { return l.rfind(prefix, 0) == 0; });
+}
+
+// The knights leave and come back: n plies that change nothing.
+Lines knights(int plies) {
+    const char *cycle[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
+    Lines out;
+    for (int i = 0; i < plies; ++i) out.push_back(std::string("usermove ") + cycle[i % 4]);
+    return out;
+}
+
+void sendAll(EngineSession &e, const Lines &commands) {
+    for (const std::string &c : commands) e.send(c);
+}
+
+// Each command's whole reply, read up to the "pong" of a "ping" sent after it.
+void expectReplies(EngineSession &e, const std::vector<std::pair<std::string, Lines>> &rows) {
+    for (const auto &[command, reply] : rows) {
+        e.send(command);
+        EXPECT_EQ(e.sync(DEADLINE), reply) << command;
+    }
+}
+
 // No sanitizer or runtime report on standard error, and a clean exit on "quit".
 void expectCleanQuit(EngineSession &e) {
-    e.send("quit");
-    EXPECT_EQ(e.waitExit(), 0);
+    quit(e);
     const std::string err = e.errorOutput();
     EXPECT_EQ(err.find("Sanitizer"), std::string::npos) << err;
     EXPECT_EQ(err.find("runtime error"), std::string::npos) << err;
 }
+
+// The depth of a thinking line, -1 for any other line.
+int depthOf(const std::string &l) { return std::isdigit(static_cast<unsigned char>(l[0])) ? std::stoi(l) : -1; }
 
 Board_BB64 startBoard() {
     initStaticTables();
@@ -29,17 +76,154 @@ Board_BB64 startBoard() {
     return b;
 }
 
+// A temporary folder, removed with everything in it.
+struct TempFolder {
+    std::string path = (fs::temp_directory_path() / ("grelvin_files_" + std::to_string(getpid()))).string();
+    TempFolder() { fs::remove_all(path), fs::create_directories(path); }
+    ~TempFolder() { fs::remove_all(path); }
+    std::string fifo(const std::string &name) const {
+        EXPECT_EQ(mkfifo((path + "/" + name).c_str(), 0600), 0) << name;
+        return path + "/" + name;
+    }
+};
+
+const Lines NEW_GAME = {"# new size of TT hash: 8 MB", "# new size of Pawn hash: 1 MB", "# rnbqkbnr", "# pppppppp",
+                        "# ........", "# ........", "# ........", "# ........", "# PPPPPPPP", "# RNBQKBNR", "#"};
+
 }  // namespace
 
-TEST(Protocol, StartUpWithoutIniPrintsBannerSizesAndPrompt) {
-    EngineSession e;
-    EXPECT_TRUE(e.waitForLine(std::string("# GrelvinBB ") + ENGINE_VERSION));
-    EXPECT_TRUE(e.waitForLine("feature done=0"));
-    EXPECT_TRUE(e.waitForLine("# new size of TT hash: 256 MB"));
-    EXPECT_TRUE(e.waitForLine("# new size of Pawn hash: 32 MB"));
-    EXPECT_TRUE(e.waitForLine("# RNBQKBNR"));
-    e.closeInput();
-    EXPECT_EQ(e.waitExit(), 0);
+// The console and the tools. Before "xboard" a prompt stands before every answer; line
+// ends and last blanks are cut, a line over 1023 characters arrives in pieces, garbage
+// leaves the position alone, and nothing after "quit" is read. A FIFO where the engine
+// reads or writes a file (the ini file, book, tablebase, test file, randpos output) is a
+// file that cannot be opened, never a wait.
+TEST(Protocol, ConsoleToolsAndSpecialFiles) {
+    TempFolder folder;
+    const std::string fifo = folder.fifo("fifo"), fens = folder.path + "/fens.txt", tests = folder.path + "/t.fen";
+    folder.fifo("kqk.gtb.cp4");
+    std::ofstream(tests) << "4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1  \r\n\nnot a fen\n";
+    EngineSession e({}, {}, [](const std::string &dir) { mkfifo((dir + "/grelvin.ini").c_str(), 0600); });
+    e.send("ping 1");
+    e.send("xboard");
+    e.send("ping 2 \r");
+    ASSERT_TRUE(e.waitForLine("pong 2", DEADLINE)) << "stuck on the ini file";
+    EXPECT_EQ(Lines(e.lines().end() - 3, e.lines().end()), (Lines{"# Your move: pong 1", "# Your move: ", "pong 2"}));
+    e.send("option ttHashSizeMB=8");
+    e.send("option pawnHashSizeMB=1");
+    e.sync();
+
+    std::mt19937 rng(20261206);
+    for (int i = 0; i < 60; ++i) {
+        std::string line(rng() % 1500, ' ');
+        for (char &c : line) c = char(1 + rng() % 255);
+        std::replace(line.begin(), line.end(), '\n', 'n');
+        e.send(line);
+    }
+    sendAll(e, {"perft 99999", "divide 64", "perft 2147483648", "divide -2147483649", "perft \t1",
+                "ping 99999999999999999999", "ping -", "ping \x01", "eval x", "tune a b c", "randpos a b c",
+                "level 1 2:3:4 5", "setboard", "usermove \xff\xfe", "sd 99999", "egtpath a", "time"});
+    e.sync();
+    e.send("perft 2");
+    const Lines perft = e.sync();
+    EXPECT_NE(std::find(perft.begin(), perft.end(), "# Total leaves: 400"), perft.end()) << "garbage moved the game";
+    // Positions a broken FEN leaves: nothing that cannot handle them runs on them.
+    for (const char *fen : {"8/8/8/8/8/8/8/8 w - - 0 1", "k7/8/8/8/8/8/8/R6K w - - 0 1",
+                            "kkkkkkkk/8/8/8/8/8/8/KKKKKKKK w - - 0 1",
+                            "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq e3 0 1",
+                            "rnbqkbnr/pppppppppppppppppppppppppppppp/8/8 w - - 0 1",
+                            "pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp b - - 0 1",
+                            "\x80\x81 \x82 \x83 \x84", "/ / / /"})
+        sendAll(e, {std::string("setboard ") + fen, "perft 2", "divide 1", "eval", "go", "force"});
+    sendAll(e, {"setboard 4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1", "perft 1"});
+    const Lines castles = e.sync();
+    EXPECT_NE(std::find(castles.begin(), castles.end(), "# Total leaves: 26"), castles.end());
+
+    const std::string readError = "# ERROR: failed to open file \"" + fifo + "\" for reading";
+    const std::string writeError = "# ERROR: failed to open file \"" + fifo + "\" for writing";
+    expectReplies(e, {{"", {}}, {"\r", {}}, {"   ", {}}, {std::string(1023, 'x') + "ping 3", {"pong 3"}},
+                      {"test " + tests,
+                       join({"Running test no. 1 for FEN:", "4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1", "", "",
+                             "Running test no. 2 for FEN:", "", "", "# ERROR: illegal FEN: \"\"", "",
+                             "Running test no. 3 for FEN:", "not a fen", "", "# ERROR: illegal FEN: \"not a fen\"", ""},
+                            NEW_GAME)},
+                      {"test", NEW_GAME},
+                      {"test " + fifo, {readError, failure("test " + fifo)}},
+                      {"randpos 3 " + fifo, {writeError + failure("randpos 3 " + fifo)}},
+                      {"randpos 7 " + fens, join({"Wrote 7 random FENs to file \"" + fens + "\""}, NEW_GAME)}});
+    std::ifstream written(fens);
+    EXPECT_EQ(std::count(std::istreambuf_iterator<char>(written), {}, '\n'), 7);
+    // With a reader the FENs would vanish into the FIFO.
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    expectReplies(e, {{"randpos 3 " + fifo, {writeError + failure("randpos 3 " + fifo)}}});
+    char buffer[256];
+    EXPECT_LE(read(reader, buffer, sizeof buffer), 0) << "FENs written into the FIFO";
+    close(reader);
+
+    // randpos alone makes a random position the game (diagram, then its FEN); with a
+    // count it prints the FENs and starts a new game.
+    Board_BB64 b = startBoard();
+    e.send("randpos");
+    Lines got = e.sync();
+    ASSERT_EQ(got.size(), 10u);
+    EXPECT_TRUE(b.setFromFEN(got[9].c_str())) << got[9];
+    e.send("randpos 2");
+    got = e.sync();
+    ASSERT_EQ(got.size(), 2 + NEW_GAME.size());
+    EXPECT_TRUE(b.setFromFEN(got[0].c_str()) && b.setFromFEN(got[1].c_str()));
+    EXPECT_EQ(Lines(got.begin() + 2, got.end()), NEW_GAME);
+    // The random games leave the engine neutral: no side to play, even in a game.
+    e.send("randgames 100");
+    got = e.sync(60s);
+    ASSERT_GE(got.size(), 4u);
+    EXPECT_EQ(Lines(got.begin(), got.begin() + 4), (Lines{"# Playing 100 random games ...", std::string(50, '#'),
+                                                          "calculate average values ...",
+                                                          "Total games:                               100"}));
+    sendAll(e, {"new", "sd 3", "go"});
+    EXPECT_TRUE(e.waitFor(isMoveLine));
+    const size_t from = e.position();
+    sendAll(e, {"randgames 2", ""});
+    e.sync(60s);
+    e.drain(500ms);
+    EXPECT_EQ(countFrom(e, from, "move "), 0);
+
+    // The book, a tablebase file: no moves from them, but moves.
+    expectReplies(e, {{"option bookFilePath=" + fifo, {"# setting option: bookFilePath=" + fifo}}, {"new", NEW_GAME}});
+    sendAll(e, {"sd 3", "go"});
+    EXPECT_TRUE(e.waitFor(isMoveLine, DEADLINE)) << "no move without the book";
+    e.sync();
+    expectReplies(e, {{"egtpath gaviota " + folder.path, {"# initializing TB: type=gaviota path=" + folder.path}}});
+    sendAll(e, {"setboard 8/8/8/4k3/8/8/8/KQ6 w - - 0 1", "sd 4", "go"});
+    EXPECT_TRUE(e.waitFor(isMoveLine, DEADLINE)) << "no move in a KQK position";
+
+    // A game longer than the record holds: the user's move is refused, and the engine
+    // never announces a move it could not record.
+    sendAll(e, join({"new", "force"}, knights(768)));
+    e.sync(60s);
+    expectReplies(e, {{"usermove g1f3", {"Error (game record full, no more moves can be played): g1f3",
+                                         failure("usermove g1f3")}},
+                      {"go", {"# game record full: no more moves can be played"}}});
+    sendAll(e, {"new", "sd 2", "usermove e2e4"});
+    EXPECT_TRUE(e.waitFor(isMoveLine));
+#ifdef NDEBUG  // the full table takes far too long in a debug or sanitizer build
+    e.send("selftest");
+    got = e.sync(120s);
+    EXPECT_NE(std::find(got.begin(), got.end(), "18 tests passed, 0 tests failed, 0 tests skipped, total 18 tests run:"),
+              got.end());
+    for (int n : {1, 6, 12, 16, 17, 19, 20})
+        EXPECT_EQ(std::count_if(got.begin(), got.end(), [&](auto &l) {
+                      return l.rfind("# Self-test no. " + std::to_string(n) + " passed: n=", 0) == 0;
+                  }), 1) << n;
+    EXPECT_EQ(Lines(got.end() - long(NEW_GAME.size()), got.end()), NEW_GAME);
+#endif
+    e.send("cores 64");
+    got = e.sync();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].rfind("# will now use ", 0), 0u);
+    EXPECT_NE(got[0].find("requested=64, current=1"), std::string::npos) << got[0];
+    e.send("quit");
+    e.send("ping 4");
+    EXPECT_EQ(e.waitExit(DEADLINE), 0);
+    EXPECT_NE(e.lines().back(), "pong 4");
 }
 
 TEST(Protocol, IniWarningsComeBeforeTheBannerAndBadLinesAreHarmless) {
@@ -53,282 +237,150 @@ TEST(Protocol, IniWarningsComeBeforeTheBannerAndBadLinesAreHarmless) {
     ASSERT_TRUE(e.waitForLine("feature done=1"));
     const auto &l = e.lines();
     auto at = [&](const std::string &s) { return std::find(l.begin(), l.end(), s) - l.begin(); };
-    const long banner = at(std::string("# GrelvinBB ") + ENGINE_VERSION);
+    const long banner = at(std::string("# GrelvinBB ") + ENGINE_VERSION), end = long(l.size());
     EXPECT_LT(at("# WARNING: numberOfCores = 0 out of range in ini file (min = 1)"), banner);
     EXPECT_LT(at("# WARNING: gtbCacheSizeMB = 300 out of range in ini file (min = 0, max = 256)"), banner);
     EXPECT_LT(at("# WARNING: ttHashSizeMB = 4096 out of range in ini file (min = 1, max = 2048)"), banner);
     EXPECT_GT(at("# warning: found bad argument \"0\" for command line option \"-cores\", must be a positive number"),
               banner);
-    EXPECT_LT(at("# warning: found unknown command line option \"-threads\""), long(l.size()));
-    EXPECT_LT(at("# warning: found unknown command line option \"2\""), long(l.size()));
-    EXPECT_LT(at("# warning: missing argument for command line option \"-cores\""), long(l.size()));
-    EXPECT_LT(at("# new size of TT hash: 16 MB"), long(l.size()));
-    EXPECT_LT(at("# new size of Pawn hash: 2 MB"), long(l.size()));
-    EXPECT_LT(at("feature option=\"bookFilePath -path C:/books/my book.bin\""), long(l.size()));
-    EXPECT_LT(at("feature option=\"gtbCacheSizeMB -spin 16 0 256\""), long(l.size()));
+    for (const std::string line : {"# warning: found unknown command line option \"-threads\"",
+                                   "# warning: found unknown command line option \"2\"",
+                                   "# warning: missing argument for command line option \"-cores\"",
+                                   "# new size of TT hash: 16 MB", "# new size of Pawn hash: 2 MB",
+                                   "feature option=\"bookFilePath -path C:/books/my book.bin\"",
+                                   "feature option=\"gtbCacheSizeMB -spin 16 0 256\""})
+        EXPECT_LT(at(line), end) << line;
     expectCleanQuit(e);
 }
 
-TEST(Protocol, FeatureListInOrderAndOnlyChangedSizesOnASecondProtover) {
-    auto e = protocolEngine();
-    const std::vector<std::string> expected = {
-        "feature ping=1", "feature setboard=1", "feature playother=1", "feature usermove=1", "feature colors=0",
-        "feature sigint=0", "feature sigterm=0", "feature analyze=1", "feature name=0", "feature nps=0",
-        "feature debug=1", "feature egt=\"gaviota,syzygy\"", "feature smp=1", "feature variants=\"normal,fischerandom\"",
-        "feature option=\"ttHashSizeMB -spin 256 1 2048\"", "feature option=\"pawnHashSizeMB -spin 32 1 2048\"",
-        "feature option=\"gtbCacheSizeMB -spin 16 0 256\"", "feature option=\"gtbPath -path C:/gtb\"",
-        "feature option=\"bookFilePath -path book.bin\"", "feature option=\"limitStrength -check 0\"",
-        "feature option=\"strengthElo -spin 2400 1000 2400\"", "feature option=\"strengthSeed -spin 0 0 2147483647\"",
-        std::string("feature myname=\"GrelvinBB ") + ENGINE_VERSION + "\"", "feature done=1"};
-    e->send("protover 2");
-    std::vector<std::string> got = e->sync();
-    EXPECT_EQ(got, expected);
-    e->send("option pawnHashSizeMB=4");
-    e->send("protover 2");
-    got = e->sync();
-    EXPECT_NE(std::find(got.begin(), got.end(), "# new size of Pawn hash: 4 MB"), got.end());
-    EXPECT_EQ(std::count_if(got.begin(), got.end(), [](auto &s) { return s.rfind("# new size", 0) == 0; }), 1);
-    expectCleanQuit(*e);
-}
-
-// Error texts of the handlers, each followed by the loop's failure line, and the engine
-// still answering afterwards.
-TEST(Protocol, BadCommandsGiveTheirErrorsAndLeaveTheEngineUsable) {
-    auto e = protocolEngine();
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"usermove e2", "Error (illegal argument to 'usermove' command): e2"},
-        {"usermove e2e5", "Error (illegal move): e2e5"},
-        {"usermove e7e8q", "Error (illegal move): e7e8q"},
-        {"usermove zzzzzz", "Error (illegal argument to 'usermove' command): zzzzzz"},
-        {"option ttHashSizeMB=0", "Error (illegal value for 'ttHashSizeMB' option): 0"},
-        {"option ttHashSizeMB=99999999999999", "Error (illegal value for 'ttHashSizeMB' option): 99999999999999"},
-        {"option TTHASHSIZEMB=64", "Error (unknown option name): TTHASHSIZEMB"},
-        {"option =", "Error (unknown option name): "},
-        {"egtpath nalimov /tmp", "# invalid TB type: nalimov"},
-        {"protover", "Error (missing arguments, expected at least 1): protover"},
-        {"setboard a b c d e f g", "Error (too many arguments, expected at most 6): setboard a b c d e f g"},
-        {"usermove  e2e4", "Error (too many arguments, expected at most 1): usermove  e2e4"},
+// The budget lines of a search. Level 40 moves in 5 minutes: at ply 3 with 2 s a move,
+// 30000 + 2 * 200 allowed, 29500 left, 38 increments to come: 0.9 * 37100 / 39 = 856; the
+// first search out of book thinks half as long again, the next does not. Ply 80 opens the
+// second session; ply 78 is the session's last move, where the bonus is refused. Negative
+// levels are refused, huge ones cut to the clock's range and summed in 64 bits. A clock
+// at zero or below still gives a move at once; an increment beyond the clock brings the
+// guard, and without an increment there is none.
+TEST(Protocol, TimeBudgets) {
+    const std::string level = "# movesPerSession=40 timePerSession=30000 increment=";
+    const std::string position = "setboard r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3";
+    struct Case {
+        Lines commands, expected;
+        std::string absent = {};
+        std::chrono::milliseconds within = 30s;  // for the move, if one is due
     };
-    for (const auto &[command, error] : cases) {
-        e->send(command);
-        const auto got = e->sync();
-        ASSERT_EQ(got.size(), 2u) << command;
-        EXPECT_EQ(got[0], error);
-        EXPECT_EQ(got[1], "# command \"" + command + "\" returned an error code ");
+    const Case cases[] = {
+        {{"new", "level 40 5 0", "sd 1", "usermove e2e4"},
+         {level + "0", "# ply=1 fullMoveNumber=1 remainingMoves=40 nSessions=1",
+          "# total=30000 elapsed=0 remaining=30000 available=30000 max=675", "# set maxTime = 675",
+          "# out of book: corrected maxTime = 1012"}},
+        {{"new", "level 40 5 2", "sd 2", "force", "usermove e2e4", "usermove e7e5", "usermove g1f3", "time 29500", "go"},
+         {level + "200", "# ply=3 fullMoveNumber=2 remainingMoves=39 nSessions=1",
+          "# total=30400 elapsed=900 remaining=29500 available=37100 max=856", "# set maxTime = 856",
+          "# out of book: corrected maxTime = 1284"}},
+        {{"time 29000", "usermove d2d4"},
+         {level + "200", "# ply=5 fullMoveNumber=3 remainingMoves=38 nSessions=1",
+          "# total=30600 elapsed=1600 remaining=29000 available=36400 max=862", "# set maxTime = 862"},
+         "# out of book"},
+        {join(join({"new", "sd 2", "force"}, knights(80)), {"time 20000", "go"}),
+         {level + "0", "# ply=80 fullMoveNumber=41 remainingMoves=40 nSessions=2",
+          "# total=60000 elapsed=40000 remaining=20000 available=20000 max=450", "# set maxTime = 450",
+          "# out of book: corrected maxTime = 675"}},
+        {join(join({"new", "sd 2", "force"}, knights(78)), {"time 1000", "go"}),
+         {level + "0", "# ply=78 fullMoveNumber=40 remainingMoves=1 nSessions=1",
+          "# total=30000 elapsed=29000 remaining=1000 available=1000 max=900", "# set maxTime = 900"},
+         "# out of book"},
+        {join(join({"new", "sd 1", "level -1 5 0", "level 40 -5 0", "level 40 5:-1 0", "level 40 5 -3", "force"},
+                   knights(2)), {"go"}),
+         {failure("level -1 5 0"), failure("level 40 -5 0"), failure("level 40 5:-1 0"), failure("level 40 5 -3"),
+          level + "0", "# ply=2 fullMoveNumber=2 remainingMoves=39 nSessions=1",
+          "# total=30000 elapsed=0 remaining=30000 available=30000 max=692", "# set maxTime = 692"}},
+        {join(join({"new", "sd 1", "level 2000000000 99999999 99999999", "force"}, knights(2)), {"go"}),
+         {"# movesPerSession=2000000000 timePerSession=2147483647 increment=2147483647",
+          "# ply=2 fullMoveNumber=2 remainingMoves=1999999999 nSessions=1",
+          "# total=6442450941 elapsed=0 remaining=6442450941 available=4294967296147483647 max=1932735284",
+          "# set maxTime = 1932735284", "# out of book: corrected maxTime = 2147483647"}},
+        {{"new", "level 40 1 0", "time -500", "otim -500", "usermove d2d4"}, {}, {}, 5s},
+        {{"time 0", "usermove c2c4"}, {}, {}, 5s},
+        {{position, "level 0 0 5", "time 30", "go"}, {"# clock guard: maxTime = 17"}, {}, 5s},
+        {{position, "level 1 0:01 0", "time 100", "go"}, {}, "# clock guard", 5s},
+    };
+    auto e = protocolEngine();
+    for (const Case &c : cases) {
+        const size_t from = e->position();
+        sendAll(*e, c.commands);
+        for (const std::string &line : c.expected) EXPECT_TRUE(e->waitForLine(line)) << line;
+        EXPECT_TRUE(e->waitFor(isMoveLine, c.within)) << c.commands.back();
+        EXPECT_TRUE(c.absent.empty() || countFrom(*e, from, c.absent) == 0) << c.commands[0];
+        e->sync();
     }
-    // Failures that print only the loop's line.
-    for (const std::string command :
-         {"undo", "remove", "exit", "auto x", "sd -1", "cores 0", "cores -5", "level 40 5:00:00 0", "randgames 0",
-          "randgames x", "randpos 0", "randpos -5", "setboard 4k3/8/8/8/8/8/8/4K3 x - - 0 1", "setboard x y z w"}) {
-        e->send(command);
-        const auto got = e->sync();
-        const std::string failure = "# command \"" + command + "\" returned an error code ";
-        EXPECT_NE(std::find(got.begin(), got.end(), failure), got.end()) << command;
-    }
-    // Silent ones: unknown words, bare moves, protocol commands we do not use.
-    for (const std::string command : {"e2e4", "otim 100", "st 5", "result 1-0", "?", "hard", "easy"}) {
-        e->send(command);
-        EXPECT_TRUE(e->sync().empty()) << command;
-    }
-    // Odd numbers and an overlong line do not stop anything.
-    e->send("time 0");
-    e->send("time -100");
-    e->send("level 0 0 0");
-    e->send("level 99999999999 -5:99999999999 -3");
-    e->send(std::string(5000, 'a'));
-    e->send("new");
-    e->send("level 0 0:02 0");
-    e->send("usermove e2e4");
-    EXPECT_TRUE(e->waitFor(isMoveLine, 60s));
-    expectCleanQuit(*e);
+    quit(*e);
 }
 
-TEST(Protocol, SettingsAndOptionsEcho) {
+// A search stopped by a command ends without a move. Analysis answers at once, starts
+// again on a move or a take-back, goes on deepening through a refused tool command, and
+// never plays; "quit" or the end of the input in the middle of any search ends cleanly.
+TEST(Protocol, StoppedSearchesAndAnalysisNeverMove) {
     auto e = protocolEngine();
-    e->send("cores 64");
-    auto got = e->sync();
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].rfind("# will now use ", 0), 0u);
-    EXPECT_NE(got[0].find("requested=64, current=1"), std::string::npos);
-    e->send("option gtbCacheSizeMB=0");
-    e->send("option bookFilePath=/nonexistent/book.bin");
-    e->send("option ttHashSizeMB=100");
-    got = e->sync();
-    EXPECT_EQ(got[0], "# setting option: gtbCacheSizeMB=0");
-    EXPECT_NE(std::find(got.begin(), got.end(), "# setting option: bookFilePath=/nonexistent/book.bin"), got.end());
-    EXPECT_EQ(got.back(), "# setting option: ttHashSizeMB=100");
-    // The new size is made before the next search: the largest power of two that fits.
-    e->send("sd 2");
-    e->send("go");
-    EXPECT_TRUE(e->waitForLine("# new size of TT hash: 64 MB"));
-    EXPECT_TRUE(e->waitFor(isMoveLine));
-    expectCleanQuit(*e);
-}
-
-// A whole game: the engine plays Black, every move it sends is legal on our own board,
-// and the budget lines of the first move follow the level.
-TEST(Protocol, WholeGameByUsermoveAndMoveExchange) {
-    auto e = protocolEngine();
-    e->send("new");
-    e->send("level 40 5 0");
-    e->send("post");
-    Board_BB64 b = startBoard();
-    ASSERT_TRUE(playMoveText(b, "e2e4"));
-    e->send("usermove e2e4");
-    EXPECT_TRUE(e->waitForLine("# making user move: e2e4"));
-    EXPECT_TRUE(e->waitForLine("# movesPerSession=40 timePerSession=30000 increment=0"));
-    EXPECT_TRUE(e->waitForLine("# ply=1 fullMoveNumber=1 remainingMoves=40 nSessions=1"));
-    EXPECT_TRUE(e->waitForPrefix("# total=30000 elapsed=0 remaining=30000 available=30000 max=675"));
-    EXPECT_TRUE(e->waitForLine("# set maxTime = 675"));
-    EXPECT_TRUE(e->waitForLine("# out of book: corrected maxTime = 1012"));
-    e->send("level 40 0:20 0");  // a faster level for the rest of the game
-    for (int moveNumber = 0; moveNumber < 12; ++moveNumber) {
-        const auto move = e->waitFor(isMoveLine, 30s);
-        ASSERT_TRUE(move) << "no answer at move " << moveNumber;
-        ASSERT_TRUE(playMoveText(b, move->substr(5))) << *move;
-        MoveList list;
-        generateAllLegal(b, list);
-        if (list.size() == 0) break;
-        char text[6];
-        moveToText(list[0], text);  // the first legal move: a weak but legal opponent
-        ASSERT_TRUE(playMoveText(b, text));
-        e->send(std::string("time ") + std::to_string(2000 - moveNumber * 50));
-        e->send(std::string("usermove ") + text);
-        if (e->waitFor([](auto &l) { return l.find(" {") != std::string::npos; }, 1ms)) break;
-    }
-    expectCleanQuit(*e);
-}
-
-TEST(Protocol, ForceGoPlayotherUndoAndRemove) {
-    auto e = protocolEngine();
-    e->send("new");
+    sendAll(*e, {"post", "sd 60", "go"});
+    EXPECT_TRUE(e->waitForPrefix("4 "));
     e->send("force");
-    e->send("usermove e2e4");
-    e->send("usermove e7e5");
-    auto got = e->sync();
-    EXPECT_EQ(std::count_if(got.begin(), got.end(), isMoveLine), 0);  // force: no answer
-    e->send("remove");
-    e->send("undo");  // record empty now: fails
-    got = e->sync();
-    EXPECT_EQ(got.back(), "# command \"undo\" returned an error code ");
-    e->send("sd 3");
-    e->send("go");  // White to move: the engine plays White
-    const auto white = e->waitFor(isMoveLine);
-    ASSERT_TRUE(white);
-    e->send("force");
-    e->send("undo");
-    e->send("playother");  // White to move again, the engine plays Black: it waits
-    got = e->sync();
-    EXPECT_EQ(std::count_if(got.begin(), got.end(), isMoveLine), 0);
-    e->send("usermove d2d4");
-    EXPECT_TRUE(e->waitFor(isMoveLine));
-    expectCleanQuit(*e);
-}
-
-TEST(Protocol, GameEndsByMateStalemateAndMaterial) {
-    auto e = protocolEngine();
-    e->send("new");
-    e->send("force");
-    for (const char *m : {"f2f3", "e7e5", "g2g4", "d8h4"}) e->send(std::string("usermove ") + m);
-    EXPECT_TRUE(e->waitForLine("0-1 {Black wins by checkmate}"));
-    e->send("go");
-    auto got = e->sync();
-    EXPECT_EQ(got.at(0), "Error (cannot make a move at end of game)");
-    e->send("usermove a2a3");
-    got = e->sync();
-    EXPECT_EQ(got.at(0), "Error (cannot make a move at end of game)");
-    e->send("setboard 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
-    EXPECT_TRUE(e->waitForLine("1/2-1/2 {Stalemate}"));
-    // The engine itself captures the last piece (its only legal move): a draw by
-    // material follows its move.
-    e->send("setboard 7k/8/8/8/8/8/2q5/K3N3 w - - 0 1");
-    e->send("go");
-    EXPECT_TRUE(e->waitForLine("move e1c2"));
-    EXPECT_TRUE(e->waitForLine("1/2-1/2 {Draw by insufficient material}"));
-    expectCleanQuit(*e);
-}
-
-TEST(Protocol, AnalysisRestartsOnNewPositionsAndNeverMoves) {
-    auto e = protocolEngine();
-    e->send("new");
-    e->send("post");
-    e->send("analyze");
+    e->sync();
+    sendAll(*e, {"new", "analyze"});
     EXPECT_TRUE(e->waitForPrefix("6 "));
-    e->send("ping 7");  // answered at once, the analysis goes on
+    e->send("ping 7");
     EXPECT_TRUE(e->waitForLine("pong 7", 2s));
     e->send("usermove e2e4");
     EXPECT_TRUE(e->waitForLine("# making user move: e2e4"));
     EXPECT_TRUE(e->waitForPrefix("5 "));
     e->send("undo");
     EXPECT_TRUE(e->waitForPrefix("5 "));
+    auto last = e->waitFor([](auto &l) { return depthOf(l) >= 0; });
+    ASSERT_TRUE(last);
+    for (const std::string command : {"randgames 0", "randgames abc"}) {
+        e->send(command);
+        const Lines got = e->sync();
+        EXPECT_NE(std::find(got.begin(), got.end(), failure(command)), got.end());
+        int before = depthOf(*last);
+        for (const std::string &l : got) {
+            EXPECT_NE(l.rfind("# Playing", 0), 0u) << command;
+            if (depthOf(l) < 0) continue;
+            EXPECT_GE(depthOf(l), before) << command;
+            before = depthOf(l);
+        }
+        last = e->waitFor([](auto &l) { return depthOf(l) >= 0; }, 60s);
+        ASSERT_TRUE(last) << command;
+        EXPECT_GE(depthOf(*last), before) << command;
+    }
+    const size_t from = e->position();
     e->send("exit");
-    const auto got = e->sync();
-    EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(), isMoveLine), 0);
-    EXPECT_EQ(std::count_if(got.begin(), got.end(), [](auto &l) { return l.rfind("# timeout", 0) == 0; }), 0);
+    e->sync();
+    EXPECT_EQ(countFrom(*e, from, "# timeout"), 0);
+    e->send("analyze");
+    EXPECT_TRUE(e->waitForPrefix("4 "));
     expectCleanQuit(*e);
-}
-
-TEST(Protocol, ForceQuitAndEndOfInputDuringASearchEndWithoutAMove) {
-    {
-        auto e = protocolEngine();
-        e->send("sd 60");
-        e->send("go");
-        EXPECT_TRUE(e->waitForPrefix("4 "));
-        e->send("force");  // any command that stops a search stops it first
-        e->sync();
-        expectCleanQuit(*e);
-        EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(), isMoveLine), 0);
-    }
-    {
-        auto e = protocolEngine();
-        e->send("analyze");
-        EXPECT_TRUE(e->waitForPrefix("4 "));
-        expectCleanQuit(*e);
-        EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(), isMoveLine), 0);
-    }
-    {
-        auto e = protocolEngine({"-cores", "2"});
-        e->send("level 0 60 0");
-        e->send("go");
-        EXPECT_TRUE(e->waitForPrefix("3 "));
-        e->closeInput();
-        EXPECT_EQ(e->waitExit(), 0);
-        EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(), isMoveLine), 0);
-    }
+    EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(), isMoveLine), 0);
 }
 
 // Two threads: searches started and stopped again and again, the thread count changed
-// between games, and the board read ("eval", the diagram) while the engine thinks.
+// between games, the board read ("eval", the diagram) while the engine thinks, auto mode
+// racing its own hand-over, random-game mode, and the end of the input during a search.
 TEST(Protocol, TwoThreadSearchesStartStopAndEvalDuringPlay) {
     auto e = protocolEngine({"-cores", "2"});
     for (int round = 0; round < 6; ++round) {
-        e->send("new");
-        e->send(round % 2 ? "cores 1" : "cores 2");
-        e->send("level 0 0:30 0");
-        e->send("usermove e2e4");
-        e->send("eval");
-        e->send("eval");
-        if (round % 3 == 0) {
-            EXPECT_TRUE(e->waitFor(isMoveLine));
-        }
+        sendAll(*e, {"new", round % 2 ? "cores 1" : "cores 2", "level 0 0:30 0", "usermove e2e4", "eval", "eval"});
+        EXPECT_TRUE(round % 3 != 0 || e->waitFor(isMoveLine));
         e->send("force");  // stops a search that may still run
     }
-    e->send("new");
-    e->send("level 0 0:02 0");
-    e->send("auto");
-    // Auto mode: the next search starts only when the loop reads a line after the move
-    // is complete, so empty lines are sent until the next move comes.
+    sendAll(*e, {"new", "level 0 0:02 0", "auto"});
+    // The next search starts only when the loop reads a line after the move is made.
     for (int moves = 0, tries = 0; moves < 6 && tries < 400; ++tries) {
         if (e->waitFor(isMoveLine, 50ms)) ++moves;
         if (tries % 10 == 0) e->send("eval");
-        e->send(tries % 7 == 0 ? "auto" : "");  // "auto" again races the engine's own hand-over
+        e->send(tries % 7 == 0 ? "auto" : "");
     }
     EXPECT_GE(std::count_if(e->lines().begin(), e->lines().end(), isMoveLine), 6);
-    // Random-game mode answers at once while the helper thread starts its search.
     Board_BB64 b = startBoard();
-    e->send("new");
-    e->send("cores 2");
-    e->send("randgame");
+    sendAll(*e, {"new", "cores 2", "randgame"});
     for (const char *m : {"e2e4", "d2d4", "g1f3"}) {
         if (!playMoveText(b, m)) break;
         e->send(std::string("usermove ") + m);
@@ -336,76 +388,39 @@ TEST(Protocol, TwoThreadSearchesStartStopAndEvalDuringPlay) {
         ASSERT_TRUE(reply);
         ASSERT_TRUE(playMoveText(b, reply->substr(5))) << *reply;
     }
-    expectCleanQuit(*e);
+    sendAll(*e, {"new", "level 0 60 0", "go"});
+    EXPECT_TRUE(e->waitForPrefix("3 "));
+    const size_t from = e->position();
+    e->closeInput();
+    EXPECT_EQ(e->waitExit(), 0);
+    EXPECT_EQ(countFrom(*e, from, "move "), 0);
 }
 
-TEST(Protocol, EvalIsPrintedWhenTheSideToMoveGivesCheck) {
+// Auto mode plays both sides, one move per input line: the next search starts only when
+// the loop has read another line. It stops at mate with the result; "force" ends it.
+TEST(Protocol, AutoModeMovesOncePerLineUntilMateOrForce) {
     auto e = protocolEngine();
-    e->send("setboard 4k3/8/8/8/8/8/8/4RK2 w - - 0 1");  // Black is in check, White to move
-    e->send("eval");
-    const auto got = e->sync();
-    ASSERT_GT(got.size(), 5u);
-    EXPECT_EQ(std::count_if(got.begin(), got.end(), [](auto &l) { return l.find("returned an error") != l.npos; }),
-              0);
-    expectCleanQuit(*e);
-}
-
-// Clocks at zero or below never stop the engine from answering, and fast.
-TEST(Protocol, ExhaustedClockStillGivesAMove) {
-    auto e = protocolEngine();
-    e->send("new");
-    e->send("level 40 1 0");
-    e->send("time -500");
-    e->send("otim -500");
-    e->send("usermove d2d4");
-    EXPECT_TRUE(e->waitFor(isMoveLine, 5s));
-    e->send("time 0");
-    e->send("usermove c2c4");
-    EXPECT_TRUE(e->waitFor(isMoveLine, 5s));
-    // An increment larger than the clock: the budget would count increments not yet
-    // received, the guard keeps it within the clock.
-    e->send("setboard r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3");
-    e->send("level 0 0 5");
-    e->send("time 30");
-    e->send("go");
-    EXPECT_TRUE(e->waitForLine("# clock guard: maxTime = 17"));
-    EXPECT_TRUE(e->waitFor(isMoveLine, 5s));
-    // Without an increment the budget never exceeds the clock: no guard, even on the
-    // last move of a session.
-    e->send("setboard r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3");
-    e->send("level 1 0:01 0");
-    e->send("time 100");
-    e->send("go");
-    EXPECT_TRUE(e->waitFor(isMoveLine, 5s));
-    EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(),
-                            [](auto &l) { return l.rfind("# clock guard", 0) == 0; }),
-              1);
-    // A position the search cannot take (the side not to move in check) is refused
-    // with a line instead of a silent wait.
-    e->send("setboard 7k/8/6K1/8/8/8/8/Q7 w - - 0 1");
-    e->send("go");
-    EXPECT_TRUE(e->waitForLine("# illegal position: the engine does not search it"));
-    expectCleanQuit(*e);
-}
-
-// A game longer than the record holds: the user's move is refused with a message, and
-// the engine never announces a move it could not record.
-TEST(Protocol, FullGameRecordIsRefusedCleanly) {
-    auto e = protocolEngine();
-    e->send("new");
+    sendAll(*e, {"new", "sd 2", "auto"});
+    for (int move = 0; move < 3; ++move) {
+        const size_t from = e->position();
+        ASSERT_TRUE(e->waitFor(isMoveLine)) << move;
+        e->drain(700ms);  // no further move without a line
+        EXPECT_EQ(countFrom(*e, from, "move "), 1) << move;
+        e->send("ping 1");
+    }
+    ASSERT_TRUE(e->waitFor(isMoveLine));
+    e->drain(300ms);
     e->send("force");
-    const char *cycle[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
-    for (int i = 0; i < 768; ++i) e->send(std::string("usermove ") + cycle[i % 4]);
-    e->sync(60s);
-    e->send("usermove g1f3");
-    auto got = e->sync();
-    ASSERT_FALSE(got.empty());
-    EXPECT_EQ(got.back(), "# command \"usermove g1f3\" returned an error code ");
-    e->send("go");
-    got = e->sync();
-    EXPECT_EQ(std::count_if(got.begin(), got.end(), isMoveLine), 0);
-    e->send("new");
-    e->send("usermove e2e4");
-    EXPECT_TRUE(e->waitFor(isMoveLine));
-    expectCleanQuit(*e);
+    for (int i = 0; i < 3; ++i) e->sync();
+    e->drain(700ms);
+    const size_t afterForce = e->position();
+    e->sync();
+    EXPECT_EQ(countFrom(*e, afterForce, "move "), 0);
+    sendAll(*e, {"setboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1", "auto"});
+    EXPECT_EQ(e->waitFor(isMoveLine).value_or(""), "move d1d8");
+    EXPECT_TRUE(e->waitForLine("1-0 {White wins by checkmate}"));
+    for (int i = 0; i < 3; ++i) e->sync();
+    e->drain(500ms);
+    EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(), isMoveLine), 5);
+    quit(*e);
 }
