@@ -1,25 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Endgames played by the engine with the real tablebases: won positions are won as fast
-// as the tables say, whatever the defence, and a drawn position is never lost.
+// Endgames played by the engine with tablebases: won positions are won (with Gaviota as fast
+// as the tables say, whatever the defence; with Syzygy against the defence that delays the
+// next zeroing move longest), drawn ones are never lost, a damaged table is played through;
+// tbprobe, egtpath and the ini keys answer in the XBoard face.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
+#include <unistd.h>
+
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 
 #include "board/movegen.h"
-#include "tablebase/probe.h"
-#include "tests/xboard/engine_session.h"
-#include "tests/test_support.h"
 #include "platform/random.h"
+#include "tablebase/probe.h"
+#include "tablebase/syzygy_probe.h"
+#include "tests/test_support.h"
+#include "tests/xboard/cursed_table.h"
+#include "tests/xboard/xboard_session.h"
 
 namespace {
 
-std::string gaviotaDir() { return testDataDir() + "/gaviota"; }
+namespace fs = std::filesystem;
 
-// The test's own probes: the mate score of b for the side to move, or false.
-bool tablebaseScore(const Board_BB64 &b, int &score) {
+std::string gaviotaDir() { return testDataDir() + "/gaviota"; }
+std::string localSyzygy() { return (fs::path(inTreeDataDir()) / "syzygy").string(); }
+std::string sharedSyzygy() { return testDataDir() + "/syzygy"; }
+
+// The test's own probe: the mate score of b for the side to move, or false.
+bool gaviotaScore(const Board_BB64 &b, int &score) {
     static GaviotaTables tables;
     static const bool open = tables.open(4, {gaviotaDir()}) && tables.setCache(8);
     unsigned info = TB_FORBIDDEN, plies = 0;
@@ -29,117 +39,210 @@ bool tablebaseScore(const Board_BB64 &b, int &score) {
     return true;
 }
 
-// The engine plays the side to move of fen; the test answers with random legal moves.
-// Returns the engine's side's tablebase scores before each of its moves (last: mate
-// or game end).
-struct PlayResult {
-    bool mated = false;
+using Reply = std::function<Move(Board_BB64 &, const MoveList &)>;
+
+Move randomReply(Board_BB64 &, const MoveList &list) { return list[uint32_t(nextRandom()) % list.size()]; }
+
+// The reply that keeps the defender's DTZ largest (a draw or win if it has one).
+Reply stubbornReply(const SyzygyTables &tables) {
+    return [&tables](Board_BB64 &b, const MoveList &list) {
+        Move best = list[0];
+        int bestValue = -1000;
+        for (const ScoredMove &sm : list) {
+            UndoInfo undo;
+            b.makeMove(sm.move, undo);
+            int wdl = 0, dtz = 0;
+            const bool known = szProbeWdl(tables, b, wdl) && szProbeDtz(tables, b, dtz);
+            b.unmakeMove(sm.move, undo);
+            // The child's value is from the other side: worst for the attacker first,
+            // then the longest way to zeroing.
+            const int value = !known ? -999 : wdl < 0 ? 500 : wdl == 0 ? 400 : 300 - dtz;
+            if (value > bestValue) bestValue = value, best = sm.move;
+        }
+        return best;
+    };
+}
+
+struct Outcome {
+    bool mated = false, engineLost = false;
     int engineMoves = 0;
-    std::vector<int> scores;
+    std::vector<int> scores;  // the engine's Gaviota scores before each of its moves
 };
 
-PlayResult playOut(const std::string &fen, int maxEngineMoves, unsigned seed) {
-    PlayResult r;
+// A new game from fen in e: the engine plays the side to move, within limit ("sd n" or a
+// level), and the test answers with reply until mate, a draw or maxEngineMoves.
+Outcome playOut(EngineSession &e, const std::string &fen, const std::string &limit, int maxEngineMoves,
+                const Reply &reply) {
+    Outcome r;
     Board_BB64 b;
     b.setFromFEN(fen.c_str());
-    EngineSession e({}, "ttHashSizeMB = 8\npawnHashSizeMB = 1\n");
-    e.send("xboard");
-    e.send("egtpath gaviota " + gaviotaDir());
-    e.send("setboard " + fen);
-    e.send("level 0 0:30 0");
-    e.send("go");
-    seedRandom(seed);
-    for (; r.engineMoves < maxEngineMoves; ++r.engineMoves) {
-        int s = 0;
-        if (tablebaseScore(b, s)) r.scores.push_back(s);
-        const auto move = e.waitFor([](auto &l) { return isMoveLine(l) || l.find(" {") != l.npos; }, 20s);
+    e.send("new");
+    e.sync();  // past the end of the game before
+    for (const std::string &c : std::vector<std::string>{"setboard " + fen, limit, "go"}) e.send(c);
+    for (int reason = 0; r.engineMoves < maxEngineMoves; ++r.engineMoves) {
+        if (int s = 0; gaviotaScore(b, s)) r.scores.push_back(s);
+        const auto move = e.waitFor([](auto &l) { return isMoveLine(l) || l.find(" {") != l.npos; }, 30s);
         if (!move || !isMoveLine(*move) || !playMoveText(b, move->substr(5))) break;
         MoveList list;
         const bool inCheck = generateAllLegal(b, list);
-        if (list.size() == 0) {
-            r.mated = inCheck;
+        if (list.size() == 0 || isDraw(b, reason)) {
+            r.mated = list.size() == 0 && inCheck;
             ++r.engineMoves;
             break;
         }
         char text[6];
-        moveToText(list[uint32_t(nextRandom()) % list.size()], text);
+        moveToText(reply(b, list), text);
         playMoveText(b, text);
+        MoveList after;
+        r.engineLost = generateAllLegal(b, after) && after.size() == 0;
+        if (isDraw(b, reason) || after.size() == 0) break;
         e.send(std::string("usermove ") + text);
     }
-    e.send("quit");
-    EXPECT_EQ(e.waitExit(), 0);
     return r;
 }
 
 }  // namespace
 
-TEST(TablebasePlay, WinsKqkAndKrkFromRandomPositionsAgainstAnyDefence) {
+// KQK and KRK from four positions against random defence: mate in at most the moves the
+// tables give, every position on the way still won; KPK drawn is never lost. A root the
+// tables settle is reported at depth 0 and, in analysis, never played. A truncated table
+// file and re-initialising the tables while two threads probe leave the engine answering.
+TEST(TablebasePlay, Gaviota) {
     GRELVIN_REQUIRE_DATA_FILE(gaviotaDir() + "/kqk.gtb.cp4");
     initStaticTables();
-    const char *fens[] = {"8/8/8/4k3/8/8/8/KQ6 w - - 0 1", "8/8/3k4/8/8/8/8/R3K3 w - - 0 1",
-                          "1k6/8/8/8/4K3/8/8/7Q w - - 0 1", "8/8/8/8/8/2k5/8/K6R w - - 0 1"};
+    auto e = protocolEngine();
+    e->send("egtpath gaviota " + gaviotaDir());
     unsigned seed = 1;
-    for (const char *fen : fens) {
+    for (const char *fen : {"8/8/8/4k3/8/8/8/KQ6 w - - 0 1", "8/8/3k4/8/8/8/8/R3K3 w - - 0 1",
+                            "1k6/8/8/8/4K3/8/8/7Q w - - 0 1", "8/8/8/8/8/2k5/8/K6R w - - 0 1"}) {
         Board_BB64 b;
         b.setFromFEN(fen);
         int start = 0;
-        ASSERT_TRUE(tablebaseScore(b, start)) << fen;
-        const int plies = MATE_SCORE - start;
-        const PlayResult r = playOut(fen, 40, seed++);
+        ASSERT_TRUE(gaviotaScore(b, start)) << fen;
+        seedRandom(seed++);
+        const Outcome r = playOut(*e, fen, "level 0 0:30 0", 40, randomReply);
         EXPECT_TRUE(r.mated) << fen;
-        // Perfect play: the engine needs at most (plies + 1) / 2 moves, and every one of
-        // its positions is still a win.
-        EXPECT_LE(r.engineMoves, (plies + 1) / 2) << fen;
+        EXPECT_LE(r.engineMoves, (MATE_SCORE - start + 1) / 2) << fen;
         for (int s : r.scores) EXPECT_GT(s, MATE_BOUND) << fen;
     }
-}
+    seedRandom(7);
+    const Outcome draw = playOut(*e, "4k3/8/8/4P3/4K3/8/8/8 b - - 0 1", "level 0 0:30 0", 15, randomReply);
+    EXPECT_FALSE(draw.mated || draw.engineLost);
+    for (int s : draw.scores) EXPECT_EQ(s, 0);
 
-TEST(TablebasePlay, DrawnEndgameIsNeverLostAndSettledRootsPrintDepthZero) {
-    GRELVIN_REQUIRE_DATA_FILE(gaviotaDir() + "/kpk.gtb.cp4");
-    initStaticTables();
-    // Black to move holds the draw in front of the pawn.
-    const char *fen = "4k3/8/8/4P3/4K3/8/8/8 b - - 0 1";
-    const PlayResult r = playOut(fen, 15, 7);
-    EXPECT_FALSE(r.mated);
-    for (int s : r.scores) EXPECT_EQ(s, 0);
-
-    EngineSession e({}, "ttHashSizeMB = 8\npawnHashSizeMB = 1\n");
-    e.send("xboard");
-    e.send("post");
-    e.send("egtpath gaviota " + gaviotaDir());
-    e.send("setboard 8/8/8/4k3/8/8/8/KQ6 w - - 0 1");
-    e.send("go");
-    EXPECT_TRUE(e.waitForPrefix("0 31983 "));  // depth 0, mate in 17 plies
-    EXPECT_TRUE(e.waitFor(isMoveLine));
-    // Analysis of a settled root shows the line but never plays the move.
-    e.send("force");
-    e.send("undo");
-    e.send("analyze");
-    EXPECT_TRUE(e.waitForPrefix("0 31983 "));
-    e.send("exit");
-    const auto got = e.sync();
+    e->send("post");
+    e->send("setboard 8/8/8/4k3/8/8/8/KQ6 w - - 0 1");
+    e->send("go");
+    EXPECT_TRUE(e->waitForPrefix("0 31983 "));  // depth 0, mate in 17 plies
+    EXPECT_TRUE(e->waitFor(isMoveLine));
+    for (const char *c : {"force", "undo", "analyze"}) e->send(c);
+    EXPECT_TRUE(e->waitForPrefix("0 31983 "));
+    e->send("exit");
+    const auto got = e->sync();
     EXPECT_EQ(std::count_if(got.begin(), got.end(), isMoveLine), 0);
-    e.send("quit");
-    EXPECT_EQ(e.waitExit(), 0);
+
+    const fs::path damaged = fs::temp_directory_path() / ("grelvin-truncated-" + std::to_string(::getpid()));
+    fs::create_directories(damaged);
+    fs::copy_file(gaviotaDir() + "/krkn.gtb.cp4", damaged / "krkn.gtb.cp4", fs::copy_options::overwrite_existing);
+    fs::resize_file(damaged / "krkn.gtb.cp4", fs::file_size(damaged / "krkn.gtb.cp4") / 2);
+    e->send("egtpath gaviota " + damaged.string());
+    const Outcome r = playOut(*e, "8/8/3k4/8/5n2/8/1R6/4K3 w - - 0 1", "level 0 0:20 0", 6, randomReply);
+    EXPECT_FALSE(r.engineLost);
+    e->send("ping 77");
+    EXPECT_TRUE(e->waitForLine("pong 77"));
+    fs::remove_all(damaged);
+
+    e->send("cores 2");
+    e->send("setboard 8/8/1k6/8/2P5/1K6/1P6/8 w - - 0 1");
+    e->send("analyze");
+    for (int i = 0; i < 20; ++i) {
+        e->send(i % 3 == 0 ? "egtpath gaviota " + gaviotaDir()
+                : i % 3 == 1 ? "option gtbCacheSizeMB=" + std::to_string(i)
+                             : "option gtbPath=/nonexistent;" + gaviotaDir());
+        e->drain(20ms);
+    }
+    e->send("exit");
+    quit(*e);
+    EXPECT_EQ(e->errorOutput().find("Sanitizer"), std::string::npos) << e->errorOutput();
 }
 
-// Re-initialising while two threads probe: the search carries on with the new tables.
-TEST(TablebasePlay, EgtpathAndOptionsDuringASearch) {
-    GRELVIN_REQUIRE_DATA_FILE(gaviotaDir() + "/kpk.gtb.cp4");
-    EngineSession e({"-cores", "2"}, "ttHashSizeMB = 8\npawnHashSizeMB = 1\n");
-    e.send("xboard");
-    e.send("egtpath gaviota " + gaviotaDir());
-    e.send("setboard 8/8/1k6/8/2P5/1K6/1P6/8 w - - 0 1");
-    e.send("analyze");
-    for (int i = 0; i < 20; ++i) {
-        e.send(i % 3 == 0 ? "egtpath gaviota " + gaviotaDir()
-               : i % 3 == 1 ? "option gtbCacheSizeMB=" + std::to_string(i)
-                            : "option gtbPath=/nonexistent;" + gaviotaDir());
-        e.drain(20ms);
+// The path is the rest of the line (a folder name with blanks), and egtpath says how many
+// tables it found. A root the tables decide shows their verdict from depth 1 on: a win
+// above any evaluation, a draw where the DTZ does not fit in the plies the clock leaves.
+// KQvK, KRvK and the pawn and five-men endings are won, KRvKR is not lost.
+TEST(TablebasePlay, Syzygy) {
+    initStaticTables();
+    const fs::path blanks = fs::temp_directory_path() / ("grelvin syzygy " + std::to_string(::getpid()));
+    fs::create_directory_symlink(localSyzygy(), blanks);
+    auto e = protocolEngine();
+    for (const std::string &c : std::vector<std::string>{"egtpath syzygy " + blanks.string(), std::string("setboard 8/8/8/8/4k3/8/1Q6/K7 b - - 0 1"), "tbprobe",
+          "setboard 8/8/8/4k3/8/8/8/R3K3 w - - 80 1", "tbprobe", "setboard 8/8/8/8/4k3/8/1Q6/KQ6 b - - 0 1",
+          "tbprobe", "egtpath syzygy /nonexistent", "setboard 8/8/8/8/4k3/8/1Q6/K7 b - - 0 1", "tbprobe"})
+        e->send(c);
+    std::vector<std::string> got;
+    for (const std::string &l : e->sync())
+        if (l.rfind("# syzygy", 0) == 0 || l.rfind("# initializing", 0) == 0) got.push_back(l);
+    EXPECT_EQ(got, (std::vector<std::string>{
+                       "# initializing TB: type=syzygy path=" + blanks.string(), "# syzygy: 8 tables found, up to 4 men",
+                       "# syzygy wdl -2 dtz -20 clock 0 loss", "# syzygy wdl 2 dtz 27 clock 80 draw", "# syzygy none",
+                       "# initializing TB: type=syzygy path=/nonexistent", "# syzygy: 0 tables found",
+                       "# syzygy none"}));
+    fs::remove(blanks);
+    e->send("egtpath syzygy " + localSyzygy());
+    e->send("post");
+    for (const auto &[fen, won] :
+         {std::pair{"8/8/8/4k3/8/8/8/R3K3 w - - 0 1", true}, {"8/8/8/4k3/8/8/8/R3K3 w - - 80 1", false}}) {
+        for (const std::string &c : std::vector<std::string>{"new", std::string("setboard ") + fen, "sd 3", "go"})
+            e->send(c);
+        const size_t from = e->position();
+        ASSERT_TRUE(e->waitFor(isMoveLine, 30s));
+        for (size_t i = from; i < e->position(); ++i) {
+            int depth = 0, score = 0;
+            const bool thinking = std::sscanf(e->lines()[i].c_str(), "%d %d ", &depth, &score) == 2;
+            EXPECT_TRUE(!thinking || (won ? score >= 10000 : score == 0)) << fen << " " << e->lines()[i];
+        }
     }
-    e.send("exit");
-    e.send("quit");
-    EXPECT_EQ(e.waitExit(), 0);
-    const std::string err = e.errorOutput();
-    EXPECT_EQ(err.find("Sanitizer"), std::string::npos) << err;
+    SyzygyTables local, shared;
+    local.load(localSyzygy());
+    shared.load(sharedSyzygy());
+    struct Game {
+        const char *fen;
+        bool won;
+        int maxMoves;
+        bool shared;
+    };
+    std::vector<Game> games = {{"8/8/8/4k3/8/8/8/KQ6 w - - 0 1", true, 12, false},
+                               {"8/8/8/8/8/8/1k6/R3K3 w - - 0 1", true, 20, false},
+                               {"8/3k4/8/8/8/8/8/R1r1K3 w - - 0 1", false, 12, false},
+                               {"8/8/8/4k3/8/8/2PP4/4K3 w - - 0 1", true, 60, true}};
+    if (fs::exists(sharedSyzygy() + "/KBBBvK.rtbz")) games.push_back({"8/8/8/7B/8/2k1B3/8/1K1B4 w - - 0 1", true, 60, true});
+    for (const Game &g : games) {
+        e->send("egtpath syzygy " + (g.shared ? sharedSyzygy() : localSyzygy()));
+        const Outcome r = playOut(*e, g.fen, "sd 6", g.maxMoves, stubbornReply(g.shared ? shared : local));
+        EXPECT_FALSE(r.engineLost) << g.fen;
+        EXPECT_TRUE(!g.won || r.mated) << g.fen << " after " << r.engineMoves;
+    }
+    quit(*e);
+}
+
+// The ini keys work from start-up: syzygyPath registers the tables (a KRvK table of cursed
+// wins, cursed_table.h), and with syzygy50MoveRule = 0 such a win is worth taking the
+// knight for; by default it is a draw and the rook keeps it.
+TEST(TablebasePlay, SyzygyIniKeysReachTheSearch) {
+    for (const bool rule : {true, false}) {
+        EngineSession e({}, SMALL_TABLES + "syzygyPath = .\n" + (rule ? "" : "syzygy50MoveRule = 0\n"),
+                        writeCursedRookTable);
+        e.send("xboard");
+        e.send("setboard 8/8/8/4k3/8/8/8/KR6 w - - 0 1");
+        e.send("tbprobe");
+        EXPECT_EQ(e.waitForPrefix("# syzygy wdl"),
+                  std::string("# syzygy wdl 1 dtz none clock 0 ") + (rule ? "draw" : "win"));
+        e.send("setboard 6k1/8/8/3n4/8/8/8/3R2K1 w - - 0 1");
+        e.send("sd 6");
+        e.send("go");
+        const auto move = e.waitFor(isMoveLine, 30s);
+        ASSERT_TRUE(move);
+        EXPECT_EQ(*move == "move d1d5", !rule) << *move;
+        quit(e);
+    }
 }
