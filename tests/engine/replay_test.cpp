@@ -55,23 +55,6 @@ TEST(Replay, FenDefaultsForMissingFields) {
     EXPECT_EQ(completeFen("7k/8/8/8/8/8/8/K7 w - - 3 0"), "7k/8/8/8/8/8/8/K7 w - - 3 1");
     EXPECT_EQ(completeFen("  "), "");
 
-    const struct {
-        const char *fen;
-        const char *place;  // the position reached, without its move number
-        int fullMoveNumber;
-    } cases[] = {
-        {"4k3/8/8/8/8/8/8/4K2R", "4k3/8/8/8/8/8/8/4K2R w - - 0", 1},
-        {"4k3/8/8/8/8/8/8/4K2R b", "4k3/8/8/8/8/8/8/4K2R b - - 0", 1},
-        {"4k3/8/8/8/8/8/8/4K2R w K", "4k3/8/8/8/8/8/8/4K2R w K - 0", 1},
-        {"4k3/8/8/8/8/8/8/4K2R w K - 7", "4k3/8/8/8/8/8/8/4K2R w K - 7", 1},
-        {"4k3/8/8/8/8/8/8/4K2R b K - 7 30", "4k3/8/8/8/8/8/8/4K2R b K - 7", 30},
-    };
-    for (const auto &c : cases) {
-        const GameReplay g = replayGame(c.fen, {});
-        ASSERT_EQ(g.outcome, ReplayOutcome::PLAYED) << c.fen;
-        EXPECT_EQ(placeOf(*recordBoard(g)), c.place) << c.fen;
-        EXPECT_EQ(g.fullMoveNumber, c.fullMoveNumber) << c.fen;
-    }
     // Castling with the default rights is refused; with "K" given it is played.
     EXPECT_EQ(replayGame("4k3/8/8/8/8/8/8/4K2R", wordsOf("e1g1")).outcome, ReplayOutcome::ILLEGAL_MOVE);
     EXPECT_EQ(replayGame("4k3/8/8/8/8/8/8/4K2R w K", wordsOf("e1g1")).outcome, ReplayOutcome::PLAYED);

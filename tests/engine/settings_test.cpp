@@ -43,12 +43,11 @@ TEST(Settings, SpinValuesAreClampedAndFlagged) {
     EXPECT_EQ(threads.written, 100000);
 }
 
+// XBoard sends a check box as 1 or 0; a path is cut to its longest.
 TEST(Settings, ChecksPathsAndButtons) {
-    // XBoard sends a check box as 1 or 0.
     for (const char *yes : {"true", "TRUE", "True", "1"}) EXPECT_EQ(readSetting(setting(OWN_BOOK), yes).number, 1) << yes;
     for (const char *no : {"false", "0"}) EXPECT_EQ(readSetting(setting(OWN_BOOK), no).number, 0) << no;
-    const SettingValue odd = readSetting(setting(OWN_BOOK), "perhaps");
-    EXPECT_FALSE(odd.wellFormed);
+    EXPECT_FALSE(readSetting(setting(OWN_BOOK), "perhaps").wellFormed);
 
     const SettingValue path = readSetting(setting(BOOK_FILE), "/books/my book.bin");
     EXPECT_EQ(path.text, "/books/my book.bin");
@@ -65,7 +64,8 @@ TEST(Settings, StoreStartsAtTheFacesDefaultsAndKeepsNumbersInRange) {
     SettingValues xboard(SettingFace::XBOARD), uci(SettingFace::UCI);
     EXPECT_EQ(xboard.number(OWN_BOOK), 1);
     EXPECT_EQ(uci.number(OWN_BOOK), 0);
-    EXPECT_EQ(uci.number(TT_HASH_MB), defaultFor(setting(TT_HASH_MB), SettingFace::UCI));
+    EXPECT_EQ(uci.number(TT_HASH_MB), 16);
+    EXPECT_EQ(xboard.number(TT_HASH_MB), 256);
     EXPECT_EQ(xboard.text(BOOK_FILE), "book.bin");
     uci.setNumber(MULTI_PV, 500);
     EXPECT_EQ(uci.number(MULTI_PV), 64);

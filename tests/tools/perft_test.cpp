@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-#include <filesystem>  // GRELVIN_REQUIRE_DATA_FILE
+#include <cstdio>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -27,34 +28,64 @@ uint64_t countLeaves(Board_BB64 &b, PerftHash &hash, uint32_t depth) {
     return countFromRoot(ctx, depth, false);
 }
 
-// Every position of the shared perft file: "id", "epd <4 fields>", "perft <depth> <leaves>".
-TEST(Perft, SharedTrickyPositionsMatchKnownCounts) {
-    const std::string path = testDataDir() + "/perft/tricky.perft";
-    GRELVIN_REQUIRE_DATA_FILE(path);
+struct FileResult {
+    int checked = 0;  // counts compared
+    std::set<std::string> fens;
+};
+
+// A perft file in either layout: "epd <FEN>" then "perft <depth> <leaves>" lines, or
+// (Chess960) "<FEN> ;D1 n ;D2 n ..." on one line. Depths beyond maxDepth are left out.
+FileResult checkPerftFile(const std::string &path, uint32_t maxDepth) {
     std::ifstream in(path);
     Board_BB64 b;
     PerftHash hash;
-    std::string id, fen;
-    int checked = 0;
+    FileResult r;
+    std::string fen;
     for (std::string line; std::getline(in, line);) {
         std::istringstream words(line);
         std::string word;
-        if (!(words >> word) || word[0] == '#') continue;
-        if (word == "id") {
-            words >> id;
-        } else if (word == "epd") {
+        if (!(words >> word) || word[0] == '#' || word == "id") continue;
+        std::vector<std::pair<uint32_t, uint64_t>> counts;
+        if (word == "epd") {
             std::getline(words >> std::ws, fen);
-            ASSERT_TRUE(b.setFromFEN(fen.c_str())) << id << ": " << fen;
         } else if (word == "perft") {
-            uint32_t depth = 0;
-            uint64_t expected = 0;
-            words >> depth >> expected;
-            const uint64_t leaves = countLeaves(b, hash, depth);
-            EXPECT_EQ(leaves, expected) << id << " depth " << depth;
-            ++checked;
+            counts.emplace_back();
+            words >> counts.back().first >> counts.back().second;
+        } else {
+            fen = line.substr(0, line.find(';'));
+            fen.erase(fen.find_last_not_of(' ') + 1);
+            for (size_t at = line.find(";D"); at != std::string::npos; at = line.find(";D", at + 1)) {
+                counts.emplace_back();
+                std::sscanf(line.c_str() + at, ";D%u %lu", &counts.back().first, &counts.back().second);
+            }
+        }
+        if (word != "perft") {
+            EXPECT_TRUE(b.setFromFEN(fen.c_str())) << fen;
+            r.fens.insert(fen);
+        }
+        for (const auto &[depth, expected] : counts) {
+            if (depth > maxDepth) continue;
+            EXPECT_EQ(countLeaves(b, hash, depth), expected) << fen << " depth " << depth;
+            ++r.checked;
         }
     }
-    EXPECT_GT(checked, 20);
+    return r;
+}
+
+// Tricky castling, en passant, promotion and pin positions; Chess960 start positions and
+// positions from games (the larger data set has every start position).
+TEST(Perft, PositionsMatchKnownCounts) {
+    testing::internal::CaptureStdout();  // the table's size line
+    EXPECT_GT(checkPerftFile(testDataDir() + "/perft/tricky.perft", 99).checked, 20);
+    const FileResult chess960 = checkPerftFile(testDataDir() + "/perft/chess960.perft", 4);
+    testing::internal::GetCapturedStdout();
+    EXPECT_GT(chess960.checked, 150);
+    if (largerDataDir().empty()) return;
+    for (int n = 0; n < 960; ++n) {
+        char fen[100];
+        ASSERT_TRUE(chess960Fen(n, FenStyle::SHREDDER, fen));
+        EXPECT_TRUE(chess960.fens.count(fen)) << n << ": " << fen;
+    }
 }
 
 // The cache must not change results: the same counts with a table, without one, and on

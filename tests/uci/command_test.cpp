@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <limits>
 #include <string>
 #include <vector>
 
 #include "board/movegen.h"
 #include "uci/command.h"
+#include "uci/info.h"
 
 namespace {
 
@@ -21,12 +21,12 @@ std::string allNotes(const Notes &notes) {
     return out;
 }
 
-Move moveOf(Board_BB64 b, const char *text) {
+Move moveIn(const char *fen, const char *text) {
+    Board_BB64 b;
     Move m = NO_MOVE;
-    EXPECT_TRUE(textToMove(b, text, m)) << text;
+    EXPECT_TRUE(b.setFromFEN(fen) && textToMove(b, text, m)) << fen << " " << text;
     return m;
 }
-
 
 }  // namespace
 
@@ -79,27 +79,6 @@ TEST(UciCommand, PositionLines) {
     }
 }
 
-TEST(UciCommand, GoEveryField) {
-    Board_BB64 board;
-    board.setFromFEN(START_FEN);
-    const Tokens tokens = tokenize("go ponder wtime 300000 btime 290000 winc 2000 binc 1000 movestogo 40 depth 12 "
-                                   "nodes 1000000 movetime 5000 mate 3 infinite searchmoves e2e4 d2d4 perft 5");
-    const GoCommand go = parseGo(argsOf(tokens), board);
-    EXPECT_EQ(go.timeMs[WHITE], 300000);
-    EXPECT_EQ(go.timeMs[BLACK], 290000);
-    EXPECT_EQ(go.incMs[WHITE], 2000);
-    EXPECT_EQ(go.incMs[BLACK], 1000);
-    EXPECT_EQ(go.movesToGo, 40);
-    EXPECT_EQ(go.depth, 12);
-    EXPECT_EQ(go.nodes, 1000000);
-    EXPECT_EQ(go.moveTimeMs, 5000);
-    EXPECT_EQ(go.mate, 3);
-    EXPECT_EQ(go.perftDepth, 5);
-    EXPECT_TRUE(go.infinite && go.ponder);
-    EXPECT_EQ(go.searchMoves, (std::vector<Move>{moveOf(board, "e2e4"), moveOf(board, "d2d4")}));
-    EXPECT_TRUE(go.notes.empty()) << allNotes(go.notes);
-}
-
 // Every "go" with a clock field gets a finite budget, whichever fields it names; our
 // clock fields missing, the other side's stand in.
 TEST(UciCommand, GoClockBudgets) {
@@ -128,38 +107,47 @@ TEST(UciCommand, GoClockBudgets) {
     }
 }
 
-// Odd "go" lines: what each field ends up holding and what the notes say.
-TEST(UciCommand, GoOddLines) {
-    constexpr int64_t TOP = std::numeric_limits<int64_t>::max();
+// "go" lines, whole and odd: every field they set, in a fixed order, and the notes.
+TEST(UciCommand, GoLines) {
     Board_BB64 board;
     board.setFromFEN(START_FEN);
-    const Move e2e4 = moveOf(board, "e2e4");
-    struct Case {
-        const char *line;
-        std::optional<int64_t> wtime, depth;
-        bool infinite;
-        std::vector<Move> searchMoves;
-        const char *notes;
+    const struct {
+        const char *line, *fields, *notes;
     } cases[] = {
-        {"go wtime -500 depth -2", 0, 0, false, {}, ""},
-        {"go wtime 99999999999999999999999", TOP, {}, false, {}, ""},
-        {"go depth", {}, {}, false, {}, "depth without a number"},
-        {"go depth infinite", {}, {}, true, {}, "depth without a number"},
-        {"go depth 5x wtime 10", 10, {}, false, {}, "depth without a number, ignored|ignored: 5x"},
-        {"go bogus depth 3", {}, 3, false, {}, "ignored: bogus"},
-        {"go depth 3 depth 4", {}, 4, false, {}, ""},
-        {"go searchmoves", {}, {}, false, {}, "all moves searched"},
-        {"go searchmoves e7e5 zz depth 2", {}, 2, false, {},
+        {"go ponder wtime 300000 btime 290000 winc 2000 binc 1000 movestogo 40 depth 12 nodes 1000000 movetime 5000 "
+         "mate 3 infinite searchmoves e2e4 d2d4 perft 5",
+         "wtime 300000 btime 290000 winc 2000 binc 1000 movestogo 40 depth 12 nodes 1000000 movetime 5000 mate 3 "
+         "perft 5 infinite ponder e2e4 d2d4 ", ""},
+        {"go wtime -500 depth -2", "wtime 0 depth 0 ", ""},
+        {"go wtime 99999999999999999999999", "wtime 9223372036854775807 ", ""},
+        {"go depth", "", "depth without a number"},
+        {"go depth infinite", "infinite ", "depth without a number"},
+        {"go depth 5x wtime 10", "wtime 10 ", "depth without a number, ignored|ignored: 5x"},
+        {"go bogus depth 3", "depth 3 ", "ignored: bogus"},
+        {"go depth 3 depth 4", "depth 4 ", ""},
+        {"go searchmoves", "", "all moves searched"},
+        {"go searchmoves e7e5 zz depth 2", "depth 2 ",
          "not a legal move: e7e5|searchmoves: not a legal move: zz|searchmoves: no legal move given"},
-        {"go searchmoves e2e4 e2e4 e7e5 infinite", {}, {}, true, {e2e4}, "not a legal move: e7e5"},
+        {"go searchmoves e2e4 e2e4 e7e5 infinite", "infinite e2e4 ", "not a legal move: e7e5"},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         const Tokens tokens = tokenize(c.line);
         const GoCommand go = parseGo(argsOf(tokens), board);
-        EXPECT_EQ(go.timeMs[WHITE], c.wtime) << c.line;
-        EXPECT_EQ(go.depth, c.depth) << c.line;
-        EXPECT_EQ(go.infinite, c.infinite) << c.line;
-        EXPECT_EQ(go.searchMoves, c.searchMoves) << c.line;
+        const std::pair<const char *, const std::optional<int64_t> &> numbers[] = {
+            {"wtime", go.timeMs[WHITE]}, {"btime", go.timeMs[BLACK]}, {"winc", go.incMs[WHITE]},
+            {"binc", go.incMs[BLACK]},   {"movestogo", go.movesToGo}, {"depth", go.depth},
+            {"nodes", go.nodes},         {"movetime", go.moveTimeMs}, {"mate", go.mate},
+            {"perft", go.perftDepth}};
+        std::string fields;
+        for (const auto &[name, value] : numbers)
+            if (value) fields += std::string(name) + " " + std::to_string(*value) + " ";
+        fields += std::string(go.infinite ? "infinite " : "") + (go.ponder ? "ponder " : "");
+        for (const Move m : go.searchMoves) {
+            char text[6];
+            moveToText(m, text);
+            fields += std::string(text) + " ";
+        }
+        EXPECT_EQ(fields, c.fields) << c.line;
         const std::string notes = allNotes(go.notes);
         if (*c.notes) EXPECT_NE(notes.find(c.notes), std::string::npos) << c.line << " gave " << notes;
         else EXPECT_EQ(notes, "") << c.line;
@@ -192,4 +180,44 @@ TEST(UciCommand, SetOptionLines) {
         EXPECT_EQ(s.value, c.value) << c.line;
         EXPECT_EQ(!s.notes.empty(), c.noted) << c.line << ": " << allNotes(s.notes);
     }
+}
+
+// The lines the face writes: scores, info fields in their order, the move and strings.
+TEST(UciInfo, ScoresInfoLinesAndMoves) {
+    const std::pair<int, const char *> scores[] = {
+        {35, "cp 35"},           {0, "cp 0"},           {-120, "cp -120"},       {20000, "cp 20000"},
+        {-20000, "cp -20000"},   {MATE_SCORE - 1, "mate 1"}, {MATE_SCORE - 3, "mate 2"}, {MATE_SCORE - 5, "mate 3"},
+        {20001, "mate 6000"},    {2 - MATE_SCORE, "mate -1"}, {4 - MATE_SCORE, "mate -2"}, {-MATE_SCORE, "mate 0"},
+    };
+    for (const auto &[score, text] : scores) EXPECT_EQ(scoreText(score), text) << score;
+
+    InfoFields full;
+    full.depth = 12;
+    full.selDepth = 20;
+    full.multiPv = 2;
+    full.score = MATE_SCORE - 3;
+    full.bound = ScoreBound::LOWER;
+    full.nodes = 5000000000ULL;  // past 32 bits
+    full.nps = 1234567;
+    full.hashFull = 345;
+    full.tbHits = 7;
+    full.timeMs = 4050;
+    const std::vector<Move> pv = {MOVE_WHITE_OO, moveIn("4k3/1P6/8/8/8/8/8/4K3 w - - 0 1", "b7b8q")};
+    full.pv = pv;
+    EXPECT_EQ(infoLine(full), "info depth 12 seldepth 20 multipv 2 score mate 2 lowerbound nodes 5000000000 "
+                              "nps 1234567 hashfull 345 tbhits 7 time 4050 pv e1g1 b7b8q");
+    InfoFields some;
+    some.depth = 3;
+    some.score = -40;
+    some.bound = ScoreBound::UPPER;
+    EXPECT_EQ(infoLine(some), "info depth 3 score cp -40 upperbound");
+    some.score.reset();  // a bound without a score says nothing
+    EXPECT_EQ(infoLine(some), "info depth 3");
+
+    const Move e2e4 = moveIn(START_FEN, "e2e4");
+    const Move e7e5 = moveIn("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1", "e7e5");
+    EXPECT_EQ(bestMoveLine(e2e4, e7e5), "bestmove e2e4 ponder e7e5");
+    EXPECT_EQ(bestMoveLine(e2e4, NO_MOVE), "bestmove e2e4");
+    EXPECT_EQ(bestMoveLine(NO_MOVE, e7e5), "bestmove 0000");
+    EXPECT_EQ(infoStringLine("bad\tFEN\r\nx"), "info string bad?FEN??x");
 }

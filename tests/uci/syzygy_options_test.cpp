@@ -8,8 +8,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
-#include "board/movegen.h"
 #include "tablebase/syzygy_probe.h"
 #include "tests/test_support.h"
 #include "tests/uci/uci_session.h"
@@ -45,7 +45,12 @@ Searched searchFrom(EngineSession &e, const std::string &fen) {
 
 }  // namespace
 
-TEST(UciSyzygy, PathListAndTbprobe) {
+// A list of folders (a missing one, a repeated one) and tbprobe. KRvK with the rook
+// attacked: every legal move keeps the win but only the ones of least DTZ (as the
+// tables give them) may be played, whatever the search would like. Every line shows the tables' verdict from
+// depth 1 on: a win above any evaluation, and a draw where the DTZ (27 here) does not
+// fit in the plies the position's clock leaves.
+TEST(UciSyzygy, PathsTbprobeAndTheShortestWins) {
     auto e = uciEngine();
     const std::string sep(1, SZ_PATH_SEPARATOR);
     e->send("setoption name SyzygyPath value /nonexistent" + sep + localSyzygy() + sep + localSyzygy());
@@ -63,54 +68,30 @@ TEST(UciSyzygy, PathListAndTbprobe) {
                                            "syzygy wdl 2 dtz 27 clock 80 draw",
                                            "info string SyzygyPath: 0 tables found", "syzygy none"};
     EXPECT_EQ(got, want);
-    quit(*e);
-}
-
-// KRvK with the rook attacked: every legal move keeps the win but only the ones of
-// least DTZ may be played, whatever the search would like. Every line shows the tables'
-// verdict from depth 1 on: a win above any evaluation, and a draw where the DTZ (27
-// here) does not fit in the plies the position's clock leaves.
-TEST(UciSyzygy, RootKeepsTheShortestWins) {
-    initStaticTables();
-    SyzygyTables tables;
-    ASSERT_EQ(tables.load(localSyzygy()), 8);
-    for (const auto &[fen, won] : {std::pair{"8/8/8/8/8/2k5/8/R3K3 w - - 0 1", true},
-                                   {"8/8/8/4k3/8/8/8/KQ6 w - - 0 1", true},
-                                   {"8/8/8/8/8/1k6/8/R3K3 w - - 10 1", true},
-                                   {"8/8/8/4k3/8/8/8/R3K3 w - - 80 1", false}}) {
-        Board_BB64 b;
-        ASSERT_TRUE(b.setFromFEN(fen));
-        MoveList list;
-        generateAllLegal(b, list);
-        int best = 1000;
-        std::vector<std::string> shortest;
-        for (const ScoredMove &sm : list) {
-            UndoInfo undo;
-            b.makeMove(sm.move, undo);
-            int dtz = 0;
-            ASSERT_TRUE(szProbeDtz(tables, b, dtz));
-            b.unmakeMove(sm.move, undo);
-            char text[6];
-            moveToText(sm.move, text);
-            const int d = dtz < 0 ? -dtz + 1 : 1000;
-            if (d < best) best = d, shortest.clear();
-            if (d == best) shortest.push_back(text);
-        }
-        auto e = uciEngine();
-        e->send("setoption name SyzygyPath value " + localSyzygy());
+    e->send("setoption name SyzygyPath value " + localSyzygy());
+    for (const auto &[fen, won, shortest] : {std::tuple{"8/8/8/8/8/2k5/8/R3K3 w - - 0 1", true, " a1a4 "},
+                                             {"8/8/8/4k3/8/8/8/KQ6 w - - 0 1", true, " b1g6 b1f1 b1b6 a1b2 "},
+                                             {"8/8/8/8/8/1k6/8/R3K3 w - - 10 1", true, " a1c1 "},
+                                             {"8/8/8/4k3/8/8/8/R3K3 w - - 80 1", false, " a1a5 e1e2 "}}) {
         e->send(std::string("position fen ") + fen);
-        e->send("go depth 4");
-        const auto line = e->waitFor(isBestMove);
-        ASSERT_TRUE(line);
-        EXPECT_NE(std::find(shortest.begin(), shortest.end(), bestMoveOf(*line)), shortest.end()) << fen << " " << *line;
-        for (const std::string &l : e->lines()) {
+        std::vector<std::string> lines;
+        const std::string move = searchMove(*e, "go depth 4", &lines);
+        EXPECT_NE(std::string(shortest).find(" " + move + " "), std::string::npos) << fen << " " << move;
+        for (const std::string &l : lines)
             if (const size_t at = l.find(" score cp "); at != l.npos) {
                 const int cp = std::atoi(l.c_str() + at + 10);
                 EXPECT_TRUE(won ? cp >= 10000 : cp == 0) << fen << " " << l;
             }
-        }
-        quit(*e);
     }
+    // Where Gaviota holds the root too, its mate distances choose: Kg6 mates in two, but
+    // the Syzygy ranking alone keeps only the promotions (a zeroing move ranks first).
+    const std::string fen = "7k/4P3/8/5K2/8/8/8/8 w - - 0 1";
+    EXPECT_EQ(searchFrom(*e, fen).move.substr(0, 4), "e7e8");
+    e->send("setoption name GaviotaTbPath value " + inTreeDataDir() + "/gaviota");
+    const Searched mate = searchFrom(*e, fen);
+    EXPECT_EQ(mate.move, "f5g6");
+    EXPECT_EQ(mate.score, 30000);
+    quitUci(*e);
 }
 
 // Rook and king against knight and king, with a KRvK table in which every position is
@@ -143,24 +124,7 @@ TEST(UciSyzygy, FiftyMoveRuleDecidesWhatCursedResultsAreWorth) {
             EXPECT_NE(saved.move, "e5d4");
             EXPECT_LT(saved.score, -300);
         }
-        quit(*e);
+        quitUci(*e);
     }
     std::filesystem::remove_all(dir);
-}
-
-// Where Gaviota holds the root too, its mate distances choose: the mate in two, not
-// the rook capture that the Syzygy ranking alone keeps (the shortest DTZ).
-TEST(UciSyzygy, GaviotaChoosesWhereItHasTheRoot) {
-    const std::string gaviota = testDataDir() + "/gaviota", syzygy = testDataDir() + "/syzygy";
-    GRELVIN_REQUIRE_DATA_FILE(gaviota + "/kqkr.gtb.cp4");
-    GRELVIN_REQUIRE_DATA_FILE(syzygy + "/KQvKR.rtbz");
-    const std::string fen = "3k4/8/3K4/8/5r2/8/8/2Q5 w - - 0 1";
-    auto e = uciEngine();
-    e->send("setoption name SyzygyPath value " + syzygy);
-    EXPECT_EQ(searchFrom(*e, fen).move, "c1f4");
-    e->send("setoption name GaviotaTbPath value " + gaviota);
-    const Searched mate = searchFrom(*e, fen);
-    EXPECT_NE(mate.move, "c1f4");
-    EXPECT_EQ(mate.score, 30000);
-    quit(*e);
 }

@@ -4,263 +4,399 @@
 // lines read back with deadlines.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
-#include <span>
-
-#include "board/board.h"
-#include "board/movegen.h"
-#include "engine/settings.h"
+#include "tests/test_support.h"
 #include "tests/uci/uci_session.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Whether text is a legal move in the position of fen after the given moves.
-bool legalAfter(const std::string &fen, const std::vector<std::string> &moves, const std::string &text) {
-    auto b = std::make_unique<Board_BB64>();
-    if (!b->setFromFEN(fen.c_str())) return false;
-    for (const std::string &m : moves)
-        if (!playMoveText(*b, m)) return false;
-    Move m = NO_MOVE;
-    return textToMove(*b, text.c_str(), m);
+bool isReady(const std::string &l) { return l == "readyok"; }
+bool isInfoString(const std::string &l) { return l.rfind("info string ", 0) == 0; }
+
+long countIn(const std::vector<std::string> &lines, const std::string &part) {
+    return std::count_if(lines.begin(), lines.end(), [&](auto &x) { return x.find(part) != std::string::npos; });
 }
 
-TEST(UciEngine, HandshakeListsEveryOptionOfTheTable) {
+// Whether move is legal after the position line, as the engine's own "position" reads it.
+bool legalAfter(EngineSession &e, const std::string &position, const std::string &move) {
+    e.send(position + (position.find(" moves") == std::string::npos ? " moves " : " ") + move);
+    return countIn(syncReady(e), "illegal move") == 0;
+}
+
+}  // namespace
+
+// The option list, bad input, developer commands and "d" outside any search.
+TEST(UciEngine, HandshakeAndCommandsOutsideASearch) {
     auto e = uciEngine();
     e->send("uci");
     ASSERT_TRUE(e->waitForLine("uciok"));
-    const std::vector<std::string> &l = e->lines();
-    auto has = [&](const std::string &line) { return std::find(l.begin(), l.end(), line) != l.end(); };
-    EXPECT_EQ(l[0].rfind("id name GrelvinBB ", 0), 0u) << l[0];
-    EXPECT_EQ(l[1], "id author GrelvinBB developers");
-    for (const Setting &s : SETTINGS) {
-        if (!s.uciName) continue;
-        const std::string prefix = std::string("option name ") + s.uciName + " type ";
-        EXPECT_EQ(std::count_if(l.begin(), l.end(), [&](const std::string &x) { return x.rfind(prefix, 0) == 0; }), 1)
-            << s.uciName;
+    // Small tables by default (an interface may run many engines at once), up to 64 GiB;
+    // no Gaviota tables until an interface names a folder. "*": the rest is the machine's.
+    const std::vector<std::string> want = {"id name GrelvinBB *", "id author GrelvinBB developers",
+        "option name Threads type spin default 1 min 1 max *", "option name Hash type spin default 16 min 1 max 65536",
+        "option name PawnHash type spin default 2 min 1 max 2048",
+        "option name GaviotaTbCache type spin default 16 min 0 max 256",
+        "option name GaviotaTbPath type string default <empty>", "option name BookFile type string default book.bin",
+        "option name Clear Hash type button", "option name Ponder type check default false",
+        "option name OwnBook type check default false", "option name MultiPV type spin default 1 min 1 max 64",
+        "option name UCI_AnalyseMode type check default false",
+        "option name Move Overhead type spin default 30 min 0 max 5000",
+        "option name UCI_Chess960 type check default false", "option name SyzygyPath type string default <empty>",
+        "option name SyzygyProbeDepth type spin default 1 min 1 max 100",
+        "option name Syzygy50MoveRule type check default true",
+        "option name SyzygyProbeLimit type spin default 7 min 0 max 7",
+        "option name UCI_LimitStrength type check default false",
+        "option name UCI_Elo type spin default 2400 min 1000 max 2400",
+        "option name StrengthSeed type spin default 0 min 0 max 2147483647", "info string code for *", "uciok"};
+    ASSERT_EQ(e->lines().size(), want.size()) << ::testing::PrintToString(e->lines());
+    for (size_t i = 0; i < want.size(); ++i) {
+        const size_t n = want[i].back() == '*' ? want[i].size() - 1 : std::string::npos;
+        EXPECT_EQ(e->lines()[i].substr(0, n), want[i].substr(0, n));
     }
-    // Small tables by default (an interface may run many engines at once); up to 64 GiB.
-    EXPECT_TRUE(has("option name Hash type spin default 16 min 1 max 65536"));
-    EXPECT_TRUE(has("option name PawnHash type spin default 2 min 1 max 2048"));
-    const std::string threadsMax = std::to_string(settingMax(setting(THREADS)));
-    EXPECT_TRUE(has("option name Threads type spin default 1 min 1 max " + threadsMax));
-    EXPECT_TRUE(has("option name OwnBook type check default false"));
-    EXPECT_TRUE(has("option name BookFile type string default book.bin"));
-    // No Gaviota tables until an interface names a folder (Windows keeps C:/gtb).
-    EXPECT_TRUE(has(std::string("option name GaviotaTbPath type string default ") +
-                    (*UCI_GTB_PATH ? UCI_GTB_PATH : SYZYGY_NO_PATH)));
-    EXPECT_TRUE(has("option name Clear Hash type button"));
-    // Nothing of the other protocol's comment lines, not even from the tables.
     e->send("ucinewgame");
     e->send("setoption name Clear Hash");
-    for (const std::string &line : syncReady(*e)) ADD_FAILURE() << line;
-    for (const std::string &line : l) EXPECT_NE(line.rfind("#", 0), 0u) << line;
-    quit(*e);
+    EXPECT_EQ(syncReady(*e), std::vector<std::string>{});
+
+    // Bad input is reported and changes nothing. The moves go into the game record (the
+    // move number counts them); a refused FEN leaves nothing to search, never the game
+    // before it.
+    for (const char *line : {"position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 moves e2e4 e2e4",
+                             "position startpos moves e2e4 g8f6 g1f3 f6g8 f3g1", "position fen 8/8/8/8/8/8/8/8 w - - 0 1",
+                             "go depth 3", "position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 moves e2e4 e7e5",
+                             "position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNZ w KQkq - 0 1",
+                             "go wtime 1000 btime 1000", "setoption name NoSuchOption value 3", "setoption name Hash value -5",
+                             "setoption name OwnBook value perhaps", "frobnicate", "d"})
+        e->send(line);
+    const std::vector<std::string> out = syncReady(*e);
+    EXPECT_EQ(countIn(out, "info string position refused, not a legal position: 8/8/8/8/8/8/8/8 w - - 0 1"), 1);
+    EXPECT_EQ(countIn(out, "info string position refused, bad FEN rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNZ"), 1);
+    EXPECT_EQ(countIn(out, "info string no position to search: "), 2);
+    EXPECT_EQ(countIn(out, "bestmove 0000"), 2);
+    EXPECT_EQ(countIn(out, "bestmove"), 2);
+    EXPECT_EQ(countIn(out, "info string illegal move e2e4"), 1);
+    EXPECT_EQ(countIn(out, "info string unknown option: NoSuchOption"), 1);
+    EXPECT_EQ(countIn(out, "info string Hash set to 1,"), 1);
+    EXPECT_EQ(countIn(out, "info string OwnBook: true or false expected"), 1);
+    EXPECT_EQ(countIn(out, "info string unknown command: frobnicate"), 1);
+
+    // A NUL byte or another control character never joins two commands, option names and
+    // values match whatever blanks stand between their words, a FEN short of its trailing
+    // fields takes their defaults, and the move number goes on from the FEN's (0 reads
+    // as 1) across the irreversible moves the game record leaves out.
+    const size_t from = e->position();
+    e->send(std::string("uci\0", 4));
+    e->send(std::string("isready\x01", 8));
+    e->send(std::string("\0isready\risready", 17));
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(e->waitForLine("readyok")) << i;
+    e->send("setoption  name  Move \t Overhead  value  250");
+    e->send("setoption name MultiPV value 3");
+    const std::pair<const char *, const char *> fens[] = {
+        {"7k/8/8/8/8/8/8/K6R b", "7k/8/8/8/8/8/8/K6R b - - 0 1"},
+        {"4k3/8/8/8/8/8/8/4K2R w K - 9 moves e1g1", "4k3/8/8/8/8/8/8/5RK1 b - - 10 1"},
+        {"4k3/8/8/8/8/8/4P3/4K3 b - - 0 35 moves e8d8 e2e3 d8e8 e3e4 e8d8", "3k4/8/8/8/4P3/8/8/4K3 w - - 1 38"},
+        {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 0 moves e2e4", "4k3/8/8/8/4P3/8/8/4K3 b - - 0 1"}};
+    for (const auto &[position, fen] : fens) {
+        e->send(std::string("position fen ") + position);
+        e->send("d");
+        EXPECT_EQ(countIn(syncReady(*e), std::string("Fen: ") + fen), 1) << position;
+    }
+    std::vector<std::string> lines(e->lines().begin() + long(from), e->lines().end());
+    EXPECT_EQ(countIn(lines, "uciok"), 1);
+    // Only "uci" has something to say: which copy of the engine's code runs.
+    EXPECT_EQ(countLines(lines, isInfoString), 1) << ::testing::PrintToString(lines);
+    EXPECT_EQ(countIn(lines, "info string code for "), 1);
+    searchMove(*e, "go depth 3", &lines);
+    EXPECT_GT(countIn(lines, " multipv 3 "), 0);
+
+    // The developer commands: perft in both spellings on the game position, divide lines
+    // and the evaluation printout; a depth of 0 is refused with a note.
+    e->send("position startpos moves e2e4");
+    e->send("perft 2");
+    EXPECT_TRUE(e->waitForLine("Total leaves: 600"));
+    e->send("go perft 3");
+    EXPECT_TRUE(e->waitForLine("Total leaves: 13160"));
+    EXPECT_TRUE(e->waitForPrefix("info string perft 3: 13160 nodes, ", 5s));
+    e->send("perft 0");
+    EXPECT_TRUE(e->waitForPrefix("info string perft needs a depth"));
+    e->send("eval");
+    EXPECT_TRUE(e->waitForLine("info string Side to move: white 0 0 (0) black 24 0 (24) total -24"));
+    EXPECT_TRUE(e->waitForPrefix("info string phase 24 scaling 1.00 evaluation "));
+
+    // UCI_Chess960: castling read and written as the king taking its rook, Shredder-FEN.
+    e->send("setoption name UCI_Chess960 value true");
+    const std::pair<const char *, const char *> chess960[] = {
+        {"position fen 4rkr1/4p1p1/8/8/8/8/8/6KR w H - 0 1 moves g1h1", "Fen: 4rkr1/4p1p1/8/8/8/8/8/5RK1 b - - 1 1"},
+        {"position startpos", "Fen: rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w HAha - 0 1"},
+        {"position fen rk6/8/8/8/8/8/8/RK4R1 w GAa - 0 1\ngo perft 1", "b1a1: 1"},
+        {"position fen rk6/8/8/8/8/8/8/RK4R1 w GAa - 0 1\ngo perft 1", "b1g1: 1"},
+        {"position fen rk6/8/8/8/8/8/8/RK4R1 w GAa - 0 1\ngo perft 1", "b1c1: 1"}};  // a king step
+    for (const auto &[position, line] : chess960) {
+        e->send(position);
+        e->send("d");
+        EXPECT_EQ(countIn(syncReady(*e), line), 1) << position;
+    }
+    quitUci(*e);
 }
 
-TEST(UciEngine, InfiniteSearchAnswersAtOnceAndMovesOnlyAfterStop) {
+// What "go" asks for, searched in one process: the move, how deep the last iteration
+// went (-1: none, a book move), how long it took, and a line the search printed.
+TEST(UciEngine, SearchLimits) {
+    auto e = uciEngine();
+    e->send("setoption name BookFile value " + inTreeDataDir() + "/books/selfplay.bin");
+    const std::string forced = "position fen k7/8/8/7p/7P/8/1r6/K7 w - - 0 1", start = "position startpos";
+    const std::string e4 = "position startpos moves e2e4", none;
+    struct Case {
+        std::string options, position, go;
+        std::string best;  // "" any legal move, else the moves allowed, split by '|'
+        int minDepth, maxDepth, minMs, maxMs;
+        std::string shown;
+        Case(std::string o, std::string p, std::string g, std::string b = "", int lo = -1, int hi = 100,
+             int fromMs = 0, int toMs = 30000, std::string s = "")
+            : options(o), position(p), go(g), best(b), minDepth(lo), maxDepth(hi), minMs(fromMs), maxMs(toMs), shown(s) {}
+    };
+    const Case cases[] = {
+        {none, start, "go depth 5", "", 5, 5, 0, 30000, " multipv 1 score cp "},
+        {none, "position startpos moves e2e4 c7c5 g1f3 d7d6", "go movetime 200", "", 1, 100, 100, 1000},
+        {none, e4, "go wtime 1000 btime 1000", "", 1, 100, 0, 1000},
+        // Clocks that once searched without end (tests/uci/command_test.cpp has their
+        // budgets): each is answered at once.
+        {none, e4, "go wtime 1000", "", -1, 100, 0, 5000},
+        {none, e4, "go movestogo 5", "", -1, 100, 0, 5000},
+        {none, e4, "go btime 1000 movestogo 99999999999999999999", "", -1, 100, 0, 5000},
+        {none, e4, "go movetime 0", "", -1, 100, 0, 5000},
+        {none, e4, "go movetime -5", "", -1, 100, 0, 5000},
+        // A mate, and no legal move: a stalemate is a draw, not a mate.
+        {none, "position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "go depth 4", "a1a8", 1, 4, 0, 30000, "score mate 1 "},
+        {none, "position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "go movetime 100", "0000", 0, 0, 0, 5000, " score cp 0 "},
+        {none, "position fen R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1", "go movetime 100", "0000", 0, 0, 0, 5000, " score mate 0 "},
+        {none, "position fen k7/8/2K5/8/8/8/8/7R w - - 0 1", "go mate 2", "c6b6|c6c7"},
+        // A root of one move, legal or allowed, is searched as far as asked; only a move
+        // on the clock is played after depth 1.
+        {"setoption name MultiPV value 2", start, "go depth 6 searchmoves a2a3", "a2a3", 6, 6},
+        {none, start, "go depth 5 searchmoves h2h3 a2a3", "h2h3|a2a3", 5, 5},
+        {"setoption name MultiPV value 1", start, "go nodes 3000"},
+        {none, forced, "go depth 5", "a1b2", 5, 5},
+        {none, forced, "go nodes 20000", "a1b2", 3},
+        {none, forced, "go infinite", "a1b2", 3},
+        {none, forced, "go wtime 60000 btime 60000", "a1b2", 1, 1},
+        {none, start, "go wtime 60000 btime 60000 searchmoves e2e4", "e2e4", 1, 1},
+        {"setoption name UCI_AnalyseMode value true", start, "go movetime 300 searchmoves e2e4", "e2e4", 3},
+        // The book answers a game's move; a restricted root and a GUI's analysis are
+        // searched even where the book knows the position.
+        {"setoption name UCI_AnalyseMode value false\nsetoption name OwnBook value true", start,
+         "go wtime 60000 btime 60000", "", -1, -1},
+        {none, start, "go wtime 60000 btime 60000 searchmoves a2a3", "a2a3", 1},
+        {"setoption name UCI_AnalyseMode value true", start, "go movetime 200", "", 1},
+        {"setoption name UCI_AnalyseMode value false", start, "go movetime 200", "", -1, -1},
+        // Chess960 castling as the king's two-square step, then as the king taking its rook;
+        // the only mate castles with the king staying on g1.
+        {"setoption name OwnBook value false", "position fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1",
+         "go depth 1 searchmoves e1g1", "e1g1"},
+        {"setoption name UCI_Chess960 value true", "position fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1",
+         "go depth 1 searchmoves e1h1", "e1h1"},
+        {none, "position fen 4rkr1/4p1p1/8/8/8/8/8/6KR w H - 0 1", "go depth 3", "g1h1"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.position + " / " + c.go);
+        if (!c.options.empty()) e->send(c.options);
+        e->send(c.position);
+        syncReady(*e);
+        const auto t0 = Clock::now();
+        std::vector<std::string> lines;
+        std::string best;
+        if (c.go == "go infinite") {
+            e->send(c.go);
+            e->drain(300ms);
+            best = searchMove(*e, "stop", &lines);
+        } else {
+            best = searchMove(*e, c.go, &lines);
+        }
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0).count();
+        EXPECT_GE(ms, c.minMs);
+        EXPECT_LE(ms, c.maxMs);
+        ASSERT_NE(best, "");
+        if (c.best.empty()) {
+            EXPECT_TRUE(legalAfter(*e, c.position, best)) << best;
+        } else {
+            EXPECT_NE(("|" + c.best + "|").find("|" + best + "|"), std::string::npos) << best;
+        }
+        int depth = -1;
+        std::string last;
+        for (const std::string &l : lines)
+            if (l.rfind("info depth ", 0) == 0) depth = std::atoi(l.c_str() + 11), last = l;
+        EXPECT_GE(depth, c.minDepth) << last;
+        EXPECT_LE(depth, c.maxDepth) << last;
+        if (!c.shown.empty()) {
+            EXPECT_GT(countIn(lines, c.shown), 0) << ::testing::PrintToString(lines);
+        }
+        if (c.go == "go depth 5") {
+            EXPECT_NE(last.find(" nodes "), std::string::npos) << last;
+            EXPECT_NE(last.find(" pv " + best), std::string::npos) << last;
+        }
+    }
+    EXPECT_EQ(countIn(e->lines(), "not supported"), 0);
+    quitUci(*e);
+}
+
+// A search ends once, with one move, whatever arrives while it runs: "stop" (also a
+// second one), "ponderhit", options, "isready", the end of the input.
+TEST(UciEngine, StopPonderAndCommandsDuringASearch) {
     auto e = uciEngine();
     // Mate in one: the search settles it at once, yet the move must wait for "stop".
     e->send("position fen 7k/8/6K1/8/8/8/8/R7 w - - 0 1");
     e->send("go infinite");
     ASSERT_TRUE(e->waitForPrefix("info depth 1 ", 5s));
-    const auto asked = Clock::now();
-    for (const std::string &line : syncReady(*e)) EXPECT_FALSE(isBestMove(line)) << line;
+    auto asked = Clock::now();
+    EXPECT_EQ(countLines(syncReady(*e), isBestMove), 0);
     EXPECT_LT(Clock::now() - asked, 500ms);
     e->drain(300ms);
-    for (size_t i = 0; i < e->lines().size(); ++i) EXPECT_FALSE(isBestMove(e->lines()[i])) << e->lines()[i];
-    e->send("stop");
-    const auto best = e->waitFor(isBestMove, 5s);
-    ASSERT_TRUE(best);
-    EXPECT_EQ(*best, "bestmove a1a8");
+    EXPECT_EQ(countLines(e->lines(), isBestMove), 0);
+    EXPECT_EQ(searchMove(*e, "stop"), "a1a8");
     e->send("stop");  // a second stop has no search to end
     syncReady(*e);
-    EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(), isBestMove), 1);
+    EXPECT_EQ(countLines(e->lines(), isBestMove), 1);
 
     // A long search stopped from outside plays a legal move of its own.
     e->send("position startpos moves e2e4");
     e->send("go infinite");
     e->drain(300ms);
-    e->send("isready");
-    EXPECT_TRUE(e->waitForLine("readyok", 500ms));
-    e->send("stop");
-    const auto second = e->waitFor(isBestMove, 5s);
-    ASSERT_TRUE(second);
-    EXPECT_TRUE(legalAfter(START_FEN, {"e2e4"}, bestMoveOf(*second))) << *second;
-    syncReady(*e);
-    EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(), isBestMove), 2);
-    quit(*e);
-}
+    const std::string stopped = searchMove(*e, "stop");
+    EXPECT_TRUE(legalAfter(*e, "position startpos moves e2e4", stopped)) << stopped;
 
-TEST(UciEngine, FixedDepthReportsEachIterationAndMoves) {
-    auto e = uciEngine();
-    e->send("position startpos");
-    e->send("go depth 5");
-    const auto best = e->waitFor(isBestMove, 20s);
-    ASSERT_TRUE(best);
-    EXPECT_TRUE(legalAfter(START_FEN, {}, bestMoveOf(*best))) << *best;
-    const auto &l = e->lines();
-    const auto depth5 =
-        std::find_if(l.begin(), l.end(), [](auto &x) { return x.rfind("info depth 5 seldepth ", 0) == 0; });
-    ASSERT_NE(depth5, l.end());
-    EXPECT_NE(depth5->find(" multipv 1 score cp "), std::string::npos) << *depth5;
-    EXPECT_NE(depth5->find(" nodes "), std::string::npos);
-    EXPECT_NE(depth5->find(" pv " + bestMoveOf(*best)), std::string::npos) << *depth5;
-    EXPECT_EQ(std::count_if(l.begin(), l.end(), [](auto &x) { return x.rfind("info depth 6", 0) == 0; }), 0);
-    quit(*e);
-}
+    // Ponder, budget about 1.1 s: pondering longer than that moves nothing, and the move
+    // comes soon after ponderhit (well before a budget counted from ponderhit would end).
+    e->send("position startpos moves e2e4 e7e5");
+    e->send("go ponder wtime 40000 btime 40000");
+    e->drain(1500ms);
+    EXPECT_EQ(countLines(e->lines(), isBestMove), 2);
+    auto hit = Clock::now();
+    EXPECT_NE(searchMove(*e, "ponderhit"), "");
+    EXPECT_LT(Clock::now() - hit, 700ms);
+    // Budget about 1.7 s, ponderhit at once: the search goes on, then moves in time.
+    e->send("position startpos moves e2e4 e7e5 g1f3");
+    e->send("go ponder wtime 60000 btime 60000");
+    ASSERT_TRUE(e->waitForPrefix("info depth 1 ", 5s));
+    hit = Clock::now();
+    e->send("ponderhit");
+    EXPECT_FALSE(e->waitFor(isBestMove, 150ms));
+    ASSERT_TRUE(e->waitFor(isBestMove, 5s));
+    EXPECT_LT(Clock::now() - hit, 3000ms);
+    EXPECT_EQ(countLines(syncReady(*e), isBestMove), 0);
+    // A stopped ponder search prints its move and nothing else.
+    e->send("position startpos moves d2d4");
+    e->send("go ponder wtime 60000 btime 60000");
+    e->drain(300ms);
+    EXPECT_NE(searchMove(*e, "stop"), "");
+    EXPECT_EQ(syncReady(*e), std::vector<std::string>{});
+    // Mate in one ends a ponder search by itself; the move waits for ponderhit.
+    e->send("position fen 7k/8/6K1/8/8/8/8/R7 w - - 0 1");
+    e->send("go ponder wtime 60000 btime 60000");
+    e->drain(400ms);
+    EXPECT_EQ(countLines(e->lines(), isBestMove), 5);
+    hit = Clock::now();
+    EXPECT_EQ(searchMove(*e, "ponderhit"), "a1a8");
+    EXPECT_LT(Clock::now() - hit, 500ms);
 
-TEST(UciEngine, TimedSearchesEndWithinTheirTime) {
-    auto e = uciEngine();
-    const std::vector<std::string> moves{"e2e4", "c7c5", "g1f3", "d7d6"};
-    e->send("position startpos moves e2e4 c7c5 g1f3 d7d6");
-    auto start = Clock::now();
-    e->send("go movetime 200");
-    auto best = e->waitFor(isBestMove, 5s);
-    ASSERT_TRUE(best);
-    EXPECT_LT(Clock::now() - start, 1000ms);
-    EXPECT_GT(Clock::now() - start, 100ms);
-    EXPECT_TRUE(legalAfter(START_FEN, moves, bestMoveOf(*best))) << *best;
-
-    // Black to move with a second on the clock.
+    // ponderhit means nothing to an infinite search; options and isready are answered
+    // during one, which ends once, and the next search runs with what was set.
     e->send("position startpos moves e2e4");
-    start = Clock::now();
-    e->send("go wtime 1000 btime 1000");
-    best = e->waitFor(isBestMove, 5s);
-    ASSERT_TRUE(best);
-    EXPECT_LT(Clock::now() - start, 1000ms);
-    EXPECT_TRUE(legalAfter(START_FEN, {"e2e4"}, bestMoveOf(*best))) << *best;
-
-    // Clocks that once searched without end, or could: each is answered at once.
-    for (const char *go : {"go wtime 1000", "go wtime 1000 winc 100", "go btime 0", "go wtime -100 btime -100",
-                           "go movestogo 0 btime 300", "go winc 100 binc 100", "go movestogo 5",
-                           "go btime 1000 movestogo 99999999999999999999", "go movetime 0", "go movetime -5"}) {
-        e->send("position startpos moves e2e4");
-        e->send(go);
-        best = e->waitFor(isBestMove, 5s);
-        ASSERT_TRUE(best) << go;
-        EXPECT_TRUE(legalAfter(START_FEN, {"e2e4"}, bestMoveOf(*best))) << go << ": " << *best;
-    }
-    quit(*e);
-}
-
-TEST(UciEngine, EndOfGamePositions) {
-    auto e = uciEngine();
-    e->send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
-    e->send("go depth 4");
-    auto best = e->waitFor(isBestMove, 10s);
-    ASSERT_TRUE(best);
-    EXPECT_EQ(*best, "bestmove a1a8");
-    EXPECT_TRUE(std::any_of(e->lines().begin(), e->lines().end(),
-                            [](auto &x) { return x.find("score mate 1 ") != std::string::npos; }));
-    // Without a legal move: a stalemate is a draw, not a mate.
-    for (const auto &[fen, score] : {std::pair{"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", " score cp 0 "},
-                                     std::pair{"R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1", " score mate 0 "}}) {
-        e->send(std::string("position fen ") + fen);
-        const size_t from = e->lines().size();
-        e->send("go movetime 100");
-        best = e->waitFor(isBestMove, 5s);
-        ASSERT_TRUE(best) << fen;
-        EXPECT_EQ(*best, "bestmove 0000") << fen;
-        const auto lines = std::span(e->lines()).subspan(from);
-        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](auto &x) {
-            return x.rfind("info depth 0 ", 0) == 0 && x.find(score) != std::string::npos;
-        })) << fen << ::testing::PrintToString(e->lines());
-    }
-    quit(*e);
-}
-
-TEST(UciEngine, BadInputIsReportedAndChangesNothing) {
-    auto e = uciEngine();
-    e->send("position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 moves e2e4 e2e4");
-    // The moves go into the game record (the move number counts them), so that the
-    // search sees the repetitions they hold.
-    e->send("position startpos moves e2e4 g8f6 g1f3 f6g8 f3g1");
-    // A refused FEN leaves nothing to search, never the game before it.
-    e->send("position fen 8/8/8/8/8/8/8/8 w - - 0 1");
-    e->send("go depth 3");
-    e->send("position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 moves e2e4 e7e5");
-    e->send("position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNZ w KQkq - 0 1");
-    e->send("go wtime 1000 btime 1000");
-    e->send("setoption name NoSuchOption value 3");
-    e->send("setoption name Hash value -5");
-    e->send("setoption name OwnBook value perhaps");
-    e->send("frobnicate");
-    e->send("d");
-    const std::vector<std::string> out = syncReady(*e);
-    auto count = [&](const std::string &part) {
-        return std::count_if(out.begin(), out.end(), [&](auto &x) { return x.find(part) != std::string::npos; });
-    };
-    EXPECT_EQ(count("info string position refused, not a legal position: 8/8/8/8/8/8/8/8 w - - 0 1"), 1);
-    EXPECT_EQ(count("info string position refused, bad FEN rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNZ"), 1);
-    EXPECT_EQ(count("info string no position to search: "), 2);
-    EXPECT_EQ(count("bestmove 0000"), 2);
-    EXPECT_EQ(count("bestmove"), 2);
-    EXPECT_EQ(count("info string illegal move e2e4"), 1);
-    EXPECT_EQ(count("info string unknown option: NoSuchOption"), 1);
-    EXPECT_EQ(count("info string Hash set to 1,"), 1);
-    EXPECT_EQ(count("info string OwnBook: true or false expected"), 1);
-    EXPECT_EQ(count("info string unknown command: frobnicate"), 1);
-    // The move number goes on from the FEN's across the irreversible moves that the game
-    // record leaves out; a move number 0, as some tools write it, reads as 1.
-    const std::pair<const char *, const char *> numbered[] = {
-        {"4k3/8/8/8/8/8/4P3/4K3 b - - 0 35 moves e8d8 e2e3 d8e8 e3e4 e8d8", "3k4/8/8/8/4P3/8/8/4K3 w - - 1 38"},
-        {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 0 moves e2e4", "4k3/8/8/8/4P3/8/8/4K3 b - - 0 1"},
-    };
-    for (const auto &[position, fen] : numbered) {
-        e->send(std::string("position fen ") + position);
-        e->send("d");
-        const std::vector<std::string> later = syncReady(*e);
-        EXPECT_EQ(std::count(later.begin(), later.end(), std::string("Fen: ") + fen), 1)
-            << ::testing::PrintToString(later);
-    }
-    quit(*e);
-}
-
-// A NUL byte or another control character never joins two commands, option names
-// and values match whatever blanks stand between their words, and a FEN short of its
-// trailing fields takes their defaults.
-TEST(UciEngine, StrayBytesBlanksAndShortFens) {
-    auto e = uciEngine();
-    e->send(std::string("uci\0", 4));
+    e->send("go infinite");
+    e->send("ponderhit");
+    e->drain(300ms);
+    EXPECT_EQ(countLines(e->lines(), isBestMove), 6);
+    e->send("setoption name Hash value 16");
+    e->send("setoption name Threads value 2");
     e->send("isready");
-    ASSERT_TRUE(e->waitForLine("readyok"));
-    EXPECT_TRUE(std::count(e->lines().begin(), e->lines().end(), "uciok") == 1);
-    e->send(std::string("isready\x01", 8));
-    e->send(std::string("\0isready\risready", 17));
-    e->send("setoption  name  Move \t Overhead  value  250");
-    e->send("setoption name MultiPV value 3");
-    e->send("position fen 7k/8/8/8/8/8/8/K6R b");
-    e->send("d");
-    e->send("position fen 4k3/8/8/8/8/8/8/4K2R w K - 9 moves e1g1");
-    e->send("d");
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(e->waitForLine("readyok")) << i;
-    const std::vector<std::string> out = syncReady(*e);
-    // Only "uci" has something to say: which copy of the engine's code runs.
-    for (const std::string &line : e->lines())
-        EXPECT_TRUE(line.find("info string") == std::string::npos || line.rfind("info string code for ", 0) == 0) << line;
-    EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(),
-                            [](const std::string &x) { return x.rfind("info string code for ", 0) == 0; }), 1);
-    EXPECT_EQ(std::count(out.begin(), out.end(), "Fen: 7k/8/8/8/8/8/8/K6R b - - 0 1"), 1)
-        << ::testing::PrintToString(out);
-    EXPECT_EQ(std::count(out.begin(), out.end(), "Fen: 4k3/8/8/8/8/8/8/5RK1 b - - 10 1"), 1)
-        << ::testing::PrintToString(out);
-    e->send("go depth 3");
-    ASSERT_TRUE(e->waitFor(isBestMove, 10s));
-    const auto &l = e->lines();
-    EXPECT_TRUE(std::any_of(l.begin(), l.end(), [](auto &x) { return x.find("multipv 3") != std::string::npos; }));
-    quit(*e);
-}
+    e->send("setoption name Clear Hash");
+    asked = Clock::now();
+    e->send("isready");
+    ASSERT_TRUE(e->waitFor(isReady, 5s));
+    ASSERT_TRUE(e->waitFor(isReady, 5s));
+    EXPECT_LT(Clock::now() - asked, 1s);
+    e->send("stop");
+    syncReady(*e);
+    EXPECT_EQ(countLines(e->lines(), isBestMove), 7);
+    EXPECT_NE(searchMove(*e, "go depth 5"), "");
+    e->send("go infinite");
+    e->drain(100ms);
+    e->send("isready");
+    e->send("ponderhit");
+    e->send("stop");
+    e->send("stop");
+    ASSERT_TRUE(e->waitFor(isReady, 5s));
+    syncReady(*e);
+    EXPECT_EQ(countLines(e->lines(), isBestMove), 9);
 
-TEST(UciEngine, EndOfInputEndsARunningSearch) {
-    auto e = uciEngine();
+    // The end of the input ends a running search, with its move.
     e->send("go infinite");
     e->drain(200ms);
     e->closeInput();
     EXPECT_EQ(e->waitExit(5s), 0);
-    EXPECT_EQ(std::count_if(e->lines().begin(), e->lines().end(), isBestMove), 1);
+    EXPECT_EQ(countLines(e->lines(), isBestMove), 10);
+}
+
+// On two threads, after a search that left the helper's counters high: node counts only
+// grow within the next search; each iteration shows its time, speed and hash fill, and
+// table hits once Gaviota has the position. Diagnostics only while debug is on.
+TEST(UciEngine, InfoLinesAndDebug) {
+    auto e = uciEngine();
+    e->send("setoption name Threads value 2");
+    searchMove(*e, "go depth 9");
+    e->send("position startpos moves e2e4");
+    std::vector<std::string> lines, iterations;
+    ASSERT_NE(searchMove(*e, "go depth 7", &lines), "");
+    long long nodes = 0;
+    for (const std::string &l : lines) {
+        if (field(l, "nodes") < 0) continue;
+        EXPECT_GE(field(l, "nodes"), nodes) << l;
+        nodes = field(l, "nodes");
+        if (l.rfind("info depth ", 0) == 0) iterations.push_back(l);
+    }
+    ASSERT_GE(iterations.size(), 7u);
+    for (const std::string &l : iterations) {
+        EXPECT_EQ(field(l, "tbhits"), 0) << l;
+        EXPECT_GE(field(l, "hashfull"), 0) << l;
+        EXPECT_LE(field(l, "hashfull"), 1000) << l;
+        const long long ms = field(l, "time");
+        EXPECT_GE(ms, 0) << l;
+        if (ms > 0) {
+            EXPECT_NEAR(double(field(l, "nps")), double(field(l, "nodes")) * 1000 / double(ms), 1.0) << l;
+        }
+    }
+    EXPECT_GT(field(iterations.back(), "hashfull"), 0) << iterations.back();
+    e->send("setoption name GaviotaTbPath value " + inTreeDataDir() + "/gaviota");
+    e->send("position fen 8/8/4k3/8/8/2K5/1R6/7n w - - 0 1");
+    searchMove(*e, "go depth 6", &lines);
+    std::string last;
+    for (const std::string &l : lines)
+        if (l.rfind("info depth ", 0) == 0) last = l;
+    EXPECT_GT(field(last, "tbhits"), 0) << last;
+
+    e->send("setoption name Threads value 1");
+    e->send("position startpos");
+    searchMove(*e, "go movetime 100");
+    EXPECT_EQ(countLines(syncReady(*e), isInfoString), 0);
+    e->send("debug on");
+    e->send("ponderhit");
+    searchMove(*e, "go movetime 100");
+    e->send("setoption name Move Overhead value 60");
+    searchMove(*e, "go movetime 100");
+    syncReady(*e);
+    const std::vector<std::string> &all = e->lines();
+    EXPECT_EQ(countIn(all, "info string ponderhit without a ponder search"), 1);
+    EXPECT_EQ(countIn(all, "info string budget 70 ms"), 1);
+    EXPECT_EQ(countIn(all, "info string budget 40 ms"), 1);
+    EXPECT_EQ(countIn(all, "info string search finished: "), 2);
+    const size_t before = all.size();
+    e->send("debug off");
+    e->send("debug sideways");
+    searchMove(*e, "go movetime 100");
+    syncReady(*e);
+    const std::vector<std::string> off(all.begin() + long(before), all.end());
+    EXPECT_EQ(countLines(off, isInfoString), 1) << ::testing::PrintToString(off);
+    EXPECT_EQ(countIn(off, "info string debug: on or off expected"), 1);
+    quitUci(*e);
 }
 
 TEST(UciEngine, BenchKeepsTheSearchSignature) {
@@ -275,26 +411,6 @@ TEST(UciEngine, BenchKeepsTheSearchSignature) {
         EXPECT_EQ(last->rfind("7214206 nodes ", 0), 0u) << *last;
         EXPECT_EQ(last->substr(last->size() - 4), " nps");
         if (asArgument) EXPECT_EQ(e->waitExit(), 0);
-        else quit(*e);
+        else quitUci(*e);
     }
-}
-
-}  // namespace
-
-// The developer commands: perft in both spellings on the game position, and the
-// evaluation printout; a depth of 0 is refused with a note.
-TEST(UciEngineTools, PerftAndEvalOnTheGamePosition) {
-    auto e = uciEngine();
-    e->send("position startpos moves e2e4");
-    e->send("perft 2");
-    EXPECT_TRUE(e->waitForLine("Total leaves: 600"));
-    e->send("go perft 3");
-    EXPECT_TRUE(e->waitForLine("Total leaves: 13160"));
-    EXPECT_TRUE(e->waitForPrefix("info string perft 3: 13160 nodes, ", 5s));
-    e->send("perft 0");
-    EXPECT_TRUE(e->waitForPrefix("info string perft needs a depth"));
-    e->send("eval");
-    EXPECT_TRUE(e->waitForLine("info string Side to move: white 0 0 (0) black 24 0 (24) total -24"));
-    EXPECT_TRUE(e->waitForPrefix("info string phase 24 scaling 1.00 evaluation "));
-    quit(*e);
 }

@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "engine/strength.h"
 #include "tests/xboard/xboard_session.h"
 
 namespace {
@@ -46,7 +45,7 @@ TEST(StrengthPlay, IniAndOptionSetTheLevelAndAnalysisIgnoresIt) {
     e->send("go");
     const uint64_t weak = nodesOfMove(*e);
     EXPECT_GT(weak, 0u);
-    EXPECT_LE(weak, strengthLevel(STRENGTH_ELO_MIN).nodes + 16);
+    EXPECT_LE(weak, 250 + 16);
 
     e->send("option limitStrength=maybe");
     EXPECT_TRUE(e->waitForLine("Error (illegal value for 'limitStrength' option): maybe"));
@@ -54,7 +53,7 @@ TEST(StrengthPlay, IniAndOptionSetTheLevelAndAnalysisIgnoresIt) {
     e->send("go");
     const uint64_t stronger = nodesOfMove(*e);
     EXPECT_GT(stronger, weak);
-    EXPECT_LE(stronger, strengthLevel(STRENGTH_ELO_MAX).nodes + 16);
+    EXPECT_LE(stronger, 80000 + 16);
 
     // Analysis searches on past the level's budget.
     e->send("option strengthElo=1000");
@@ -65,9 +64,5 @@ TEST(StrengthPlay, IniAndOptionSetTheLevelAndAnalysisIgnoresIt) {
     e->drain(1500ms);
     EXPECT_GE(deepestThinking(*e, analysis), 8);
     e->send("exit");
-    e->send("option limitStrength=0");
-    e->send("sd 3");
-    e->send("go");
-    EXPECT_GT(nodesOfMove(*e), 0u);
     quit(*e);
 }
