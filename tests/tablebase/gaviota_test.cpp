@@ -8,8 +8,10 @@
 #include <lzma.h>
 #include <zlib.h>
 
+#include <atomic>
 #include <functional>
 #include <thread>
+#include <tuple>
 
 #include "tablebase/module.h"
 #include "tablebase/probe.h"
@@ -37,24 +39,14 @@ Bytes lzmaCompress(const Bytes &plain, bool x86Filter, bool endMarker) {
     lzma_lzma_preset(&options, 6);
     options.dict_size = 1 << 16;
     options.ext_flags = endMarker ? LZMA_LZMA1EXT_ALLOW_EOPM : 0;
-    lzma_filter filters[3];
-    int n = 0;
-    if (x86Filter) filters[n++] = {LZMA_FILTER_X86, nullptr};
-    filters[n++] = {LZMA_FILTER_LZMA1EXT, &options};
-    filters[n] = {LZMA_VLI_UNKNOWN, nullptr};
-    lzma_stream stream = LZMA_STREAM_INIT;
-    if (lzma_raw_encoder(&stream, filters) != LZMA_OK) return {};
+    const lzma_filter filters[] = {
+        {LZMA_FILTER_X86, nullptr}, {LZMA_FILTER_LZMA1EXT, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
     Bytes out(plain.size() * 2 + 1024);
-    stream.next_in = plain.data();
-    stream.avail_in = plain.size();
-    stream.next_out = out.data() + 14;
-    stream.avail_out = out.size() - 14;
-    lzma_ret result = LZMA_OK;
-    while (result == LZMA_OK) result = lzma_code(&stream, LZMA_FINISH);
-    const size_t length = stream.total_out;
-    lzma_end(&stream);
-    if (result != LZMA_STREAM_END) return {};
-    out.resize(14 + length);
+    size_t length = 14;
+    if (lzma_raw_buffer_encode(filters + !x86Filter, nullptr, plain.data(), plain.size(), out.data(), &length,
+                               out.size()) != LZMA_OK)
+        return {};
+    out.resize(length);
     out[0] = x86Filter ? 1 : 0;
     out[1] = uint8_t(options.lc + 9 * options.lp + 45 * options.pb);
     for (int i = 0; i < 4; ++i) out[2 + i] = uint8_t(options.dict_size >> (8 * i));
@@ -146,10 +138,9 @@ TEST(Decode, EverySchemeRoundTripsAndRefusesDamage) {
 }
 
 TEST(Decode, RunLengthAndHuffmanWrittenByHand) {
-    for (const auto &[in, out] : {std::pair<Bytes, Bytes>{{253, 253, 65}, {253, 65}},
-                                  {{253, 4, 0}, {0, 0, 0, 0}},
-                                  {{1, 253, 3, 9, 2}, {1, 9, 9, 9, 2}}})
-        EXPECT_TRUE(decodes(7, in, out));
+    const std::pair<Bytes, Bytes> runs[] = {
+        {{253, 253, 65}, {253, 65}}, {{253, 4, 0}, {0, 0, 0, 0}}, {{1, 253, 3, 9, 2}, {1, 9, 9, 9, 2}}};
+    for (const auto &[in, out] : runs) EXPECT_TRUE(decodes(7, in, out));
     EXPECT_TRUE(fails(7, {253, 4, 0}, 3));  // run overflows the block
     EXPECT_TRUE(fails(7, {1, 253}, 2));     // input ends inside an escape
     EXPECT_TRUE(fails(7, {1, 253, 4}, 5));  // input ends inside a run
@@ -211,7 +202,7 @@ void load(DtmCache &cache, int endgame, int side, uint32_t start, bool ok = true
 
 bool has(DtmCache &cache, int endgame, int side, uint32_t index) {
     const auto answer = cache.lookup(endgame, side, index);
-    if (answer) EXPECT_EQ(*answer, endgame * 1000 + side * 100 + (index % TB_BLOCK_POSITIONS) % 97);
+    EXPECT_EQ(answer.value_or(0), answer ? endgame * 1000 + side * 100 + (index % TB_BLOCK_POSITIONS) % 97 : 0);
     return answer.has_value();
 }
 
@@ -323,7 +314,7 @@ uint16_t expectedAnswer(const Pos &p, int side) {
     return storedByteToAnswer(storedValue(side, index), side);
 }
 
-// Kings e1 and e8 with one man of each kind beside White's (e3 unless said).
+// Kings e1 and e8 and one man of White's, on e3 unless said.
 Pos withMan(uint8_t code, Square s = 20) { return {{4, s}, {60}, {KING, code}, {KING}}; }
 
 const Pos KQK_SAMPLES[] = {withMan(QUEEN), {{36, 0}, {63}, {KING, QUEEN}, {KING}},
@@ -383,7 +374,8 @@ TEST(TablebaseFiles, NamesAndDirectoryLists) {
 }
 
 TEST_F(SyntheticTablebase, AnswersComeFromTheRightBlockForEveryScheme) {
-    const std::pair<int, Bytes (*)(const Bytes &)> schemes[] = {{9, stored}, {2, lzfCompress}, {3, zlibCompress}, {4, lzmaX86}};
+    const std::pair<int, Bytes (*)(const Bytes &)> schemes[] = {
+        {9, stored}, {2, lzfCompress}, {3, zlibCompress}, {4, lzmaX86}};
     for (const auto &[scheme, compress] : schemes) {
         write("kqk", buildTablebaseFile(compress), scheme);
         start(scheme, {"kqk"});
@@ -458,7 +450,8 @@ TEST_F(SyntheticTablebase, OldestFileClosesWhenTheLimitIsReached) {
         unsigned info = 0, plies = 0;
         ASSERT_TRUE(probe(withMan(FIVE_MEN[i]), WHITE, true, info, plies)) << FIVE_NAMES[i];
     }
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(tables.module().files[findEndgame(FIVE_NAMES[i])] != nullptr, i > 0) << FIVE_NAMES[i];
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(tables.module().files[findEndgame(FIVE_NAMES[i])] != nullptr, i > 0) << FIVE_NAMES[i];
 }
 
 TEST_F(SyntheticTablebase, DamagedFilesFailAndStayUnavailable) {
