@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// What the command-line fuzz targets leave out of their input, and the loop's trimming.
+// What the command-line fuzz targets leave out of their input, and how they read back
+// what the engine printed.
 //
 // Dropped are lines that would only make a run slow or touch the file system: deep
 // perft, the self-test, test and random-position files, many random games, large
@@ -10,7 +11,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -22,10 +22,11 @@
 
 namespace fuzzing {
 
+constexpr size_t MAX_LINES = 64;  // of a fuzz input
+
 // The lines of a fuzz input that keep(line) accepts, at most maxLines, each with a line
-// end: the text a command loop is then given. Lines end at any of the characters in
-// lineEnds, as the loop splits them. Lines over 1000 characters are left out, as the
-// loop would read them in pieces, each a command keep never saw.
+// end, split at any of lineEnds as the loop splits them. Lines over 1000 characters are
+// left out, as the loop would read them in pieces, each a command keep never saw.
 template <class Keep>
 std::string keptLines(std::string_view input, size_t maxLines, Keep keep, std::string_view lineEnds = "\n") {
     std::string text;
@@ -51,8 +52,7 @@ inline bool startsWith(std::string_view text, std::string_view prefix) {
 // "randgames" of two billion games once did).
 inline int numberAfter(std::string_view line, char separator) {
     const size_t at = line.find(separator);
-    if (at == std::string_view::npos) return 0;
-    return parseInteger(std::string(line.substr(at + 1)).c_str());
+    return at == std::string_view::npos ? 0 : parseInteger(line.substr(at + 1));
 }
 
 inline bool worthRunning(std::string_view line) {
@@ -68,21 +68,12 @@ inline bool worthRunning(std::string_view line) {
     return !startsWith(line, "selftest") && !startsWith(line, "test") && !startsWith(line, "egtpath");
 }
 
-// The loop's own trimming: one line feed, one carriage return, then trailing blanks.
-inline std::string trimmed(std::string_view line) {
-    std::string text(line);
-    if (!text.empty() && text.back() == '\n') text.pop_back();
-    if (!text.empty() && text.back() == '\r') text.pop_back();
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    return text;
-}
-
-// A line as the loop reads it: it ends at a NUL byte, then is trimmed ("quit " followed
-// by NUL bytes is a quit).
+// A line as the loop reads it: it ends at a NUL byte, then loses its line end and
+// trailing blanks ("quit " followed by NUL bytes is a quit).
 inline std::string loopLine(std::string_view line) {
     std::string text(line);
-    text.resize(std::strlen(text.c_str()));
-    return trimmed(text);
+    text.resize(trimLineEnd(text.data()));
+    return text;
 }
 
 // The static tables, built once per fuzzing process; the engine's printout is not what
@@ -118,19 +109,6 @@ inline std::string capturedOutput() {
     return text;
 }
 #endif
-
-// How many output lines are exactly `line` (whole == true) or start with it.
-inline size_t countLines(std::string_view output, std::string_view line, bool whole) {
-    size_t n = 0;
-    for (size_t start = 0; start < output.size();) {
-        size_t end = output.find('\n', start);
-        if (end == std::string_view::npos) end = output.size();
-        const std::string_view l = output.substr(start, end - start);
-        if (whole ? l == line : startsWith(l, line)) ++n;
-        start = end + 1;
-    }
-    return n;
-}
 
 // A broken promise of the protocol: the counts and the output go to stderr, and the
 // run stops as a fault so that the fuzzer keeps the input.

@@ -6,9 +6,11 @@
 // it answers must be legal on the board it was asked about.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "board/board.h"
@@ -22,19 +24,10 @@ const std::string &bookPath() {
     return path;
 }
 
-bool writeBook(const uint8_t *data, size_t size) {
-    std::FILE *file = std::fopen(bookPath().c_str(), "wb");
-    if (!file) return false;
-    const bool ok = std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && ok;
-}
-
 bool isLegalHere(Board_BB64 &board, Move move) {
     MoveList list;
     generateAllLegal(board, list);
-    for (uint32_t i = 0; i < list.count; ++i)
-        if (list[i] == move) return true;
-    return false;
+    return std::any_of(list.begin(), list.end(), [move](const ScoredMove &s) { return s.move == move; });
 }
 
 // Probes the position, then follows the book's own answer for a few plies.
@@ -57,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         return true;
     }();
     (void)ready;
-    if (!writeBook(data, size)) return 0;
+    if (!std::ofstream(bookPath(), std::ios::binary).write(reinterpret_cast<const char *>(data), std::streamsize(size)))
+        return 0;
 
     PolyglotBook book(bookPath().c_str());
     const uint64_t count = book.entryCount();

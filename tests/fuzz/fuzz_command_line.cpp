@@ -4,20 +4,7 @@
 // lines and run through a fresh engine, as the loop would after trimming the line end.
 // The engine never starts a search here (only the loop between lines does that; see
 // fuzz_command_loop for that), so each input runs the same way every time.
-#include <algorithm>
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
-#include <string>
-#include <string_view>
-
 #include "tests/fuzz/command_filter.h"
-
-namespace {
-
-constexpr size_t MAX_LINES = 64;
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::prepareProcess();
@@ -27,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     const std::string_view input(reinterpret_cast<const char *>(data), size);
     size_t start = 0;
-    for (size_t lines = 0; start < input.size() && lines < MAX_LINES && !engine.quitRequested(); ++lines) {
+    for (size_t lines = 0; start < input.size() && lines < fuzzing::MAX_LINES && !engine.quitRequested(); ++lines) {
         size_t end = input.find('\n', start);
         if (end == std::string_view::npos) end = input.size();
         // The loop reads at most 1023 characters at a time and stops a line at a NUL.

@@ -11,11 +11,7 @@
 
 #include "tablebase/syzygy_format.h"
 
-namespace {
-
 constexpr const char *TABLES[8] = {"KQvK", "KPvK", "KRvKR", "KPPvK", "KPvKP", "KBBBvK", "KRNvKB", "KRRvKP"};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1) return 0;

@@ -11,11 +11,7 @@
 
 #include "tablebase/decode.h"
 
-namespace {
-
 constexpr size_t HEADER_BYTES = 4;
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < HEADER_BYTES) return 0;

@@ -12,38 +12,23 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
-namespace {
-
-bool replay(const std::filesystem::path &file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "cannot read %s\n", file.c_str());
-        return false;
-    }
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-    return true;
-}
-
-}  // namespace
-
 int main(int argc, char *argv[]) {
-    int files = 0;
-    bool ok = true;
+    std::vector<std::filesystem::path> files;
     for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path path(argv[i]);
         std::error_code error;
-        if (std::filesystem::is_directory(path, error)) {
-            for (const auto &entry : std::filesystem::recursive_directory_iterator(path)) {
-                if (!entry.is_regular_file()) continue;
-                ok = replay(entry.path()) && ok;
-                ++files;
-            }
-        } else {
-            ok = replay(path) && ok;
-            ++files;
-        }
+        if (!std::filesystem::is_directory(argv[i], error)) files.push_back(argv[i]);
+        else
+            for (const auto &entry : std::filesystem::recursive_directory_iterator(argv[i]))
+                if (entry.is_regular_file()) files.push_back(entry.path());
     }
-    std::fprintf(stderr, "replayed %d inputs\n", files);
-    return ok && files > 0 ? 0 : 1;
+    bool ok = !files.empty();
+    for (const std::filesystem::path &file : files) {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) std::fprintf(stderr, "cannot read %s\n", file.c_str());
+        ok = ok && in;
+        const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        if (in) LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    }
+    std::fprintf(stderr, "replayed %zu inputs\n", files.size());
+    return ok ? 0 : 1;
 }

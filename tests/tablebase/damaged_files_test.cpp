@@ -1,144 +1,153 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Damaged copies of a real file: whatever the damage, a probe either fails or gives
-// the answer of the intact file, and never crashes.
+// Damaged copies of real tablebase files: whatever the damage, a probe either fails or
+// gives the answer of the intact file, a refused file is named, and nothing is read
+// outside the file.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <unistd.h>
-
-#include "board/movegen.h"
 #include "tablebase/probe.h"
-#include "tablebase/module.h"
+#include "tablebase/syzygy_probe.h"
+#include "tests/tablebase/fixtures.h"
 #include "tests/test_support.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char *ENDGAME = "krkn";
-
-struct Answer {
-    bool known;
-    unsigned info, plies;
-};
-
-// Random legal positions of king and rook against king and knight, either side to move.
-std::vector<Board_BB64> samplePositions(int n) {
-    std::vector<Board_BB64> boards;
-    std::mt19937 rng(20240611);
-    while (int(boards.size()) < n) {
-        Board_BB64 b;
-        b.clear();
-        const int pieces[4][2] = {{WHITE, KING}, {WHITE, ROOK}, {BLACK, KING}, {BLACK, KNIGHT}};
-        bool ok = true;
-        for (const auto &[colour, type] : pieces) {
-            const Square s = Square(rng() % 64);
-            if (b.pieceOn[s]) ok = false;
-            else b.putPieceQuiet(Colour(colour), type, s);
-        }
-        if (!ok) continue;
-        b.sideToMove = uint8_t(rng() % 2);
-        b.rebuildKeys();
-        const Colour us = b.side();
-        if (isAttackedBy(b, us, b.kingSquare(opposite(us)))) continue;
-        boards.push_back(b);
-    }
-    return boards;
-}
-
-std::vector<Answer> probeAll(const std::string &dir, const std::vector<Board_BB64> &boards) {
+// Each board's answer from the file as code + 8 * plies, -1 when the probe fails.
+std::vector<int> probeAll(const ScratchDir &dir, const Bytes &file, const std::vector<Board_BB64> &boards) {
+    writeBytes(dir / "krkn.gtb.cp4", file);
     GaviotaTables tables;
-    const bool open = tables.open(4, {dir}) && tables.setCache(1);
-    std::vector<Answer> answers;
+    const bool open = tables.open(4, {dir.path.string()}) && tables.setCache(1);
+    std::vector<int> answers;
     for (const Board_BB64 &b : boards) {
-        Answer a{};
-        a.known = open && tables.probe(b, true, a.info, a.plies);
-        answers.push_back(a);
+        unsigned info = 0, plies = 0;
+        answers.push_back(open && tables.probe(b, true, info, plies) ? int(info + 8 * plies) : -1);
     }
     return answers;
 }
 
-class DamagedTablebase : public ::testing::Test {
-protected:
-    std::string source, work;
-    std::vector<Board_BB64> boards;
-    std::vector<Answer> intact;
-
-    void SetUp() override {
-        source = testDataDir() + "/gaviota/" + ENDGAME + ".gtb.cp4";
-        GRELVIN_REQUIRE_DATA_FILE(source);
-        initStaticTables();
-        work = (fs::temp_directory_path() / ("grelvin-damaged-" + std::to_string(::getpid()))).string();
-        fs::create_directories(work);
-        boards = samplePositions(3000);
-        fs::copy_file(source, target(), fs::copy_options::overwrite_existing);
-        // The shared data may be read-only, and Windows deletes no read-only file.
-        fs::permissions(target(), fs::perms::owner_write, fs::perm_options::add);
-        intact = probeAll(work, boards);
-        ASSERT_EQ(std::count_if(intact.begin(), intact.end(), [](const Answer &a) { return a.known; }),
-                  long(boards.size()));
-    }
-    void TearDown() override {
-        if (!work.empty()) fs::remove_all(work);
-    }
-    std::string target() const { return work + "/" + ENDGAME + ".gtb.cp4"; }
-
-    std::vector<char> bytes() const {
-        std::ifstream in(source, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    void write(const std::vector<char> &data) const {
-        std::ofstream out(target(), std::ios::binary | std::ios::trunc);
-        out.write(data.data(), std::streamsize(data.size()));
-    }
-    // Probes every sample on the damaged copy: the number answered; a different answer
-    // is a failure.
-    int compare(const std::string &what) {
-        const std::vector<Answer> got = probeAll(work, boards);
-        int answered = 0;
-        for (size_t i = 0; i < boards.size(); ++i) {
-            if (!got[i].known) continue;
-            ++answered;
-            EXPECT_TRUE(got[i].info == intact[i].info && got[i].plies == intact[i].plies)
-                << what << ": sample " << i << " answered " << got[i].info << "/" << got[i].plies << " instead of "
-                << intact[i].info << "/" << intact[i].plies;
+// Parses bytes as the named table and decodes whatever parses.
+bool parseAndRead(const Bytes &bytes, SzKind kind, const SzMaterial &m) {
+    SzFile file;
+    std::string error;
+    if (!szParseFile(bytes.data(), bytes.size(), kind, m, file, error)) return false;
+    for (const SzSubTable &t : file.sub)
+        for (uint64_t i = 0; i < t.size; i += t.size / 97 + 1) {
+            int v, plies;
+            if (szDecode(t, i, v) && kind == SzKind::DTZ) szDtzPlies(t, v, 2, plies);
         }
-        return answered;
-    }
-};
-
-// The blocks before the cut still answer; the rest fail.
-TEST_F(DamagedTablebase, TruncatedFileAnswersOnlyRightOrNotAtAll) {
-    const std::vector<char> data = bytes();
-    for (size_t keep : {data.size() * 3 / 5, data.size() / 10, size_t(100), size_t(30), size_t(0)}) {
-        write(std::vector<char>(data.begin(), data.begin() + long(keep)));
-        const int answered = compare("cut at " + std::to_string(keep));
-        EXPECT_LT(answered, int(boards.size())) << keep;
-        if (keep == data.size() * 3 / 5) {
-            EXPECT_GT(answered, 0);
-        }
-    }
-}
-
-// Flipped bits inside the compressed blocks: a block may fail to decode, but what is
-// answered is what the intact file says.
-TEST_F(DamagedTablebase, FlippedBitsNeverChangeAnAnswer) {
-    const std::vector<char> data = bytes();
-    std::mt19937 rng(7);
-    // The blocks start after the header and the offset table, well within 4 KB.
-    const size_t firstBlockByte = 4096;
-    for (int round = 0; round < 8; ++round) {
-        std::vector<char> damaged = data;
-        for (int flip = 0; flip < 40; ++flip) {
-            const size_t at = firstBlockByte + rng() % (data.size() - firstBlockByte);
-            damaged[at] = char(damaged[at] ^ (1 << (rng() % 8)));
-        }
-        write(damaged);
-        compare("round " + std::to_string(round));
-    }
+    return true;
 }
 
 }  // namespace
+
+// Cut files answer from the blocks before the cut only; flipped bits inside the
+// compressed blocks may make a block fail to decode, but never change an answer.
+TEST(DamagedFiles, GaviotaAnswersRightOrNotAtAll) {
+    const std::string source = testDataDir() + "/gaviota/krkn.gtb.cp4";
+    GRELVIN_REQUIRE_DATA_FILE(source);
+    initStaticTables();
+    const ScratchDir dir("damaged-gtb");
+    std::mt19937 rng(20240611);
+    std::vector<Board_BB64> boards(3000);
+    for (Board_BB64 &b : boards)
+        while (!randomBoard(b, "krkn", rng)) continue;
+    const Bytes good = readBytes(source);
+    struct Damage {
+        std::string what;
+        Bytes bytes;
+        bool cut;
+    };
+    std::vector<Damage> damages;
+    for (size_t keep : {good.size() * 3 / 5, good.size() / 10, size_t(100), size_t(30), size_t(0)})
+        damages.push_back({"cut at " + std::to_string(keep), Bytes(good.begin(), good.begin() + long(keep)), true});
+    for (int round = 0; round < 8; ++round) {
+        Bytes bytes = good;
+        // The blocks start after the header and the offset table, well within 4 KB.
+        for (int flip = 0; flip < 40; ++flip) bytes[4096 + rng() % (good.size() - 4096)] ^= uint8_t(1 << rng() % 8);
+        damages.push_back({"flips, round " + std::to_string(round), bytes, false});
+    }
+    const std::vector<int> intact = probeAll(dir, good, boards);
+    ASSERT_EQ(std::count(intact.begin(), intact.end(), -1), 0);
+    for (const Damage &d : damages) {
+        const std::vector<int> got = probeAll(dir, d.bytes, boards);
+        int answered = 0;
+        for (size_t i = 0; i < boards.size(); ++i) {
+            if (got[i] < 0) continue;
+            ++answered;
+            EXPECT_EQ(got[i], intact[i]) << d.what << ": " << fenOf(boards[i]);
+        }
+        EXPECT_TRUE(!d.cut || answered < int(boards.size())) << d.what;
+        EXPECT_TRUE(&d != &damages[0] || answered > 0) << d.what;  // the first cut keeps blocks
+    }
+}
+
+// Each kind of damage is refused when the table is first needed, with a message naming
+// the file; the damaged table then gives no answers and the others still do.
+TEST(DamagedFiles, SyzygyFilesAreRefused) {
+    initStaticTables();
+    const ScratchDir dir("damaged-syzygy");
+    const std::string local = inTreeDataDir() + "/syzygy/";
+    const Bytes good = readBytes(local + "KQvK.rtbw");
+    ASSERT_EQ(good.size(), 272u);
+    const auto with = [&](auto change) {
+        Bytes bytes = good;
+        change(bytes);
+        return bytes;
+    };
+    const std::pair<const char *, Bytes> damaged[] = {
+        {"truncated", with([](Bytes &b) { b.resize(b.size() - 64); })},
+        {"cut short", with([](Bytes &b) { b.resize(100); })},
+        {"empty", {}},
+        {"magic", with([](Bytes &b) { b[1] ^= 0x10; })},
+        {"one byte more", with([](Bytes &b) { b.push_back(0); })},
+        {"pawn flag", with([](Bytes &b) { b[4] |= 2; })},
+        {"piece code", with([](Bytes &b) { b[6] = 0xEA; })},
+        {"block count", with([](Bytes &b) { b[16] = 3; })},
+        {"block length", with([](Bytes &b) { b[96] ^= 1; })},
+        {"code lengths", with([](Bytes &b) { b[20] = 40; })},
+        {"symbol loop", with([](Bytes &b) { b[38] = 0x00, b[39] = 0x00, b[40] = 0x00; })},
+    };
+    for (const char *other : {"KRvK.rtbw", "KRvK.rtbz"}) writeBytes(dir / other, readBytes(local + other));
+    Board_BB64 queen, rook;
+    ASSERT_TRUE(queen.setFromFEN("8/8/8/8/4k3/8/1Q6/K7 b - - 0 1"));
+    ASSERT_TRUE(rook.setFromFEN("8/8/8/8/4k3/8/1R6/K7 b - - 0 1"));
+    for (const auto &[what, bytes] : damaged) {
+        SCOPED_TRACE(what);
+        writeBytes(dir / "KQvK.rtbw", bytes);
+        SyzygyTables tables;
+        ASSERT_EQ(tables.load(dir.path.string()), 2);
+        int wdl = 7;
+        EXPECT_FALSE(szProbeWdl(tables, queen, wdl));
+        EXPECT_FALSE(szProbeWdl(tables, queen, wdl));  // refused once, stays refused
+        const auto problems = tables.takeProblems();
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_NE(problems[0].find("KQvK.rtbw"), std::string::npos) << problems[0];
+        EXPECT_TRUE(szProbeWdl(tables, rook, wdl));
+        EXPECT_EQ(wdl, -2);
+    }
+}
+
+// Every byte of the header and of the first block changed in turn, and random bytes of
+// larger files: the parse either refuses or yields sub-tables whose reads stay inside
+// the file (the address-sanitizer build checks that).
+TEST(DamagedFiles, SyzygyCorruptionNeverReadsOutsideTheFile) {
+    std::mt19937 rng(30);
+    for (const std::string name : {"KQvK.rtbw", "KPvK.rtbz", "KRvKR.rtbz", "KPPvK.rtbw"}) {
+        const Bytes good = readBytes(inTreeDataDir() + "/syzygy/" + name);
+        SzMaterial m;
+        ASSERT_TRUE(szParseName(name.substr(0, name.find('.')), m));
+        const SzKind kind = name.ends_with(".rtbw") ? SzKind::WDL : SzKind::DTZ;
+        ASSERT_TRUE(parseAndRead(good, kind, m)) << name;
+        for (size_t at = 0; at < std::min<size_t>(good.size(), 300); ++at)
+            for (uint8_t x : {0x01, 0x80, 0xFF}) {
+                Bytes bytes = good;
+                bytes[at] ^= x;
+                parseAndRead(bytes, kind, m);
+            }
+        for (int n = 0; n < 300; ++n) {
+            Bytes bytes = good;
+            for (int k = 0; k < 4; ++k) bytes[rng() % bytes.size()] = uint8_t(rng());
+            parseAndRead(bytes, kind, m);
+        }
+    }
+}

@@ -1,24 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
 // The Syzygy prober on real tables: known answers (colour flips, symmetric material,
-// en passant, mates), the positions a DTZ file does not store, and lookups that must
-// fail rather than guess.
+// en passant, mates), also from threads racing to open the files, and every table on
+// hand parsed and decoded.
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
 #include <thread>
-#include <vector>
 
-#include "board/board.h"
 #include "tablebase/syzygy_probe.h"
+#include "tests/tablebase/fixtures.h"
 #include "tests/test_support.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
 std::string sharedSyzygy() { return testDataDir() + "/syzygy"; }
-std::string localSyzygy() { return (std::filesystem::path(inTreeDataDir()) / "syzygy").string(); }
-std::string bothFolders() { return localSyzygy() + SZ_PATH_SEPARATOR + sharedSyzygy(); }
+std::string localSyzygy() { return inTreeDataDir() + "/syzygy"; }
 
 struct Known {
     const char *fen;
@@ -45,13 +44,17 @@ constexpr Known KNOWN[] = {
     {"8/4k3/7K/6pP/8/8/8/8 w - - 0 1", -2, 0, 0},
 };
 
-// The rows whose tables are among the small ones always run; the rest need the
-// shared set.
-TEST(SyzygyProbe, KnownPositions) {
+}  // namespace
+
+// The rows whose tables are among the checkout's always run; the rest need the larger
+// set. Then threads that probe fresh tables at once race to open the same files: every
+// one gets the same answers, and no file is refused.
+TEST(SyzygyProbe, KnownPositionsFromOneThreadAndFromFour) {
     initStaticTables();
+    const std::string folders = localSyzygy() + SZ_PATH_SEPARATOR + sharedSyzygy();
     SyzygyTables tables;
-    ASSERT_GE(tables.load(bothFolders()), 8);
-    int checked = 0;
+    ASSERT_GE(tables.load(folders), 8);
+    std::vector<std::pair<Board_BB64, const Known *>> covered;
     for (const Known &k : KNOWN) {
         SCOPED_TRACE(k.fen);
         Board_BB64 b;
@@ -59,7 +62,7 @@ TEST(SyzygyProbe, KnownPositions) {
         int raw = 9, wdl = 9, dtz = 999;
         const SzLookup found = tables.tableWdl(b, raw);
         if (found == SzLookup::NO_TABLE && !testDataRequired()) continue;
-        ++checked;
+        covered.push_back({b, &k});
         EXPECT_EQ(found, SzLookup::FOUND);
         EXPECT_EQ(raw, k.tableWdl);
         EXPECT_TRUE(szProbeWdl(tables, b, wdl));
@@ -67,47 +70,53 @@ TEST(SyzygyProbe, KnownPositions) {
         EXPECT_TRUE(szProbeDtz(tables, b, dtz));
         EXPECT_EQ(dtz, k.dtz);
     }
-    EXPECT_GE(checked, 5);
+    ASSERT_GE(covered.size(), 5u);
     EXPECT_TRUE(tables.takeProblems().empty());
-}
-
-// Threads that probe fresh tables at once race to open the same files: every one gets
-// the answers a single thread gets, and no file is refused.
-TEST(SyzygyProbe, ConcurrentFirstProbesAgree) {
-    initStaticTables();
-    SyzygyTables reference;
-    ASSERT_GE(reference.load(bothFolders()), 8);
-    struct Answer {
-        Board_BB64 board;
-        int wdl = 0, dtz = 0;
-    };
-    std::vector<Answer> answers;
-    for (const Known &k : KNOWN) {
-        Answer a;
-        ASSERT_TRUE(a.board.setFromFEN(k.fen));
-        if (szProbeWdl(reference, a.board, a.wdl) && szProbeDtz(reference, a.board, a.dtz)) answers.push_back(a);
-    }
-    ASSERT_GE(answers.size(), 5u);
     for (int round = 0; round < 4; ++round) {
-        SyzygyTables tables;
-        tables.load(bothFolders());
+        SyzygyTables fresh;
+        fresh.load(folders);
         std::atomic<int> waiting{4}, wrong{0};
         std::vector<std::thread> threads;
         for (int t = 0; t < 4; ++t)
             threads.emplace_back([&, t] {
                 for (waiting.fetch_sub(1); waiting.load() > 0;) std::this_thread::yield();
-                for (size_t i = 0; i < answers.size(); ++i) {
-                    const Answer &a = answers[(i + size_t(t)) % answers.size()];
-                    Board_BB64 b = a.board;
+                for (size_t i = 0; i < covered.size(); ++i) {
+                    auto [b, k] = covered[(i + size_t(t)) % covered.size()];
                     int wdl = 9, dtz = 999;
-                    if (!szProbeWdl(tables, b, wdl) || !szProbeDtz(tables, b, dtz) || wdl != a.wdl || dtz != a.dtz)
+                    if (!szProbeWdl(fresh, b, wdl) || !szProbeDtz(fresh, b, dtz) || wdl != k->wdl || dtz != k->dtz)
                         wrong.fetch_add(1);
                 }
             });
         for (std::thread &t : threads) t.join();
         EXPECT_EQ(wrong.load(), 0);
-        EXPECT_TRUE(tables.takeProblems().empty());
+        EXPECT_TRUE(fresh.takeProblems().empty());
     }
 }
 
-}  // namespace
+// Every table on hand parses into the sub-tables its material calls for, and every value
+// decodes in range (small sub-tables whole, larger ones at spread-out indices).
+TEST(SyzygyFiles, EveryTableParsesAndDecodesInRange) {
+    int files = 0;
+    for (const std::string &dir : {localSyzygy(), sharedSyzygy()})
+        for (const auto &entry : fs::directory_iterator(dir)) {
+            const std::string ext = entry.path().extension().string(), path = entry.path().string();
+            if (ext != ".rtbw" && ext != ".rtbz") continue;
+            const SzKind kind = ext == ".rtbw" ? SzKind::WDL : SzKind::DTZ;
+            SzMaterial m;
+            ASSERT_TRUE(szParseName(entry.path().stem().string(), m));
+            MappedFile mapped;
+            std::string error;
+            ASSERT_TRUE(mapped.open(path, error)) << error;
+            SzFile file;
+            ASSERT_TRUE(szParseFile(mapped.data(), mapped.size(), kind, m, file, error)) << path << error;
+            ASSERT_EQ(file.sub.size(), size_t(m.hasPawns ? 4 : 1) * (kind == SzKind::WDL && !m.symmetric ? 2 : 1));
+            for (const SzSubTable &t : file.sub)
+                for (uint64_t i = 0; i < t.size; i += t.size <= 40000 ? 1 : t.size / 4000 + 1) {
+                    int v = -1;
+                    ASSERT_TRUE(szDecode(t, i, v)) << path << " index " << i;
+                    ASSERT_TRUE(kind == SzKind::DTZ || v <= 4) << path << " index " << i << " value " << v;
+                }
+            ++files;
+        }
+    EXPECT_GE(files, 16);
+}
