@@ -119,25 +119,6 @@ TEST(MoveGen, PinsEnPassantAndCastlingRules) {
     EXPECT_FALSE(isLegal(b, MOVE_WHITE_OO, info));
 }
 
-TEST(MoveGen, EvasionsEqualLegalMovesInCheck) {
-    for (const char *fen : {"4k3/8/8/8/8/8/4r3/4K3 w - - 0 1", "4k3/8/8/8/1b6/8/8/R3K2R w KQ - 0 1",
-                            "rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3",
-                            "8/8/8/4k3/2pP4/8/8/3K4 b - d3 0 1", "3k4/8/8/8/8/8/3q4/3RK3 w - - 0 1",
-                            "4k3/1P6/8/8/8/8/8/r3K3 w - - 0 1", "2r1k3/1P6/8/8/8/8/6n1/4K3 w - - 0 1"}) {
-        Board_BB64 b = boardFrom(fen);
-        CheckInfo info;
-        computeCheckInfo(b, info);
-        ASSERT_TRUE(info.inCheck()) << fen;
-        MoveList evasions, all;
-        b.sideToMove == WHITE ? generateEvasions<WHITE>(b, info, evasions) : generateEvasions<BLACK>(b, info, evasions);
-        generateAllLegal(b, all);
-        std::multiset<Move> a, e;
-        for (auto &sm : evasions) e.insert(sm.move);
-        for (auto &sm : all) a.insert(sm.move);
-        EXPECT_EQ(a, e) << fen;
-    }
-}
-
 // Random games: keys and sums stay exact, make/unmake restores everything, the validity
 // and legality tests agree with the generator, and checkersAfter matches the real board.
 TEST(MoveGen, RandomPlayInvariants) {

@@ -14,9 +14,13 @@
 
 inline void PrintTo(TermPair p, std::ostream *os) { *os << "(" << p.mg() << ", " << p.eg() << ")"; }
 
-inline Board_BB64 boardFromFen(const char *fen) {
+inline void initEvalTestTables() {
     initStaticTables();
     initEvaluationTables();
+}
+
+inline Board_BB64 boardFromFen(const char *fen) {
+    initEvalTestTables();
     Board_BB64 b;
     EXPECT_TRUE(b.setFromFEN(fen)) << fen;
     return b;

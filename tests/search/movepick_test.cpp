@@ -20,6 +20,8 @@ const char *START_POINTS[] = {
     "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
     "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
     "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+    // In check: by a pawn that en passant takes; with promotions that do not help.
+    "8/8/8/4k3/2pP4/8/8/3K4 b - d3 0 1", "4k3/1P6/8/8/8/8/8/r3K3 w - - 0 1", "2r1k3/1P6/8/8/8/8/6n1/4K3 w - - 0 1",
 };
 
 std::vector<Move> drain(MovePicker &p) {
