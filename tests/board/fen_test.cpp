@@ -2,10 +2,10 @@
 // Copyright (C) 2026 The GrelvinBB authors
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "board/movegen.h"
-#include "board/zobrist.h"
 
 namespace {
 
@@ -15,76 +15,46 @@ std::string fenOf(const Board_BB64 &b) {
     return buf;
 }
 
-}  // namespace
+const std::string BASE = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w ";
 
-TEST(Fen, AcceptsAndRejects) {
-    const std::string base = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w ";
-    struct Case {
+// What each FEN reads back as ("" the same, nullptr rejected).
+TEST(Fen, RoundTripsAndRejections) {
+    const struct {
         std::string fen;
-        bool ok;
+        const char *back;
     } cases[] = {
-        {"8/8/8/8/8/8/8/8 w - - 0 1", true},
-        {base + "KQkq - 0 1", true},
-        {base + "Kq - 0 1", true},
-        {base + "k - 0 1", true},
-        {base + " - 0 1", true},  // empty castling field
-        {base + "QK - 0 1", false},
-        {base + "KK - 0 1", false},
-        {base + "qk - 0 1", false},
-        {base + "K- - 0 1", false},
-        {base + "KQkq -", true},
-        {base + "KQkq - 5", true},
-        {base + "KQkq - 0", false},
-        {base + "KQkq - 12345 1", false},
-        {base + "KQkq - 0 0", false},
-        {base + "KQkq - -1 2", false},
-        {base + "KQkq -x", false},
-        {base + "KQkq e3 0 1", false},  // wrong rank for White to move
-        {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1", true},
-        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq e3 0 1", false},  // no pawn behind
-        {"ppppppppp/8/8/8/8/8/8/8 w - - 0 1", false},
-        {"44p/8/8/8/8/8/8/8 w - - 0 1", false},
-        {"9/8/8/8/8/8/8/8 w - - 0 1", false},
-        {"8/8/8/8/8/8/8 w - - 0 1", false},
-        {"8/8/8/8/8/8/8/8/8 w - - 0 1", false},
-        {" 8/8/8/8/8/8/8/8 w - - 0 1", false},
-        {"8/8/8/8/8/8/8/8  w - - 0 1", false},
-        {"8/8/8/8/8/8/8/8 x - - 0 1", false},
-        {"8/8/8/8/8/8/8/7X w - - 0 1", false},
-        {"", false},
-        {"8/8/8/8/8/8/8/8 w", false},
+        {"8/8/8/8/8/8/8/8 w - - 0 1", ""},
+        {BASE + "KQkq - 0 1", ""},
+        {BASE + "Kq - 0 1", ""},
+        {BASE + "k - 0 1", ""},
+        {BASE + " - 0 1", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0 1"},  // empty castling field
+        {BASE + "KQkq -", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"},
+        {BASE + "KQkq - 5", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"},
+        // A double step keeps its square only where a pawn can take it; the clock is kept
+        // in a byte, the move number counts from the position.
+        {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1",
+         "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1"},
+        {"rnbqkbnr/ppp1pppp/8/8/3pP3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 3",
+         "rnbqkbnr/ppp1pppp/8/8/3pP3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1"},
+        {"8/8/8/8/8/8/8/K6k w - - 300 40", "8/8/8/8/8/8/8/K6k w - - 44 1"},
+        {BASE + "QK - 0 1", nullptr}, {BASE + "KK - 0 1", nullptr}, {BASE + "qk - 0 1", nullptr},
+        {BASE + "K- - 0 1", nullptr}, {BASE + "KQkq - 0", nullptr}, {BASE + "KQkq - 12345 1", nullptr},
+        {BASE + "KQkq - 0 0", nullptr}, {BASE + "KQkq - -1 2", nullptr}, {BASE + "KQkq -x", nullptr},
+        {BASE + "KQkq e3 0 1", nullptr},  // wrong rank for White to move
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq e3 0 1", nullptr},  // no pawn behind
+        {"ppppppppp/8/8/8/8/8/8/8 w - - 0 1", nullptr}, {"44p/8/8/8/8/8/8/8 w - - 0 1", nullptr},
+        {"9/8/8/8/8/8/8/8 w - - 0 1", nullptr}, {"8/8/8/8/8/8/8 w - - 0 1", nullptr},
+        {"8/8/8/8/8/8/8/8/8 w - - 0 1", nullptr}, {" 8/8/8/8/8/8/8/8 w - - 0 1", nullptr},
+        {"8/8/8/8/8/8/8/8  w - - 0 1", nullptr}, {"8/8/8/8/8/8/8/8 x - - 0 1", nullptr},
+        {"8/8/8/8/8/8/8/7X w - - 0 1", nullptr}, {"", nullptr}, {"8/8/8/8/8/8/8/8 w", nullptr},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         Board_BB64 b;
-        EXPECT_EQ(b.setFromFEN(c.fen.c_str()), c.ok) << c.fen;
-        if (c.ok) {
-            EXPECT_TRUE(b.isConsistent()) << c.fen;
-        }
+        ASSERT_EQ(b.setFromFEN(c.fen.c_str()), c.back != nullptr) << c.fen;
+        if (!c.back) continue;
+        EXPECT_TRUE(b.isConsistent()) << c.fen;
+        EXPECT_EQ(fenOf(b), *c.back ? c.back : c.fen) << c.fen;
     }
-}
-
-TEST(Fen, StoredFieldsAndRoundTrip) {
-    Board_BB64 b;
-    ASSERT_TRUE(b.setFromFEN("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1"));
-    EXPECT_EQ(b.epSquare, NO_SQUARE);
-    EXPECT_EQ(fenOf(b), "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
-    // A capturable double step keeps its square and key.
-    ASSERT_TRUE(b.setFromFEN("rnbqkbnr/ppp1pppp/8/8/3pP3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 3"));
-    EXPECT_EQ(b.epSquare, 20);
-    EXPECT_EQ(fenOf(b), "rnbqkbnr/ppp1pppp/8/8/3pP3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1");
-    ASSERT_TRUE(b.setFromFEN("8/8/8/8/8/8/8/K6k w - - 300 40"));
-    EXPECT_EQ(b.halfmoveClock, 44);
-    EXPECT_EQ(fenOf(b), "8/8/8/8/8/8/8/K6k w - - 44 1");
-    // Two plies later the move number is 2.
-    ASSERT_TRUE(b.setFromFEN(START_FEN));
-    Move m;
-    UndoInfo u1, u2;
-    ASSERT_TRUE(textToMove(b, "e2e4", m));
-    b.makeMove(m, u1);
-    EXPECT_EQ(fenOf(b), "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
-    ASSERT_TRUE(textToMove(b, "g8f6", m));
-    b.makeMove(m, u2);
-    EXPECT_EQ(fenOf(b), "rnbqkb1r/pppppppp/5n2/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 1 2");
 }
 
 TEST(Fen, PieceIteratorOrder) {
@@ -98,51 +68,52 @@ TEST(Fen, PieceIteratorOrder) {
     EXPECT_EQ(it.lastSquare(), NO_SQUARE);
 }
 
-TEST(MakeMove, RightsClockAndEnPassantKeys) {
+// Rights, clock, en-passant square and the piece that lands; unmake restores the board.
+TEST(MakeMove, RightsClockEnPassantAndUnmake) {
+    const char *rooks = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 7 1";
+    const struct {
+        const char *fen, *move;
+        int rights, clock;
+        Square ep, square;
+        int piece;
+    } cases[] = {
+        {START_FEN, "e2e4", 15, 0, NO_SQUARE, 28, PAWN},  // no capturer: no square, no key term
+        {"4k3/8/8/8/3p4/8/4P3/4K3 w - - 0 1", "e2e4", 0, 0, 20, 28, PAWN},
+        {rooks, "h1h8", WHITE_OOO | BLACK_OOO, 0, NO_SQUARE, 63, ROOK},
+        {rooks, "e1g1", BLACK_OO | BLACK_OOO, 8, NO_SQUARE, 5, ROOK},
+        {"r3k3/1P6/8/8/8/8/8/4K3 w q - 3 1", "b7a8N", 0, 0, NO_SQUARE, 56, KNIGHT},
+    };
     Board_BB64 b;
     Move m;
-    UndoInfo u;
-    // Double step without a capturer sets no square and no key term.
-    ASSERT_TRUE(b.setFromFEN(START_FEN));
-    ASSERT_TRUE(textToMove(b, "e2e4", m));
+    UndoInfo u, u2;
+    for (const auto &c : cases) {
+        ASSERT_TRUE(b.setFromFEN(c.fen));
+        const std::string before = fenOf(b);
+        const uint64_t key = b.key();
+        ASSERT_TRUE(textToMove(b, c.move, m)) << c.move;
+        b.makeMove(m, u);
+        EXPECT_EQ(b.castlingRights, c.rights) << c.move;
+        EXPECT_EQ(b.halfmoveClock, c.clock) << c.move;
+        EXPECT_EQ(b.epSquare, c.ep) << c.move;
+        EXPECT_EQ(b.pieceOn[c.square], c.piece) << c.move;
+        EXPECT_TRUE(b.isConsistent()) << c.move;
+        b.unmakeMove(m, u);
+        EXPECT_EQ(fenOf(b), before);
+        EXPECT_EQ(b.key(), key);
+    }
+    // The double step's flag; the move number; the null move resets the clock.
+    ASSERT_TRUE(b.setFromFEN(START_FEN) && textToMove(b, "e2e4", m));
     EXPECT_EQ(moveExtra(m), 1);
     b.makeMove(m, u);
-    EXPECT_EQ(b.epSquare, NO_SQUARE);
-    // With a black pawn on d4 it sets e3.
-    ASSERT_TRUE(b.setFromFEN("4k3/8/8/8/3p4/8/4P3/4K3 w - - 0 1"));
-    ASSERT_TRUE(textToMove(b, "e2e4", m));
-    b.makeMove(m, u);
-    EXPECT_EQ(b.epSquare, 20);
-    EXPECT_TRUE(b.isConsistent());
-    // Captures and moves of rooks and kings remove rights.
-    ASSERT_TRUE(b.setFromFEN("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 7 1"));
-    ASSERT_TRUE(textToMove(b, "h1h8", m));
-    b.makeMove(m, u);
-    EXPECT_EQ(b.castlingRights, WHITE_OOO | BLACK_OOO);
-    EXPECT_EQ(b.halfmoveClock, 0);
-    b.unmakeMove(m, u);
-    EXPECT_EQ(b.castlingRights, 15);
-    EXPECT_EQ(b.halfmoveClock, 7);
-    ASSERT_TRUE(textToMove(b, "e1g1", m));
-    EXPECT_EQ(m, MOVE_WHITE_OO);
-    b.makeMove(m, u);
-    EXPECT_EQ(b.castlingRights, BLACK_OO | BLACK_OOO);
-    EXPECT_EQ(b.halfmoveClock, 8);
-    EXPECT_EQ(b.pieceOn[5], ROOK);
-    // Promotion with capture on a8 clears "q".
-    ASSERT_TRUE(b.setFromFEN("r3k3/1P6/8/8/8/8/8/4K3 w q - 3 1"));
-    ASSERT_TRUE(textToMove(b, "b7a8N", m));
-    b.makeMove(m, u);
-    EXPECT_EQ(b.castlingRights, 0);
-    EXPECT_EQ(b.pieceOn[56], KNIGHT);
-    EXPECT_EQ(b.halfmoveClock, 0);
-    EXPECT_TRUE(b.isConsistent());
-    // Null move resets the clock and keeps the keys exact.
+    ASSERT_TRUE(textToMove(b, "g8f6", m));
+    b.makeMove(m, u2);
+    EXPECT_EQ(fenOf(b), "rnbqkb1r/pppppppp/5n2/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 1 2");  // two plies on
     b.makeNullMove(u);
     EXPECT_EQ(b.halfmoveClock, 0);
     EXPECT_TRUE(b.isConsistent());
 }
 
+// What a move text reads as on a board (NO_MOVE: refused).
 TEST(Notation, TextAndMoves) {
     char text[6];
     moveToText(MOVE_WHITE_OO, text);
@@ -151,62 +122,69 @@ TEST(Notation, TextAndMoves) {
     EXPECT_STREQ(text, "b2a1n");
     EXPECT_FALSE(sameMove(makePromotion(52, 60, QUEEN), makePromotion(52, 60, KNIGHT)));
     EXPECT_TRUE(sameMove(MOVE_WHITE_OO, makeMove(4, 6)));
-
+    const char *rook = "3rk3/4P3/8/8/8/8/8/4K2R w K - 0 1";
+    const struct {
+        const char *fen, *text;
+        Move move;
+    } cases[] = {
+        {"4k3/4P3/8/8/8/8/8/4K2R w K - 0 1", "e7d8Q", NO_MOVE},  // nothing to capture on d8
+        {rook, "e7d8Q", makePromotion(52, 59, QUEEN)},
+        {rook, "E1G1", MOVE_WHITE_OO},
+        {rook, "e7d8", NO_MOVE}, {rook, "e7d8k", NO_MOVE}, {rook, "e7d8x", NO_MOVE}, {rook, "h1h1", NO_MOVE},
+        {rook, "e1g", NO_MOVE},  {rook, "i1g1", NO_MOVE},  {rook, "h1h2q", NO_MOVE},
+        {"4k3/8/8/8/8/8/8/4K2R w - - 0 1", "e1g1", NO_MOVE},  // no right: no castling
+    };
     Board_BB64 b;
-    Move m;
-    ASSERT_TRUE(b.setFromFEN("4k3/4P3/8/8/8/8/8/4K2R w K - 0 1"));
-    EXPECT_TRUE(textToMove(b, "e7d8Q", m) == false);  // nothing to capture on d8
-    ASSERT_TRUE(b.setFromFEN("3rk3/4P3/8/8/8/8/8/4K2R w K - 0 1"));
-    EXPECT_TRUE(textToMove(b, "e7d8Q", m));
-    EXPECT_EQ(promotionPiece(m), QUEEN);
-    EXPECT_FALSE(textToMove(b, "e7d8", m));
-    EXPECT_FALSE(textToMove(b, "e7d8k", m));
-    EXPECT_FALSE(textToMove(b, "e7d8x", m));
-    EXPECT_TRUE(textToMove(b, "E1G1", m));
-    EXPECT_EQ(moveKind(m), CASTLING);
-    EXPECT_FALSE(textToMove(b, "h1h1", m));
-    EXPECT_FALSE(textToMove(b, "e1g", m));
-    EXPECT_FALSE(textToMove(b, "i1g1", m));
-    EXPECT_FALSE(textToMove(b, "h1h2q", m));
-    ASSERT_TRUE(b.setFromFEN("4k3/8/8/8/8/8/8/4K2R w - - 0 1"));
-    EXPECT_FALSE(textToMove(b, "e1g1", m));  // no right: no castling
+    for (const auto &c : cases) {
+        ASSERT_TRUE(b.setFromFEN(c.fen));
+        Move m = NO_MOVE;
+        EXPECT_EQ(textToMove(b, c.text, m), c.move != NO_MOVE) << c.text;
+        if (c.move != NO_MOVE) {
+            EXPECT_EQ(m, c.move) << c.text;
+        }
+    }
 }
 
 TEST(Draw, FiftyMovesMaterialAndRepetition) {
     Board_BB64 b;
     int reason;
-    // Fifty moves even when mated.
-    ASSERT_TRUE(b.setFromFEN("R5k1/5ppp/8/8/8/8/8/6K1 b - - 100 80"));
-    EXPECT_TRUE(isDraw(b, reason));
-    EXPECT_EQ(reason, DRAW_FIFTY_MOVES);
     const struct {
         const char *fen;
         bool drawn;
-    } material[] = {
-        {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", true},  {"4k3/8/8/8/8/8/8/4KN2 w - - 0 1", true},
-        {"4kb2/8/8/8/8/8/8/4K3 w - - 0 1", true}, {"4k3/8/8/8/8/8/8/3NKN2 w - - 0 1", false},
-        {"4kn2/8/8/8/8/8/8/4KB2 w - - 0 1", false}, {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", false},
+        int reason;
+    } cases[] = {
+        {"R5k1/5ppp/8/8/8/8/8/6K1 b - - 100 80", true, DRAW_FIFTY_MOVES},  // even when mated
+        {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", true, DRAW_MATERIAL},
+        {"4k3/8/8/8/8/8/8/4KN2 w - - 0 1", true, DRAW_MATERIAL},
+        {"4kb2/8/8/8/8/8/8/4K3 w - - 0 1", true, DRAW_MATERIAL},
+        {"4k3/8/8/8/8/8/8/3NKN2 w - - 0 1", false, DRAW_NONE},
+        {"4kn2/8/8/8/8/8/8/4KB2 w - - 0 1", false, DRAW_NONE},
+        {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", false, DRAW_NONE},
     };
-    for (const auto &c : material) {
+    for (const auto &c : cases) {
         ASSERT_TRUE(b.setFromFEN(c.fen));
         EXPECT_EQ(isDraw(b, reason), c.drawn) << c.fen;
-        EXPECT_EQ(reason, c.drawn ? DRAW_MATERIAL : DRAW_NONE) << c.fen;
+        EXPECT_EQ(reason, c.reason) << c.fen;
     }
+    auto play = [&](std::initializer_list<const char *> moves) {
+        for (const char *text : moves) {
+            Move m;
+            UndoInfo u;
+            ASSERT_TRUE(textToMove(b, text, m)) << text;
+            b.makeMove(m, u);
+        }
+    };
     // Knights shuffle: the second occurrence is a draw with reason 0, the third gives 5.
     ASSERT_TRUE(b.setFromFEN("4k1n1/8/8/8/8/8/8/1N2K3 w - - 0 1"));
-    const char *shuffle[] = {"b1c3", "g8f6", "c3b1", "f6g8", "b1c3", "g8f6", "c3b1", "f6g8"};
-    int drawnAt = -1, thirdAt = -1;
-    for (int i = 0; i < 8; ++i) {
-        Move m;
-        UndoInfo u;
-        ASSERT_TRUE(textToMove(b, shuffle[i], m));
-        b.makeMove(m, u);
-        const bool drawn = isDraw(b, reason);
-        if (drawn && drawnAt < 0) {
+    int drawnAt = -1, thirdAt = -1, i = 0;
+    for (const char *text : {"b1c3", "g8f6", "c3b1", "f6g8", "b1c3", "g8f6", "c3b1", "f6g8"}) {
+        play({text});
+        if (isDraw(b, reason) && drawnAt < 0) {
             drawnAt = i;
             EXPECT_EQ(reason, DRAW_NONE);
         }
         if (reason == DRAW_REPETITION && thirdAt < 0) thirdAt = i;
+        ++i;
     }
     EXPECT_EQ(drawnAt, 3);
     EXPECT_EQ(thirdAt, 7);
@@ -214,14 +192,11 @@ TEST(Draw, FiftyMovesMaterialAndRepetition) {
     // triangle back to the start in six plies, which is a repetition while the clock
     // reaches back to the start and none when it says the first move was irreversible.
     ASSERT_TRUE(b.setFromFEN("4k3/8/8/8/8/8/8/4K2R w - - 0 1"));
-    for (const char *text : {"e1d1", "e8d8", "d1d2", "d8d7", "d2e1", "d7e8"}) {
-        Move m;
-        UndoInfo u;
-        ASSERT_TRUE(textToMove(b, text, m));
-        b.makeMove(m, u);
-    }
+    play({"e1d1", "e8d8", "d1d2", "d8d7", "d2e1", "d7e8"});
     ASSERT_EQ(b.halfmoveClock, 6);
     EXPECT_TRUE(isDraw(b, reason));
     b.halfmoveClock = 5;
     EXPECT_FALSE(isDraw(b, reason));
 }
+
+}  // namespace

@@ -26,18 +26,16 @@ inline Board_BB64 boardFromFen(const char *fen) {
     return b;
 }
 
-// Evaluates with a fresh pawn hash and returns the term table.
-inline eval::EvalTrace traceOf(const char *fen, int *score = nullptr) {
+// Evaluates with a fresh pawn hash, filling the term table when one is given.
+inline int evalOf(const char *fen, eval::EvalTrace *trace = nullptr) {
     const Board_BB64 b = boardFromFen(fen);
     PawnHashTable table(1);
-    eval::EvalTrace t;
-    const int s = eval::evaluateTraced(b, table, -INFINITE_SCORE, INFINITE_SCORE, &t);
-    if (score) *score = s;
-    return t;
+    return trace ? eval::evaluateTraced(b, table, -INFINITE_SCORE, INFINITE_SCORE, trace)
+                 : evaluate(b, table, -INFINITE_SCORE, INFINITE_SCORE);
 }
 
-inline int evalOf(const char *fen) {
-    const Board_BB64 b = boardFromFen(fen);
-    PawnHashTable table(1);
-    return evaluate(b, table, -INFINITE_SCORE, INFINITE_SCORE);
+inline eval::EvalTrace traceOf(const char *fen) {
+    eval::EvalTrace t;
+    evalOf(fen, &t);
+    return t;
 }

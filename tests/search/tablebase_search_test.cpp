@@ -5,44 +5,38 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 #include <tuple>
 #include <vector>
 
-#include "board/movegen.h"
 #include "search/node.h"
 #include "tests/search/search_support.h"
 
 namespace {
 
 struct ProbeCall {
-    uint64_t key;
     int ply;  // from the root of the search
     int men;
-    bool inCheck;
-    bool mayReadFiles;
+    bool inCheck, mayReadFiles;
 };
 
-// Gaviota answers first, as a mate score; Syzygy where the request allows it.
-class FakeProbe : public TablebaseProbe {
-public:
-    // Gaviota's score for a board; none (false) by default.
-    std::function<bool(const Board_BB64 &, int &)> answer = [](const Board_BB64 &, int &) { return false; };
+using Answer = std::function<bool(const Board_BB64 &, int &)>;
+
+// Gaviota answers first, as a mate score; Syzygy (its WDL) where the request allows it.
+// Neither has tables by default.
+struct FakeProbe : TablebaseProbe {
+    Answer answer = [](const Board_BB64 &, int &) { return false; }, wdl = answer;
     uint32_t rootIndex = 0;
     std::vector<ProbeCall> calls;
+    std::vector<uint64_t> syzygyCalls;  // the keys of the positions asked
     TablebaseUse limits{5, 1, true};
-    // The Syzygy side: no tables by default; the keys of the positions asked.
-    std::function<bool(const Board_BB64 &, int &)> wdl = [](const Board_BB64 &, int &) { return false; };
-    std::vector<uint64_t> syzygyCalls;
 
     TbAnswer probe(Board_BB64 &b, const TbRequest &r) override {
         int score = 0;
         if (r.gaviota) {
             CheckInfo info;
             computeCheckInfo(b, info);
-            calls.push_back({b.key(), int(b.historyIndex - rootIndex), popCount(b.occupied()), info.inCheck(),
-                             r.mayReadFiles});
+            calls.push_back({int(b.historyIndex - rootIndex), popCount(b.occupied()), info.inCheck(), r.mayReadFiles});
             if (answer(b, score)) return tbGaviotaAnswer(score);
         }
         TbAnswer a;
@@ -68,6 +62,15 @@ struct TablebaseSearch : SearchFixture {
         std::erase_if(probe.calls, [](const ProbeCall &c) { return c.ply == 0; });
         return r;
     }
+    // One full-width node at ply 3 with the given remaining depth.
+    int node(const char *fen, int depth, int iteration = 1) {
+        state->board = board(fen);
+        state->iterationDepth = iteration;
+        probe.calls.clear();
+        probe.syzygyCalls.clear();
+        PrincipalVariation pv;
+        return searchNode<WHITE>(*state, -INFINITE_SCORE, INFINITE_SCORE, 3, depth, pv);
+    }
 };
 
 int legalMoves(Board_BB64 &b) {
@@ -76,21 +79,17 @@ int legalMoves(Board_BB64 &b) {
     return int(list.size());
 }
 
-// Inside the tree only full-width nodes probe: never a side in check,
-// a quiescence node or a position with more than five men.
+// Inside the tree only full-width nodes probe: never a side in check, a quiescence node
+// or a position with more than five men.
 TEST(TablebaseSearch, OnlyFullWidthNodesWithinTheTablesProbe) {
     // Checks and captures for the quiescence search; five men.
     const char *fiveMen = "4k3/8/3p4/8/2N5/8/Q7/4K3 w - - 0 1";
-    // A depth-1 search probes each root move once and nothing below: the replies are
-    // quiescence nodes.
+    // Depth 1 probes each root move once and nothing below: the replies are quiescence nodes.
     TablebaseSearch f;
     f.run(fiveMen, 1);
     const int rootMoves = legalMoves(f.board(fiveMen));
     ASSERT_EQ(int(f.probe.calls.size()), rootMoves);
-    for (const ProbeCall &c : f.probe.calls) {
-        EXPECT_EQ(c.ply, 1);
-        EXPECT_TRUE(c.mayReadFiles);
-    }
+    for (const ProbeCall &c : f.probe.calls) EXPECT_TRUE(c.ply == 1 && c.mayReadFiles);
 
     f.run(fiveMen, 5);
     ASSERT_GT(int(f.probe.calls.size()), rootMoves);
@@ -108,98 +107,38 @@ TEST(TablebaseSearch, OnlyFullWidthNodesWithinTheTablesProbe) {
     EXPECT_GT(deeper, 0);
 
     // Six men: only positions after a capture are asked.
-    const char *sixMen = "4k3/8/3p4/4n3/2N5/8/Q7/4K3 w - - 0 1";
-    f.run(sixMen, 4);
+    f.run("4k3/8/3p4/4n3/2N5/8/Q7/4K3 w - - 0 1", 4);
     EXPECT_FALSE(f.probe.calls.empty());
     for (const ProbeCall &c : f.probe.calls) EXPECT_LE(c.men, 5);
 }
 
-// Deep in late iterations a node asks the cache only; a win or loss at distance d from
-// the node is a mate at distance d + ply from the root.
-TEST(TablebaseSearch, NodeReadsFilesByRemainingDepthAndScoresFromTheRoot) {
+// Gaviota: deep in late iterations a node asks the cache only; a win or loss at distance
+// d from the node is a mate at distance d + ply from the root. Syzygy, where Gaviota has
+// no answer and the clock was just reset: a win scores just below the mates, from the
+// root, and a result the 50-move rule spoils is a draw while the rule is on (the sign
+// kept as a hint).
+TEST(TablebaseSearch, NodesScoreTheTablesAnswers) {
     TablebaseSearch f;
-    SearchState &st = *f.state;
     int answer = 0;
+    const char *fen = "4k3/4p3/8/8/8/8/8/R3K3 w - - 0 1";  // four men, clock 0
     f.probe.answer = [&answer](const Board_BB64 &, int &s) { return s = answer, true; };
-    const char *fen = "4k3/4p3/8/8/8/8/8/R3K3 w - - 0 1";
-    struct Case {
+    const struct {
         int iteration, depth;
         bool mayRead;
-    } cases[] = {{1, 1, true}, {6, 1, true},  {7, 1, true}, {8, 1, false}, {8, 2, true},  {9, 2, false},
+    } reads[] = {{1, 1, true}, {6, 1, true},  {7, 1, true}, {8, 1, false}, {8, 2, true},  {9, 2, false},
                  {9, 3, true}, {20, 4, false}, {20, 5, true}, {40, 4, false}, {40, 5, true}};
-    for (const Case &c : cases) {
-        st.board = f.board(fen);
-        st.iterationDepth = c.iteration;
-        f.probe.calls.clear();
-        PrincipalVariation pv;
-        answer = 0;
-        EXPECT_EQ(searchNode<WHITE>(st, -INFINITE_SCORE, INFINITE_SCORE, 3, c.depth, pv), 0);
+    for (const auto &c : reads) {
+        EXPECT_EQ(f.node(fen, c.depth, c.iteration), 0);
         ASSERT_EQ(f.probe.calls.size(), 1u);
         EXPECT_EQ(f.probe.calls[0].mayReadFiles, c.mayRead) << c.iteration << " " << c.depth;
     }
-    st.iterationDepth = 1;
     for (const auto &[tb, atPly3] : {std::pair{MATE_SCORE - 10, MATE_SCORE - 13}, {10 - MATE_SCORE, 13 - MATE_SCORE}}) {
-        st.board = f.board(fen);
-        PrincipalVariation pv;
         answer = tb;
-        EXPECT_EQ(searchNode<WHITE>(st, -INFINITE_SCORE, INFINITE_SCORE, 3, 2, pv), atPly3);
+        EXPECT_EQ(f.node(fen, 2), atPly3);
     }
-}
 
-// When the tables settle every root move the search ends there: one depth-0 line with
-// the best of the converted scores, no iteration, and that move played.
-TEST(TablebaseSearch, RootSettledByTheTablesEndsWithoutIterations) {
-    const char *fen = "8/8/8/4k3/8/8/3P4/R3K3 w - - 0 1";
-    TablebaseSearch f;
-    Board_BB64 &b = f.board(fen);
-    Move winning = NO_MOVE, drawing = NO_MOVE;
-    ASSERT_TRUE(textToMove(b, "a1a5", winning));
-    ASSERT_TRUE(textToMove(b, "d2d4", drawing));
-    uint64_t winKey = 0, drawKey = 0;
-    UndoInfo undo;
-    b.makeMove(winning, undo);
-    winKey = b.key();
-    b.unmakeMove(winning, undo);
-    b.makeMove(drawing, undo);
-    drawKey = b.key();
-    b.unmakeMove(drawing, undo);
-    // After Ra5+ the defender is mated in 5 plies: a mate in 6 for the root. After d4 a
-    // draw; after every other move the defender mates in 3: a loss in 4 for the root.
-    f.probe.answer = [&](const Board_BB64 &child, int &s) {
-        if (child.key() == winKey) return s = 5 - MATE_SCORE, true;
-        if (child.key() == drawKey) return s = 0, true;
-        return s = MATE_SCORE - 3, true;
-    };
-    const SearchResult r = f.run(fen, 10);
-    EXPECT_EQ(r.bestMove, winning);
-    EXPECT_EQ(f.player.reports, 1);
-    EXPECT_EQ(f.player.lastDepth, 0);
-    EXPECT_EQ(f.player.lastScore, MATE_SCORE - 6);
-    EXPECT_EQ(f.player.lastPv.first(), winning);
-    EXPECT_EQ(f.player.finished, 1);
-    EXPECT_EQ(f.state->iterationDepth, 0);
-    EXPECT_EQ(int(f.probe.calls.size()), legalMoves(b));
-
-    // One root move unknown to the tables: the tree is searched after all.
-    f.probe.answer = [&](const Board_BB64 &child, int &s) {
-        if (child.key() == drawKey) return s = 0, true;
-        return false;
-    };
-    f.run(fen, 3);
-    EXPECT_EQ(f.state->iterationDepth, 3);
-    EXPECT_GT(f.player.lastDepth, 0);
-    EXPECT_GT(int(f.probe.calls.size()), legalMoves(b));
-}
-
-// Where Gaviota has no answer, a node right after a capture or pawn move asks the
-// Syzygy WDL: a win scores just below the mates, from the root, a draw 0, and a result
-// the 50-move rule spoils is a draw while the rule is on (the sign kept as a hint).
-TEST(TablebaseSearch, SyzygyWdlScoresNodesAfterZeroingMoves) {
-    TablebaseSearch f;
-    SearchState &st = *f.state;
-    int answer = 0;
+    f.probe.answer = [](const Board_BB64 &, int &) { return false; };
     f.probe.wdl = [&answer](const Board_BB64 &, int &w) { return w = answer, true; };
-    const char *fen = "4k3/4p3/8/8/8/8/8/R3K3 w - - 0 1";  // four men, clock 0
     const int win = SYZYGY_WIN_SCORE - 3;
     const struct {
         int wdl;
@@ -208,13 +147,10 @@ TEST(TablebaseSearch, SyzygyWdlScoresNodesAfterZeroingMoves) {
     } scored[] = {{2, true, win},   {1, true, 1},     {0, true, 0},  {-1, true, -1},    {-2, true, -win},
                   {2, false, win}, {1, false, win}, {0, false, 0}, {-1, false, -win}, {-2, false, -win}};
     for (const auto &c : scored) {
-        st.board = f.board(fen);
-        st.tbUse = {4, 1, c.rule};
+        f.state->tbUse = {4, 1, c.rule};
         answer = c.wdl;
-        PrincipalVariation pv;
-        EXPECT_EQ(searchNode<WHITE>(st, -INFINITE_SCORE, INFINITE_SCORE, 3, 2, pv), c.score) << c.wdl << c.rule;
+        EXPECT_EQ(f.node(fen, 2), c.score) << c.wdl << c.rule;
     }
-
     // Asked or not: the clock past a zeroing move, the plies left against
     // SyzygyProbeDepth, the men against the largest table.
     const struct {
@@ -227,15 +163,50 @@ TEST(TablebaseSearch, SyzygyWdlScoresNodesAfterZeroingMoves) {
                  {fen, {3, 1, true}, false}};
     answer = 2;
     for (const auto &c : cases) {
-        st.board = f.board(c.fen);
-        st.tbUse = c.use;
-        f.probe.syzygyCalls.clear();
-        const uint64_t key = st.board.key();
-        PrincipalVariation pv;
-        searchNode<WHITE>(st, -INFINITE_SCORE, INFINITE_SCORE, 3, 2, pv);
+        f.state->tbUse = c.use;
+        f.node(c.fen, 2);
         const auto &calls = f.probe.syzygyCalls;
-        EXPECT_EQ(std::find(calls.begin(), calls.end(), key) != calls.end(), c.asked) << c.fen << " " << c.use.men;
+        EXPECT_EQ(std::find(calls.begin(), calls.end(), f.game->key()) != calls.end(), c.asked) << c.fen << c.use.men;
     }
+}
+
+// When the tables settle every root move the search ends there: one depth-0 line with
+// the best of the converted scores, no iteration, and that move played.
+TEST(TablebaseSearch, RootSettledByTheTablesEndsWithoutIterations) {
+    const char *fen = "8/8/8/4k3/8/8/3P4/R3K3 w - - 0 1";
+    TablebaseSearch f;
+    Board_BB64 &b = f.board(fen);
+    Move winning = NO_MOVE, drawing = NO_MOVE;
+    ASSERT_TRUE(textToMove(b, "a1a5", winning) && textToMove(b, "d2d4", drawing));
+    auto keyAfter = [&](Move m) {
+        UndoInfo undo;
+        b.makeMove(m, undo);
+        const uint64_t key = b.key();
+        b.unmakeMove(m, undo);
+        return key;
+    };
+    const uint64_t winKey = keyAfter(winning), drawKey = keyAfter(drawing);
+    // After Ra5+ the defender is mated in 5 plies: a mate in 6 for the root. After d4 a
+    // draw; after every other move the defender mates in 3: a loss in 4 for the root.
+    f.probe.answer = [&](const Board_BB64 &child, int &s) {
+        s = child.key() == winKey ? 5 - MATE_SCORE : child.key() == drawKey ? 0 : MATE_SCORE - 3;
+        return true;
+    };
+    EXPECT_EQ(f.run(fen, 10).bestMove, winning);
+    EXPECT_EQ(f.player.reports, 1);
+    EXPECT_EQ(f.player.lastDepth, 0);
+    EXPECT_EQ(f.player.lastScore, MATE_SCORE - 6);
+    EXPECT_EQ(f.player.lastPv.first(), winning);
+    EXPECT_EQ(f.player.finished, 1);
+    EXPECT_EQ(f.state->iterationDepth, 0);
+    EXPECT_EQ(int(f.probe.calls.size()), legalMoves(b));
+
+    // One root move unknown to the tables: the tree is searched after all.
+    f.probe.answer = [&](const Board_BB64 &child, int &s) { return s = 0, child.key() == drawKey; };
+    f.run(fen, 3);
+    EXPECT_EQ(f.state->iterationDepth, 3);
+    EXPECT_GT(f.player.lastDepth, 0);
+    EXPECT_GT(int(f.probe.calls.size()), legalMoves(b));
 }
 
 // A mate the search sees comes before any Syzygy win: here every capture reaches a
