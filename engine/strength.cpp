@@ -11,8 +11,8 @@
 namespace {
 
 // The ladder as measured: each point a node budget and a margin, and the Elo they
-// played at, at 10 s + 0.1 s on the scale fixed at fairymax = 1950 (BENCHMARKS.md,
-// "Strength levels"). An Elo between two points gets a node budget between theirs
+// played at, at 10 s + 0.1 s on the scale fixed at fairymax = 1950 with a core to
+// itself (BENCHMARKS.md, "Strength levels"). An Elo between two points gets a node budget between theirs
 // (geometrically) and a margin between theirs; beyond the ends, the end's level.
 struct LevelPoint {
     int elo;
@@ -20,14 +20,15 @@ struct LevelPoint {
     int marginCp;
 };
 constexpr LevelPoint LADDER[] = {
-    {1013, 250, 150},
-    {1058, 600, 120},
-    {1263, 1500, 80},
-    {1538, 3000, 60},
-    {1768, 6000, 45},
-    {1905, 12000, 35},
-    {2136, 30000, 15},
-    {2366, 80000, 0},
+    {849, 250, 150},
+    {894, 600, 120},
+    {1099, 1500, 80},
+    {1374, 3000, 60},
+    {1604, 6000, 45},
+    {1854, 15800, 29},
+    {1912, 30000, 15},
+    {2142, 80000, 0},
+    {2450, 250000, 0},
 };
 
 // A 64-bit mix (splitmix64's finaliser): neighbouring seeds give unrelated results.

@@ -15,8 +15,8 @@ TEST(Strength, LevelsOfTheLadder) {
         int elo;
         uint64_t nodes;
         int marginCp;
-    } cases[] = {{0, 250, 150},       {1013, 250, 150},     {1200, 1132, 92},      {1263, 1500, 80},
-                 {1700, 4888, 49},    {2000, 17492, 27},    {2400, 80000, 0},      {5000, 80000, 0}};
+    } cases[] = {{0, 964, 99},        {1000, 964, 99},      {1099, 1500, 80},      {1500, 4386, 52},
+                 {1854, 15800, 29},   {2000, 43662, 9},     {2400, 207782, 0},     {5000, 207782, 0}};
     for (const auto &c : cases) {
         EXPECT_EQ(strengthLevel(c.elo).nodes, c.nodes) << c.elo;
         EXPECT_EQ(strengthLevel(c.elo).marginCp, c.marginCp) << c.elo;
