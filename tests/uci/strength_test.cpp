@@ -53,7 +53,7 @@ TEST(UciStrength, LevelsThroughTheFace) {
     e->send("position startpos moves e2e4 d7d5");
     EXPECT_EQ(searchMove(*e, "go wtime 300000 btime 300000", &lines).size(), 4u);
     EXPECT_GT(nodesOf(lines), 0);
-    EXPECT_LE(nodesOf(lines), 250 + 16);
+    EXPECT_LE(nodesOf(lines), 964 + 16);
 
     e->send("setoption name Threads value 1");
     std::set<std::string> openings;
