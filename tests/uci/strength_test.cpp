@@ -6,6 +6,7 @@
 
 #include <set>
 
+#include "engine/strength.h"
 #include "tests/uci/uci_session.h"
 
 namespace {
@@ -38,7 +39,7 @@ std::vector<std::string> selfPlay(EngineSession &e, const char *seed, const char
 
 }  // namespace
 
-// An Elo below the scale plays the weakest level (250 nodes a move), also after a full
+// An Elo below the scale plays the weakest level's node budget, also after a full
 // search on two threads whose helper sits out the level's search. Whatever a level
 // chooses, the last line it shows is the line it plays; without a seed each new game
 // makes its own choices (a GUI keeps the engine loaded). Off, or in analysis, the
@@ -53,7 +54,7 @@ TEST(UciStrength, LevelsThroughTheFace) {
     e->send("position startpos moves e2e4 d7d5");
     EXPECT_EQ(searchMove(*e, "go wtime 300000 btime 300000", &lines).size(), 4u);
     EXPECT_GT(nodesOf(lines), 0);
-    EXPECT_LE(nodesOf(lines), 250 + 16);
+    EXPECT_LE(nodesOf(lines), strengthLevel(0).nodes + 16);
 
     e->send("setoption name Threads value 1");
     std::set<std::string> openings;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/strength.h"
 #include "tests/xboard/xboard_session.h"
 
 namespace {
@@ -45,7 +46,7 @@ TEST(StrengthPlay, IniAndOptionSetTheLevelAndAnalysisIgnoresIt) {
     e->send("go");
     const uint64_t weak = nodesOfMove(*e);
     EXPECT_GT(weak, 0u);
-    EXPECT_LE(weak, 250 + 16);
+    EXPECT_LE(weak, strengthLevel(1000).nodes + 16);
 
     e->send("option limitStrength=maybe");
     EXPECT_TRUE(e->waitForLine("Error (illegal value for 'limitStrength' option): maybe"));
@@ -53,7 +54,7 @@ TEST(StrengthPlay, IniAndOptionSetTheLevelAndAnalysisIgnoresIt) {
     e->send("go");
     const uint64_t stronger = nodesOfMove(*e);
     EXPECT_GT(stronger, weak);
-    EXPECT_LE(stronger, 80000 + 16);
+    EXPECT_LE(stronger, strengthLevel(2400).nodes + 16);
 
     // Analysis searches on past the level's budget.
     e->send("option strengthElo=1000");
