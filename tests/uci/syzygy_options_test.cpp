@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The Syzygy options of the UCI face: a list of folders (a missing one, a repeated
-// one), tbprobe, a root in the tables that keeps only the moves of shortest DTZ unless
-// Gaviota has it, and Syzygy50MoveRule deciding what a cursed win is worth to a
-// two-thread search.
+// The Syzygy options of the UCI face: a root in the tables keeps only the moves of
+// shortest DTZ unless Gaviota has it; Syzygy50MoveRule decides what a cursed win is worth.
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <tuple>
 
-#include "tablebase/syzygy_probe.h"
 #include "tests/test_support.h"
 #include "tests/uci/uci_session.h"
 #include "tests/xboard/cursed_table.h"
@@ -45,29 +42,11 @@ Searched searchFrom(EngineSession &e, const std::string &fen) {
 
 }  // namespace
 
-// A list of folders (a missing one, a repeated one) and tbprobe. KRvK with the rook
-// attacked: every legal move keeps the win but only the ones of least DTZ (as the
-// tables give them) may be played, whatever the search would like. Every line shows the tables' verdict from
-// depth 1 on: a win above any evaluation, and a draw where the DTZ (27 here) does not
-// fit in the plies the position's clock leaves.
-TEST(UciSyzygy, PathsTbprobeAndTheShortestWins) {
+// KRvK with the rook attacked: every legal move keeps the win but only the ones of least
+// DTZ may be played; every line shows the tables' verdict from depth 1 on: a win above any
+// evaluation, a draw where the DTZ (27) does not fit in the plies the clock leaves.
+TEST(UciSyzygy, TheShortestWins) {
     auto e = uciEngine();
-    const std::string sep(1, SZ_PATH_SEPARATOR);
-    e->send("setoption name SyzygyPath value /nonexistent" + sep + localSyzygy() + sep + localSyzygy());
-    e->send("position fen 8/8/8/8/4k3/8/1Q6/K7 b - - 0 1");
-    e->send("tbprobe");
-    e->send("position fen 8/8/8/8/4k3/8/1Q6/K7 b - - 0 1 moves e4d3");
-    e->send("tbprobe");
-    e->send("position fen 8/8/8/4k3/8/8/8/R3K3 w - - 80 1");
-    e->send("tbprobe");
-    e->send("setoption name SyzygyPath value <empty>");
-    e->send("tbprobe");
-    const auto got = syncReady(*e);
-    const std::vector<std::string> want = {"info string SyzygyPath: 8 tables found, up to 4 men",
-                                           "syzygy wdl -2 dtz -20 clock 0 loss", "syzygy wdl 2 dtz 11 clock 1 win",
-                                           "syzygy wdl 2 dtz 27 clock 80 draw",
-                                           "info string SyzygyPath: 0 tables found", "syzygy none"};
-    EXPECT_EQ(got, want);
     e->send("setoption name SyzygyPath value " + localSyzygy());
     for (const auto &[fen, won, shortest] : {std::tuple{"8/8/8/8/8/2k5/8/R3K3 w - - 0 1", true, " a1a4 "},
                                              {"8/8/8/4k3/8/8/8/KQ6 w - - 0 1", true, " b1g6 b1f1 b1b6 a1b2 "},
