@@ -1,20 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The Syzygy options of the UCI face: a root in the tables keeps only the moves of
-// shortest DTZ unless Gaviota has it; Syzygy50MoveRule decides what a cursed win is worth.
+// Syzygy50MoveRule decides what a cursed win is worth to a two-thread search (the other
+// Syzygy options are in sessions/02_syzygy.txt).
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <tuple>
 
 #include "tests/test_support.h"
 #include "tests/uci/uci_session.h"
 #include "tests/xboard/cursed_table.h"
 
 namespace {
-
-std::string localSyzygy() { return (std::filesystem::path(inTreeDataDir()) / "syzygy").string(); }
 
 struct Searched {
     std::string move;
@@ -41,37 +38,6 @@ Searched searchFrom(EngineSession &e, const std::string &fen) {
 }
 
 }  // namespace
-
-// KRvK with the rook attacked: every legal move keeps the win but only the ones of least
-// DTZ may be played; every line shows the tables' verdict from depth 1 on: a win above any
-// evaluation, a draw where the DTZ (27) does not fit in the plies the clock leaves.
-TEST(UciSyzygy, TheShortestWins) {
-    auto e = uciEngine();
-    e->send("setoption name SyzygyPath value " + localSyzygy());
-    for (const auto &[fen, won, shortest] : {std::tuple{"8/8/8/8/8/2k5/8/R3K3 w - - 0 1", true, " a1a4 "},
-                                             {"8/8/8/4k3/8/8/8/KQ6 w - - 0 1", true, " b1g6 b1f1 b1b6 a1b2 "},
-                                             {"8/8/8/8/8/1k6/8/R3K3 w - - 10 1", true, " a1c1 "},
-                                             {"8/8/8/4k3/8/8/8/R3K3 w - - 80 1", false, " a1a5 e1e2 "}}) {
-        e->send(std::string("position fen ") + fen);
-        std::vector<std::string> lines;
-        const std::string move = searchMove(*e, "go depth 4", &lines);
-        EXPECT_NE(std::string(shortest).find(" " + move + " "), std::string::npos) << fen << " " << move;
-        for (const std::string &l : lines)
-            if (const size_t at = l.find(" score cp "); at != l.npos) {
-                const int cp = std::atoi(l.c_str() + at + 10);
-                EXPECT_TRUE(won ? cp >= 10000 : cp == 0) << fen << " " << l;
-            }
-    }
-    // Where Gaviota holds the root too, its mate distances choose: Kg6 mates in two, but
-    // the Syzygy ranking alone keeps only the promotions (a zeroing move ranks first).
-    const std::string fen = "7k/4P3/8/5K2/8/8/8/8 w - - 0 1";
-    EXPECT_EQ(searchFrom(*e, fen).move.substr(0, 4), "e7e8");
-    e->send("setoption name GaviotaTbPath value " + inTreeDataDir() + "/gaviota");
-    const Searched mate = searchFrom(*e, fen);
-    EXPECT_EQ(mate.move, "f5g6");
-    EXPECT_EQ(mate.score, 30000);
-    quitUci(*e);
-}
 
 // Rook and king against knight and king, with a KRvK table in which every position is
 // a cursed win for the rook (tests/xboard/cursed_table.h). While Syzygy50MoveRule is on

@@ -12,7 +12,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 bool isReady(const std::string &l) { return l == "readyok"; }
-bool isInfoString(const std::string &l) { return l.rfind("info string ", 0) == 0; }
 
 long countIn(const std::vector<std::string> &lines, const std::string &part) {
     return std::count_if(lines.begin(), lines.end(), [&](auto &x) { return x.find(part) != std::string::npos; });
