@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "board/movegen.h"
 #include "uci/command.h"
 #include "uci/info.h"
+#include "tests/tools/text_cases.h"
 
 namespace {
 
@@ -42,9 +42,8 @@ TEST(UciCommand, Tokenize) {
     EXPECT_FALSE(equalsIgnoreCase("Hash", "Cash"));
 }
 
-// The words of "position", "go" and "setoption" as the parsers read them, against the
-// table in commands.txt: a command line ("\t" and "\r" stand for those characters) and,
-// on the next line, "> " and what was read; "; " lines are comments.
+// The words of "position", "go" and "setoption" as the parsers read them (commands.txt;
+// "\t" and "\r" there stand for those characters).
 std::string parsed(const std::string &line, Board_BB64 &board) {
     const Tokens tokens = tokenize(line);
     std::string out;
@@ -83,20 +82,11 @@ std::string parsed(const std::string &line, Board_BB64 &board) {
 TEST(UciCommand, LinesAsTheParsersReadThem) {
     Board_BB64 board;
     board.setFromFEN(START_FEN);
-    std::ifstream in(std::string(GRELVIN_SOURCE_DIR) + "/tests/uci/commands.txt");
-    std::string command;
-    int cases = 0;
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("> ", 0) == 0) {
-            EXPECT_EQ(parsed(command, board), line.substr(2)) << command;
-            ++cases;
-        } else if (!line.empty() && line.rfind("; ", 0) != 0) {
-            command = line;
-            for (const auto &[from, to] : {std::pair{"\\t", "\t"}, {"\\r", "\r"}})
-                for (size_t at; (at = command.find(from)) != std::string::npos;) command.replace(at, 2, to);
-        }
-    }
-    EXPECT_GT(cases, 30);
+    EXPECT_GT(checkTextCases("uci/commands.txt", [&](std::string line) {
+        for (const auto &[from, to] : {std::pair{"\\t", "\t"}, {"\\r", "\r"}})
+            for (size_t at; (at = line.find(from)) != std::string::npos;) line.replace(at, 2, to);
+        return parsed(line, board);
+    }), 40);
     EXPECT_TRUE(board.isConsistent());
 }
 
