@@ -57,9 +57,8 @@ TEST(Chess960, StartPositionsByNumber) {
     EXPECT_EQ(fenOf(standard, FenStyle::SHREDDER), fen);
 }
 
-// A FEN as the board reads it (chess960.txt): refused, or its X-FEN and Shredder-FEN,
-// then each legal castling as the king taking its rook and by name (both read back, in
-// zeros too), the checks it gives and the FEN after it.
+// A FEN as read (chess960.txt): refused, or both FEN styles, then each legal castling in
+// both notations (read back, in zeros too), the checks it gives and the FEN after it.
 TEST(Chess960, CastlingFieldsMovesAndNotation) {
     checkTextCases("board/chess960.txt", [](const std::string &fen) {
         Board_BB64 b;
@@ -100,9 +99,8 @@ TEST(Chess960, CastlingFieldsMovesAndNotation) {
     EXPECT_FALSE(textToMove(b, "f1b1", m));
 }
 
-// Random games from random start positions: every legal move is valid, predicts its
-// checks, and makes and unmakes to exact boards and keys; every position reads back
-// from its FEN in either style with the same key and castling.
+// Random Chess960 games: every legal move is valid, predicts its checks and unmakes to
+// the exact board; every position reads back from either FEN style with the same key.
 TEST(Chess960, RandomGamesKeepTheBoardExact) {
     std::mt19937 rng(960);
     Board_BB64 b, copy;

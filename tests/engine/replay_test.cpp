@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Replaying a game from a FEN and its moves, as the UCI face hands it over: FEN
-// defaults, refused boards and moves, and games longer than the board's history.
+// Replaying a game from a FEN and its moves, as the UCI face hands it over.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -86,9 +85,8 @@ constexpr const char *SHUFFLE = " g1f3 g8f6 f3g1 f6g8";
 
 }  // namespace
 
-// Games longer than the board's history: the position is still the game's, and the
-// record keeps the plies since the last pawn move with the game's own keys, so
-// repetitions are seen as in a shorter game.
+// Games longer than the board's history keep their position, and the plies since the
+// last pawn move with the game's own keys, so repetitions are seen.
 TEST(Replay, LongGamesKeepTheirPositionAndRepetitions) {
     for (int cycles : {100, 250, 750}) {
         std::string moves = "";

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The settings table's reading rules and value store: what the ini file, XBoard's
-// "option" and UCI's "setoption" all go through.
+// The settings table's reading rules and value store, which every face goes through.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Syzygy50MoveRule decides what a cursed win is worth to a two-thread search (the other
-// Syzygy options are in sessions/02_syzygy.txt).
+// Syzygy50MoveRule in a two-thread search (other Syzygy options: sessions/02_syzygy.txt).
 #include <unistd.h>
 
 #include <cstdlib>
@@ -39,11 +38,9 @@ Searched searchFrom(EngineSession &e, const std::string &fen) {
 
 }  // namespace
 
-// Rook and king against knight and king, with a KRvK table in which every position is
-// a cursed win for the rook (tests/xboard/cursed_table.h). While Syzygy50MoveRule is on
-// those are draws: the rook keeps its extra material rather than take the knight, and
-// the bare king's side takes a knight to be saved by the rule. Off, they are a win to
-// take and a loss to avoid.
+// KRvN with a KRvK table of cursed wins only (tests/xboard/cursed_table.h): with the rule
+// on they are draws (the rook keeps its knight to take, the bare king's side takes the
+// knight); off, a win to take and a loss to avoid.
 TEST(UciSyzygy, FiftyMoveRuleDecidesWhatCursedResultsAreWorth) {
     const auto dir = std::filesystem::temp_directory_path() / ("grelvin_cursed_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The UCI engine as a GUI sees it: a live grelvin-uci process, commands on its input,
-// lines read back with deadlines.
+// A live grelvin-uci process where the clock matters (fixed output: sessions/).
 #include <gtest/gtest.h>
 
 #include "tests/test_support.h"
@@ -37,9 +36,8 @@ TEST(UciEngine, ControlCharactersSeparateCommands) {
     quitUci(*e);
 }
 
-// What "go" asks for on the clock, searched in one process: the move, how deep the last
-// iteration went (-1: none, a book move) and how long it took. Searches that do not
-// depend on the clock are in sessions/03_searches.txt.
+// "go" on the clock: the move, the last iteration's depth (-1: none, a book move) and
+// how long it took.
 TEST(UciEngine, SearchLimits) {
     auto e = uciEngine();
     e->send("setoption name BookFile value " + inTreeDataDir() + "/books/selfplay.bin");
@@ -236,6 +234,11 @@ TEST(UciEngine, InfoLinesOnTwoThreads) {
         }
     }
     EXPECT_GT(field(iterations.back(), "hashfull"), 0) << iterations.back();
+    // A node limit ends both threads' search soon after the count (the helper runs on while
+    // thread 0 waits for a core); one thread stops at it exactly (sessions/03_searches.txt).
+    ASSERT_NE(searchMove(*e, "go nodes 150000", &lines), "");
+    EXPECT_GE(field(lines[lines.size() - 2], "nodes"), 150000) << lines[lines.size() - 2];
+    EXPECT_LE(field(lines[lines.size() - 2], "nodes"), 350000) << lines[lines.size() - 2];
     quitUci(*e);
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// A chosen strength in the XBoard face: set in the ini file or by "option", kept to its
-// node budget in play, and out of the way of analysis.
+// A chosen strength in the XBoard face, from the ini file or "option"; analysis ignores it.
 #include <gtest/gtest.h>
 
 #include <memory>
