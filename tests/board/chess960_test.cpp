@@ -8,6 +8,7 @@
 #include <string>
 
 #include "board/movegen.h"
+#include "tests/tools/text_cases.h"
 
 namespace {
 
@@ -15,14 +16,6 @@ std::string fenOf(const Board_BB64 &b, FenStyle style = FenStyle::X_FEN) {
     char buf[128];
     b.toFEN(buf, style);
     return buf;
-}
-
-bool hasMove(Board_BB64 &b, Move m) {
-    MoveList list;
-    generateAllLegal(b, list);
-    for (const ScoredMove &sm : list)
-        if (sm.move == m) return true;
-    return false;
 }
 
 std::string text(const Board_BB64 &b, Move m, CastlingText style) {
@@ -64,82 +57,36 @@ TEST(Chess960, StartPositionsByNumber) {
     EXPECT_EQ(fenOf(standard, FenStyle::SHREDDER), fen);
 }
 
-TEST(Chess960, CastlingFieldsInBothStyles) {
-    Board_BB64 b;
-    // Inner rooks hold the rights: X-FEN names their files, the outer ones are K/Q.
-    ASSERT_TRUE(b.setFromFEN("r1r1k1rr/8/8/8/8/8/8/RR2K1RR w GBhc - 0 1"));
-    EXPECT_EQ(fenOf(b), "r1r1k1rr/8/8/8/8/8/8/RR2K1RR w GBkc - 0 1");
-    EXPECT_EQ(fenOf(b, FenStyle::SHREDDER), "r1r1k1rr/8/8/8/8/8/8/RR2K1RR w GBhc - 0 1");
-    EXPECT_EQ(b.castling.rookFrom[0], 6);
-    EXPECT_EQ(b.castling.rookFrom[3], 58);
-    // K and Q take the outermost rook of the wing.
-    ASSERT_TRUE(b.setFromFEN("4k3/8/8/8/8/8/8/RR2K1RR w KQ - 0 1"));
-    EXPECT_EQ(b.castling.rookFrom[0], 7);
-    EXPECT_EQ(b.castling.rookFrom[1], 0);
-    EXPECT_EQ(fenOf(b, FenStyle::SHREDDER), "4k3/8/8/8/8/8/8/RR2K1RR w HA - 0 1");
-
-    const std::string pieces = "rk4r1/8/8/8/8/8/8/1R2K1R1 w ";
-    struct Case {
-        const char *field;
-        bool ok;
-    } cases[] = {
-        {"GBga", true},  {"BG", true},  // a colour's letters in either order
-        {"Kk", true},    {"KQkq", true},  // a wing without its rook keeps a right no castling can use
-        {"AG", false},                  // no rook on a1
-        {"EG", false},                  // the king's own file
-        {"GK", false},                  // the same right twice
-        {"gG", false},                  // Black's before White's
-        {"Gx", false},  {"G1", false},
-    };
-    for (const Case &c : cases) EXPECT_EQ(b.setFromFEN((pieces + c.field + " - 0 1").c_str()), c.ok) << c.field;
-    // A file letter needs the king on its back rank.
-    EXPECT_FALSE(b.setFromFEN("rk4r1/8/8/8/8/8/4K3/1R4R1 w G - 0 1"));
-    ASSERT_TRUE(b.setFromFEN("rk4r1/8/8/8/8/8/4K3/1R4R1 w K - 0 1"));
-    EXPECT_EQ(b.castlingRights, WHITE_OO);
-    EXPECT_FALSE(hasMove(b, b.castling.move(0)));
-}
-
-// The geometries only Chess960 has: a king that stays, king and rook changing places,
-// a rook on the king's destination, a king one step from its destination.
-TEST(Chess960, CastlingMovesAndTheirNotation) {
-    Board_BB64 b;
-    UndoInfo u;
-    struct Case {
-        const char *fen;
-        int extra;
-        const char *kingTakesRook, *after;
-        int checks;
-    } cases[] = {
-        {"5k2/8/8/8/8/8/8/6KR w H - 0 1", 0, "g1h1", "5k2/8/8/8/8/8/8/5RK1 b - - 1 1", 1},
-        {"6k1/8/8/8/8/8/8/5KR1 w G - 0 1", 0, "f1g1", "6k1/8/8/8/8/8/8/5RK1 b - - 1 1", 0},
-        {"3k4/8/8/8/8/8/8/1R4K1 w B - 0 1", 1, "g1b1", "3k4/8/8/8/8/8/8/2KR4 b - - 1 1", 1},
-        {"1k6/8/8/8/8/8/8/RK6 w A - 0 1", 1, "b1a1", "1k6/8/8/8/8/8/8/2KR4 b - - 1 1", 0},
-        {"rk6/8/8/8/8/8/8/3K4 b a - 0 1", 3, "b8a8", "2kr4/8/8/8/8/8/8/3K4 w - - 1 1", 1},
-    };
-    for (const Case &c : cases) {
-        ASSERT_TRUE(b.setFromFEN(c.fen)) << c.fen;
-        const Move m = b.castling.move(c.extra);
-        ASSERT_TRUE(hasMove(b, m)) << c.fen;
-        EXPECT_TRUE(isValidMove(b, m)) << c.fen;
-        EXPECT_FALSE(b.isTactical(m)) << c.fen;
-        EXPECT_EQ(text(b, m, CastlingText::KING_TAKES_ROOK), c.kingTakesRook);
-        EXPECT_EQ(text(b, m, CastlingText::O_O), c.extra & 1 ? "O-O-O" : "O-O");
-        Move parsed;
-        for (const char *t : {c.kingTakesRook, c.extra & 1 ? "O-O-O" : "O-O", c.extra & 1 ? "0-0-0" : "0-0"}) {
-            ASSERT_TRUE(textToMove(b, t, parsed)) << t;
-            EXPECT_EQ(parsed, m) << t;
+// A FEN as read (chess960.txt): refused, or both FEN styles, then each legal castling in
+// both notations (read back, in zeros too), the checks it gives and the FEN after it.
+TEST(Chess960, CastlingFieldsMovesAndNotation) {
+    checkTextCases("board/chess960.txt", [](const std::string &fen) {
+        Board_BB64 b;
+        if (!b.setFromFEN(fen.c_str())) return std::string("refused");
+        std::string out = fenOf(b) + " / " + fenOf(b, FenStyle::SHREDDER);
+        MoveList list;
+        generateAllLegal(b, list);
+        for (const ScoredMove &sm : list) {
+            const Move m = sm.move;
+            if (moveKind(m) != CASTLING) continue;
+            const std::string name = text(b, m, CastlingText::O_O), kingTakesRook = text(b, m, CastlingText::KING_TAKES_ROOK);
+            EXPECT_FALSE(b.isTactical(m)) << fen;
+            Move parsed;
+            for (const std::string &t : {kingTakesRook, name, std::string(name == "O-O" ? "0-0" : "0-0-0")})
+                EXPECT_TRUE(textToMove(b, t.c_str(), parsed) && parsed == m) << fen << " " << t;
+            AttackInfo checks;
+            checkersAfter(b, m, checks);
+            UndoInfo u;
+            b.makeMove(m, u);
+            out += "; " + kingTakesRook + " " + name + " checks " + std::to_string(checks.count) + " -> " + fenOf(b);
+            b.unmakeMove(m, u);
         }
-        AttackInfo checks;
-        checkersAfter(b, m, checks);
-        EXPECT_EQ(checks.count, c.checks) << c.fen;
-        const std::string before = fenOf(b);
-        b.makeMove(m, u);
-        EXPECT_EQ(fenOf(b), c.after);
-        EXPECT_TRUE(b.isConsistent()) << c.fen;
-        b.unmakeMove(m, u);
-        EXPECT_EQ(fenOf(b), before);
-        EXPECT_TRUE(b.isConsistent()) << c.fen;
-    }
+        return out;
+    });
+    // A castling move of another game is not valid here.
+    Board_BB64 b;
+    ASSERT_TRUE(b.setFromFEN("1k6/8/8/8/8/8/8/1K5R w H - 0 1"));
+    EXPECT_FALSE(isValidMove(b, MOVE_WHITE_OO));
     // Next to its destination the king's step is a king move (the castling is b1a1);
     // farther away the destination form castles, as in the standard game.
     ASSERT_TRUE(b.setFromFEN("4k3/8/8/8/8/8/8/RK6 w A - 0 1"));
@@ -152,32 +99,8 @@ TEST(Chess960, CastlingMovesAndTheirNotation) {
     EXPECT_FALSE(textToMove(b, "f1b1", m));
 }
 
-TEST(Chess960, CastlingRefusedWhereTheRulesSaySo) {
-    Board_BB64 b;
-    const std::pair<const char *, bool> cases[] = {
-        {"4k3/8/8/8/8/8/8/qRK5 w B - 0 1", false},    // the rook screened a1's queen from c1
-        {"4k3/8/8/8/8/3b4/8/1K5R w H - 0 1", false},  // e1, which the king passes, attacked
-        {"4k3/8/8/8/8/8/8/1K3N1R w H - 0 1", false},  // a knight in the king's way
-        {"4k3/8/8/8/8/8/8/R1N1K3 w A - 0 1", false},  // a knight on the rook's destination
-        {"4k3/8/8/8/8/8/8/RN2K3 w A - 0 1", false},   // a knight the rook must pass
-        {"4k3/8/8/8/8/8/8/1K3r1R w H - 0 1", false},  // an enemy rook between them
-        {"4k3/8/8/8/4r3/8/8/1K5R w H - 0 1", false},  // e1 attacked along the file
-        {"1k6/8/8/8/8/8/8/1K5R w H - 0 1", true},
-    };
-    for (const auto &[fen, allowed] : cases) {
-        ASSERT_TRUE(b.setFromFEN(fen)) << fen;
-        MoveList list;
-        generateAllLegal(b, list);
-        EXPECT_EQ(std::count_if(list.begin(), list.end(), [](const ScoredMove &sm) { return moveKind(sm.move) == CASTLING; }),
-                  allowed ? 1 : 0) << fen;
-    }
-    // A castling move of another game is not valid here.
-    EXPECT_FALSE(isValidMove(b, MOVE_WHITE_OO));
-}
-
-// Random games from random start positions: every legal move is valid, predicts its
-// checks, and makes and unmakes to exact boards and keys; every position reads back
-// from its FEN in either style with the same key and castling.
+// Random Chess960 games: every legal move is valid, predicts its checks and unmakes to
+// the exact board; every position reads back from either FEN style with the same key.
 TEST(Chess960, RandomGamesKeepTheBoardExact) {
     std::mt19937 rng(960);
     Board_BB64 b, copy;
@@ -193,8 +116,11 @@ TEST(Chess960, RandomGamesKeepTheBoardExact) {
             for (FenStyle style : {FenStyle::X_FEN, FenStyle::SHREDDER}) {
                 ASSERT_TRUE(copy.setFromFEN(fenOf(b, style).c_str())) << fenOf(b, style);
                 EXPECT_EQ(copy.key(), b.key()) << fenOf(b, style);
-                for (int e = 0; e < 4; ++e)
-                    if (b.castlingRights & (1 << e)) EXPECT_EQ(copy.castling.move(e), b.castling.move(e));
+                for (int e = 0; e < 4; ++e) {
+                    if (b.castlingRights & (1 << e)) {
+                        EXPECT_EQ(copy.castling.move(e), b.castling.move(e));
+                    }
+                }
             }
             const std::string before = fenOf(b);
             for (const ScoredMove &sm : list) {

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Replaying a game from a FEN and its moves, as the UCI face hands it over: FEN
-// defaults, refused boards and moves, and games longer than the board's history.
+// Replaying a game from a FEN and its moves, as the UCI face hands it over.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,6 +9,7 @@
 
 #include "board/movegen.h"
 #include "engine/replay.h"
+#include "tests/tools/text_cases.h"
 
 namespace {
 
@@ -54,23 +54,17 @@ TEST(Replay, FenDefaultsForMissingFields) {
     EXPECT_EQ(completeFen("7k/8/8/8/8/8/8/K7\tw - - 3 40 extra"), "7k/8/8/8/8/8/8/K7 w - - 3 40");
     EXPECT_EQ(completeFen("7k/8/8/8/8/8/8/K7 w - - 3 0"), "7k/8/8/8/8/8/8/K7 w - - 3 1");
     EXPECT_EQ(completeFen("  "), "");
-
-    // Castling with the default rights is refused; with "K" given it is played.
-    EXPECT_EQ(replayGame("4k3/8/8/8/8/8/8/4K2R", wordsOf("e1g1")).outcome, ReplayOutcome::ILLEGAL_MOVE);
-    EXPECT_EQ(replayGame("4k3/8/8/8/8/8/8/4K2R w K", wordsOf("e1g1")).outcome, ReplayOutcome::PLAYED);
 }
 
-// A FEN that does not parse or gives a board the search cannot start from is refused
-// whole; a move that is not legal ends the list there.
 TEST(Replay, RefusedPositionsAndMoves) {
-    const std::pair<const char *, ReplayOutcome> refused[] = {
-        {"", ReplayOutcome::BAD_FEN},
-        {"8/8/8/8 w - - 0 1", ReplayOutcome::BAD_FEN},
-        {"7k/8/8/8/8/8/8/K7 x", ReplayOutcome::BAD_FEN},
-        {"8/8/8/8/8/8/8/8 w - - 0 1", ReplayOutcome::UNPLAYABLE},
-        {"4k3/8/8/8/8/8/8/4R2K w - - 0 1", ReplayOutcome::UNPLAYABLE},
-    };
-    for (const auto &[fen, outcome] : refused) EXPECT_EQ(replayGame(fen, wordsOf("a1b1")).outcome, outcome) << fen;
+    checkTextCases("engine/replays.txt", [](const std::string &line) {
+        static const char *const OUTCOMES[] = {"played", "illegal move", "unplayable", "bad FEN"};
+        const size_t bar = line.find(" |");
+        const std::string moves = line.substr(bar + 2);
+        const GameReplay g = replayGame(line.substr(0, bar), wordsOf(moves));
+        return std::string(OUTCOMES[size_t(g.outcome)]) + ", illegal=" + g.illegalMove +
+               " played=" + std::to_string(g.moves.size());
+    });
     // Read as written, a FEN keeps its faults: missing move counters are fine, a move
     // number 0 is not.
     constexpr SetupRules strict{.lenientFen = false};
@@ -78,22 +72,7 @@ TEST(Replay, RefusedPositionsAndMoves) {
     EXPECT_EQ(replayGame("7k/8/8/8/8/8/8/K7 w - - 0 0", {}, strict).outcome, ReplayOutcome::BAD_FEN);
     EXPECT_EQ(replayGame("7k/8/8/8/8/8/8/K7 w", {}, strict).outcome, ReplayOutcome::BAD_FEN);
 
-    const struct {
-        const char *moves;
-        const char *illegal;
-        size_t played;
-    } cases[] = {
-        {"e2e4 e2e4 e7e5", "e2e4", 1},   {"e2e4 xyz e7e5", "xyz", 1},   {"e2e4 0000", "0000", 1},
-        {"e2e4 e7e5 g1f3 e7e5qq", "e7e5qq", 3}, {"", "", 0},
-    };
-    for (const auto &c : cases) {
-        const GameReplay g = replayGame(START_FEN, wordsOf(c.moves));
-        EXPECT_EQ(g.outcome, *c.illegal ? ReplayOutcome::ILLEGAL_MOVE : ReplayOutcome::PLAYED) << c.moves;
-        EXPECT_EQ(g.illegalMove, c.illegal) << c.moves;
-        EXPECT_EQ(g.moves.size(), c.played) << c.moves;
-    }
-    // Castling and a promotion in coordinate text; the move number goes on
-    // from the FEN's.
+    // Castling and a promotion in coordinate text; the move number goes on from the FEN's.
     const GameReplay g = replayGame("r3k3/8/8/8/8/8/1p6/4K2R b Kq - 0 35", wordsOf("e8c8 e1g1 b2b1q"));
     ASSERT_EQ(g.outcome, ReplayOutcome::PLAYED);
     EXPECT_EQ(placeOf(*recordBoard(g)), "2kr4/8/8/8/8/8/8/1q3RK1 w - - 0");
@@ -106,9 +85,8 @@ constexpr const char *SHUFFLE = " g1f3 g8f6 f3g1 f6g8";
 
 }  // namespace
 
-// Games longer than the board's history: the position is still the game's, and the
-// record keeps the plies since the last pawn move with the game's own keys, so
-// repetitions are seen as in a shorter game.
+// Games longer than the board's history keep their position, and the plies since the
+// last pawn move with the game's own keys, so repetitions are seen.
 TEST(Replay, LongGamesKeepTheirPositionAndRepetitions) {
     for (int cycles : {100, 250, 750}) {
         std::string moves = "";

@@ -1,40 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The settings table's reading rules and value store: what the ini file, XBoard's
-// "option" and UCI's "setoption" all go through.
+// The settings table's reading rules and value store, which every face goes through.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "engine/settings.h"
+#include "tests/tools/text_cases.h"
 
-// One rule for every spin: the number as atoi reads it, clamped to the range, with
-// flags for a clamp and for text that was not wholly a number.
 TEST(Settings, SpinValuesAreClampedAndFlagged) {
-    const Setting &hash = setting(TT_HASH_MB);  // 1 to 2048
-    const struct {
-        const char *text;
-        int number, written;
-        bool clamped, wellFormed;
-    } cases[] = {
-        {"64", 64, 64, false, true},
-        {" +7", 7, 7, false, true},
-        {"0", 1, 0, true, true},
-        {"-5", 1, -5, true, true},
-        {"4096", 2048, 4096, true, true},
-        {"99999999999999999999", 2048, INT_MAX, true, true},
-        {"-99999999999999999999", 1, INT_MIN, true, true},
-        {"12abc", 12, 12, false, false},
-        {"abc", 1, 0, true, false},
-        {"", 1, 0, true, false},
-    };
-    for (const auto &c : cases) {
-        const SettingValue v = readSetting(hash, c.text);
-        EXPECT_EQ(v.number, c.number) << c.text;
-        EXPECT_EQ(v.written, c.written) << c.text;
-        EXPECT_EQ(v.clamped, c.clamped) << c.text;
-        EXPECT_EQ(v.wellFormed, c.wellFormed) << c.text;
-    }
+    checkTextCases("engine/spin_settings.txt", [](const std::string &quoted) {
+        const SettingValue v = readSetting(setting(TT_HASH_MB), quoted.substr(1, quoted.size() - 2));
+        return std::to_string(v.number) + " " + std::to_string(v.written) + (v.clamped ? " clamped" : "") +
+               (v.wellFormed ? "" : " malformed");
+    });
     // A range from 0 keeps 0; the thread count's maximum is the machine's.
     EXPECT_FALSE(readSetting(setting(GTB_CACHE_MB), "0").clamped);
     const SettingValue threads = readSetting(setting(THREADS), "100000");

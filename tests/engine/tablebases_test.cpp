@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Which of the engine's tables answers for a position: Gaviota first where both have
-// it, Syzygy where Gaviota is left out or lacks the file, neither with castling rights
-// or more men than SyzygyProbeLimit allows.
+// Which tables answer for a position: Gaviota first, Syzygy where Gaviota is left out or
+// lacks the file, neither with castling rights or more men than the probe limit.
 #include <gtest/gtest.h>
 
 #include "engine/tablebases.h"

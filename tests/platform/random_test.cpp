@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The project's generator against the C library's rand() where that is the GNU one:
-// the same numbers for the same seeds, including the seeds that are negative as a
-// signed word and 0.
+// The project's generator draws the GNU C library's rand() sequence for every seed.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

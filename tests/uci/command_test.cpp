@@ -9,6 +9,7 @@
 #include "board/movegen.h"
 #include "uci/command.h"
 #include "uci/info.h"
+#include "tests/tools/text_cases.h"
 
 namespace {
 
@@ -41,145 +42,52 @@ TEST(UciCommand, Tokenize) {
     EXPECT_FALSE(equalsIgnoreCase("Hash", "Cash"));
 }
 
-// The words of "position": the base position's FEN fields, the move words, and notes
-// for what is left over. Replaying them is the core's (tests/engine/replay_test.cpp).
-TEST(UciCommand, PositionLines) {
-    struct Case {
-        const char *line;
-        bool ok;
-        const char *fen;
-        const char *moves;  // joined by blanks
-        const char *notes;  // what the notes must contain, "" for none
-    } cases[] = {
-        {"position startpos", true, START_FEN, "", ""},
-        {"position startpos moves", true, START_FEN, "", ""},
-        {"position  startpos\tmoves  e2e4 \r", true, START_FEN, "e2e4", ""},
-        {"position", false, "", "", "startpos or fen expected"},
-        {"position moves e2e4", false, "", "", "startpos or fen expected"},
-        {"position fen", true, "", "", ""},
-        {"position fen moves e2e4", true, "", "e2e4", ""},
-        {"position fen 7k/8/8/8/8/8/8/K7", true, "7k/8/8/8/8/8/8/K7", "", ""},
-        {"position fen\t7k/8/8/8/8/8/8/K7  b  -  - 3 9 moves h8g8", true, "7k/8/8/8/8/8/8/K7 b - - 3 9", "h8g8", ""},
-        {"position fen 7k/8/8/8/8/8/8/K7 w - - 0 1 extra 7 moves a1b1", true, "7k/8/8/8/8/8/8/K7 w - - 0 1", "a1b1",
-         "ignored: extra 7"},
-        {"position startpos junk moves e2e4 e7e5", true, START_FEN, "e2e4 e7e5", "ignored: junk"},
-        {"position startpos e2e4", true, START_FEN, "", "ignored: e2e4"},
-    };
-    for (const Case &c : cases) {
-        const Tokens tokens = tokenize(c.line);
+// The words of "position", "go" and "setoption" as the parsers read them (commands.txt;
+// "\t" and "\r" there stand for those characters).
+std::string parsed(const std::string &line, Board_BB64 &board) {
+    const Tokens tokens = tokenize(line);
+    std::string out;
+    if (tokens[0] == "position") {
         const PositionCommand p = parsePosition(argsOf(tokens));
-        EXPECT_EQ(p.ok, c.ok) << c.line;
-        EXPECT_EQ(p.fen, c.fen) << c.line;
-        std::string moves;
-        for (std::string_view m : p.moves) moves += (moves.empty() ? "" : " ") + std::string(m);
-        EXPECT_EQ(moves, c.moves) << c.line;
-        const std::string notes = allNotes(p.notes);
-        if (*c.notes) EXPECT_NE(notes.find(c.notes), std::string::npos) << c.line << " gave " << notes;
-        else EXPECT_EQ(notes, "") << c.line;
+        out = std::string(p.ok ? "ok" : "refused") + " fen=" + p.fen + " moves=";
+        for (std::string_view m : p.moves) out += std::string(m) + " ";
+        return out + "notes=" + allNotes(p.notes);
     }
-}
-
-// Every "go" with a clock field gets a finite budget, whichever fields it names; our
-// clock fields missing, the other side's stand in.
-TEST(UciCommand, GoClockBudgets) {
-    Board_BB64 board;
-    board.setFromFEN(START_FEN);
-    const struct {
-        const char *line;
-        Colour us;
-        int64_t overhead;
-        std::optional<int64_t> budget;
-    } cases[] = {
-        {"go", BLACK, 30, {}},  // searched until stopped
-        {"go wtime 10000 winc 100", WHITE, 0, 368},
-        {"go wtime 10000 winc 100", BLACK, 0, 368},
-        {"go wtime 10000 winc 100 btime 2000", BLACK, 0, 143},  // our clock, their increment
-        {"go btime 0", BLACK, 30, 1},
-        {"go wtime -4000 winc -10", WHITE, 30, 1},
-        {"go movestogo 0", WHITE, 30, 1},  // a move count with no clock: move at once
-        {"go binc 1000", WHITE, 30, 1},
-        {"go wtime 99999999999999999999 movestogo 99999999999999999999", WHITE, 0, 989560464},  // long, but it ends
-        {"go wtime 10000 winc 100 btime 2000 movetime 1000", WHITE, 30, 970},  // a move time rules
-    };
-    for (const auto &c : cases) {
-        const Tokens tokens = tokenize(c.line);
-        EXPECT_EQ(clockBudgetMs(goClock(parseGo(argsOf(tokens), board), c.us), c.overhead), c.budget) << c.line;
-    }
-}
-
-// "go" lines, whole and odd: every field they set, in a fixed order, and the notes.
-TEST(UciCommand, GoLines) {
-    Board_BB64 board;
-    board.setFromFEN(START_FEN);
-    const struct {
-        const char *line, *fields, *notes;
-    } cases[] = {
-        {"go ponder wtime 300000 btime 290000 winc 2000 binc 1000 movestogo 40 depth 12 nodes 1000000 movetime 5000 "
-         "mate 3 infinite searchmoves e2e4 d2d4 perft 5",
-         "wtime 300000 btime 290000 winc 2000 binc 1000 movestogo 40 depth 12 nodes 1000000 movetime 5000 mate 3 "
-         "perft 5 infinite ponder e2e4 d2d4 ", ""},
-        {"go wtime -500 depth -2", "wtime 0 depth 0 ", ""},
-        {"go wtime 99999999999999999999999", "wtime 9223372036854775807 ", ""},
-        {"go depth", "", "depth without a number"},
-        {"go depth infinite", "infinite ", "depth without a number"},
-        {"go depth 5x wtime 10", "wtime 10 ", "depth without a number, ignored|ignored: 5x"},
-        {"go bogus depth 3", "depth 3 ", "ignored: bogus"},
-        {"go depth 3 depth 4", "depth 4 ", ""},
-        {"go searchmoves", "", "all moves searched"},
-        {"go searchmoves e7e5 zz depth 2", "depth 2 ",
-         "not a legal move: e7e5|searchmoves: not a legal move: zz|searchmoves: no legal move given"},
-        {"go searchmoves e2e4 e2e4 e7e5 infinite", "infinite e2e4 ", "not a legal move: e7e5"},
-    };
-    for (const auto &c : cases) {
-        const Tokens tokens = tokenize(c.line);
-        const GoCommand go = parseGo(argsOf(tokens), board);
-        const std::pair<const char *, const std::optional<int64_t> &> numbers[] = {
-            {"wtime", go.timeMs[WHITE]}, {"btime", go.timeMs[BLACK]}, {"winc", go.incMs[WHITE]},
-            {"binc", go.incMs[BLACK]},   {"movestogo", go.movesToGo}, {"depth", go.depth},
-            {"nodes", go.nodes},         {"movetime", go.moveTimeMs}, {"mate", go.mate},
-            {"perft", go.perftDepth}};
-        std::string fields;
-        for (const auto &[name, value] : numbers)
-            if (value) fields += std::string(name) + " " + std::to_string(*value) + " ";
-        fields += std::string(go.infinite ? "infinite " : "") + (go.ponder ? "ponder " : "");
-        for (const Move m : go.searchMoves) {
-            char text[6];
-            moveToText(m, text);
-            fields += std::string(text) + " ";
-        }
-        EXPECT_EQ(fields, c.fields) << c.line;
-        const std::string notes = allNotes(go.notes);
-        if (*c.notes) EXPECT_NE(notes.find(c.notes), std::string::npos) << c.line << " gave " << notes;
-        else EXPECT_EQ(notes, "") << c.line;
-    }
-    EXPECT_TRUE(board.isConsistent());
-}
-
-TEST(UciCommand, SetOptionLines) {
-    struct Case {
-        const char *line;
-        const char *name;
-        std::optional<std::string> value;
-        bool noted;
-    } cases[] = {
-        {"setoption name Hash value 128", "Hash", "128", false},
-        {"setoption name Clear Hash", "Clear Hash", {}, false},
-        {"setoption  name  Book \t File\tvalue  /data/my  books/x.bin \r", "Book File", "/data/my books/x.bin", false},
-        {"setoption name Piece Value value 3", "Piece Value", "3", false},
-        {"setoption name Hash value", "Hash", "", false},
-        {"setoption name Hash value 1 value 2", "Hash", "1 value 2", false},
-        {"setoption extra name Hash value 1", "Hash", "1", true},
-        {"setoption Hash value 1", "", {}, true},
-        {"setoption name", "", {}, true},
-        {"setoption name value 5", "", "5", true},
-    };
-    for (const Case &c : cases) {
-        const Tokens tokens = tokenize(c.line);
+    if (tokens[0] == "setoption") {
         const SetOptionCommand s = parseSetOption(argsOf(tokens));
-        EXPECT_EQ(s.name, c.name) << c.line;
-        EXPECT_EQ(s.value, c.value) << c.line;
-        EXPECT_EQ(!s.notes.empty(), c.noted) << c.line << ": " << allNotes(s.notes);
+        return "name=" + s.name + " value=" + s.value.value_or("<none>") + " notes=" + allNotes(s.notes);
     }
+    const GoCommand go = parseGo(argsOf(tokens), board);
+    const std::pair<const char *, const std::optional<int64_t> &> numbers[] = {
+        {"wtime", go.timeMs[WHITE]}, {"btime", go.timeMs[BLACK]}, {"winc", go.incMs[WHITE]},
+        {"binc", go.incMs[BLACK]},   {"movestogo", go.movesToGo}, {"depth", go.depth},
+        {"nodes", go.nodes},         {"movetime", go.moveTimeMs}, {"mate", go.mate},
+        {"perft", go.perftDepth}};
+    for (const auto &[name, value] : numbers)
+        if (value) out += std::string(name) + " " + std::to_string(*value) + " ";
+    out += std::string(go.infinite ? "infinite " : "") + (go.ponder ? "ponder " : "");
+    for (const Move m : go.searchMoves) {
+        char text[6];
+        moveToText(m, text);
+        out += std::string(text) + " ";
+    }
+    // Every clock gives a finite budget (ms, a move overhead of 30), for either side.
+    for (const Colour us : {WHITE, BLACK}) {
+        const std::optional<int64_t> budget = clockBudgetMs(goClock(go, us), 30);
+        out += (us == WHITE ? "budget " : "/") + (budget ? std::to_string(*budget) : "none");
+    }
+    return out + " notes=" + allNotes(go.notes);
+}
+
+TEST(UciCommand, LinesAsTheParsersReadThem) {
+    Board_BB64 board;
+    board.setFromFEN(START_FEN);
+    EXPECT_GT(checkTextCases("uci/commands.txt", [&](std::string line) {
+        for (const auto &[from, to] : {std::pair{"\\t", "\t"}, {"\\r", "\r"}})
+            for (size_t at; (at = line.find(from)) != std::string::npos;) line.replace(at, 2, to);
+        return parsed(line, board);
+    }), 40);
+    EXPECT_TRUE(board.isConsistent());
 }
 
 // The lines the face writes: scores, info fields in their order, the move and strings.

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// A chosen playing strength through a live grelvin-uci: a level's node budget, the line
-// it shows, a seed that replays a game, and full strength untouched when it is off.
+// A chosen playing strength through a live grelvin-uci.
 #include <gtest/gtest.h>
 
 #include <set>
 
+#include "engine/strength.h"
 #include "tests/uci/uci_session.h"
 
 namespace {
@@ -38,11 +38,9 @@ std::vector<std::string> selfPlay(EngineSession &e, const char *seed, const char
 
 }  // namespace
 
-// An Elo below the scale plays the weakest level (250 nodes a move), also after a full
-// search on two threads whose helper sits out the level's search. Whatever a level
-// chooses, the last line it shows is the line it plays; without a seed each new game
-// makes its own choices (a GUI keeps the engine loaded). Off, or in analysis, the
-// engine searches exactly as without a level: the same node count to the same depth.
+// The weakest level's node budget, also after a two-thread search; the last line shown
+// is the line played; each new game chooses anew without a seed; off or in analysis,
+// the search is as without a level (the same node count to the same depth).
 TEST(UciStrength, LevelsThroughTheFace) {
     auto e = uciEngine();
     e->send("setoption name Threads value 2");
@@ -53,7 +51,7 @@ TEST(UciStrength, LevelsThroughTheFace) {
     e->send("position startpos moves e2e4 d7d5");
     EXPECT_EQ(searchMove(*e, "go wtime 300000 btime 300000", &lines).size(), 4u);
     EXPECT_GT(nodesOf(lines), 0);
-    EXPECT_LE(nodesOf(lines), 964 + 16);
+    EXPECT_LE(nodesOf(lines), strengthLevel(0).nodes + 16);
 
     e->send("setoption name Threads value 1");
     std::set<std::string> openings;

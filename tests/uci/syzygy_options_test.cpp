@@ -1,23 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The Syzygy options of the UCI face: a list of folders (a missing one, a repeated
-// one), tbprobe, a root in the tables that keeps only the moves of shortest DTZ unless
-// Gaviota has it, and Syzygy50MoveRule deciding what a cursed win is worth to a
-// two-thread search.
+// Syzygy50MoveRule in a two-thread search (other Syzygy options: sessions/02_syzygy.txt).
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <tuple>
 
-#include "tablebase/syzygy_probe.h"
 #include "tests/test_support.h"
 #include "tests/uci/uci_session.h"
 #include "tests/xboard/cursed_table.h"
 
 namespace {
-
-std::string localSyzygy() { return (std::filesystem::path(inTreeDataDir()) / "syzygy").string(); }
 
 struct Searched {
     std::string move;
@@ -45,60 +38,9 @@ Searched searchFrom(EngineSession &e, const std::string &fen) {
 
 }  // namespace
 
-// A list of folders (a missing one, a repeated one) and tbprobe. KRvK with the rook
-// attacked: every legal move keeps the win but only the ones of least DTZ (as the
-// tables give them) may be played, whatever the search would like. Every line shows the tables' verdict from
-// depth 1 on: a win above any evaluation, and a draw where the DTZ (27 here) does not
-// fit in the plies the position's clock leaves.
-TEST(UciSyzygy, PathsTbprobeAndTheShortestWins) {
-    auto e = uciEngine();
-    const std::string sep(1, SZ_PATH_SEPARATOR);
-    e->send("setoption name SyzygyPath value /nonexistent" + sep + localSyzygy() + sep + localSyzygy());
-    e->send("position fen 8/8/8/8/4k3/8/1Q6/K7 b - - 0 1");
-    e->send("tbprobe");
-    e->send("position fen 8/8/8/8/4k3/8/1Q6/K7 b - - 0 1 moves e4d3");
-    e->send("tbprobe");
-    e->send("position fen 8/8/8/4k3/8/8/8/R3K3 w - - 80 1");
-    e->send("tbprobe");
-    e->send("setoption name SyzygyPath value <empty>");
-    e->send("tbprobe");
-    const auto got = syncReady(*e);
-    const std::vector<std::string> want = {"info string SyzygyPath: 8 tables found, up to 4 men",
-                                           "syzygy wdl -2 dtz -20 clock 0 loss", "syzygy wdl 2 dtz 11 clock 1 win",
-                                           "syzygy wdl 2 dtz 27 clock 80 draw",
-                                           "info string SyzygyPath: 0 tables found", "syzygy none"};
-    EXPECT_EQ(got, want);
-    e->send("setoption name SyzygyPath value " + localSyzygy());
-    for (const auto &[fen, won, shortest] : {std::tuple{"8/8/8/8/8/2k5/8/R3K3 w - - 0 1", true, " a1a4 "},
-                                             {"8/8/8/4k3/8/8/8/KQ6 w - - 0 1", true, " b1g6 b1f1 b1b6 a1b2 "},
-                                             {"8/8/8/8/8/1k6/8/R3K3 w - - 10 1", true, " a1c1 "},
-                                             {"8/8/8/4k3/8/8/8/R3K3 w - - 80 1", false, " a1a5 e1e2 "}}) {
-        e->send(std::string("position fen ") + fen);
-        std::vector<std::string> lines;
-        const std::string move = searchMove(*e, "go depth 4", &lines);
-        EXPECT_NE(std::string(shortest).find(" " + move + " "), std::string::npos) << fen << " " << move;
-        for (const std::string &l : lines)
-            if (const size_t at = l.find(" score cp "); at != l.npos) {
-                const int cp = std::atoi(l.c_str() + at + 10);
-                EXPECT_TRUE(won ? cp >= 10000 : cp == 0) << fen << " " << l;
-            }
-    }
-    // Where Gaviota holds the root too, its mate distances choose: Kg6 mates in two, but
-    // the Syzygy ranking alone keeps only the promotions (a zeroing move ranks first).
-    const std::string fen = "7k/4P3/8/5K2/8/8/8/8 w - - 0 1";
-    EXPECT_EQ(searchFrom(*e, fen).move.substr(0, 4), "e7e8");
-    e->send("setoption name GaviotaTbPath value " + inTreeDataDir() + "/gaviota");
-    const Searched mate = searchFrom(*e, fen);
-    EXPECT_EQ(mate.move, "f5g6");
-    EXPECT_EQ(mate.score, 30000);
-    quitUci(*e);
-}
-
-// Rook and king against knight and king, with a KRvK table in which every position is
-// a cursed win for the rook (tests/xboard/cursed_table.h). While Syzygy50MoveRule is on
-// those are draws: the rook keeps its extra material rather than take the knight, and
-// the bare king's side takes a knight to be saved by the rule. Off, they are a win to
-// take and a loss to avoid.
+// KRvN with a KRvK table of cursed wins only (tests/xboard/cursed_table.h): with the rule
+// on they are draws (the rook keeps its knight to take, the bare king's side takes the
+// knight); off, a win to take and a loss to avoid.
 TEST(UciSyzygy, FiftyMoveRuleDecidesWhatCursedResultsAreWorth) {
     const auto dir = std::filesystem::temp_directory_path() / ("grelvin_cursed_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);

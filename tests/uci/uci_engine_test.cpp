@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The UCI engine as a GUI sees it: a live grelvin-uci process, commands on its input,
-// lines read back with deadlines.
+// A live grelvin-uci process where the clock matters (fixed output: sessions/).
 #include <gtest/gtest.h>
 
 #include "tests/test_support.h"
@@ -12,7 +11,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 bool isReady(const std::string &l) { return l == "readyok"; }
-bool isInfoString(const std::string &l) { return l.rfind("info string ", 0) == 0; }
 
 long countIn(const std::vector<std::string> &lines, const std::string &part) {
     return std::count_if(lines.begin(), lines.end(), [&](auto &x) { return x.find(part) != std::string::npos; });
@@ -26,121 +24,20 @@ bool legalAfter(EngineSession &e, const std::string &position, const std::string
 
 }  // namespace
 
-// The option list, bad input, developer commands and "d" outside any search.
-TEST(UciEngine, HandshakeAndCommandsOutsideASearch) {
+// A NUL byte or another control character never joins two commands (the rest of what
+// happens outside a search is in sessions/01_outside_a_search.txt).
+TEST(UciEngine, ControlCharactersSeparateCommands) {
     auto e = uciEngine();
-    e->send("uci");
-    ASSERT_TRUE(e->waitForLine("uciok"));
-    // Small tables by default (an interface may run many engines at once), up to 64 GiB;
-    // no Gaviota tables until an interface names a folder. "*": the rest is the machine's.
-    const std::vector<std::string> want = {"id name GrelvinBB *", "id author GrelvinBB developers",
-        "option name Threads type spin default 1 min 1 max *", "option name Hash type spin default 16 min 1 max 65536",
-        "option name PawnHash type spin default 2 min 1 max 2048",
-        "option name GaviotaTbCache type spin default 16 min 0 max 256",
-        "option name GaviotaTbPath type string default <empty>", "option name BookFile type string default book.bin",
-        "option name Clear Hash type button", "option name Ponder type check default false",
-        "option name OwnBook type check default false", "option name MultiPV type spin default 1 min 1 max 64",
-        "option name UCI_AnalyseMode type check default false",
-        "option name Move Overhead type spin default 30 min 0 max 5000",
-        "option name UCI_Chess960 type check default false", "option name SyzygyPath type string default <empty>",
-        "option name SyzygyProbeDepth type spin default 1 min 1 max 100",
-        "option name Syzygy50MoveRule type check default true",
-        "option name SyzygyProbeLimit type spin default 7 min 0 max 7",
-        "option name UCI_LimitStrength type check default false",
-        "option name UCI_Elo type spin default 2400 min 1000 max 2400",
-        "option name StrengthSeed type spin default 0 min 0 max 2147483647", "info string code for *", "uciok"};
-    ASSERT_EQ(e->lines().size(), want.size()) << ::testing::PrintToString(e->lines());
-    for (size_t i = 0; i < want.size(); ++i) {
-        const size_t n = want[i].back() == '*' ? want[i].size() - 1 : std::string::npos;
-        EXPECT_EQ(e->lines()[i].substr(0, n), want[i].substr(0, n));
-    }
-    e->send("ucinewgame");
-    e->send("setoption name Clear Hash");
-    EXPECT_EQ(syncReady(*e), std::vector<std::string>{});
-
-    // Bad input is reported and changes nothing. The moves go into the game record (the
-    // move number counts them); a refused FEN leaves nothing to search, never the game
-    // before it.
-    for (const char *line : {"position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 moves e2e4 e2e4",
-                             "position startpos moves e2e4 g8f6 g1f3 f6g8 f3g1", "position fen 8/8/8/8/8/8/8/8 w - - 0 1",
-                             "go depth 3", "position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 moves e2e4 e7e5",
-                             "position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNZ w KQkq - 0 1",
-                             "go wtime 1000 btime 1000", "setoption name NoSuchOption value 3", "setoption name Hash value -5",
-                             "setoption name OwnBook value perhaps", "frobnicate", "d"})
-        e->send(line);
-    const std::vector<std::string> out = syncReady(*e);
-    EXPECT_EQ(countIn(out, "info string position refused, not a legal position: 8/8/8/8/8/8/8/8 w - - 0 1"), 1);
-    EXPECT_EQ(countIn(out, "info string position refused, bad FEN rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNZ"), 1);
-    EXPECT_EQ(countIn(out, "info string no position to search: "), 2);
-    EXPECT_EQ(countIn(out, "bestmove 0000"), 2);
-    EXPECT_EQ(countIn(out, "bestmove"), 2);
-    EXPECT_EQ(countIn(out, "info string illegal move e2e4"), 1);
-    EXPECT_EQ(countIn(out, "info string unknown option: NoSuchOption"), 1);
-    EXPECT_EQ(countIn(out, "info string Hash set to 1,"), 1);
-    EXPECT_EQ(countIn(out, "info string OwnBook: true or false expected"), 1);
-    EXPECT_EQ(countIn(out, "info string unknown command: frobnicate"), 1);
-
-    // A NUL byte or another control character never joins two commands, option names and
-    // values match whatever blanks stand between their words, a FEN short of its trailing
-    // fields takes their defaults, and the move number goes on from the FEN's (0 reads
-    // as 1) across the irreversible moves the game record leaves out.
-    const size_t from = e->position();
     e->send(std::string("uci\0", 4));
     e->send(std::string("isready\x01", 8));
     e->send(std::string("\0isready\risready", 17));
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(e->waitForLine("readyok")) << i;
-    e->send("setoption  name  Move \t Overhead  value  250");
-    e->send("setoption name MultiPV value 3");
-    const std::pair<const char *, const char *> fens[] = {
-        {"7k/8/8/8/8/8/8/K6R b", "7k/8/8/8/8/8/8/K6R b - - 0 1"},
-        {"4k3/8/8/8/8/8/8/4K2R w K - 9 moves e1g1", "4k3/8/8/8/8/8/8/5RK1 b - - 10 1"},
-        {"4k3/8/8/8/8/8/4P3/4K3 b - - 0 35 moves e8d8 e2e3 d8e8 e3e4 e8d8", "3k4/8/8/8/4P3/8/8/4K3 w - - 1 38"},
-        {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 0 moves e2e4", "4k3/8/8/8/4P3/8/8/4K3 b - - 0 1"}};
-    for (const auto &[position, fen] : fens) {
-        e->send(std::string("position fen ") + position);
-        e->send("d");
-        EXPECT_EQ(countIn(syncReady(*e), std::string("Fen: ") + fen), 1) << position;
-    }
-    std::vector<std::string> lines(e->lines().begin() + long(from), e->lines().end());
-    EXPECT_EQ(countIn(lines, "uciok"), 1);
-    // Only "uci" has something to say: which copy of the engine's code runs.
-    EXPECT_EQ(countLines(lines, isInfoString), 1) << ::testing::PrintToString(lines);
-    EXPECT_EQ(countIn(lines, "info string code for "), 1);
-    searchMove(*e, "go depth 3", &lines);
-    EXPECT_GT(countIn(lines, " multipv 3 "), 0);
-
-    // The developer commands: perft in both spellings on the game position, divide lines
-    // and the evaluation printout; a depth of 0 is refused with a note.
-    e->send("position startpos moves e2e4");
-    e->send("perft 2");
-    EXPECT_TRUE(e->waitForLine("Total leaves: 600"));
-    e->send("go perft 3");
-    EXPECT_TRUE(e->waitForLine("Total leaves: 13160"));
-    EXPECT_TRUE(e->waitForPrefix("info string perft 3: 13160 nodes, ", 5s));
-    e->send("perft 0");
-    EXPECT_TRUE(e->waitForPrefix("info string perft needs a depth"));
-    e->send("eval");
-    EXPECT_TRUE(e->waitForLine("info string Side to move: white 0 0 (0) black 24 0 (24) total -24"));
-    EXPECT_TRUE(e->waitForPrefix("info string phase 24 scaling 1.00 evaluation "));
-
-    // UCI_Chess960: castling read and written as the king taking its rook, Shredder-FEN.
-    e->send("setoption name UCI_Chess960 value true");
-    const std::pair<const char *, const char *> chess960[] = {
-        {"position fen 4rkr1/4p1p1/8/8/8/8/8/6KR w H - 0 1 moves g1h1", "Fen: 4rkr1/4p1p1/8/8/8/8/8/5RK1 b - - 1 1"},
-        {"position startpos", "Fen: rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w HAha - 0 1"},
-        {"position fen rk6/8/8/8/8/8/8/RK4R1 w GAa - 0 1\ngo perft 1", "b1a1: 1"},
-        {"position fen rk6/8/8/8/8/8/8/RK4R1 w GAa - 0 1\ngo perft 1", "b1g1: 1"},
-        {"position fen rk6/8/8/8/8/8/8/RK4R1 w GAa - 0 1\ngo perft 1", "b1c1: 1"}};  // a king step
-    for (const auto &[position, line] : chess960) {
-        e->send(position);
-        e->send("d");
-        EXPECT_EQ(countIn(syncReady(*e), line), 1) << position;
-    }
+    EXPECT_EQ(countIn(e->lines(), "uciok"), 1);
     quitUci(*e);
 }
 
-// What "go" asks for, searched in one process: the move, how deep the last iteration
-// went (-1: none, a book move), how long it took, and a line the search printed.
+// "go" on the clock: the move, the last iteration's depth (-1: none, a book move) and
+// how long it took.
 TEST(UciEngine, SearchLimits) {
     auto e = uciEngine();
     e->send("setoption name BookFile value " + inTreeDataDir() + "/books/selfplay.bin");
@@ -150,34 +47,21 @@ TEST(UciEngine, SearchLimits) {
         std::string options, position, go;
         std::string best;  // "" any legal move, else the moves allowed, split by '|'
         int minDepth, maxDepth, minMs, maxMs;
-        std::string shown;
         Case(std::string o, std::string p, std::string g, std::string b = "", int lo = -1, int hi = 100,
-             int fromMs = 0, int toMs = 30000, std::string s = "")
-            : options(o), position(p), go(g), best(b), minDepth(lo), maxDepth(hi), minMs(fromMs), maxMs(toMs), shown(s) {}
+             int fromMs = 0, int toMs = 30000)
+            : options(o), position(p), go(g), best(b), minDepth(lo), maxDepth(hi), minMs(fromMs), maxMs(toMs) {}
     };
     const Case cases[] = {
-        {none, start, "go depth 5", "", 5, 5, 0, 30000, " multipv 1 score cp "},
         {none, "position startpos moves e2e4 c7c5 g1f3 d7d6", "go movetime 200", "", 1, 100, 100, 1000},
         {none, e4, "go wtime 1000 btime 1000", "", 1, 100, 0, 1000},
-        // Clocks that once searched without end (tests/uci/command_test.cpp has their
-        // budgets): each is answered at once.
+        // Clocks that once searched without end (commands.txt has their budgets): each is
+        // answered at once.
         {none, e4, "go wtime 1000", "", -1, 100, 0, 5000},
         {none, e4, "go movestogo 5", "", -1, 100, 0, 5000},
         {none, e4, "go btime 1000 movestogo 99999999999999999999", "", -1, 100, 0, 5000},
         {none, e4, "go movetime 0", "", -1, 100, 0, 5000},
         {none, e4, "go movetime -5", "", -1, 100, 0, 5000},
-        // A mate, and no legal move: a stalemate is a draw, not a mate.
-        {none, "position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "go depth 4", "a1a8", 1, 4, 0, 30000, "score mate 1 "},
-        {none, "position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "go movetime 100", "0000", 0, 0, 0, 5000, " score cp 0 "},
-        {none, "position fen R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1", "go movetime 100", "0000", 0, 0, 0, 5000, " score mate 0 "},
-        {none, "position fen k7/8/2K5/8/8/8/8/7R w - - 0 1", "go mate 2", "c6b6|c6c7"},
-        // A root of one move, legal or allowed, is searched as far as asked; only a move
-        // on the clock is played after depth 1.
-        {"setoption name MultiPV value 2", start, "go depth 6 searchmoves a2a3", "a2a3", 6, 6},
-        {none, start, "go depth 5 searchmoves h2h3 a2a3", "h2h3|a2a3", 5, 5},
-        {"setoption name MultiPV value 1", start, "go nodes 3000"},
-        {none, forced, "go depth 5", "a1b2", 5, 5},
-        {none, forced, "go nodes 20000", "a1b2", 3},
+        // A root of one move, legal or allowed: only a move on the clock is played after depth 1.
         {none, forced, "go infinite", "a1b2", 3},
         {none, forced, "go wtime 60000 btime 60000", "a1b2", 1, 1},
         {none, start, "go wtime 60000 btime 60000 searchmoves e2e4", "e2e4", 1, 1},
@@ -189,13 +73,6 @@ TEST(UciEngine, SearchLimits) {
         {none, start, "go wtime 60000 btime 60000 searchmoves a2a3", "a2a3", 1},
         {"setoption name UCI_AnalyseMode value true", start, "go movetime 200", "", 1},
         {"setoption name UCI_AnalyseMode value false", start, "go movetime 200", "", -1, -1},
-        // Chess960 castling as the king's two-square step, then as the king taking its rook;
-        // the only mate castles with the king staying on g1.
-        {"setoption name OwnBook value false", "position fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1",
-         "go depth 1 searchmoves e1g1", "e1g1"},
-        {"setoption name UCI_Chess960 value true", "position fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1",
-         "go depth 1 searchmoves e1h1", "e1h1"},
-        {none, "position fen 4rkr1/4p1p1/8/8/8/8/8/6KR w H - 0 1", "go depth 3", "g1h1"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.position + " / " + c.go);
@@ -227,13 +104,6 @@ TEST(UciEngine, SearchLimits) {
             if (l.rfind("info depth ", 0) == 0) depth = std::atoi(l.c_str() + 11), last = l;
         EXPECT_GE(depth, c.minDepth) << last;
         EXPECT_LE(depth, c.maxDepth) << last;
-        if (!c.shown.empty()) {
-            EXPECT_GT(countIn(lines, c.shown), 0) << ::testing::PrintToString(lines);
-        }
-        if (c.go == "go depth 5") {
-            EXPECT_NE(last.find(" nodes "), std::string::npos) << last;
-            EXPECT_NE(last.find(" pv " + best), std::string::npos) << last;
-        }
     }
     EXPECT_EQ(countIn(e->lines(), "not supported"), 0);
     quitUci(*e);
@@ -337,9 +207,8 @@ TEST(UciEngine, StopPonderAndCommandsDuringASearch) {
 }
 
 // On two threads, after a search that left the helper's counters high: node counts only
-// grow within the next search; each iteration shows its time, speed and hash fill, and
-// table hits once Gaviota has the position. Diagnostics only while debug is on.
-TEST(UciEngine, InfoLinesAndDebug) {
+// grow within the next search; each iteration shows its time, speed and hash fill.
+TEST(UciEngine, InfoLinesOnTwoThreads) {
     auto e = uciEngine();
     e->send("setoption name Threads value 2");
     searchMove(*e, "go depth 9");
@@ -365,37 +234,11 @@ TEST(UciEngine, InfoLinesAndDebug) {
         }
     }
     EXPECT_GT(field(iterations.back(), "hashfull"), 0) << iterations.back();
-    e->send("setoption name GaviotaTbPath value " + inTreeDataDir() + "/gaviota");
-    e->send("position fen 8/8/4k3/8/8/2K5/1R6/7n w - - 0 1");
-    searchMove(*e, "go depth 6", &lines);
-    std::string last;
-    for (const std::string &l : lines)
-        if (l.rfind("info depth ", 0) == 0) last = l;
-    EXPECT_GT(field(last, "tbhits"), 0) << last;
-
-    e->send("setoption name Threads value 1");
-    e->send("position startpos");
-    searchMove(*e, "go movetime 100");
-    EXPECT_EQ(countLines(syncReady(*e), isInfoString), 0);
-    e->send("debug on");
-    e->send("ponderhit");
-    searchMove(*e, "go movetime 100");
-    e->send("setoption name Move Overhead value 60");
-    searchMove(*e, "go movetime 100");
-    syncReady(*e);
-    const std::vector<std::string> &all = e->lines();
-    EXPECT_EQ(countIn(all, "info string ponderhit without a ponder search"), 1);
-    EXPECT_EQ(countIn(all, "info string budget 70 ms"), 1);
-    EXPECT_EQ(countIn(all, "info string budget 40 ms"), 1);
-    EXPECT_EQ(countIn(all, "info string search finished: "), 2);
-    const size_t before = all.size();
-    e->send("debug off");
-    e->send("debug sideways");
-    searchMove(*e, "go movetime 100");
-    syncReady(*e);
-    const std::vector<std::string> off(all.begin() + long(before), all.end());
-    EXPECT_EQ(countLines(off, isInfoString), 1) << ::testing::PrintToString(off);
-    EXPECT_EQ(countIn(off, "info string debug: on or off expected"), 1);
+    // A node limit ends both threads' search soon after the count (the helper runs on while
+    // thread 0 waits for a core); one thread stops at it exactly (sessions/03_searches.txt).
+    ASSERT_NE(searchMove(*e, "go nodes 150000", &lines), "");
+    EXPECT_GE(field(lines[lines.size() - 2], "nodes"), 150000) << lines[lines.size() - 2];
+    EXPECT_LE(field(lines[lines.size() - 2], "nodes"), 350000) << lines[lines.size() - 2];
     quitUci(*e);
 }
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// A chosen strength in the XBoard face: set in the ini file or by "option", kept to its
-// node budget in play, and out of the way of analysis.
+// A chosen strength in the XBoard face, from the ini file or "option"; analysis ignores it.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
+#include "engine/strength.h"
 #include "tests/xboard/xboard_session.h"
 
 namespace {
@@ -45,7 +45,7 @@ TEST(StrengthPlay, IniAndOptionSetTheLevelAndAnalysisIgnoresIt) {
     e->send("go");
     const uint64_t weak = nodesOfMove(*e);
     EXPECT_GT(weak, 0u);
-    EXPECT_LE(weak, 964 + 16);
+    EXPECT_LE(weak, strengthLevel(1000).nodes + 16);
 
     e->send("option limitStrength=maybe");
     EXPECT_TRUE(e->waitForLine("Error (illegal value for 'limitStrength' option): maybe"));
@@ -53,7 +53,7 @@ TEST(StrengthPlay, IniAndOptionSetTheLevelAndAnalysisIgnoresIt) {
     e->send("go");
     const uint64_t stronger = nodesOfMove(*e);
     EXPECT_GT(stronger, weak);
-    EXPECT_LE(stronger, 207782 + 16);
+    EXPECT_LE(stronger, strengthLevel(2400).nodes + 16);
 
     // Analysis searches on past the level's budget.
     e->send("option strengthElo=1000");
