@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Damaged copies of real tablebase files: whatever the damage, a probe either fails or
-// gives the answer of the intact file, a refused file is named, and nothing is read
-// outside the file.
+// Damaged copies of real tablebase files: a probe fails or gives the intact file's answer.
 #include <gtest/gtest.h>
 
 #include "tablebase/probe.h"
@@ -23,19 +21,6 @@ std::vector<int> probeAll(const ScratchDir &dir, const Bytes &file, const std::v
         answers.push_back(open && tables.probe(b, true, info, plies) ? int(info + 8 * plies) : -1);
     }
     return answers;
-}
-
-// Parses bytes as the named table and decodes whatever parses.
-bool parseAndRead(const Bytes &bytes, SzKind kind, const SzMaterial &m) {
-    SzFile file;
-    std::string error;
-    if (!szParseFile(bytes.data(), bytes.size(), kind, m, file, error)) return false;
-    for (const SzSubTable &t : file.sub)
-        for (uint64_t i = 0; i < t.size; i += t.size / 97 + 1) {
-            int v, plies;
-            if (szDecode(t, i, v) && kind == SzKind::DTZ) szDtzPlies(t, v, 2, plies);
-        }
-    return true;
 }
 
 }  // namespace
@@ -124,30 +109,5 @@ TEST(DamagedFiles, SyzygyFilesAreRefused) {
         EXPECT_NE(problems[0].find("KQvK.rtbw"), std::string::npos) << problems[0];
         EXPECT_TRUE(szProbeWdl(tables, rook, wdl));
         EXPECT_EQ(wdl, -2);
-    }
-}
-
-// Every byte of the header and of the first block changed in turn, and random bytes of
-// larger files: the parse either refuses or yields sub-tables whose reads stay inside
-// the file (the address-sanitizer build checks that).
-TEST(DamagedFiles, SyzygyCorruptionNeverReadsOutsideTheFile) {
-    std::mt19937 rng(30);
-    for (const std::string name : {"KQvK.rtbw", "KPvK.rtbz", "KRvKR.rtbz", "KPPvK.rtbw"}) {
-        const Bytes good = readBytes(inTreeDataDir() + "/syzygy/" + name);
-        SzMaterial m;
-        ASSERT_TRUE(szParseName(name.substr(0, name.find('.')), m));
-        const SzKind kind = name.ends_with(".rtbw") ? SzKind::WDL : SzKind::DTZ;
-        ASSERT_TRUE(parseAndRead(good, kind, m)) << name;
-        for (size_t at = 0; at < std::min<size_t>(good.size(), 300); ++at)
-            for (uint8_t x : {0x01, 0x80, 0xFF}) {
-                Bytes bytes = good;
-                bytes[at] ^= x;
-                parseAndRead(bytes, kind, m);
-            }
-        for (int n = 0; n < 300; ++n) {
-            Bytes bytes = good;
-            for (int k = 0; k < 4; ++k) bytes[rng() % bytes.size()] = uint8_t(rng());
-            parseAndRead(bytes, kind, m);
-        }
     }
 }
