@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The real Gaviota and Syzygy tables checked against chess itself: every value must follow
-// from the values after each legal move (promotions into tables stored with the colours
-// exchanged and en passant included), symmetries give the same values, and the two agree.
+// The real Gaviota and Syzygy tables: values follow from the moves, symmetries and known values
+// agree, also from racing threads, and damaged copies answer right or not at all.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <sstream>
+#include <thread>
 
 #include "tablebase/probe.h"
 #include "tablebase/syzygy_probe.h"
@@ -42,8 +44,7 @@ int value(unsigned code, unsigned plies, int side) {
 
 enum class Check { CONSISTENT, UNKNOWN, WRONG };
 
-// The Gaviota answer against the best of its moves' answers; UNKNOWN when a move leads
-// into an endgame whose file is not on hand.
+// The Gaviota answer against the best of its moves'; UNKNOWN when a move leaves the files on hand.
 Check checkPosition(GaviotaTables &tables, Board_BB64 &b, int *valueOut = nullptr) {
     const Colour us = b.side();
     unsigned info = 0, plies = 0;
@@ -92,11 +93,9 @@ protected:
         GRELVIN_REQUIRE_DATA_FILE(syzygyDir + "/KQvK.rtbw");
         initStaticTables();
         ASSERT_TRUE(gaviota.open(4, {gaviotaDir}) && gaviota.setCache(64));
-        // The checkout carries 8 Syzygy tables, the larger set all 3- and 4-men ones.
         ASSERT_GE(syzygy.load(syzygyDir), largerDataDir().empty() ? 8 : 35);
     }
-    // The Syzygy tables whose every capture and promotion leads to a table on hand: only
-    // their positions can be followed move by move.
+    // The Syzygy tables whose every capture and promotion leads to a table on hand.
     std::vector<std::string> closedTables() const {
         const auto present = [&](std::string a, std::string b) {
             const auto byValue = [](char x, char y) {
@@ -128,54 +127,74 @@ protected:
     }
 };
 
-}  // namespace
-
-// Every Gaviota three-men position; KQK and KRK take at most 19 and 31 plies to mate.
-TEST_F(RealTables, EveryThreeMenGaviotaAnswerFollowsFromTheMoves) {
-    for (const char *name : {"kqk", "krk", "kbk", "knk", "kpk"}) {
-        int checked = 0, wrong = 0, longest = 0;
-        forEveryThreeMen(int(std::string_view(".pnbrqk").find(name[1])), [&](Board_BB64 &b) {
-            int v = 0;
-            ++checked;
-            if (checkPosition(gaviota, b, &v) != Check::CONSISTENT && wrong++ < 5) ADD_FAILURE() << fenOf(b);
-            if (b.side() == WHITE && v > 0) longest = std::max(longest, 1000 - v);
-        });
-        EXPECT_EQ(wrong, 0) << name << " of " << checked;
-        EXPECT_EQ(longest, name[1] == 'q' ? 19 : name[1] == 'r' ? 31 : longest) << name;
+// Each board's answer from the file as code + 8 * plies, -1 when the probe fails.
+std::vector<int> probeAll(const ScratchDir &dir, const Bytes &file, const std::vector<Board_BB64> &boards) {
+    writeBytes(dir / "krkn.gtb.cp4", file);
+    GaviotaTables tables;
+    const bool open = tables.open(4, {dir.path.string()}) && tables.setCache(1);
+    std::vector<int> answers;
+    for (const Board_BB64 &b : boards) {
+        unsigned info = 0, plies = 0;
+        answers.push_back(open && tables.probe(b, true, info, plies) ? int(info + 8 * plies) : -1);
     }
+    return answers;
 }
 
-TEST_F(RealTables, RandomFourMenGaviotaAnswersFollowFromTheMoves) {
-    constexpr int SAMPLES = 4000;  // per endgame: under ten seconds in Release
-    int endgames = 0;
+struct Known {
+    std::string fen;
+    int tableWdl, wdl, dtz;
+};
+
+std::vector<Known> knownValues() {
+    std::vector<Known> rows;
+    for (const std::string &line : caseLines("tablebase/syzygy_known.txt")) {
+        Known k;
+        std::istringstream in(line);
+        in >> k.tableWdl >> k.wdl >> k.dtz >> std::ws;
+        std::getline(in, k.fen);
+        rows.push_back(k);
+    }
+    return rows;
+}
+
+}  // namespace
+
+// Every three-men position (KQK and KRK mate within 19 and 31 plies) and random four-men ones.
+TEST_F(RealTables, GaviotaAnswersFollowFromTheMoves) {
+    constexpr int SAMPLES = 4000;  // per four-men endgame: under ten seconds in Release
+    int endgames[5] = {};
     for (const auto &e : fs::directory_iterator(gaviotaDir)) {
-        const std::string name = e.path().filename().string();
-        if (name.find('.') != 4 || !name.ends_with(".gtb.cp4")) continue;
-        ++endgames;
-        int checked = 0, unknown = 0, wrong = 0;
-        for (int n = 0; n < SAMPLES;) {
-            Board_BB64 b;
-            if (!randomBoard(b, name.substr(0, 4), rng)) continue;
-            ++n;
-            const Check c = checkPosition(gaviota, b);
+        const std::string file = e.path().filename().string(), name = file.substr(0, file.find('.'));
+        if (!file.ends_with(".gtb.cp4") || name.size() > 4) continue;
+        int checked = 0, unknown = 0, wrong = 0, longest = 0;
+        const auto check = [&](Board_BB64 &b) {
+            int v = 0;
+            const Check c = checkPosition(gaviota, b, &v);
             unknown += c == Check::UNKNOWN;
             checked += c != Check::UNKNOWN;
             if (c == Check::WRONG && wrong++ < 5) ADD_FAILURE() << name << " " << fenOf(b);
+            if (b.side() == WHITE && v > 0) longest = std::max(longest, 1000 - v);
+        };
+        ++endgames[name.size()];
+        if (name.size() == 3) forEveryThreeMen(int(std::string_view(".pnbrqk").find(name[1])), check);
+        for (int n = 0; n < SAMPLES && name.size() == 4;) {
+            Board_BB64 b;
+            if (!randomBoard(b, name, rng)) continue;
+            ++n;
+            check(b);
         }
         EXPECT_EQ(wrong, 0) << name;
-        // Only moves into endgames missing from the data (a promotion to a rook, say) may
-        // leave a position unchecked.
-        EXPECT_GT(checked, SAMPLES / 2) << name << " unknown " << unknown;
+        EXPECT_EQ(unknown, name.size() == 3 ? 0 : unknown) << name;
+        // Only moves into endgames missing from the data may leave a position unchecked.
+        EXPECT_GT(checked, name.size() == 3 ? 0 : SAMPLES / 2) << name << " unknown " << unknown;
+        EXPECT_EQ(longest, name == "kqk" ? 19 : name == "krk" ? 31 : longest) << name;
     }
-    // The checkout's own set holds one four-men endgame, the larger set all of them.
-    EXPECT_GE(endgames, largerDataDir().empty() ? 1 : 20);
+    EXPECT_EQ(endgames[3], 5);
+    EXPECT_GE(endgames[4], largerDataDir().empty() ? 1 : 20);
 }
 
-// Random positions of the Syzygy tables that can be followed move by move. The colour
-// flip with the ranks mirrored, the file mirror and without pawns the diagonal reflection
-// give the same WDL and DTZ. The WDL is the best of the moves' (50-move distinctions
-// aside); the DTZ has the WDL's sign and class, and is the one-ply best over the moves to
-// within a ply either way (tables that count in pairs of plies round the distance down).
+// Colour flip, file mirror and (without pawns) diagonal give the same WDL and DTZ; the WDL is
+// the best of the moves', the DTZ the one-ply best to within a ply (some tables count pairs).
 TEST_F(RealTables, SyzygyValuesFollowFromSymmetriesAndMoves) {
     int mirrored = 0, followed = 0;
     const std::vector<std::string> names = closedTables();
@@ -231,10 +250,8 @@ TEST_F(RealTables, SyzygyValuesFollowFromSymmetriesAndMoves) {
     EXPECT_GT(followed, 20 * int(names.size()));
 }
 
-// Gaviota's mate distances against Syzygy's values over every KQK and KRK position and
-// random 3- and 4-men ones: the same outcome, a mate within 100 plies is a plain win or
-// loss, and in KQK and KRK (where the winner never needs a zeroing move) DTZ is the
-// distance to mate, one ply short at most for a table that counts in pairs of plies.
+// Gaviota against Syzygy: the same outcome, a mate within 100 plies is no cursed win, and in KQK
+// and KRK (no zeroing move needed) DTZ is the mate distance, a ply short at most.
 TEST_F(RealTables, GaviotaAndSyzygyAgree) {
     int checked = 0;
     const auto compare = [&](Board_BB64 &b, bool distance) {
@@ -242,7 +259,6 @@ TEST_F(RealTables, GaviotaAndSyzygyAgree) {
         int wdl, dtz;
         if (!gaviota.probe(b, true, info, plies)) return;
         ASSERT_TRUE(szProbeWdl(syzygy, b, wdl) && szProbeDtz(syzygy, b, dtz)) << fenOf(b);
-        // A mated side has Gaviota's loss in 0 plies and Syzygy's DTZ -1.
         const unsigned mated = b.side() == WHITE ? TB_BLACK_MATES : TB_WHITE_MATES;
         const int outcome = info == TB_DRAW ? 0 : info == mated ? -1 : 1;
         const int dtm = outcome * std::max(int(plies), 1);
@@ -266,4 +282,137 @@ TEST_F(RealTables, GaviotaAndSyzygyAgree) {
         }
     }
     EXPECT_GT(checked, 150000);
+}
+
+// Cut files answer from the blocks before the cut only; flipped bits never change an answer.
+TEST(DamagedFiles, GaviotaAnswersRightOrNotAtAll) {
+    const std::string source = testDataDir() + "/gaviota/krkn.gtb.cp4";
+    GRELVIN_REQUIRE_DATA_FILE(source);
+    initStaticTables();
+    const ScratchDir dir("damaged-gtb");
+    std::mt19937 rng(20240611);
+    std::vector<Board_BB64> boards(3000);
+    for (Board_BB64 &b : boards)
+        while (!randomBoard(b, "krkn", rng)) continue;
+    const Bytes good = readBytes(source);
+    struct Damage {
+        std::string what;
+        Bytes bytes;
+        bool cut;
+    };
+    std::vector<Damage> damages;
+    for (size_t keep : {good.size() * 3 / 5, good.size() / 10, size_t(100), size_t(30), size_t(0)})
+        damages.push_back({"cut at " + std::to_string(keep), Bytes(good.begin(), good.begin() + long(keep)), true});
+    for (int round = 0; round < 8; ++round) {
+        Bytes bytes = good;
+        // The blocks start after the header and the offset table, well within 4 KB.
+        for (int flip = 0; flip < 40; ++flip) bytes[4096 + rng() % (good.size() - 4096)] ^= uint8_t(1 << rng() % 8);
+        damages.push_back({"flips, round " + std::to_string(round), bytes, false});
+    }
+    const std::vector<int> intact = probeAll(dir, good, boards);
+    ASSERT_EQ(std::count(intact.begin(), intact.end(), -1), 0);
+    for (const Damage &d : damages) {
+        const std::vector<int> got = probeAll(dir, d.bytes, boards);
+        int answered = 0;
+        for (size_t i = 0; i < boards.size(); ++i) {
+            if (got[i] < 0) continue;
+            ++answered;
+            EXPECT_EQ(got[i], intact[i]) << d.what << ": " << fenOf(boards[i]);
+        }
+        EXPECT_TRUE(!d.cut || answered < int(boards.size())) << d.what;
+        EXPECT_TRUE(&d != &damages[0] || answered > 0) << d.what;  // the first cut keeps blocks
+    }
+}
+
+// Each damage is refused at first need, naming the file; the other tables still answer.
+TEST(DamagedFiles, SyzygyFilesAreRefused) {
+    initStaticTables();
+    const ScratchDir dir("damaged-syzygy");
+    const std::string local = inTreeDataDir() + "/syzygy/";
+    const Bytes good = readBytes(local + "KQvK.rtbw");
+    ASSERT_EQ(good.size(), 272u);
+    const auto with = [&](auto change) {
+        Bytes bytes = good;
+        change(bytes);
+        return bytes;
+    };
+    const std::pair<const char *, Bytes> damaged[] = {
+        {"truncated", with([](Bytes &b) { b.resize(b.size() - 64); })},
+        {"cut short", with([](Bytes &b) { b.resize(100); })},
+        {"empty", {}},
+        {"magic", with([](Bytes &b) { b[1] ^= 0x10; })},
+        {"one byte more", with([](Bytes &b) { b.push_back(0); })},
+        {"pawn flag", with([](Bytes &b) { b[4] |= 2; })},
+        {"piece code", with([](Bytes &b) { b[6] = 0xEA; })},
+        {"block count", with([](Bytes &b) { b[16] = 3; })},
+        {"block length", with([](Bytes &b) { b[96] ^= 1; })},
+        {"code lengths", with([](Bytes &b) { b[20] = 40; })},
+        {"symbol loop", with([](Bytes &b) { b[38] = 0x00, b[39] = 0x00, b[40] = 0x00; })},
+    };
+    for (const char *other : {"KRvK.rtbw", "KRvK.rtbz"}) writeBytes(dir / other, readBytes(local + other));
+    Board_BB64 queen, rook;
+    ASSERT_TRUE(queen.setFromFEN("8/8/8/8/4k3/8/1Q6/K7 b - - 0 1"));
+    ASSERT_TRUE(rook.setFromFEN("8/8/8/8/4k3/8/1R6/K7 b - - 0 1"));
+    for (const auto &[what, bytes] : damaged) {
+        SCOPED_TRACE(what);
+        writeBytes(dir / "KQvK.rtbw", bytes);
+        SyzygyTables tables;
+        ASSERT_EQ(tables.load(dir.path.string()), 2);
+        int wdl = 7;
+        EXPECT_FALSE(szProbeWdl(tables, queen, wdl));
+        EXPECT_FALSE(szProbeWdl(tables, queen, wdl));  // refused once, stays refused
+        const auto problems = tables.takeProblems();
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_NE(problems[0].find("KQvK.rtbw"), std::string::npos) << problems[0];
+        EXPECT_TRUE(szProbeWdl(tables, rook, wdl));
+        EXPECT_EQ(wdl, -2);
+    }
+}
+
+// Rows whose tables the checkout lacks need the larger set. Threads racing to open the
+// same files get the same answers, and no file is refused.
+TEST(SyzygyProbe, KnownPositionsFromOneThreadAndFromFour) {
+    initStaticTables();
+    const std::string folders = inTreeDataDir() + "/syzygy" + SZ_PATH_SEPARATOR + testDataDir() + "/syzygy";
+    SyzygyTables tables;
+    ASSERT_GE(tables.load(folders), 8);
+    std::vector<std::pair<Board_BB64, const Known *>> covered;
+    const std::vector<Known> known = knownValues();
+    ASSERT_EQ(known.size(), 16u);
+    for (const Known &k : known) {
+        SCOPED_TRACE(k.fen);
+        Board_BB64 b;
+        ASSERT_TRUE(b.setFromFEN(k.fen.c_str()));
+        int raw = 9, wdl = 9, dtz = 999;
+        const SzLookup found = tables.tableWdl(b, raw);
+        if (found == SzLookup::NO_TABLE && !testDataRequired()) continue;
+        covered.push_back({b, &k});
+        EXPECT_EQ(found, SzLookup::FOUND);
+        EXPECT_EQ(raw, k.tableWdl);
+        EXPECT_TRUE(szProbeWdl(tables, b, wdl));
+        EXPECT_EQ(wdl, k.wdl);
+        EXPECT_TRUE(szProbeDtz(tables, b, dtz));
+        EXPECT_EQ(dtz, k.dtz);
+    }
+    ASSERT_GE(covered.size(), 5u);
+    EXPECT_TRUE(tables.takeProblems().empty());
+    for (int round = 0; round < 4; ++round) {
+        SyzygyTables fresh;
+        fresh.load(folders);
+        std::atomic<int> waiting{4}, wrong{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t)
+            threads.emplace_back([&, t] {
+                for (waiting.fetch_sub(1); waiting.load() > 0;) std::this_thread::yield();
+                for (size_t i = 0; i < covered.size(); ++i) {
+                    auto [b, k] = covered[(i + size_t(t)) % covered.size()];
+                    int wdl = 9, dtz = 999;
+                    if (!szProbeWdl(fresh, b, wdl) || !szProbeDtz(fresh, b, dtz) || wdl != k->wdl || dtz != k->dtz)
+                        wrong.fetch_add(1);
+                }
+            });
+        for (std::thread &t : threads) t.join();
+        EXPECT_EQ(wrong.load(), 0);
+        EXPECT_TRUE(fresh.takeProblems().empty());
+    }
 }
