@@ -9,6 +9,7 @@
 #include <atomic>
 #include <functional>
 #include <random>
+#include <sstream>
 #include <thread>
 #include <tuple>
 
@@ -171,22 +172,11 @@ TEST(Decode, RunLengthAndHuffmanWrittenByHand) {
 }
 
 TEST(Decode, StoredByteToAnswerForBothSides) {
-    struct Case {
-        uint8_t v;
-        int side;
-        unsigned code, plies;
-    } cases[] = {
-        {0, 1, 0, 0},    {3, 0, 3, 0},
-        {5, 0, 1, 3},    {5, 1, 1, 2},    // t 1, d 1
-        {4, 0, 1, 129},  {4, 1, 2, 129},  // t 0, d 1
-        {6, 0, 2, 2},    {6, 1, 2, 3},    // t 2, d 1
-        {7, 0, 2, 128},  {7, 1, 1, 128},  // t 3, d 1
-        {2, 0, 2, 0},    {2, 1, 2, 1},    // mated on the board with White to move
-        {252, 0, 1, 253}, {252, 1, 1, 254},  // d 63: the long Black win is a White one
-        {248, 1, 2, 251},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(storedByteToAnswer(c.v, c.side), packAnswer(c.code, c.plies)) << int(c.v) << " side " << c.side;
+    for (const std::string &line : caseLines("tablebase/stored_bytes.txt")) {
+        unsigned value = 0, side = 0, code = 0, plies = 0;
+        std::istringstream(line) >> value >> side >> code >> plies;
+        EXPECT_EQ(storedByteToAnswer(uint8_t(value), int(side)), packAnswer(code, plies)) << line;
+    }
 }
 
 namespace {
@@ -354,15 +344,6 @@ constexpr uint8_t FIVE_MEN[] = {QUEEN, ROOK, BISHOP, KNIGHT, PAWN};
 
 }  // namespace
 
-TEST(TablebaseFiles, NamesAndDirectoryLists) {
-    EXPECT_EQ(tbFileName("tb/", "kqkr", 4), "tb/kqkr.gtb.cp4");
-    EXPECT_EQ(tbFileName("", "kqkr", 4), "kqkr.gtb.cp4");
-    EXPECT_EQ(tbFileName("tb", "kpk", 0), "tb/kpk.gtb");
-    EXPECT_EQ(tbSplitDirectories("a;;b;"), (std::vector<std::string>{"a", "b"}));
-    const int limit = tbOpenFileLimitFromProcess();
-    EXPECT_TRUE(limit >= 4 && limit <= 32) << limit;
-}
-
 TEST_F(SyntheticTablebase, AnswersComeFromTheRightBlockForEveryScheme) {
     const std::pair<int, Bytes (*)(const Bytes &)> schemes[] = {
         {9, stored}, {2, lzfCompress}, {3, zlibCompress}, {4, lzmaX86}};
@@ -430,7 +411,13 @@ TEST_F(SyntheticTablebase, PositionsWithoutAnAnswer) {
     }
 }
 
-TEST_F(SyntheticTablebase, OldestFileClosesWhenTheLimitIsReached) {
+TEST_F(SyntheticTablebase, FileNamesFolderListsAndTheOpenFileLimit) {
+    EXPECT_EQ(tbFileName("tb/", "kqkr", 4), "tb/kqkr.gtb.cp4");
+    EXPECT_EQ(tbFileName("", "kqkr", 4), "kqkr.gtb.cp4");
+    EXPECT_EQ(tbFileName("tb", "kpk", 0), "tb/kpk.gtb");
+    EXPECT_EQ(tbSplitDirectories("a;;b;"), (std::vector<std::string>{"a", "b"}));
+    const int limit = tbOpenFileLimitFromProcess();
+    EXPECT_TRUE(limit >= 4 && limit <= 32) << limit;
     for (const char *name : FIVE_NAMES) write(name, buildTablebaseFile(stored));
     start(9, {"kqk", "krk", "kbk", "knk", "kpk"});
     tbCloseAllFiles(tables.module());
