@@ -429,31 +429,6 @@ TEST_F(SyntheticTablebase, FileNamesFolderListsAndTheOpenFileLimit) {
         EXPECT_EQ(tables.module().files[findEndgame(FIVE_NAMES[i])] != nullptr, i > 0) << FIVE_NAMES[i];
 }
 
-TEST_F(SyntheticTablebase, DamagedFilesFailAndStayUnavailable) {
-    const Bytes good = buildTablebaseFile(lzmaX86);
-    Bytes damaged[5] = {good, good, Bytes(good.begin(), good.end() - 300), good, good};  // [2]: truncated
-    damaged[0][44] ^= 0x7F;    // second offset jumps backwards or far ahead
-    damaged[1][56 + 2] = 0x7F;  // the last offset claims 8 MB for the last block
-    for (size_t i = good.size() - 200; i < good.size(); ++i) damaged[3][i] ^= 0x5A;
-    damaged[4][32] = 39;  // an offset table ending inside the header
-    damaged[4][33] = damaged[4][34] = damaged[4][35] = 0;
-    for (int i = 0; i < 5; ++i) write(FIVE_NAMES[i], damaged[i], 4);
-    start(4, {"kqk", "krk", "kbk", "knk", "kpk"});
-    for (int i = 0; i < 5; ++i) {
-        bool failed = false;
-        // Walk placements until one lands in the damaged block (or the index is refused).
-        for (Square s = 8; s < 56 && !failed; ++s) {
-            unsigned info = 0, plies = 0;
-            for (int side : {WHITE, BLACK}) failed |= !probe(withMan(FIVE_MEN[i], s), side, true, info, plies);
-        }
-        EXPECT_TRUE(failed) << FIVE_NAMES[i];
-        EXPECT_EQ(status(FIVE_NAMES[i]), TB_STATUS_UNAVAILABLE) << FIVE_NAMES[i];
-    }
-    // Unavailable until the next initialisation.
-    ASSERT_TRUE(tables.open(4, {dir.path.string()}, 4));
-    EXPECT_EQ(status("knk"), TB_STATUS_FILES);
-}
-
 TEST_F(SyntheticTablebase, EnPassantCaptureIsTriedBesideTheTable) {
     // Drawn with both pawns; after a capture kpk is lost in 10 plies for the side to move, kppk Black's win.
     const auto constant = [](uint8_t white, uint8_t black) {
