@@ -24,12 +24,6 @@ uint16_t bookMove(const char *text) {
                     promotion << 12);
 }
 
-uint64_t keyOf(const char *fen) {
-    Board_BB64 b;
-    b.setFromFEN(fen);
-    return polyglotKey(b);
-}
-
 Bytes entryBytes(const std::vector<BookEntry> &entries) {
     Bytes bytes;
     for (const BookEntry &e : entries)
@@ -109,7 +103,7 @@ TEST(BookMoveConversion, CastlingPromotionEnPassantAndDoubleStep) {
 }
 
 TEST_F(BookFiles, WeightedChoiceAndZeroWeights) {
-    const uint64_t key = keyOf(START_FEN);
+    const uint64_t key = polyglotKey(start);
     // Neighbours with other keys on both sides exercise the search and the gathering.
     PolyglotBook weighted(write("w.bin", entryBytes({{key - 5, bookMove("a2a3"), 50, 0},
                                                      {key, bookMove("e2e4"), 3, 0},
@@ -144,7 +138,7 @@ TEST_F(BookFiles, EmptyMissingShortAndUnreadableFiles) {
         EXPECT_FALSE(probeQuietly(book, start, m));
     }
     // Two whole entries and a tail of seven bytes that is not counted.
-    Bytes bytes = entryBytes({{keyOf(START_FEN), bookMove("e2e4"), 1, 0x01020304}});
+    Bytes bytes = entryBytes({{polyglotKey(start), bookMove("e2e4"), 1, 0x01020304}});
     bytes.resize(32 + 7, 0xFF);
     PolyglotBook book(write("short.bin", bytes).c_str());
     EXPECT_EQ(book.entryCount(), 2u);

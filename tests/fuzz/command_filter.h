@@ -37,10 +37,6 @@ std::string keptLines(std::string_view input, size_t maxLines, Keep keep, std::s
     return text;
 }
 
-inline bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 // The number after the separator, read as the engine reads it (a "randgames" of two
 // billion games once slipped through another reading).
 inline int numberAfter(std::string_view line, char separator) {
@@ -49,16 +45,16 @@ inline int numberAfter(std::string_view line, char separator) {
 }
 
 inline bool worthRunning(std::string_view line) {
-    if (startsWith(line, "perft ") || startsWith(line, "divide ")) return numberAfter(line, ' ') <= 3;
-    if (startsWith(line, "randgames ")) return numberAfter(line, ' ') <= 3;
-    if (startsWith(line, "cores ")) return numberAfter(line, ' ') <= 2;
-    if (startsWith(line, "randpos")) return line == "randpos";
-    if (startsWith(line, "option ")) {
+    if (line.starts_with("perft ") || line.starts_with("divide ")) return numberAfter(line, ' ') <= 3;
+    if (line.starts_with("randgames ")) return numberAfter(line, ' ') <= 3;
+    if (line.starts_with("cores ")) return numberAfter(line, ' ') <= 2;
+    if (line.starts_with("randpos")) return line == "randpos";
+    if (line.starts_with("option ")) {
         if (line.find("gtb") != std::string_view::npos) return false;
         if (line.find("HashSizeMB") != std::string_view::npos) return numberAfter(line, '=') <= 8;
         return true;
     }
-    return !startsWith(line, "selftest") && !startsWith(line, "test") && !startsWith(line, "egtpath");
+    return !line.starts_with("selftest") && !line.starts_with("test") && !line.starts_with("egtpath");
 }
 
 // A line as the loop reads it: up to a NUL byte, without line end and trailing blanks.

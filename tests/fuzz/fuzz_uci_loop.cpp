@@ -19,14 +19,14 @@ bool worthRunningUci(std::string_view line) {
     const size_t first = text.find_first_not_of(" \t");
     if (first == std::string::npos) return false;
     const std::string_view command = std::string_view(text).substr(first);
-    if (fuzzing::startsWith(command, "bench")) return false;
+    if (command.starts_with("bench")) return false;
     // "perft N" and "go … perft N": every depth named must be small.
     const Tokens words = tokenize(command);
     for (size_t i = 0; i < words.size(); ++i) {
         if (words[i] == "perft" && words[0] == "go") return false;
         if (words[i] == "perft" && i + 1 < words.size() && readDecimal(words[i + 1]).value > 3) return false;
     }
-    if (!fuzzing::startsWith(command, "setoption")) return true;
+    if (!command.starts_with("setoption")) return true;
     if (contains(command, "gaviota") || contains(command, "book")) return false;
     const size_t last = command.find_last_of(" \t");
     const int64_t value = readDecimal(command.substr(last + 1)).value;
