@@ -336,7 +336,6 @@ protected:
         }
         ASSERT_TRUE(tables.setCache(cacheMb));
     }
-    int32_t status(const char *name) { return tables.module().status[findEndgame(name)]; }
 };
 
 constexpr const char *FIVE_NAMES[] = {"kqk", "krk", "kbk", "knk", "kpk"};
