@@ -1,26 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The opening book: the position hash against the format's published keys, books
-// written byte by byte (lookup, weighted choice, move conversion, damaged files) and
-// the test books made from the engine's own games by scripts/make_book.
+// The opening book: published keys, books written byte by byte, and the checkout's books.
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <set>
+#include <sstream>
 
 #include "board/movegen.h"
 #include "book/book.h"
 #include "book/polyglot_keys.h"
 #include "platform/random.h"
+#include "tests/tablebase/fixtures.h"
 #include "tests/test_support.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -31,14 +24,8 @@ uint16_t bookMove(const char *text) {
                     promotion << 12);
 }
 
-uint64_t keyOf(const char *fen) {
-    Board_BB64 b;
-    b.setFromFEN(fen);
-    return polyglotKey(b);
-}
-
-std::vector<unsigned char> entryBytes(const std::vector<BookEntry> &entries) {
-    std::vector<unsigned char> bytes;
+Bytes entryBytes(const std::vector<BookEntry> &entries) {
+    Bytes bytes;
     for (const BookEntry &e : entries)
         for (auto [value, size] : {std::pair<uint64_t, int>{e.key, 8}, {e.move, 2}, {e.weight, 2}, {e.learn, 4}})
             for (int i = size - 1; i >= 0; --i) bytes.push_back(uint8_t(value >> (8 * i)));
@@ -47,16 +34,12 @@ std::vector<unsigned char> entryBytes(const std::vector<BookEntry> &entries) {
 
 class BookFiles : public ::testing::Test {
 protected:
-    fs::path dir = fs::temp_directory_path() / ("grelvin-book-" + std::to_string(::getpid()));
+    ScratchDir dir{"book"};
     Board_BB64 start;
-    void SetUp() override {
-        fs::create_directories(dir);
-        start.setFromFEN(START_FEN);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string write(const std::string &name, const std::vector<unsigned char> &bytes) {
-        std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
-        return (dir / name).string();
+    void SetUp() override { start.setFromFEN(START_FEN); }
+    std::string write(const std::string &name, const Bytes &bytes) {
+        writeBytes(dir / name, bytes);
+        return dir / name;
     }
 };
 
@@ -72,34 +55,19 @@ constexpr Move E2E4 = makeMove(12, 28, NORMAL, 1), D2D4 = makeMove(11, 27, NORMA
 
 }  // namespace
 
-// Moves played from the start and the published key after each: en-passant files count
-// only when a pawn of the side to move stands beside the pawn that advanced.
 TEST(PolyglotKey, PublishedKeysAfterMoves) {
-    const std::vector<std::pair<const char *, uint64_t>> lines[] = {
-        {{"", 0x463b96181691fc9cULL},
-         {"e2e4", 0x823c9b50fd114196ULL},  // e.p. not possible
-         {"d7d5", 0x0756b94461c50fb0ULL},  // White e4 beside
-         {"e4e5", 0x662fafb965db29d4ULL},
-         {"f7f5", 0x22a48b5a8e47ff78ULL},  // e.p. possible
-         {"e1e2", 0x652a607ca3f242c1ULL},  // king loses both
-         {"e8f7", 0x00fdd303c946bdd9ULL}},
-        {{"a2a4", 0x2df2e8f47b022952ULL},
-         {"b7b5", 0x4df682e1e0af946fULL},
-         {"h2h4", 0xd1551ec84b90ed11ULL},
-         {"b5b4", 0xb0982f168a89b452ULL},
-         {"c2c4", 0x3c8123ea7b067637ULL},
-         {"b4c3", 0x93d32682782edfaeULL},    // en passant
-         {"a1a3", 0x5c3f9b829b279560ULL}}};  // rook loses Q
-    for (const auto &line : lines) {
-        Board_BB64 b;
-        ASSERT_TRUE(b.setFromFEN(START_FEN));
-        for (const auto &[text, key] : line) {
-            Move m = NO_MOVE;
-            UndoInfo undo;
-            ASSERT_TRUE(!*text || textToMove(b, text, m)) << text;
-            if (*text) b.makeMove(m, undo);
-            EXPECT_EQ(polyglotKey(b), key) << "after " << text;
-        }
+    Board_BB64 b;
+    for (const std::string &line : caseLines("book/published_keys.txt")) {
+        std::istringstream in(line);
+        std::string text;
+        uint64_t key = 0;
+        in >> text >> std::hex >> key;
+        Move m = NO_MOVE;
+        UndoInfo undo;
+        if (text == "-") ASSERT_TRUE(b.setFromFEN(START_FEN));
+        else ASSERT_TRUE(textToMove(b, text.c_str(), m)) << text;
+        if (text != "-") b.makeMove(m, undo);
+        EXPECT_EQ(polyglotKey(b), key) << "after " << text;
     }
 }
 
@@ -135,7 +103,7 @@ TEST(BookMoveConversion, CastlingPromotionEnPassantAndDoubleStep) {
 }
 
 TEST_F(BookFiles, WeightedChoiceAndZeroWeights) {
-    const uint64_t key = keyOf(START_FEN);
+    const uint64_t key = polyglotKey(start);
     // Neighbours with other keys on both sides exercise the search and the gathering.
     PolyglotBook weighted(write("w.bin", entryBytes({{key - 5, bookMove("a2a3"), 50, 0},
                                                      {key, bookMove("e2e4"), 3, 0},
@@ -164,13 +132,13 @@ TEST_F(BookFiles, WeightedChoiceAndZeroWeights) {
 
 TEST_F(BookFiles, EmptyMissingShortAndUnreadableFiles) {
     Move m = NO_MOVE;
-    for (const std::string &path : {write("empty.bin", {}), (dir / "missing.bin").string()}) {
+    for (const std::string &path : {write("empty.bin", {}), dir / "missing.bin"}) {
         PolyglotBook book(path.c_str());
         EXPECT_EQ(book.entryCount(), 0u);
         EXPECT_FALSE(probeQuietly(book, start, m));
     }
     // Two whole entries and a tail of seven bytes that is not counted.
-    std::vector<unsigned char> bytes = entryBytes({{keyOf(START_FEN), bookMove("e2e4"), 1, 0x01020304}});
+    Bytes bytes = entryBytes({{polyglotKey(start), bookMove("e2e4"), 1, 0x01020304}});
     bytes.resize(32 + 7, 0xFF);
     PolyglotBook book(write("short.bin", bytes).c_str());
     EXPECT_EQ(book.entryCount(), 2u);
@@ -179,11 +147,11 @@ TEST_F(BookFiles, EmptyMissingShortAndUnreadableFiles) {
     ASSERT_TRUE(book.readBookEntry(0));
     EXPECT_EQ(book.readBookEntry(0)->learn, 0x01020304u);
     EXPECT_FALSE(book.readBookEntry(2));
-    book.rename((dir / "missing.bin").string().c_str());
+    book.rename((dir / "missing.bin").c_str());
     EXPECT_EQ(book.entryCount(), 0u);
     // A folder opens like a file here but cannot be read: the error is named.
-    fs::create_directories(dir / "folder.bin");
-    book.rename((dir / "folder.bin").string().c_str());
+    std::filesystem::create_directories(dir / "folder.bin");
+    book.rename((dir / "folder.bin").c_str());
     EXPECT_FALSE(probeQuietly(book, start, m));
     EXPECT_TRUE(book.entryCount() == 0 || book.lastReadError() == EISDIR) << book.lastReadError();
     // The next probe starts without the old error.
@@ -192,9 +160,8 @@ TEST_F(BookFiles, EmptyMissingShortAndUnreadableFiles) {
     EXPECT_EQ(book.lastReadError(), 0);
 }
 
-// Random bytes with the probed position's key planted, so that damaged entries are
-// actually chosen; some carry a legal move's squares with random promotion bits. Only a
-// legal move may come out, and playing it keeps the board sound.
+// Random bytes with the position's key planted, some with a legal move's squares and random
+// promotion bits: only a legal move may come out.
 TEST_F(BookFiles, CorruptEntriesNeverGiveAnIllegalMove) {
     const char *fens[] = {START_FEN, "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
                           "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1"};
@@ -206,7 +173,7 @@ TEST_F(BookFiles, CorruptEntriesNeverGiveAnIllegalMove) {
         ASSERT_TRUE(b.setFromFEN(fens[round % 4]));
         MoveList legal;
         generateAllLegal(b, legal);
-        std::vector<unsigned char> bytes(16 * (1 + rng() % 40) + rng() % 16);
+        Bytes bytes(16 * (1 + rng() % 40) + rng() % 16);
         for (unsigned char &byte : bytes) byte = uint8_t(rng());
         for (size_t at = 0; at + 16 <= bytes.size(); at += 16) {
             if (rng() % 2 == 0) continue;
@@ -231,8 +198,7 @@ TEST_F(BookFiles, CorruptEntriesNeverGiveAnIllegalMove) {
 
 namespace {
 
-// Probes, checks the answer against the moves the file lists for the position (read
-// straight from its bytes; castling as king takes rook) and plays it.
+// Probes, checks the answer is among the file's moves for the position (read from its bytes) and plays it.
 bool playBookMove(PolyglotBook &book, const std::string &path, Board_BB64 &b, std::string &played) {
     Move m = NO_MOVE;
     if (!book.probeBook(b, m)) return false;
@@ -259,8 +225,7 @@ bool playBookMove(PolyglotBook &book, const std::string &path, Board_BB64 &b, st
 
 }  // namespace
 
-// The self-play book leads several moves deep whatever the seed; the tiny book holds
-// Black's moves of one trap line, ending in a knight promotion.
+// The self-play book leads six plies deep; the tiny one holds Black's moves of a trap line.
 TEST(RealBooks, BookMovesAreListedAndLeadOn) {
     const std::string selfplay = inTreeDataDir() + "/books/selfplay.bin";
     const std::string trap = inTreeDataDir() + "/books/lasker-trap.bin";

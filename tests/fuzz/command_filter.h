@@ -1,12 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// What the command-line fuzz targets leave out of their input, and how they read back
-// what the engine printed.
-//
-// Dropped are lines that would only make a run slow or touch the file system: deep
-// perft, the self-test, test and random-position files, many random games, large
-// tables, more threads and the tablebase paths. What stays is the parsing and every
-// handler's checks of its arguments on whatever position earlier lines left.
+// What the command fuzz targets leave out of their input (lines that are only slow or touch
+// files), and how they read back what the engine printed.
 #pragma once
 
 #include <cstdio>
@@ -24,9 +19,8 @@ namespace fuzzing {
 
 constexpr size_t MAX_LINES = 64;  // of a fuzz input
 
-// The lines of a fuzz input that keep(line) accepts, at most maxLines, each with a line
-// end, split at any of lineEnds as the loop splits them. Lines over 1000 characters are
-// left out, as the loop would read them in pieces, each a command keep never saw.
+// Up to maxLines lines split at lineEnds that keep(line) accepts; over 1000 characters the
+// loop would read a line in pieces keep never saw, so those are left out.
 template <class Keep>
 std::string keptLines(std::string_view input, size_t maxLines, Keep keep, std::string_view lineEnds = "\n") {
     std::string text;
@@ -43,41 +37,34 @@ std::string keptLines(std::string_view input, size_t maxLines, Keep keep, std::s
     return text;
 }
 
-inline bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-// The number after the first separator, read as the engine reads it: a number too
-// large for the filter's reading but not for the engine's would slip through (a
-// "randgames" of two billion games once did).
+// The number after the separator, read as the engine reads it (a "randgames" of two
+// billion games once slipped through another reading).
 inline int numberAfter(std::string_view line, char separator) {
     const size_t at = line.find(separator);
     return at == std::string_view::npos ? 0 : parseInteger(line.substr(at + 1));
 }
 
 inline bool worthRunning(std::string_view line) {
-    if (startsWith(line, "perft ") || startsWith(line, "divide ")) return numberAfter(line, ' ') <= 3;
-    if (startsWith(line, "randgames ")) return numberAfter(line, ' ') <= 3;
-    if (startsWith(line, "cores ")) return numberAfter(line, ' ') <= 2;
-    if (startsWith(line, "randpos")) return line == "randpos";
-    if (startsWith(line, "option ")) {
+    if (line.starts_with("perft ") || line.starts_with("divide ")) return numberAfter(line, ' ') <= 3;
+    if (line.starts_with("randgames ")) return numberAfter(line, ' ') <= 3;
+    if (line.starts_with("cores ")) return numberAfter(line, ' ') <= 2;
+    if (line.starts_with("randpos")) return line == "randpos";
+    if (line.starts_with("option ")) {
         if (line.find("gtb") != std::string_view::npos) return false;
         if (line.find("HashSizeMB") != std::string_view::npos) return numberAfter(line, '=') <= 8;
         return true;
     }
-    return !startsWith(line, "selftest") && !startsWith(line, "test") && !startsWith(line, "egtpath");
+    return !line.starts_with("selftest") && !line.starts_with("test") && !line.starts_with("egtpath");
 }
 
-// A line as the loop reads it: it ends at a NUL byte, then loses its line end and
-// trailing blanks ("quit " followed by NUL bytes is a quit).
+// A line as the loop reads it: up to a NUL byte, without line end and trailing blanks.
 inline std::string loopLine(std::string_view line) {
     std::string text(line);
     text.resize(trimLineEnd(text.data()));
     return text;
 }
 
-// The static tables, built once per fuzzing process; the engine's printout is not what
-// is checked, so it goes nowhere.
+// The static tables, built once per process; the printout goes nowhere.
 inline void prepareProcess() {
     static const bool ready = [] {
         initStaticTables();
@@ -88,9 +75,7 @@ inline void prepareProcess() {
 }
 
 #ifndef _WIN32
-// The command-loop targets read back what the engine printed: stdout goes to a scratch
-// file that every run empties first. They feed the engine from memory (fmemopen), so
-// they are POSIX-only, and so is this.
+// Stdout into a scratch file emptied before every run (POSIX only, like fmemopen).
 inline void startCapture() {
     static const bool redirected = [] {
         std::FILE *scratch = std::tmpfile();
@@ -110,8 +95,7 @@ inline std::string capturedOutput() {
 }
 #endif
 
-// A broken promise of the protocol: the counts and the output go to stderr, and the
-// run stops as a fault so that the fuzzer keeps the input.
+// A broken promise of the protocol: report to stderr and abort, so the fuzzer keeps the input.
 inline void expectCount(const char *what, size_t expected, size_t got, const std::string &output) {
     if (expected == got) return;
     std::fprintf(stderr, "%s: %zu expected, %zu printed\n--- output ---\n%s\n", what, expected, got,

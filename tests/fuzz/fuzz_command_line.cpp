@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The command loop's line handling fed with arbitrary lines: each input is split into
-// lines and run through a fresh engine, as the loop would after trimming the line end.
-// The engine never starts a search here (only the loop between lines does that; see
-// fuzz_command_loop for that), so each input runs the same way every time.
+// Arbitrary lines through a fresh engine's line handler, as the loop trims them; no search
+// starts here, so each input runs the same way every time.
 #include "tests/fuzz/command_filter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

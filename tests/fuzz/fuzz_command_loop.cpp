@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The whole command loop on arbitrary input read from memory, searches included: the loop
-// starts a search between lines whenever the engine is to move, and the input's end stops
-// it at the latest. Thread timing varies, so an input may not fail the same way twice.
-// Whatever the input, a ping added after it must find its "pong".
+// The whole command loop on arbitrary input, searches included (timing varies between runs):
+// a ping added after the input must find its "pong".
 #include "tests/fuzz/command_filter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::prepareProcess();
 
     const std::string_view input(reinterpret_cast<const char *>(data), size);
-    // Lines the filter keeps go in unchanged (NUL bytes and all), for the loop to read.
     std::string text = fuzzing::keptLines(input, fuzzing::MAX_LINES, [](std::string_view line) {
         return fuzzing::worthRunning(fuzzing::loopLine(line));
     });

@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// setFromFEN on arbitrary text (fuzz_fen960 runs the same checks from Chess960 seeds). An
-// accepted position must be consistent and read back from its FEN in either castling
-// style with the same key and castling moves (X-FEN also as the same text); when it can
-// be played, every legal move must parse back from each way of writing it, predict its
-// checks, and make and unmake to the same board and keys.
+// setFromFEN on arbitrary text: an accepted position reads back from its FEN in either castling
+// style; every legal move parses back from its text, predicts its checks and unmakes exactly.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The Syzygy file parser and value decoder on damaged files. The first byte picks the
-// material (low bits) and the kind (bit 7: DTZ); the rest is the file. Whatever parses
-// is read at spread-out indices, and each DTZ value is turned into plies for every
-// outcome.
+// The Syzygy parser and decoder on damaged files: the first byte picks the material (low
+// bits) and the kind (bit 7: DTZ); whatever parses is read at spread-out indices.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

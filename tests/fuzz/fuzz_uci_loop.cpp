@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The UCI command loop on arbitrary input read from memory, searches included: a search
-// runs while the following lines are read and ends at the latest with the input ("bench",
-// which would run on, is left out). Thread timing varies, so an input may not fail the
-// same way twice. Every "isready" must get its "readyok" and every "go" its "bestmove".
+// The UCI command loop on arbitrary input, searches included (timing varies between runs):
+// every "isready" must get its "readyok" and every "go" its "bestmove".
 #include "tests/fuzz/command_filter.h"
 #include "uci/command.h"
 #include "uci/uci_engine.h"
@@ -12,10 +10,8 @@ namespace {
 
 bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
-// Left out: the benchmark, perft within "go" (which answers with counts, not a move),
-// deep perft, large tables, more threads, and the options that open files (tablebases,
-// book). Option names are matched in any letter case, as the engine does; the number of
-// a "setoption" is its last word.
+// Left out: bench, "go perft", deep perft, large tables, more threads, options that open
+// files. Names in any letter case, as the engine reads them; a setoption's number is its last word.
 bool worthRunningUci(std::string_view line) {
     std::string text;
     for (char c : line) text += c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
@@ -23,14 +19,14 @@ bool worthRunningUci(std::string_view line) {
     const size_t first = text.find_first_not_of(" \t");
     if (first == std::string::npos) return false;
     const std::string_view command = std::string_view(text).substr(first);
-    if (fuzzing::startsWith(command, "bench")) return false;
+    if (command.starts_with("bench")) return false;
     // "perft N" and "go … perft N": every depth named must be small.
     const Tokens words = tokenize(command);
     for (size_t i = 0; i < words.size(); ++i) {
         if (words[i] == "perft" && words[0] == "go") return false;
         if (words[i] == "perft" && i + 1 < words.size() && readDecimal(words[i + 1]).value > 3) return false;
     }
-    if (!fuzzing::startsWith(command, "setoption")) return true;
+    if (!command.starts_with("setoption")) return true;
     if (contains(command, "gaviota") || contains(command, "book")) return false;
     const size_t last = command.find_last_of(" \t");
     const int64_t value = readDecimal(command.substr(last + 1)).value;
@@ -39,8 +35,7 @@ bool worthRunningUci(std::string_view line) {
     return true;
 }
 
-// How many lines up to the first "quit" start with the word, and how many output lines
-// start with the answer.
+// Input lines before the first "quit" starting with the word; output lines starting with the answer.
 size_t countOwed(std::string_view text, std::string_view word) {
     size_t n = 0;
     for (size_t start = 0; start < text.size();) {
@@ -73,7 +68,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // The engine still answers at the end of whatever came before.
     text += "isready\n";
 
-    // The smallest tables: the engine builds them when a game needs them.
     fuzzing::startCapture();
     {
         UciEngine engine;

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Runs a fuzz target once on every file named on the command line (folders are walked),
-// so that the seed corpus and every crash input found so far run with the unit tests
-// under any compiler and sanitizer. A fault aborts, as it would under the fuzzer.
+// Runs a fuzz target once on every file named (folders walked): corpus and regressions as unit tests.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// What several tablebase tests build: scratch folders, file bytes and random positions.
+// What several tests build: scratch folders, file bytes, random positions and case tables.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -56,6 +57,16 @@ inline bool randomBoard(Board_BB64 &b, std::string_view men, std::mt19937 &rng, 
     b.sideToMove = uint8_t(rng() & 1);
     b.rebuildKeys();
     return !isAttackedBy(b, b.side(), b.kingSquare(opposite(b.side())));
+}
+
+// The case lines of a table file under tests/, without blank and comment (#) lines.
+inline std::vector<std::string> caseLines(const std::string &name) {
+    std::ifstream in(std::string(GRELVIN_SOURCE_DIR) + "/tests/" + name);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty() && line[0] != '#') lines.push_back(line);
+    EXPECT_FALSE(lines.empty()) << name;
+    return lines;
 }
 
 inline std::string fenOf(const Board_BB64 &b) {

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The Gaviota reader on blocks and files written here: the block decoders, the stored
-// byte's meaning, the answer cache, and probes through files of every compression
-// scheme with stand-in index functions.
+// The Gaviota reader: index functions, and blocks and files written here with stand-in indexes.
 #include <gtest/gtest.h>
 #include <liblzf/lzf.h>
 #include <lzma.h>
@@ -10,9 +8,12 @@
 
 #include <atomic>
 #include <functional>
+#include <random>
+#include <sstream>
 #include <thread>
 #include <tuple>
 
+#include "tablebase/index.h"
 #include "tablebase/module.h"
 #include "tablebase/probe.h"
 #include "tests/tablebase/fixtures.h"
@@ -70,8 +71,7 @@ struct BitWriter {
     }
 };
 
-// Looks like a block of a table: long runs with some noise, and x86 call opcodes (0xE8)
-// so that the branch filter has addresses to convert.
+// Runs with some noise, and x86 call opcodes (0xE8) for the branch filter to convert.
 Bytes sampleBlock(uint32_t length) {
     Bytes plain(length);
     uint32_t x = 12345;
@@ -172,22 +172,11 @@ TEST(Decode, RunLengthAndHuffmanWrittenByHand) {
 }
 
 TEST(Decode, StoredByteToAnswerForBothSides) {
-    struct Case {
-        uint8_t v;
-        int side;
-        unsigned code, plies;
-    } cases[] = {
-        {0, 1, 0, 0},    {3, 0, 3, 0},
-        {5, 0, 1, 3},    {5, 1, 1, 2},    // t 1, d 1
-        {4, 0, 1, 129},  {4, 1, 2, 129},  // t 0, d 1
-        {6, 0, 2, 2},    {6, 1, 2, 3},    // t 2, d 1
-        {7, 0, 2, 128},  {7, 1, 1, 128},  // t 3, d 1
-        {2, 0, 2, 0},    {2, 1, 2, 1},    // mated on the board with White to move
-        {252, 0, 1, 253}, {252, 1, 1, 254},  // d 63: the long Black win is a White one
-        {248, 1, 2, 251},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(storedByteToAnswer(c.v, c.side), packAnswer(c.code, c.plies)) << int(c.v) << " side " << c.side;
+    for (const std::string &line : caseLines("tablebase/stored_bytes.txt")) {
+        unsigned value = 0, side = 0, code = 0, plies = 0;
+        std::istringstream(line) >> value >> side >> code >> plies;
+        EXPECT_EQ(storedByteToAnswer(uint8_t(value), int(side)), packAnswer(code, plies)) << line;
+    }
 }
 
 namespace {
@@ -259,8 +248,7 @@ namespace {
 
 constexpr uint32_t FAKE_POSITIONS = 29568;  // two blocks per side, the second one short
 
-// Stands in for the index functions: any fixed spread of placements over the index range
-// will do, since the synthetic files are written through the same function.
+// Stands in for the index functions: any fixed spread over the range serves here.
 bool fakeEncode(const Square *white, const Square *black, uint32_t &index) {
     if (white[0] == 0) return false;  // a king on a1 has no index here
     uint32_t h = 0;
@@ -277,8 +265,7 @@ void putLe32(Bytes &out, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) out[at + i] = uint8_t(v >> (8 * i));
 }
 
-// A file: header, offset table, then per block one filler byte and the block compressed
-// by `compress`. The stored byte of (side, index) is value(side, index).
+// Header, offset table, then per block a filler byte and the compressed block of value(side, index).
 Bytes buildTablebaseFile(const std::function<Bytes(const Bytes &)> &compress,
                          const std::function<uint8_t(int, uint32_t)> &value = storedValue) {
     std::vector<Bytes> blocks;
@@ -349,29 +336,12 @@ protected:
         }
         ASSERT_TRUE(tables.setCache(cacheMb));
     }
-    int32_t status(const char *name) { return tables.module().status[findEndgame(name)]; }
 };
 
 constexpr const char *FIVE_NAMES[] = {"kqk", "krk", "kbk", "knk", "kpk"};
 constexpr uint8_t FIVE_MEN[] = {QUEEN, ROOK, BISHOP, KNIGHT, PAWN};
 
 }  // namespace
-
-TEST(TablebaseFiles, NamesAndDirectoryLists) {
-    EXPECT_EQ(tbFileName("C:/gtb", "kqkr", 4), "C:/gtb/kqkr.gtb.cp4");
-    EXPECT_EQ(tbFileName("tb/", "kqkr", 4), "tb/kqkr.gtb.cp4");
-    EXPECT_EQ(tbFileName("", "kqkr", 4), "kqkr.gtb.cp4");
-    EXPECT_EQ(tbFileName("tb", "kpk", 0), "tb/kpk.gtb");
-#ifdef _WIN32
-    EXPECT_EQ(tbFileName("C:\\gtb\\", "kqkr", 4), "C:\\gtb\\kqkr.gtb.cp4");
-#endif
-    EXPECT_EQ(tbSplitDirectories("a;;b;"), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(tbSplitDirectories(";"), std::vector<std::string>{});
-    EXPECT_EQ(tbSplitDirectories("/x/y"), std::vector<std::string>{"/x/y"});
-    const int limit = tbOpenFileLimitFromProcess();
-    EXPECT_GE(limit, 4);
-    EXPECT_LE(limit, 32);
-}
 
 TEST_F(SyntheticTablebase, AnswersComeFromTheRightBlockForEveryScheme) {
     const std::pair<int, Bytes (*)(const Bytes &)> schemes[] = {
@@ -395,8 +365,7 @@ TEST_F(SyntheticTablebase, AnswersComeFromTheRightBlockForEveryScheme) {
         EXPECT_GT(stats.bytesRead, 0u);
         tables.close();
     }
-    // Black king and queen against the White king are read as kqk seen from Black, and
-    // the winner's code is exchanged back; a board is probed as its lists are.
+    // Black's queen is read from kqk with the colours and the winner exchanged; a board as its lists.
     const Pos blackQueen{{60}, {4, 20}, {KING}, {KING, QUEEN}};
     const Pos mirrored{{4 ^ 56, 20 ^ 56}, {60 ^ 56}, {KING, QUEEN}, {KING}};
     start(4, {"kqk"});
@@ -431,8 +400,7 @@ TEST_F(SyntheticTablebase, PositionsWithoutAnAnswer) {
     EXPECT_EQ(info, TB_FORBIDDEN);
     EXPECT_TRUE(tables.probe(BLACK, NO_SQUARE, e1, e1, k, k, false, info, plies));
     EXPECT_EQ(info, TB_FORBIDDEN);
-    // No endgame has two White kings; a king on a1 has no index in the fake encoder; an
-    // endgame whose file is missing; more than five men; squares and codes out of range.
+    // Two White kings; no index (a1); no file; six men; square and code out of range.
     const Pos cases[] = {withMan(KING, 12), {{0, 20}, {60}, {KING, QUEEN}, {KING}}, withMan(ROOK),
                          {{4, 8, 9, 10}, {60, 50}, {KING, PAWN, PAWN, PAWN}, {KING, PAWN}}, withMan(QUEEN, 64 + 20),
                          withMan(7)};
@@ -442,7 +410,13 @@ TEST_F(SyntheticTablebase, PositionsWithoutAnAnswer) {
     }
 }
 
-TEST_F(SyntheticTablebase, OldestFileClosesWhenTheLimitIsReached) {
+TEST_F(SyntheticTablebase, FileNamesFolderListsAndTheOpenFileLimit) {
+    EXPECT_EQ(tbFileName("tb/", "kqkr", 4), "tb/kqkr.gtb.cp4");
+    EXPECT_EQ(tbFileName("", "kqkr", 4), "kqkr.gtb.cp4");
+    EXPECT_EQ(tbFileName("tb", "kpk", 0), "tb/kpk.gtb");
+    EXPECT_EQ(tbSplitDirectories("a;;b;"), (std::vector<std::string>{"a", "b"}));
+    const int limit = tbOpenFileLimitFromProcess();
+    EXPECT_TRUE(limit >= 4 && limit <= 32) << limit;
     for (const char *name : FIVE_NAMES) write(name, buildTablebaseFile(stored));
     start(9, {"kqk", "krk", "kbk", "knk", "kpk"});
     tbCloseAllFiles(tables.module());
@@ -454,34 +428,8 @@ TEST_F(SyntheticTablebase, OldestFileClosesWhenTheLimitIsReached) {
         EXPECT_EQ(tables.module().files[findEndgame(FIVE_NAMES[i])] != nullptr, i > 0) << FIVE_NAMES[i];
 }
 
-TEST_F(SyntheticTablebase, DamagedFilesFailAndStayUnavailable) {
-    const Bytes good = buildTablebaseFile(lzmaX86);
-    Bytes damaged[5] = {good, good, Bytes(good.begin(), good.end() - 300), good, good};  // [2]: truncated
-    damaged[0][44] ^= 0x7F;    // second offset jumps backwards or far ahead
-    damaged[1][56 + 2] = 0x7F;  // the last offset claims 8 MB for the last block
-    for (size_t i = good.size() - 200; i < good.size(); ++i) damaged[3][i] ^= 0x5A;
-    damaged[4][32] = 39;  // an offset table ending inside the header
-    damaged[4][33] = damaged[4][34] = damaged[4][35] = 0;
-    for (int i = 0; i < 5; ++i) write(FIVE_NAMES[i], damaged[i], 4);
-    start(4, {"kqk", "krk", "kbk", "knk", "kpk"});
-    for (int i = 0; i < 5; ++i) {
-        bool failed = false;
-        // Walk placements until one lands in the damaged block (or the index is refused).
-        for (Square s = 8; s < 56 && !failed; ++s) {
-            unsigned info = 0, plies = 0;
-            for (int side : {WHITE, BLACK}) failed |= !probe(withMan(FIVE_MEN[i], s), side, true, info, plies);
-        }
-        EXPECT_TRUE(failed) << FIVE_NAMES[i];
-        EXPECT_EQ(status(FIVE_NAMES[i]), TB_STATUS_UNAVAILABLE) << FIVE_NAMES[i];
-    }
-    // Unavailable until the next initialisation.
-    ASSERT_TRUE(tables.open(4, {dir.path.string()}, 4));
-    EXPECT_EQ(status("knk"), TB_STATUS_FILES);
-}
-
 TEST_F(SyntheticTablebase, EnPassantCaptureIsTriedBesideTheTable) {
-    // With the pawns on the board every position is a draw. After a capture in kpk the
-    // side to move loses in 10 plies (so the capturer wins in 11); in kppk Black wins.
+    // Drawn with both pawns; after a capture kpk is lost in 10 plies for the side to move, kppk Black's win.
     const auto constant = [](uint8_t white, uint8_t black) {
         return [=](int side, uint32_t) { return side ? black : white; };
     };
@@ -529,3 +477,179 @@ TEST_F(SyntheticTablebase, ConcurrentProbesAgree) {
     for (auto &th : threads) th.join();
     EXPECT_EQ(wrong.load(), 0);
 }
+
+namespace {
+
+enum : Square {
+    A1 = 0, B1 = 1, A2 = 8, B2 = 9, D2 = 11, E2 = 12, C3 = 18, D5 = 35, E5 = 36, H6 = 47,
+    B7 = 49, C7 = 50, D7 = 51, G7 = 54, H7 = 55, A8 = 56, G8 = 62, H8 = 63
+};
+
+// One endgame of each class with the class's positions per side and pawn slots.
+struct ClassRow {
+    const char *name;
+    uint32_t positions, pawnSlots;
+};
+constexpr ClassRow CLASS_ROWS[] = {
+    {"knk", 29568, 1},        {"kpk", 98304, 24},        {"kbkn", 1892352, 1},       {"kbbk", 931392, 1},
+    {"kbnk", 1892352, 1},     {"krkp", 6291456, 24},     {"knpk", 6291456, 24},      {"kppk", 2359296, 576},
+    {"kpkp", 4718592, 1152},  {"kbbbk", 19248768, 1},    {"krrnk", 59609088, 1},     {"kbnnk", 59609088, 1},
+    {"kqrnk", 121110528, 1},  {"knnkb", 59609088, 1},    {"krbkq", 121110528, 1},    {"kbbpk", 198180864, 24},
+    {"krnpk", 402653184, 24}, {"kbppk", 150994944, 576}, {"krpkn", 402653184, 24},   {"kppkr", 150994944, 576},
+    {"krrkp", 198180864, 24}, {"kqnkp", 402653184, 24},  {"knpkp", 301989888, 1152}, {"kppkp", 110886912, 27072},
+    {"kpppk", 35422208, 8648},
+};
+
+// The men of an endgame name as two lists ended by NO_SQUARE; p[i] is the i-th man of the name.
+struct Placement {
+    Square white[6], black[6];
+    int whiteCount, men;
+    explicit Placement(const std::string &name) : whiteCount(int(name.find('k', 1))), men(int(name.size())) {
+        std::fill_n(white, 6, NO_SQUARE);
+        std::fill_n(black, 6, NO_SQUARE);
+    }
+    Square &operator[](int i) { return i < whiteCount ? white[i] : black[i - whiteCount]; }
+};
+
+bool isLegal(Placement &p) {
+    Bitboard taken = 0;
+    for (int i = 0; i < p.men; ++i) {
+        if (p[i] < 0 || p[i] > 63 || (taken >> p[i] & 1)) return false;
+        taken |= Bitboard(1) << p[i];
+    }
+    const Square a = p.white[0], b = p.black[0];
+    return std::abs(fileOf(a) - fileOf(b)) > 1 || std::abs(rankOf(a) - rankOf(b)) > 1;
+}
+
+uint32_t encode(const TbIndexClass *c, const Placement &p) {
+    uint32_t index = 0;
+    return c->encode(p.white, p.black, index) ? index : TB_NO_INDEX;
+}
+
+class TbIndex : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(tbBuildIndexTables()); }
+};
+
+// Every decoded legal placement encodes back to its index (five men: a spread-out sample).
+// Mirror images share the index, except those kept apart on purpose (pawnless with both kings
+// on a long diagonal, two mirrored White pawns); arbitrary squares fail or stay in range.
+TEST_F(TbIndex, EveryClassRoundTripsAndMirrorImagesShareTheIndex) {
+    std::mt19937 rng(12345);
+    for (const ClassRow &row : CLASS_ROWS) {
+        const TbIndexClass *c = tbIndexClass(row.name);
+        ASSERT_NE(c, nullptr) << row.name;
+        EXPECT_EQ(c->positionsPerSide, row.positions) << row.name;
+        EXPECT_EQ(c->pawnSlots, row.pawnSlots) << row.name;
+        const uint32_t stride = row.positions <= 8000000 ? 1 : (row.positions / 2000000) | 1;
+        uint64_t legal = 0, failures = 0;
+        for (uint64_t i = 0; i < row.positions; i += stride) {
+            Placement p(row.name);
+            c->decode(uint32_t(i), p.white, p.black);
+            if (!isLegal(p)) continue;
+            ++legal;
+            if (encode(c, p) != i && failures++ < 3) ADD_FAILURE() << row.name << " index " << i;
+        }
+        EXPECT_EQ(failures, 0u) << row.name;
+        EXPECT_GT(legal, row.positions / stride / 2) << row.name;
+        const bool pawnless = row.pawnSlots == 1;
+        const std::string name = row.name;
+        const bool twoWhitePawns = name.find("ppk") != std::string::npos && name.find("ppp") == std::string::npos &&
+                                   name.back() != 'p';
+        for (int n = 0; n < 20000; ++n) {
+            Placement p(name), junk(name);
+            do {
+                for (int i = 0; i < p.men; ++i) p[i] = name[i] == 'p' ? Square(8 + rng() % 48) : Square(rng() % 64);
+            } while (!isLegal(p));
+            const uint32_t index = encode(c, p);
+            ASSERT_LT(index, row.positions) << row.name;
+            const Square wk = p.white[0], bk = p.black[0];
+            const bool kingsOnDiagonal = (fileOf(wk) - rankOf(wk) == 0 && fileOf(bk) - rankOf(bk) == 0) ||
+                                         (fileOf(wk) + rankOf(wk) == 7 && fileOf(bk) + rankOf(bk) == 7);
+            const int pawnsAt = p.whiteCount - 2;
+            const bool pawnsMirrored = twoWhitePawns && (p.white[pawnsAt] ^ 7) == p.white[pawnsAt + 1];
+            for (int i = 0; i < junk.men; ++i) junk[i] = Square(rng() % 68) - 2;
+            const uint32_t junkIndex = encode(c, junk);
+            ASSERT_TRUE(junkIndex == TB_NO_INDEX || junkIndex < row.positions) << row.name;
+            for (unsigned flags = 1; flags < (pawnless ? 8u : 2u); ++flags) {
+                Placement image = p;
+                for (int i = 0; i < p.men; ++i) image[i] = tbindex::transformSquare(p[i], flags);
+                const uint32_t imageIndex = encode(c, image);
+                const bool keptApart = (pawnless && kingsOnDiagonal) || pawnsMirrored;
+                ASSERT_TRUE(keptApart ? imageIndex != TB_NO_INDEX : imageIndex == index) << row.name << " " << flags;
+            }
+        }
+    }
+}
+
+// Encodes lists given without their end marker; TB_NO_INDEX when the encoder fails.
+uint32_t encodeLists(const char *endgame, std::vector<Square> white, std::vector<Square> black) {
+    white.push_back(NO_SQUARE);
+    black.push_back(NO_SQUARE);
+    uint32_t index = 0;
+    const bool ok = tbIndexClass(endgame)->encode(white.data(), black.data(), index);
+    EXPECT_EQ(ok, index != TB_NO_INDEX) << endgame;
+    return index;
+}
+
+TEST_F(TbIndex, WorkedIndexes) {
+    EXPECT_EQ(encodeLists("kpk", {A1, E2}, {H8}), 94712u);
+    Square white[3], black[2];
+    tbIndexClass("kpk")->decode(94712, white, black);  // the mirrored, canonical squares
+    EXPECT_EQ((std::vector<Square>{white[0], white[1], black[0]}), (std::vector<Square>{7, D2, A8}));
+
+    // With the kings in canonical form (c3 and h6) the like pieces are the lowest digit.
+    const uint32_t kings = encodeLists("kqqk", {H6, A1, B1}, {C3}) / 2016;
+    EXPECT_EQ(encodeLists("kqqk", {H6, H8, A1}, {C3}), kings * 2016 + 62);
+    EXPECT_EQ(encodeLists("kqqk", {H6, G8, H8}, {C3}), kings * 2016 + 2015);
+    // The single piece of K+one+pair is the last digit, as in K+pair+one.
+    EXPECT_EQ(encodeLists("kqrrk", {H6, G8, A1, B1}, {C3}), kings * 2016 * 64 + G8);
+    EXPECT_EQ(encodeLists("kqqrk", {H6, A1, B1, G8}, {C3}), kings * 2016 * 64 + G8);
+    EXPECT_EQ(encodeLists("krbkq", {H6, A1, B1}, {C3, G8}), (kings * 4096 + A1 * 64 + B1) * 64 + G8);
+
+    // Pawn slots of two and three White pawns, and of two beside a Black one (d5: slot 15).
+    EXPECT_EQ(encodeLists("kppk", {A1, H7, G7}, {H8}) / 4096, 0u);
+    EXPECT_EQ(encodeLists("kppk", {A1, D2, E2}, {H8}) / 4096, 575u);
+    EXPECT_EQ(encodeLists("kpppk", {A1, C7, H7, D7}, {H8}) / 4096, 0u);
+    EXPECT_EQ(encodeLists("kpppk", {A1, D7, C7, B7}, {H8}) / 4096, 6624u);
+    EXPECT_EQ(encodeLists("kppkp", {A1, G7, H7}, {H8, D5}) / 4096, 15 * 1128u);
+    EXPECT_EQ(encodeLists("kppkp", {A1, A2, B2}, {H8, D5}) / 4096, 15 * 1128u + 1127);
+}
+
+// Classes share functions; exchanged names, bad placements and ill-fitting lists have no index.
+TEST_F(TbIndex, BadNamesAndPlacementsHaveNoIndex) {
+    EXPECT_EQ(tbIndexClass("kqk"), tbIndexClass("knk"));
+    EXPECT_EQ(tbIndexClass("kqpkq"), tbIndexClass("knpkn"));
+    EXPECT_NE(tbIndexClass("kqqrk"), tbIndexClass("kqrrk"));
+    for (const char *bad : {"krkq", "kpkq", "kk", "", "kqk ", "KQK", "kqkrr", "kqqqqk", "kqkrkp"})
+        EXPECT_EQ(tbIndexClass(bad), nullptr) << bad;
+    EXPECT_EQ(tbIndexClass(nullptr), nullptr);
+    const struct {
+        const char *endgame;
+        std::vector<Square> white, black;
+    } cases[] = {
+        {"kpk", {A1, A8}, {H6}},          // pawn on the last rank
+        {"kpk", {A1, B1}, {H6}},          // and on the first
+        {"kqk", {E2, D5}, {D2}},          // kings side by side
+        {"kpkp", {E2, D5}, {D2, B7}},     // also with pawns
+        {"knkp", {D5, H8}, {A1, D5}},     // pawn on a king
+        {"kbbk", {A1, C3, C3}, {H8}},     // like pieces on one square
+        {"kpppk", {A1, D5, E5, D5}, {H8}},
+        {"kqk", {A1, NO_SQUARE}, {H8}},   // list ends too early
+        {"kqk", {A1, C3, D5}, {H8}},      // list goes on
+        {"kqk", {A1, 70}, {H8}},          // off the board
+        {"kqk", {A1, -1}, {H8}},
+    };
+    for (const auto &c : cases) EXPECT_EQ(encodeLists(c.endgame, c.white, c.black), TB_NO_INDEX) << c.endgame;
+    uint32_t index = 0;
+    const Square white[] = {A1, C3, NO_SQUARE};
+    EXPECT_FALSE(tbIndexClass("kqk")->encode(white, nullptr, index));
+
+    // Decoding beyond the range writes end markers over the lists and nothing past them.
+    Square decodedWhite[3] = {0, 0, 0}, decodedBlack[3] = {0, 0, 0};
+    tbIndexClass("kqk")->decode(29568, decodedWhite, decodedBlack);
+    EXPECT_EQ((std::vector<Square>(decodedWhite, decodedWhite + 3)), (std::vector<Square>(3, NO_SQUARE)));
+    EXPECT_EQ((std::vector<Square>(decodedBlack, decodedBlack + 3)), (std::vector<Square>{NO_SQUARE, NO_SQUARE, 0}));
+}
+
+}  // namespace
