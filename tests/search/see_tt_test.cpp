@@ -5,45 +5,26 @@
 #include <gtest/gtest.h>
 
 #include "search/see.h"
+#include "tests/board/case_file.h"
 #include "tests/search/search_support.h"
 
 namespace {
 
 TEST(Exchange, CaptureSequencesAndGains) {
     initSearchTestTables();
-    const struct {
-        const char *fen;
-        Move capture;
-        bool holds;
-    } captures[] = {
-        {"4k3/8/2p5/3p4/8/8/6B1/4K3 w - - 0 1", makeMove(14, 35), false},  // 114 - 403 < 0
-        {"4k3/8/8/3p4/8/8/6B1/4K3 w - - 0 1", makeMove(14, 35), true},     // undefended
-        {"3rk3/3r4/8/8/8/8/3R4/3RK3 w - - 0 1", makeMove(11, 51), true},   // rooks: even trade
-        {"4k3/4p3/3n4/8/8/8/8/3QK3 w - - 0 1", makeMove(3, 43), false},    // queen takes a defended knight
-        {"4k3/8/3q4/4n3/3P4/8/8/4K3 w - - 0 1", makeMove(27, 36), true},   // pawn takes a knight
-        {"4k3/8/8/8/3p4/2p5/3K4/8 w - - 0 1", makeMove(11, 18), false},    // king takes a defended pawn
-    };
+    auto square = [](const std::string &text, size_t at) { return Square(text[at] - 'a' + 8 * (text[at + 1] - '1')); };
     Board_BB64 b;
-    for (const auto &c : captures) {
-        ASSERT_TRUE(b.setFromFEN(c.fen)) << c.fen;
-        EXPECT_EQ(captureHoldsExchange(b, c.capture), c.holds) << c.fen;
-    }
-    // A pawn capturing from its seventh rank counts as a queen; no attacker gains nothing.
-    const struct {
-        const char *fen;
-        Square target;
-        int piece, gain;
-    } gains[] = {
-        {"1n2k3/P7/8/8/8/8/8/4K3 w - - 0 1", 57, KNIGHT, 400 + 1222 - 114},
-        {"rn2k3/P7/8/8/8/8/8/4K3 w - - 0 1", 57, KNIGHT, 400 - 114},  // the rook takes the queen back
-        {"4k3/8/8/8/8/8/6p1/4K2R b - - 0 1", 7, ROOK, 608 + 1222 - 114},
-        {"4k3/8/8/8/8/8/6p1/4K2R w - - 0 1", 7, ROOK, 0},
-    };
-    for (const auto &c : gains) {
-        ASSERT_TRUE(b.setFromFEN(c.fen)) << c.fen;
-        const int gain = b.side() == WHITE ? seeGain<WHITE>(b, c.target, c.piece, b.occupied())
-                                           : seeGain<BLACK>(b, c.target, c.piece, b.occupied());
-        EXPECT_EQ(gain, c.gain) << c.fen;
+    for (const CaseFields &c : readCases("search/exchange.txt")) {
+        ASSERT_TRUE(b.setFromFEN(c[0].c_str())) << c[0];
+        if (c[1].size() == 4) {  // a capture, legal or not
+            EXPECT_EQ(captureHoldsExchange(b, makeMove(square(c[1], 0), square(c[1], 2))), c[2] == "1") << c[0];
+            continue;
+        }
+        const Square target = square(c[1], 0);
+        const int piece = b.pieceOn[target];
+        const int gain = b.side() == WHITE ? seeGain<WHITE>(b, target, piece, b.occupied())
+                                           : seeGain<BLACK>(b, target, piece, b.occupied());
+        EXPECT_EQ(gain, std::stoi(c[2])) << c[0];
     }
 }
 
