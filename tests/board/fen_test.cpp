@@ -37,35 +37,21 @@ TEST(Fen, PieceIteratorOrder) {
     EXPECT_EQ(it.lastSquare(), NO_SQUARE);
 }
 
-// Rights, clock, en-passant square and the piece that lands; unmake restores the board.
 TEST(MakeMove, RightsClockEnPassantAndUnmake) {
-    const char *rooks = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 7 1";
-    const struct {
-        const char *fen, *move;
-        int rights, clock;
-        Square ep, square;
-        int piece;
-    } cases[] = {
-        {START_FEN, "e2e4", 15, 0, NO_SQUARE, 28, PAWN},  // no capturer: no square, no key term
-        {"4k3/8/8/8/3p4/8/4P3/4K3 w - - 0 1", "e2e4", 0, 0, 20, 28, PAWN},
-        {rooks, "h1h8", WHITE_OOO | BLACK_OOO, 0, NO_SQUARE, 63, ROOK},
-        {rooks, "e1g1", BLACK_OO | BLACK_OOO, 8, NO_SQUARE, 5, ROOK},
-        {"r3k3/1P6/8/8/8/8/8/4K3 w q - 3 1", "b7a8N", 0, 0, NO_SQUARE, 56, KNIGHT},
-    };
     Board_BB64 b;
     Move m;
     UndoInfo u, u2;
-    for (const auto &c : cases) {
-        ASSERT_TRUE(b.setFromFEN(c.fen));
+    for (const CaseFields &c : readCases("board/make_move.txt")) {
+        ASSERT_TRUE(b.setFromFEN(c[0].c_str()));
         const std::string before = fenOf(b);
         const uint64_t key = b.key();
-        ASSERT_TRUE(textToMove(b, c.move, m)) << c.move;
+        ASSERT_TRUE(textToMove(b, c[1].c_str(), m)) << c[1];
         b.makeMove(m, u);
-        EXPECT_EQ(b.castlingRights, c.rights) << c.move;
-        EXPECT_EQ(b.halfmoveClock, c.clock) << c.move;
-        EXPECT_EQ(b.epSquare, c.ep) << c.move;
-        EXPECT_EQ(b.pieceOn[c.square], c.piece) << c.move;
-        EXPECT_TRUE(b.isConsistent()) << c.move;
+        EXPECT_EQ(b.castlingRights, std::stoi(c[2])) << c[1];
+        EXPECT_EQ(b.halfmoveClock, std::stoi(c[3])) << c[1];
+        EXPECT_EQ(b.epSquare, std::stoi(c[4])) << c[1];
+        EXPECT_EQ(b.pieceOn[std::stoi(c[5])], std::stoi(c[6])) << c[1];
+        EXPECT_TRUE(b.isConsistent()) << c[1];
         b.unmakeMove(m, u);
         EXPECT_EQ(fenOf(b), before);
         EXPECT_EQ(b.key(), key);
@@ -138,9 +124,7 @@ TEST(Draw, FiftyMovesMaterialAndRepetition) {
     }
     EXPECT_EQ(drawnAt, 3);
     EXPECT_EQ(thirdAt, 7);
-    // Positions before the last irreversible move are not compared: the kings walk a
-    // triangle back to the start in six plies, which is a repetition while the clock
-    // reaches back to the start and none when it says the first move was irreversible.
+    // A repetition counts only within the clock: a six-ply king triangle, then the clock cut to five.
     ASSERT_TRUE(b.setFromFEN("4k3/8/8/8/8/8/8/4K2R w - - 0 1"));
     play({"e1d1", "e8d8", "d1d2", "d8d7", "d2e1", "d7e8"});
     ASSERT_EQ(b.halfmoveClock, 6);

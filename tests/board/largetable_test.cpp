@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The memory and sizing shared by the hash tables: power-of-two sizes within the
-// request, the retry at half size when memory runs short, clearing and occupancy.
+// Hash-table sizing, the retry at half size when memory runs short, clearing and fill.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -41,8 +40,7 @@ TEST(TableSize, LargestPowerOfTwoWithinTheRequestCappedAndAtLeastTheMinimum) {
                  {3, 16, 4, 131072},     {256, 16, 4, 1 << 24}, {18432, 16, 1, uint64_t(1) << 30},
                  {TABLE_MAX_MB, 16, 1, uint64_t(1) << 32}, {100000, 16, 1, uint64_t(1) << 32}, {3, 32, 1, 65536}};
     for (const auto &c : sizes) EXPECT_EQ(tableEntriesFor(c.mb, c.entryBytes, c.minEntries), c.entries) << c.mb;
-    // A request beyond the machine's memory (0: unknown) is cut to three quarters of it,
-    // and never below a megabyte.
+    // A request beyond the machine's memory (0: unknown) is cut to 3/4 of it, at least 1 MB.
     constexpr uint64_t GB = uint64_t(1) << 30;
     const struct {
         uint32_t mb;
@@ -60,8 +58,7 @@ TEST(TableSize, AnAllocationThatFailsIsRetriedAtHalfSize) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizers' own mappings need the address space this test takes away";
 #endif
-    // Address space for what the process has plus about 40 MB: a 1024 MB table cannot
-    // be had, a 32 MB one can.
+    // Address space for the process plus about 40 MB: 1024 MB cannot be had, 32 MB can.
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
     std::FILE *f = std::fopen("/proc/self/statm", "r");

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Generation order (it decides divide lines and the picker's ties), attacker and checker
-// recording order, and boards a bad FEN can leave behind.
+// Generation order (divide lines, picker ties), checker recording order, odd boards.
 #include <gtest/gtest.h>
 
 #include <string>

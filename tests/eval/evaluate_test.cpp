@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The evaluation frame: material bookkeeping, lazy cut, clamp, can-win rule, final
-// scaling and colour symmetry.
+// The evaluation frame: material, lazy cut, clamp, can-win rule, scaling, colour symmetry.
 #include <cctype>
 #include <random>
 #include <sstream>
@@ -30,9 +29,7 @@ TEST(Material, CountWordsPhaseAndBalance) {
     EXPECT_EQ(many.count(WHITE, MaterialInfo::MINORS), 0);
 }
 
-// Material is cached by piece counts per thread: positions that share the counts but not
-// the number of kings (only hand-made ones) must each get their own figures, and a cached
-// answer must equal a fresh one.
+// Material is cached by counts: a second king gets its own figures, a cached answer is fresh.
 TEST(Material, CachedByCountsOnlyWithOneKingEachAndCanWinFlags) {
     const MaterialInfo one = computeMaterial(boardFromFen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1"));
     const MaterialInfo two = computeMaterial(boardFromFen("4k3/8/8/8/8/8/8/R3K2K w - - 0 1"));
@@ -79,8 +76,7 @@ TEST(Evaluate, PositionalScoreIsClamped) {
 }
 
 TEST(Evaluate, CanWinRuleAndFinalScaling) {
-    // Knight against pawn (scored 0 in the endings' table); with a pawn of its own
-    // Black can win.
+    // Knight against pawn (0 in the endings' table): with a pawn of its own Black can win.
     EXPECT_GT(evalOf("8/p7/8/4k3/8/2n5/4P3/4K3 b - - 0 1"), 100);
     // The clock's factor truncates toward zero on a negative score.
     Board_BB64 b = boardFromFen("4k3/pppp4/8/8/8/8/PPP5/4K3 w - - 0 1");

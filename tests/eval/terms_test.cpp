@@ -20,7 +20,8 @@ TEST(Terms, WorkedValues) {
         std::istringstream pair(c[3]);
         int mg = 0, eg = 0;
         pair >> mg >> eg;
-        EXPECT_EQ(traceOf(c[0].c_str()).rows[row][c[2] == "white" ? WHITE : BLACK], TermPair(mg, eg)) << c[0] << " " << c[1];
+        const Colour colour = c[2] == "white" ? WHITE : BLACK;
+        EXPECT_EQ(traceOf(c[0].c_str()).rows[row][colour], TermPair(mg, eg)) << c[0] << " " << c[1];
     }
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The picker against the plain generator on many random positions: every legal move
-// exactly once, whatever hash move and killers it is given, and in stage order.
+// The picker against the generator: every legal move once, any hash move or killers, stage order.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -41,8 +40,7 @@ std::vector<Move> picked(int kind, Board_BB64 &b, const CheckInfo &info) {
     return drain(p);
 }
 
-// Random games from the start points show checks, pins, promotions, en passant and
-// castling in many combinations.
+// Random games from the start points: checks, pins, promotions, en passant, castling.
 TEST(MovePicker, EveryKindAgreesWithTheGenerator) {
     initSearchTestTables();
     std::mt19937 rng(12345);
@@ -60,8 +58,7 @@ TEST(MovePicker, EveryKindAgreesWithTheGenerator) {
             computeCheckInfo(*b, info);
             const bool check = info.inCheck();
 
-            // Generation kinds: the generator's order out of check; in check the evasion
-            // generator's, which differs.
+            // Generation kinds: the generator's order; in check the evasions' (sorted).
             MovePicker p;
             initPicker(p, check ? PICK_EVASIONS : PICK_ALL_LEGAL, *b, info.checkers);
             ASSERT_EQ(generateAndCount(p), legal.size());
@@ -70,8 +67,7 @@ TEST(MovePicker, EveryKindAgreesWithTheGenerator) {
             ASSERT_EQ(countMoves(counter), legal.size());
             EXPECT_EQ(check ? sorted(drain(p)) : drain(p), check ? sorted(legal) : legal);
 
-            // Searching kinds, with PV and hash moves legal, foreign or random, and
-            // killers likewise.
+            // Searching kinds, with PV, hash and killer moves legal, foreign or random.
             MovePicker s;
             initPicker(s, check ? PICK_IN_CHECK : PICK_FULL_WIDTH, *b, info.checkers);
             const Move any = legal[rng() % legal.size()];
@@ -98,8 +94,7 @@ TEST(MovePicker, EveryKindAgreesWithTheGenerator) {
             h = h2 = HistoryEntry{};
             foreign = any;
 
-            // Quiescence: captures (promoting only to a queen), en passant and queen
-            // promotions, most valuable victim first.
+            // Quiescence: captures, en passant, queen promotions; most valuable victim first.
             if (!check) {
                 std::vector<Move> expected;
                 for (Move m : legal) {

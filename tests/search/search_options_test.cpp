@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The search options beyond the clock: several lines, a restricted root, a mate target,
-// and the bounds and selective depth of the reported lines.
+// Several lines, a restricted root, a mate target, and the bounds of the reported lines.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -135,16 +134,14 @@ TEST(SearchOptions, MateTargetStopsAtTheMate) {
     const Searched two = searchWith(MATE_FEN, 12, options, &twoLines);
     // A target of one move is never met; the search runs as without one.
     EXPECT_EQ(one.nodes, plain.nodes);
-    // Two moves: the search ends as soon as the mating line is found, before the rest of
-    // that iteration's root moves.
+    // Two moves: the search ends as soon as the mating line is found.
     EXPECT_LT(two.nodes, plain.nodes);
     EXPECT_EQ(two.result.score, MATE_SCORE - 3);
     EXPECT_EQ(two.result.bestMove, plain.result.bestMove);
     EXPECT_EQ(twoLines.lastScore, MATE_SCORE - 3);
     EXPECT_LE(twoLines.lastDepth, 3);
 
-    // The mate is found at depth 3 above the window around the rook's value: the fail
-    // high comes first, as a lower bound, then the exact line.
+    // The mate fails high at depth 3 first, as a lower bound, then the exact line.
     bool lower = false;
     int exactReports = 0;
     for (const LineRecorder::Line &line : plainLines.lines) {

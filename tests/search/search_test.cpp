@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Whole searches: stopping rules, a full history stack, time-outs, two threads on one
-// table; single nodes at the mate-distance edges.
+// Whole searches: stops, full history stack, time-outs, two threads; mate-distance nodes.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -133,8 +132,7 @@ TEST(Search, TimeOutKeepsTheBestMoveOfFinishedWorkAndAbortIsMarked) {
     EXPECT_TRUE(iterativeDeepening(*f.state, *f.game).aborted);
 }
 
-// Two threads on one table (the thread-sanitizer build runs this): the helper's results
-// reach the main thread through the table, and the helper stops on request.
+// Two threads on one table (TSan runs this): results shared through it, stop on request.
 TEST(Threads, HelperSharesTheTableAndStopsOnRequest) {
     const char *helperFen = "r2q1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 9";
     SearchFixture main;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Exchange evaluation on hand-built capture sequences; the transposition table's mate
-// scores, bounds and replacement; clearing and resizing the shared hash tables.
+// Exchange values; the transposition table's mate scores, bounds and replacement; clearing.
 #include <gtest/gtest.h>
 
 #include "search/see.h"
@@ -28,8 +27,7 @@ TEST(Exchange, CaptureSequencesAndGains) {
     }
 }
 
-// Both shared tables: entries found until cleared, none after (beyond the fill sample
-// too), the block kept; a resize gives a working table of the new size.
+// Both shared tables: nothing found after a clear, the block kept; a resize works.
 template <class Table, class Store, class Finds> void expectClearAndResize(Table &t, Store store, Finds finds) {
     auto key = [](uint64_t i) { return 0x9E3779B97F4A7C15ull * (i + 1); };
     for (uint64_t i = 0; i < 4096; ++i) store(key(i));
@@ -136,8 +134,7 @@ TEST_F(TranspositionTableTest, BoundsDecideWhetherAProbeCuts) {
     EXPECT_FALSE(found);
 }
 
-// The table sees a position only through its key and history index, so the test
-// places made-up keys that share one bucket.
+// Made-up keys that share one bucket (the table sees only key and history index).
 TEST_F(TranspositionTableTest, FullBucketLosesTheLeastWorthEntry) {
     const uint32_t bucket = 77;
     auto storeAt = [&](uint64_t high, int depth, uint32_t age, Move m) {
