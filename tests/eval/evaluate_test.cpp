@@ -7,6 +7,7 @@
 #include <string>
 
 #include "board/movegen.h"
+#include "tests/board/case_file.h"
 #include "tests/eval/eval_helpers.h"
 
 namespace {
@@ -110,18 +111,12 @@ std::string mirrorFen(const std::string &fen) {
 }
 
 TEST(Evaluate, ColourMirrorGivesTheSameScore) {
-    const char *starts[] = {
-        START_FEN,
-        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
-        "6k1/5p2/6p1/8/7p/8/6PP/6K1 b - - 0 1",
-    };
     std::mt19937 rng(12345);
     PawnHashTable table(1), mirrorTable(1);
     int compared = 0;
-    for (const char *fen : starts)
-        for (int game = 0; game < 15; ++game) {
-            Board_BB64 b = boardFromFen(fen);
+    for (const CaseFields &start : readCases("board/start_points.txt"))
+        for (int game = 0; game < 7; ++game) {
+            Board_BB64 b = boardFromFen(start[0].c_str());
             MoveList list;
             for (int ply = 0; ply < 160 && (list.clear(), generateAllLegal(b, list), list.size() > 0); ++ply) {
                 UndoInfo undo;

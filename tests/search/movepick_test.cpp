@@ -9,19 +9,10 @@
 
 #include "search/movepick.h"
 #include "search/see.h"
+#include "tests/board/case_file.h"
 #include "tests/search/search_support.h"
 
 namespace {
-
-const char *START_POINTS[] = {
-    START_FEN,
-    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
-    "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
-    "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
-    // In check: by a pawn that en passant takes; with promotions that do not help.
-    "8/8/8/4k3/2pP4/8/8/3K4 b - d3 0 1", "4k3/1P6/8/8/8/8/8/r3K3 w - - 0 1", "2r1k3/1P6/8/8/8/8/6n1/4K3 w - - 0 1",
-};
 
 std::vector<Move> drain(MovePicker &p) {
     std::vector<Move> v;
@@ -46,8 +37,9 @@ TEST(MovePicker, EveryKindAgreesWithTheGenerator) {
     std::mt19937 rng(12345);
     auto b = std::make_unique<Board_BB64>();
     Move foreign = makeMove(12, 28);
+    const std::vector<CaseFields> starts = readCases("board/start_points.txt");
     for (int game = 0; game < 60; ++game) {
-        b->setFromFEN(START_POINTS[game % std::size(START_POINTS)]);
+        b->setFromFEN(starts[game % starts.size()][0].c_str());
         for (int ply = 0; ply < 60; ++ply) {
             MoveList list;
             generateAllLegal(*b, list);

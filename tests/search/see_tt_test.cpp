@@ -76,17 +76,11 @@ TEST(HashTables, ClearEmptiesAndResizeKeepsWorking) {
     EXPECT_EQ(pawns.hits(), 0u);
 }
 
-class TranspositionTableTest : public testing::Test {
-protected:
-    void SetUp() override {
-        initSearchTestTables();
-        b->setFromFEN(START_FEN);
-    }
+struct TranspositionTableTest : testing::Test, SearchFixture {
+    TranspositionTableTest() { board(START_FEN); }
     bool probe(int alpha, int beta, int ply, int depth) {
-        return tt.probe(*b, alpha, beta, ply, depth, score, move, found);
+        return tt->probe(*game, alpha, beta, ply, depth, score, move, found);
     }
-    TranspositionTable tt{1};
-    std::unique_ptr<Board_BB64> b = std::make_unique<Board_BB64>();
     int score = 0;
     Move move = NO_MOVE;
     bool found = false;
@@ -94,23 +88,23 @@ protected:
 
 TEST_F(TranspositionTableTest, MateScoresAreKeptRelativeToTheNode) {
     const Move m = makeMove(12, 28);
-    tt.store(*b, -31995, 31994, -INFINITE_SCORE, INFINITE_SCORE, 5, 7, 31990, m);
-    const TTData d = tt.entryAt(4 * (uint32_t(b->key()) & (tt.entryCount() / 4 - 1)));
+    tt->store(*game, -31995, 31994, -INFINITE_SCORE, INFINITE_SCORE, 5, 7, 31990, m);
+    const TTData d = tt->entryAt(4 * (uint32_t(game->key()) & (tt->entryCount() / 4 - 1)));
     EXPECT_EQ(d.score, 31995);
     EXPECT_EQ(d.bound, TT_EXACT);
-    EXPECT_EQ(d.age, uint8_t(b->historyIndex - 5));
+    EXPECT_EQ(d.age, uint8_t(game->historyIndex - 5));
     EXPECT_TRUE(probe(-INFINITE_SCORE, INFINITE_SCORE, 3, 7));
     EXPECT_EQ(score, 31992);
     EXPECT_EQ(move, m);
     EXPECT_TRUE(found);
-    tt.store(*b, -31995, 31994, -INFINITE_SCORE, INFINITE_SCORE, 5, 7, -31990, m);
+    tt->store(*game, -31995, 31994, -INFINITE_SCORE, INFINITE_SCORE, 5, 7, -31990, m);
     EXPECT_TRUE(probe(-INFINITE_SCORE, INFINITE_SCORE, 2, 7));
     EXPECT_EQ(score, -31993);
 }
 
 TEST_F(TranspositionTableTest, BoundsDecideWhetherAProbeCuts) {
     const Move m = makeMove(6, 21);
-    tt.store(*b, -31999, 31999, 10, 20, 0, 4, 50, m);  // fail high at depth 4: a lower bound
+    tt->store(*game, -31999, 31999, 10, 20, 0, 4, 50, m);  // fail high at depth 4: a lower bound
     EXPECT_TRUE(probe(10, 40, 0, 4));
     EXPECT_EQ(score, 50);
     EXPECT_FALSE(probe(10, 60, 0, 4));
@@ -120,15 +114,15 @@ TEST_F(TranspositionTableTest, BoundsDecideWhetherAProbeCuts) {
     EXPECT_FALSE(probe(10, 40, 0, 5));
     EXPECT_TRUE(found);
     EXPECT_EQ(move, m);
-    tt.store(*b, -31999, 31999, 10, 20, 0, 4, -5, NO_MOVE);  // fail low: an upper bound
+    tt->store(*game, -31999, 31999, 10, 20, 0, 4, -5, NO_MOVE);  // fail low: an upper bound
     EXPECT_TRUE(probe(0, 30, 0, 4));
     EXPECT_FALSE(probe(-10, 30, 0, 4));
     // A score at the mate-distance bound is exact even above beta.
-    tt.store(*b, -31999, 31999, 10, 20, 0, 4, 31999, NO_MOVE);
+    tt->store(*game, -31999, 31999, 10, 20, 0, 4, 31999, NO_MOVE);
     EXPECT_TRUE(probe(-INFINITE_SCORE + 1, -INFINITE_SCORE + 2, 0, 4));
     EXPECT_EQ(score, 31999);
     // Another position misses.
-    b->setFromFEN("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
+    game->setFromFEN("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
     found = false;
     EXPECT_FALSE(probe(-100, 100, 0, 1));
     EXPECT_FALSE(found);
@@ -138,11 +132,11 @@ TEST_F(TranspositionTableTest, BoundsDecideWhetherAProbeCuts) {
 TEST_F(TranspositionTableTest, FullBucketLosesTheLeastWorthEntry) {
     const uint32_t bucket = 77;
     auto storeAt = [&](uint64_t high, int depth, uint32_t age, Move m) {
-        b->historyIndex = age;
-        b->history[age].key = (high << 32) | bucket;
-        tt.store(*b, -31999, 31999, -100, 100, 0, depth, 7, m);
+        game->historyIndex = age;
+        game->history[age].key = (high << 32) | bucket;
+        tt->store(*game, -31999, 31999, -100, 100, 0, depth, 7, m);
     };
-    auto keyAt = [&](uint32_t i) { return tt.entryAt(4 * bucket + i).key >> 32; };
+    auto keyAt = [&](uint32_t i) { return tt->entryAt(4 * bucket + i).key >> 32; };
     // Worths: 1014, 763, 748, 1536.
     storeAt(1, 3, 10, 1);
     storeAt(2, 2, 5, 2);
@@ -155,8 +149,8 @@ TEST_F(TranspositionTableTest, FullBucketLosesTheLeastWorthEntry) {
     // The same key takes its own slot back even from a deeper entry.
     storeAt(4, 1, 0, 44);
     EXPECT_EQ(keyAt(3), 4u);
-    EXPECT_EQ(tt.entryAt(4 * bucket + 3).depth, 1);
-    EXPECT_EQ(tt.entryAt(4 * bucket + 3).move, 44);
+    EXPECT_EQ(tt->entryAt(4 * bucket + 3).depth, 1);
+    EXPECT_EQ(tt->entryAt(4 * bucket + 3).move, 44);
     EXPECT_EQ(keyAt(0), 1u);
 }
 
