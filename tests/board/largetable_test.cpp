@@ -9,6 +9,7 @@
 #endif
 
 #include "board/largetable.h"
+#include "tests/board/case_file.h"
 
 namespace {
 
@@ -33,21 +34,15 @@ bool allZero(const void *p, std::size_t n) {
 }
 
 TEST(TableSize, LargestPowerOfTwoWithinTheRequestCappedAndAtLeastTheMinimum) {
-    const struct {
-        uint32_t mb, entryBytes, minEntries;
-        uint64_t entries;
-    } sizes[] = {{0, 16, 1, 1},          {0, 16, 4, 4},        {1, 16, 4, 65536},
-                 {3, 16, 4, 131072},     {256, 16, 4, 1 << 24}, {18432, 16, 1, uint64_t(1) << 30},
-                 {TABLE_MAX_MB, 16, 1, uint64_t(1) << 32}, {100000, 16, 1, uint64_t(1) << 32}, {3, 32, 1, 65536}};
-    for (const auto &c : sizes) EXPECT_EQ(tableEntriesFor(c.mb, c.entryBytes, c.minEntries), c.entries) << c.mb;
-    // A request beyond the machine's memory (0: unknown) is cut to 3/4 of it, at least 1 MB.
-    constexpr uint64_t GB = uint64_t(1) << 30;
-    const struct {
-        uint32_t mb;
-        uint64_t memory;
-        uint32_t within;
-    } cuts[] = {{65536, 24 * GB, 18432}, {65536, 128 * GB, 65536}, {16, 24 * GB, 16}, {256, 0, 256}, {256, 1 << 20, 1}};
-    for (const auto &c : cuts) EXPECT_EQ(tableMBWithin(c.mb, c.memory), c.within) << c.mb << " " << c.memory;
+    for (const CaseFields &c : readCases("board/table_sizes.txt")) {
+        std::vector<uint64_t> n;
+        for (const std::string &field : c) n.push_back(std::stoull(field));
+        if (n.size() == 4) {
+            EXPECT_EQ(tableEntriesFor(uint32_t(n[0]), uint32_t(n[1]), uint32_t(n[2])), n[3]) << n[0];
+        } else {
+            EXPECT_EQ(tableMBWithin(uint32_t(n[0]), n[1]), n[2]) << n[0] << " " << n[1];
+        }
+    }
     TestTable t;
     EXPECT_TRUE(t.make(3) == 131072u && t.sizeMB() == 2u);
     EXPECT_TRUE(t.make(0) == 4u && t.sizeMB() == 0u);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "search/node.h"
+#include "tests/board/case_file.h"
 #include "tests/search/search_support.h"
 
 namespace {
@@ -112,52 +113,35 @@ TEST(TablebaseSearch, OnlyFullWidthNodesWithinTheTablesProbe) {
 TEST(TablebaseSearch, NodesScoreTheTablesAnswers) {
     TablebaseSearch f;
     int answer = 0;
+    bool gaviota = true;
     const char *fen = "4k3/4p3/8/8/8/8/8/R3K3 w - - 0 1";  // four men, clock 0
-    f.probe.answer = [&answer](const Board_BB64 &, int &s) { return s = answer, true; };
-    const struct {
-        int iteration, depth;
-        bool mayRead;
-    } reads[] = {{1, 1, true}, {6, 1, true},  {7, 1, true}, {8, 1, false}, {8, 2, true},  {9, 2, false},
-                 {9, 3, true}, {20, 4, false}, {20, 5, true}, {40, 4, false}, {40, 5, true}};
-    for (const auto &c : reads) {
-        EXPECT_EQ(f.node(fen, c.depth, c.iteration), 0);
-        ASSERT_EQ(f.probe.calls.size(), 1u);
-        EXPECT_EQ(f.probe.calls[0].mayReadFiles, c.mayRead) << c.iteration << " " << c.depth;
-    }
+    f.probe.answer = [&](const Board_BB64 &, int &s) { return s = answer, gaviota; };
+    f.probe.wdl = [&](const Board_BB64 &, int &w) { return w = answer, true; };
     for (const auto &[tb, atPly3] : {std::pair{MATE_SCORE - 10, MATE_SCORE - 13}, {10 - MATE_SCORE, 13 - MATE_SCORE}}) {
         answer = tb;
         EXPECT_EQ(f.node(fen, 2), atPly3);
     }
-
-    f.probe.answer = [](const Board_BB64 &, int &) { return false; };
-    f.probe.wdl = [&answer](const Board_BB64 &, int &w) { return w = answer, true; };
     const int win = SYZYGY_WIN_SCORE - 3;
-    const struct {
-        int wdl;
-        bool rule;
-        int score;
-    } scored[] = {{2, true, win},   {1, true, 1},     {0, true, 0},  {-1, true, -1},    {-2, true, -win},
-                  {2, false, win}, {1, false, win}, {0, false, 0}, {-1, false, -win}, {-2, false, -win}};
-    for (const auto &c : scored) {
-        f.state->tbUse = {4, 1, c.rule};
-        answer = c.wdl;
-        EXPECT_EQ(f.node(fen, 2), c.score) << c.wdl << c.rule;
-    }
-    // Asked or not: clock past a zeroing move, plies against SyzygyProbeDepth, men against the tables.
-    const struct {
-        const char *fen;
-        TablebaseUse use;
-        bool asked;
-    } cases[] = {{fen, {4, 2, true}, true},
-                 {"4k3/4p3/8/8/8/8/8/R3K3 w - - 3 1", {4, 1, true}, false},
-                 {fen, {4, 3, true}, false},
-                 {fen, {3, 1, true}, false}};
-    answer = 2;
-    for (const auto &c : cases) {
-        f.state->tbUse = c.use;
-        f.node(c.fen, 2);
-        const auto &calls = f.probe.syzygyCalls;
-        EXPECT_EQ(std::find(calls.begin(), calls.end(), f.game->key()) != calls.end(), c.asked) << c.fen << c.use.men;
+    for (const CaseFields &c : readCases("search/tablebase_nodes.txt")) {
+        std::vector<int> n;
+        for (size_t i = 1; i < c.size(); ++i) n.push_back(c[i] == "W" ? win : c[i] == "-W" ? -win : std::stoi(c[i]));
+        gaviota = c[0] == "read";
+        if (gaviota) {
+            answer = 0;
+            EXPECT_EQ(f.node(fen, n[1], n[0]), 0);
+            ASSERT_EQ(f.probe.calls.size(), 1u);
+            EXPECT_EQ(f.probe.calls[0].mayReadFiles, n[2] == 1) << n[0] << " " << n[1];
+        } else if (c[0] == "wdl") {
+            f.state->tbUse = {4, 1, n[1] == 1};
+            answer = n[0];
+            EXPECT_EQ(f.node(fen, 2), n[2]) << n[0] << " " << n[1];
+        } else {
+            f.state->tbUse = {n[1], n[2], true};
+            answer = 2;
+            f.node(("4k3/4p3/8/8/8/8/8/R3K3 w - - " + c[1] + " 1").c_str(), 2);
+            const auto &calls = f.probe.syzygyCalls;
+            EXPECT_EQ(std::find(calls.begin(), calls.end(), f.game->key()) != calls.end(), n[3] == 1) << c[1] << c[2];
+        }
     }
 }
 
