@@ -16,9 +16,6 @@ TEST(ScalingFactor, EndingsAndTheFiftyMoveClock) {
 
 TEST(Pawnless, MopUpDrivesTheWeakerKing) {
     for (const CaseFields &c : readCases("eval/pawnless.txt")) EXPECT_EQ(evalOf(c[0].c_str()), std::stoi(c[1])) << c[0];
-    evalOf("PPPPk3/8/8/8/8/8/8/pppPK3 b - - 0 1");  // pawns on the back ranks: no crash
-    // Defender on b2: one square from the light bishop's corner a1, six from a dark one's.
-    EXPECT_EQ(evalOf("8/8/8/8/8/2K5/1k6/2NB4 w - - 0 1") - evalOf("8/8/8/8/8/2K5/1k6/2BN4 w - - 0 1"), -16 * (6 - 1));
 }
 
 }  // namespace
