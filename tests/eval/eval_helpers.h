@@ -14,13 +14,8 @@
 
 inline void PrintTo(TermPair p, std::ostream *os) { *os << "(" << p.mg() << ", " << p.eg() << ")"; }
 
-inline void initEvalTestTables() {
-    initStaticTables();
-    initEvaluationTables();
-}
-
 inline Board_BB64 boardFromFen(const char *fen) {
-    initEvalTestTables();
+    initEvaluationTables();
     Board_BB64 b;
     EXPECT_TRUE(b.setFromFEN(fen)) << fen;
     return b;
@@ -32,10 +27,4 @@ inline int evalOf(const char *fen, eval::EvalTrace *trace = nullptr) {
     PawnHashTable table(1);
     return trace ? eval::evaluateTraced(b, table, -INFINITE_SCORE, INFINITE_SCORE, trace)
                  : evaluate(b, table, -INFINITE_SCORE, INFINITE_SCORE);
-}
-
-inline eval::EvalTrace traceOf(const char *fen) {
-    eval::EvalTrace t;
-    evalOf(fen, &t);
-    return t;
 }

@@ -21,7 +21,9 @@ TEST(Terms, WorkedValues) {
         int mg = 0, eg = 0;
         pair >> mg >> eg;
         const Colour colour = c[2] == "white" ? WHITE : BLACK;
-        EXPECT_EQ(traceOf(c[0].c_str()).rows[row][colour], TermPair(mg, eg)) << c[0] << " " << c[1];
+        eval::EvalTrace trace;
+        evalOf(c[0].c_str(), &trace);
+        EXPECT_EQ(trace.rows[row][colour], TermPair(mg, eg)) << c[0] << " " << c[1];
     }
 }
 
