@@ -14,8 +14,10 @@
 
 inline void PrintTo(TermPair p, std::ostream *os) { *os << "(" << p.mg() << ", " << p.eg() << ")"; }
 
+inline void initEvalTestTables() { initEvaluationTables(); }  // the board's tables too
+
 inline Board_BB64 boardFromFen(const char *fen) {
-    initEvaluationTables();
+    initEvalTestTables();
     Board_BB64 b;
     EXPECT_TRUE(b.setFromFEN(fen)) << fen;
     return b;
