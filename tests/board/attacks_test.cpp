@@ -38,12 +38,10 @@ Bitboard slowSlider(Square s, Bitboard occupied, bool diagonal) {
     return result;
 }
 
-// Every subset of each mask, with random pieces off the mask that must not matter: a
-// multiplier with a destructive collision fails here for its square.
+// Every subset of each mask, with random off-mask pieces: a bad multiplier fails here.
 TEST(Attacks, SlidersMatchRayWalkForEveryMaskSubset) {
     initTables();
-    // The reference itself, on known sets: a1 empty board, a1 blocked on a4, d4 diagonals,
-    // a blocker of either colour counts and the slider's own square is ignored.
+    // The reference itself on known sets; either colour blocks, the own square is ignored.
     EXPECT_EQ(slowSlider(0, 0, false), (FILE_A_BB | RANK_1_BB) & ~squareBB(0));
     EXPECT_EQ(slowSlider(0, squareBB(24), false), bb({8, 16, 24}) | (RANK_1_BB & ~squareBB(0)));
     EXPECT_EQ(popCount(slowSlider(27, 0, true)), 13);
@@ -102,8 +100,7 @@ TEST(Attacks, LeapersStayOnTheBoard) {
     EXPECT_EQ(kingMoves, 420);
 }
 
-// Keys must be distinct and non-zero; only single castling-right bits have keys, so a
-// change of rights XORs one key per bit.
+// Keys distinct and non-zero; only single castling-right bits have keys.
 TEST(Zobrist, KeysAreDistinctAndCastlingKeysPerRight) {
     initTables();
     std::set<uint64_t> distinct;
@@ -118,8 +115,7 @@ TEST(Zobrist, KeysAreDistinctAndCastlingKeysPerRight) {
 
 }  // namespace
 
-// Evaluation pairs are packed in one word; each half must behave as its own int16_t,
-// negative halves and borrows included.
+// Each half of a packed pair behaves as its own int16_t, borrows included.
 TEST(TermPair, HalvesAddSubtractAndScaleIndependently) {
     const TermPair a(-31, 13), b(24, -13);
     const struct {

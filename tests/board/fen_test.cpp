@@ -6,6 +6,7 @@
 #include <string>
 
 #include "board/movegen.h"
+#include "tests/board/case_file.h"
 
 namespace {
 
@@ -15,45 +16,13 @@ std::string fenOf(const Board_BB64 &b) {
     return buf;
 }
 
-const std::string BASE = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w ";
-
-// What each FEN reads back as ("" the same, nullptr rejected).
 TEST(Fen, RoundTripsAndRejections) {
-    const struct {
-        std::string fen;
-        const char *back;
-    } cases[] = {
-        {"8/8/8/8/8/8/8/8 w - - 0 1", ""},
-        {BASE + "KQkq - 0 1", ""},
-        {BASE + "Kq - 0 1", ""},
-        {BASE + "k - 0 1", ""},
-        {BASE + " - 0 1", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0 1"},  // empty castling field
-        {BASE + "KQkq -", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"},
-        {BASE + "KQkq - 5", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"},
-        // A double step keeps its square only where a pawn can take it; the clock is kept
-        // in a byte, the move number counts from the position.
-        {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1",
-         "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1"},
-        {"rnbqkbnr/ppp1pppp/8/8/3pP3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 3",
-         "rnbqkbnr/ppp1pppp/8/8/3pP3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1"},
-        {"8/8/8/8/8/8/8/K6k w - - 300 40", "8/8/8/8/8/8/8/K6k w - - 44 1"},
-        {BASE + "QK - 0 1", nullptr}, {BASE + "KK - 0 1", nullptr}, {BASE + "qk - 0 1", nullptr},
-        {BASE + "K- - 0 1", nullptr}, {BASE + "KQkq - 0", nullptr}, {BASE + "KQkq - 12345 1", nullptr},
-        {BASE + "KQkq - 0 0", nullptr}, {BASE + "KQkq - -1 2", nullptr}, {BASE + "KQkq -x", nullptr},
-        {BASE + "KQkq e3 0 1", nullptr},  // wrong rank for White to move
-        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq e3 0 1", nullptr},  // no pawn behind
-        {"ppppppppp/8/8/8/8/8/8/8 w - - 0 1", nullptr}, {"44p/8/8/8/8/8/8/8 w - - 0 1", nullptr},
-        {"9/8/8/8/8/8/8/8 w - - 0 1", nullptr}, {"8/8/8/8/8/8/8 w - - 0 1", nullptr},
-        {"8/8/8/8/8/8/8/8/8 w - - 0 1", nullptr}, {" 8/8/8/8/8/8/8/8 w - - 0 1", nullptr},
-        {"8/8/8/8/8/8/8/8  w - - 0 1", nullptr}, {"8/8/8/8/8/8/8/8 x - - 0 1", nullptr},
-        {"8/8/8/8/8/8/8/7X w - - 0 1", nullptr}, {"", nullptr}, {"8/8/8/8/8/8/8/8 w", nullptr},
-    };
-    for (const auto &c : cases) {
+    for (const CaseFields &c : readCases("board/fens.txt")) {
         Board_BB64 b;
-        ASSERT_EQ(b.setFromFEN(c.fen.c_str()), c.back != nullptr) << c.fen;
-        if (!c.back) continue;
-        EXPECT_TRUE(b.isConsistent()) << c.fen;
-        EXPECT_EQ(fenOf(b), *c.back ? c.back : c.fen) << c.fen;
+        ASSERT_EQ(b.setFromFEN(c[0].c_str()), c[1] != "!") << c[0];
+        if (c[1] == "!") continue;
+        EXPECT_TRUE(b.isConsistent()) << c[0];
+        EXPECT_EQ(fenOf(b), c[1] == "=" ? c[0] : c[1]) << c[0];
     }
 }
 
@@ -68,35 +37,21 @@ TEST(Fen, PieceIteratorOrder) {
     EXPECT_EQ(it.lastSquare(), NO_SQUARE);
 }
 
-// Rights, clock, en-passant square and the piece that lands; unmake restores the board.
 TEST(MakeMove, RightsClockEnPassantAndUnmake) {
-    const char *rooks = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 7 1";
-    const struct {
-        const char *fen, *move;
-        int rights, clock;
-        Square ep, square;
-        int piece;
-    } cases[] = {
-        {START_FEN, "e2e4", 15, 0, NO_SQUARE, 28, PAWN},  // no capturer: no square, no key term
-        {"4k3/8/8/8/3p4/8/4P3/4K3 w - - 0 1", "e2e4", 0, 0, 20, 28, PAWN},
-        {rooks, "h1h8", WHITE_OOO | BLACK_OOO, 0, NO_SQUARE, 63, ROOK},
-        {rooks, "e1g1", BLACK_OO | BLACK_OOO, 8, NO_SQUARE, 5, ROOK},
-        {"r3k3/1P6/8/8/8/8/8/4K3 w q - 3 1", "b7a8N", 0, 0, NO_SQUARE, 56, KNIGHT},
-    };
     Board_BB64 b;
     Move m;
     UndoInfo u, u2;
-    for (const auto &c : cases) {
-        ASSERT_TRUE(b.setFromFEN(c.fen));
+    for (const CaseFields &c : readCases("board/make_move.txt")) {
+        ASSERT_TRUE(b.setFromFEN(c[0].c_str()));
         const std::string before = fenOf(b);
         const uint64_t key = b.key();
-        ASSERT_TRUE(textToMove(b, c.move, m)) << c.move;
+        ASSERT_TRUE(textToMove(b, c[1].c_str(), m)) << c[1];
         b.makeMove(m, u);
-        EXPECT_EQ(b.castlingRights, c.rights) << c.move;
-        EXPECT_EQ(b.halfmoveClock, c.clock) << c.move;
-        EXPECT_EQ(b.epSquare, c.ep) << c.move;
-        EXPECT_EQ(b.pieceOn[c.square], c.piece) << c.move;
-        EXPECT_TRUE(b.isConsistent()) << c.move;
+        EXPECT_EQ(b.castlingRights, std::stoi(c[2])) << c[1];
+        EXPECT_EQ(b.halfmoveClock, std::stoi(c[3])) << c[1];
+        EXPECT_EQ(b.epSquare, std::stoi(c[4])) << c[1];
+        EXPECT_EQ(b.pieceOn[std::stoi(c[5])], std::stoi(c[6])) << c[1];
+        EXPECT_TRUE(b.isConsistent()) << c[1];
         b.unmakeMove(m, u);
         EXPECT_EQ(fenOf(b), before);
         EXPECT_EQ(b.key(), key);
@@ -113,7 +68,6 @@ TEST(MakeMove, RightsClockEnPassantAndUnmake) {
     EXPECT_TRUE(b.isConsistent());
 }
 
-// What a move text reads as on a board (NO_MOVE: refused).
 TEST(Notation, TextAndMoves) {
     char text[6];
     moveToText(MOVE_WHITE_OO, text);
@@ -122,25 +76,20 @@ TEST(Notation, TextAndMoves) {
     EXPECT_STREQ(text, "b2a1n");
     EXPECT_FALSE(sameMove(makePromotion(52, 60, QUEEN), makePromotion(52, 60, KNIGHT)));
     EXPECT_TRUE(sameMove(MOVE_WHITE_OO, makeMove(4, 6)));
-    const char *rook = "3rk3/4P3/8/8/8/8/8/4K2R w K - 0 1";
-    const struct {
-        const char *fen, *text;
-        Move move;
-    } cases[] = {
-        {"4k3/4P3/8/8/8/8/8/4K2R w K - 0 1", "e7d8Q", NO_MOVE},  // nothing to capture on d8
-        {rook, "e7d8Q", makePromotion(52, 59, QUEEN)},
-        {rook, "E1G1", MOVE_WHITE_OO},
-        {rook, "e7d8", NO_MOVE}, {rook, "e7d8k", NO_MOVE}, {rook, "e7d8x", NO_MOVE}, {rook, "h1h1", NO_MOVE},
-        {rook, "e1g", NO_MOVE},  {rook, "i1g1", NO_MOVE},  {rook, "h1h2q", NO_MOVE},
-        {"4k3/8/8/8/8/8/8/4K2R w - - 0 1", "e1g1", NO_MOVE},  // no right: no castling
-    };
     Board_BB64 b;
-    for (const auto &c : cases) {
-        ASSERT_TRUE(b.setFromFEN(c.fen));
-        Move m = NO_MOVE;
-        EXPECT_EQ(textToMove(b, c.text, m), c.move != NO_MOVE) << c.text;
-        if (c.move != NO_MOVE) {
-            EXPECT_EQ(m, c.move) << c.text;
+    for (const CaseFields &c : readCases("board/move_texts.txt")) {
+        ASSERT_TRUE(b.setFromFEN(c[0].c_str()));
+        Move m = NO_MOVE, expected = NO_MOVE;
+        MoveList list;
+        generateAllLegal(b, list);
+        for (const ScoredMove &sm : list) {
+            moveToText(sm.move, text);
+            if (c[2] == text) expected = sm.move;
+        }
+        ASSERT_EQ(expected != NO_MOVE, c[2] != "!") << c[2];
+        EXPECT_EQ(textToMove(b, c[1].c_str(), m), expected != NO_MOVE) << c[1];
+        if (expected != NO_MOVE) {
+            EXPECT_EQ(m, expected) << c[1];
         }
     }
 }
@@ -148,23 +97,10 @@ TEST(Notation, TextAndMoves) {
 TEST(Draw, FiftyMovesMaterialAndRepetition) {
     Board_BB64 b;
     int reason;
-    const struct {
-        const char *fen;
-        bool drawn;
-        int reason;
-    } cases[] = {
-        {"R5k1/5ppp/8/8/8/8/8/6K1 b - - 100 80", true, DRAW_FIFTY_MOVES},  // even when mated
-        {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", true, DRAW_MATERIAL},
-        {"4k3/8/8/8/8/8/8/4KN2 w - - 0 1", true, DRAW_MATERIAL},
-        {"4kb2/8/8/8/8/8/8/4K3 w - - 0 1", true, DRAW_MATERIAL},
-        {"4k3/8/8/8/8/8/8/3NKN2 w - - 0 1", false, DRAW_NONE},
-        {"4kn2/8/8/8/8/8/8/4KB2 w - - 0 1", false, DRAW_NONE},
-        {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", false, DRAW_NONE},
-    };
-    for (const auto &c : cases) {
-        ASSERT_TRUE(b.setFromFEN(c.fen));
-        EXPECT_EQ(isDraw(b, reason), c.drawn) << c.fen;
-        EXPECT_EQ(reason, c.reason) << c.fen;
+    for (const CaseFields &c : readCases("board/draws.txt")) {
+        ASSERT_TRUE(b.setFromFEN(c[0].c_str()));
+        EXPECT_EQ(isDraw(b, reason), c[1] != "0") << c[0];
+        EXPECT_EQ(reason, std::stoi(c[1])) << c[0];
     }
     auto play = [&](std::initializer_list<const char *> moves) {
         for (const char *text : moves) {
@@ -188,9 +124,7 @@ TEST(Draw, FiftyMovesMaterialAndRepetition) {
     }
     EXPECT_EQ(drawnAt, 3);
     EXPECT_EQ(thirdAt, 7);
-    // Positions before the last irreversible move are not compared: the kings walk a
-    // triangle back to the start in six plies, which is a repetition while the clock
-    // reaches back to the start and none when it says the first move was irreversible.
+    // A repetition counts only within the clock: a six-ply king triangle, then the clock cut to five.
     ASSERT_TRUE(b.setFromFEN("4k3/8/8/8/8/8/8/4K2R w - - 0 1"));
     play({"e1d1", "e8d8", "d1d2", "d8d7", "d2e1", "d7e8"});
     ASSERT_EQ(b.halfmoveClock, 6);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The memory and sizing shared by the hash tables: power-of-two sizes within the
-// request, the retry at half size when memory runs short, clearing and occupancy.
+// Hash-table sizing, the retry at half size when memory runs short, clearing and fill.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,6 +9,7 @@
 #endif
 
 #include "board/largetable.h"
+#include "tests/board/case_file.h"
 
 namespace {
 
@@ -34,22 +34,15 @@ bool allZero(const void *p, std::size_t n) {
 }
 
 TEST(TableSize, LargestPowerOfTwoWithinTheRequestCappedAndAtLeastTheMinimum) {
-    const struct {
-        uint32_t mb, entryBytes, minEntries;
-        uint64_t entries;
-    } sizes[] = {{0, 16, 1, 1},          {0, 16, 4, 4},        {1, 16, 4, 65536},
-                 {3, 16, 4, 131072},     {256, 16, 4, 1 << 24}, {18432, 16, 1, uint64_t(1) << 30},
-                 {TABLE_MAX_MB, 16, 1, uint64_t(1) << 32}, {100000, 16, 1, uint64_t(1) << 32}, {3, 32, 1, 65536}};
-    for (const auto &c : sizes) EXPECT_EQ(tableEntriesFor(c.mb, c.entryBytes, c.minEntries), c.entries) << c.mb;
-    // A request beyond the machine's memory (0: unknown) is cut to three quarters of it,
-    // and never below a megabyte.
-    constexpr uint64_t GB = uint64_t(1) << 30;
-    const struct {
-        uint32_t mb;
-        uint64_t memory;
-        uint32_t within;
-    } cuts[] = {{65536, 24 * GB, 18432}, {65536, 128 * GB, 65536}, {16, 24 * GB, 16}, {256, 0, 256}, {256, 1 << 20, 1}};
-    for (const auto &c : cuts) EXPECT_EQ(tableMBWithin(c.mb, c.memory), c.within) << c.mb << " " << c.memory;
+    for (const CaseFields &c : readCases("board/table_sizes.txt")) {
+        std::vector<uint64_t> n;
+        for (const std::string &field : c) n.push_back(std::stoull(field));
+        if (n.size() == 4) {
+            EXPECT_EQ(tableEntriesFor(uint32_t(n[0]), uint32_t(n[1]), uint32_t(n[2])), n[3]) << n[0];
+        } else {
+            EXPECT_EQ(tableMBWithin(uint32_t(n[0]), n[1]), n[2]) << n[0] << " " << n[1];
+        }
+    }
     TestTable t;
     EXPECT_TRUE(t.make(3) == 131072u && t.sizeMB() == 2u);
     EXPECT_TRUE(t.make(0) == 4u && t.sizeMB() == 0u);
@@ -60,8 +53,7 @@ TEST(TableSize, AnAllocationThatFailsIsRetriedAtHalfSize) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizers' own mappings need the address space this test takes away";
 #endif
-    // Address space for what the process has plus about 40 MB: a 1024 MB table cannot
-    // be had, a 32 MB one can.
+    // Address space for the process plus about 40 MB: 1024 MB cannot be had, 32 MB can.
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
     std::FILE *f = std::fopen("/proc/self/statm", "r");

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "board/movegen.h"
+#include "tests/board/case_file.h"
 
 namespace {
 
-// Plain recursive count through the full make/unmake, checking the board's
-// incremental state against a from-scratch computation at every node.
+// Plain recursive count through make/unmake, checking the incremental state at every node.
 uint64_t perftFull(Board_BB64 &b, int depth) {
     MoveList list;
     generateAllLegal(b, list);
@@ -61,55 +61,24 @@ template <Colour Us> void expectQuietChecksFiltered(Board_BB64 &b, const CheckIn
 }  // namespace
 
 TEST(MoveGen, PerftThroughFullMakeKeepsBoardConsistent) {
-    const struct {
-        const char *fen;
-        int depth;
-        uint64_t leaves;
-    } cases[] = {
-        {START_FEN, 3, 8902},
-        {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", 2, 2039},
-        {"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", 4, 43238},
-        {"r2q1rk1/pP1p2pp/Q4n2/bbp1p3/Np6/1B3NBn/pPPP1PPP/R3K2R b KQ - 0 1", 3, 9467},
-        {"rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", 3, 62379},
-    };
-    for (const auto &c : cases) {
-        Board_BB64 b = boardFrom(c.fen);
-        EXPECT_EQ(perftFull(b, c.depth), c.leaves) << c.fen;
+    for (const CaseFields &c : readCases("board/perft.txt")) {
+        Board_BB64 b = boardFrom(c[0].c_str());
+        EXPECT_EQ(perftFull(b, std::stoi(c[1])), std::stoull(c[2])) << c[0];
     }
 }
 
-// Which of the moves asked about (nullptr: all) are legal.
 TEST(MoveGen, PinsEnPassantAndCastlingRules) {
-    const char *castles = "e1g1 e1c1 e8g8 e8c8";
-    const struct {
-        const char *fen, *asked, *legal;
-    } cases[] = {
-        // King next to a rook on the file: only the capture and the two side steps.
-        {"4k3/8/8/8/8/8/4r3/4K3 w - - 0 1", nullptr, "e1d1 e1f1 e1e2"},
-        // En passant that would expose the king along the rank.
-        {"8/8/8/KPp4r/8/8/8/7k w - c6 0 1", "b5c6", ""},
-        // A pinned rook moves along the pin line only; a pinned knight not at all.
-        {"4k3/4r3/8/8/4R3/8/8/4K3 w - - 0 1", "e4e5 e4e6 e4e7 e4e3 e4e2 e4d4", "e4e5 e4e6 e4e7 e4e3 e4e2"},
-        {"4k3/4r3/8/8/4N3/8/8/4K3 w - - 0 1", nullptr, "e1d1 e1f1 e1d2 e1e2 e1f2"},
-        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", castles, "e1g1 e1c1"},
-        {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", castles, "e8g8 e8c8"},
-        {"r3k2r/8/8/8/8/8/4r3/R3K2R w KQ - 0 1", castles, ""},            // in check
-        {"4k3/8/8/8/8/8/5r2/R3K2R w KQ - 0 1", castles, "e1c1"},          // through an attacked f1
-        {"4k3/8/8/8/8/8/2r5/R3K2R w KQ - 0 1", castles, "e1g1"},          // onto an attacked c1
-        {"4k3/8/8/8/8/8/1r6/R3K2R w KQ - 0 1", castles, "e1g1 e1c1"},     // b1 may be attacked
-        {"4k3/8/8/8/8/8/8/RN2K2R w KQ - 0 1", castles, "e1g1"},           // but must be empty
-    };
-    for (const auto &c : cases) {
-        Board_BB64 b = boardFrom(c.fen);
+    for (const CaseFields &c : readCases("board/legal_moves.txt")) {
+        Board_BB64 b = boardFrom(c[0].c_str());
         MoveList list;
         generateAllLegal(b, list);
         std::set<std::string> legal;
         for (const ScoredMove &sm : list) {
             char text[6];
             moveToText(sm.move, text);
-            if (!c.asked || words(c.asked).count(text)) legal.insert(text);
+            if (c[1] == "*" || words(c[1].c_str()).count(text)) legal.insert(text);
         }
-        EXPECT_EQ(legal, words(c.legal)) << c.fen;
+        EXPECT_EQ(legal, words(c[2].c_str())) << c[0];
     }
     // A castling hash move in check is valid but refused.
     Board_BB64 b = boardFrom("4k3/8/8/8/8/8/4r3/R3K2R w KQ - 0 1");
@@ -119,8 +88,7 @@ TEST(MoveGen, PinsEnPassantAndCastlingRules) {
     EXPECT_FALSE(isLegal(b, MOVE_WHITE_OO, info));
 }
 
-// Random games: keys and sums stay exact, make/unmake restores everything, the validity
-// and legality tests agree with the generator, and checkersAfter matches the real board.
+// Random games: make/unmake, validity, legality and checkersAfter agree with the generator.
 TEST(MoveGen, RandomPlayInvariants) {
     std::mt19937 rng(12345);
     for (int game = 0; game < 60; ++game) {

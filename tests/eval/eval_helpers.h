@@ -14,10 +14,7 @@
 
 inline void PrintTo(TermPair p, std::ostream *os) { *os << "(" << p.mg() << ", " << p.eg() << ")"; }
 
-inline void initEvalTestTables() {
-    initStaticTables();
-    initEvaluationTables();
-}
+inline void initEvalTestTables() { initEvaluationTables(); }  // the board's tables too
 
 inline Board_BB64 boardFromFen(const char *fen) {
     initEvalTestTables();
@@ -32,10 +29,4 @@ inline int evalOf(const char *fen, eval::EvalTrace *trace = nullptr) {
     PawnHashTable table(1);
     return trace ? eval::evaluateTraced(b, table, -INFINITE_SCORE, INFINITE_SCORE, trace)
                  : evaluate(b, table, -INFINITE_SCORE, INFINITE_SCORE);
-}
-
-inline eval::EvalTrace traceOf(const char *fen) {
-    eval::EvalTrace t;
-    evalOf(fen, &t);
-    return t;
 }

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The evaluation frame: material bookkeeping, lazy cut, clamp, can-win rule, final
-// scaling and colour symmetry.
+// The evaluation frame: material, lazy cut, clamp, can-win rule, scaling, colour symmetry.
 #include <cctype>
 #include <random>
 #include <sstream>
 #include <string>
 
 #include "board/movegen.h"
+#include "tests/board/case_file.h"
 #include "tests/eval/eval_helpers.h"
 
 namespace {
@@ -30,9 +30,7 @@ TEST(Material, CountWordsPhaseAndBalance) {
     EXPECT_EQ(many.count(WHITE, MaterialInfo::MINORS), 0);
 }
 
-// Material is cached by piece counts per thread: positions that share the counts but not
-// the number of kings (only hand-made ones) must each get their own figures, and a cached
-// answer must equal a fresh one.
+// Material is cached by counts: a second king gets its own figures, a cached answer is fresh.
 TEST(Material, CachedByCountsOnlyWithOneKingEachAndCanWinFlags) {
     const MaterialInfo one = computeMaterial(boardFromFen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1"));
     const MaterialInfo two = computeMaterial(boardFromFen("4k3/8/8/8/8/8/8/R3K2K w - - 0 1"));
@@ -41,13 +39,9 @@ TEST(Material, CachedByCountsOnlyWithOneKingEachAndCanWinFlags) {
     EXPECT_EQ(two.count(WHITE, MaterialInfo::MEN), 2);
     EXPECT_TRUE(again.counts[WHITE] == one.counts[WHITE] && again.material() == one.material() &&
                 again.phase == one.phase && again.canWin[WHITE] == one.canWin[WHITE]);
-    // White's extra material on rank 1 against a bare king.
-    const std::pair<const char *, bool> cases[] = {{"4K3", false},   {"3NK3", false},  {"3BK3", false},
-                                                   {"2NNK3", false}, {"2NBK3", true},  {"2BBK3", true},
-                                                   {"1NNNK3", true}, {"3RK3", true}};
-    for (const auto &[rank1, expected] : cases) {
-        const std::string fen = std::string("4k3/8/8/8/8/8/8/") + rank1 + " w - - 0 1";
-        EXPECT_EQ(computeMaterial(boardFromFen(fen.c_str())).canWin[WHITE], expected) << fen;
+    for (const CaseFields &c : readCases("eval/can_win.txt")) {
+        const std::string fen = "4k3/8/8/8/8/8/8/" + c[0] + " w - - 0 1";
+        EXPECT_EQ(computeMaterial(boardFromFen(fen.c_str())).canWin[WHITE], c[1] == "1") << fen;
     }
 }
 
@@ -79,8 +73,7 @@ TEST(Evaluate, PositionalScoreIsClamped) {
 }
 
 TEST(Evaluate, CanWinRuleAndFinalScaling) {
-    // Knight against pawn (scored 0 in the endings' table); with a pawn of its own
-    // Black can win.
+    // Knight against pawn (0 in the endings' table): with a pawn of its own Black can win.
     EXPECT_GT(evalOf("8/p7/8/4k3/8/2n5/4P3/4K3 b - - 0 1"), 100);
     // The clock's factor truncates toward zero on a negative score.
     Board_BB64 b = boardFromFen("4k3/pppp4/8/8/8/8/PPP5/4K3 w - - 0 1");
@@ -114,18 +107,12 @@ std::string mirrorFen(const std::string &fen) {
 }
 
 TEST(Evaluate, ColourMirrorGivesTheSameScore) {
-    const char *starts[] = {
-        START_FEN,
-        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
-        "6k1/5p2/6p1/8/7p/8/6PP/6K1 b - - 0 1",
-    };
     std::mt19937 rng(12345);
     PawnHashTable table(1), mirrorTable(1);
     int compared = 0;
-    for (const char *fen : starts)
-        for (int game = 0; game < 15; ++game) {
-            Board_BB64 b = boardFromFen(fen);
+    for (const CaseFields &start : readCases("board/start_points.txt"))
+        for (int game = 0; game < 7; ++game) {
+            Board_BB64 b = boardFromFen(start[0].c_str());
             MoveList list;
             for (int ply = 0; ply < 160 && (list.clear(), generateAllLegal(b, list), list.size() > 0); ++ply) {
                 UndoInfo undo;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The pawn hash table: hits, and entries shared between threads (clearing and resizing
-// are checked with the transposition table's, in the search tests).
+// The pawn hash table: hits, and entries shared between threads.
 #include <thread>
 
 #include "tests/eval/eval_helpers.h"
@@ -26,8 +25,7 @@ TEST(PawnHash, SamePawnsHitWhateverThePieces) {
 }
 
 TEST(PawnHash, ConcurrentWritersNeverYieldMixedEntries) {
-    // One entry shared by two threads. Each key's data is mixed from the key, so every
-    // key has its own data and a hit with another key's data is a torn entry.
+    // One entry, two threads; each key's data is mixed from the key, so a mismatch is torn.
     PawnHashTable table(0);
     auto dataFor = [](uint64_t key) {
         const uint64_t mixed = key * 0x9E3779B97F4A7C15ULL;

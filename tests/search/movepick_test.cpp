@@ -1,28 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The picker against the plain generator on many random positions: every legal move
-// exactly once, whatever hash move and killers it is given, and in stage order.
+// The picker against the generator: every legal move once, any hash move or killers, stage order.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "search/movepick.h"
 #include "search/see.h"
+#include "tests/board/case_file.h"
 #include "tests/search/search_support.h"
 
 namespace {
-
-const char *START_POINTS[] = {
-    START_FEN,
-    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
-    "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
-    "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
-    // In check: by a pawn that en passant takes; with promotions that do not help.
-    "8/8/8/4k3/2pP4/8/8/3K4 b - d3 0 1", "4k3/1P6/8/8/8/8/8/r3K3 w - - 0 1", "2r1k3/1P6/8/8/8/8/6n1/4K3 w - - 0 1",
-};
 
 std::vector<Move> drain(MovePicker &p) {
     std::vector<Move> v;
@@ -41,15 +32,15 @@ std::vector<Move> picked(int kind, Board_BB64 &b, const CheckInfo &info) {
     return drain(p);
 }
 
-// Random games from the start points show checks, pins, promotions, en passant and
-// castling in many combinations.
+// Random games from the start points: checks, pins, promotions, en passant, castling.
 TEST(MovePicker, EveryKindAgreesWithTheGenerator) {
     initSearchTestTables();
     std::mt19937 rng(12345);
     auto b = std::make_unique<Board_BB64>();
     Move foreign = makeMove(12, 28);
+    const std::vector<CaseFields> starts = readCases("board/start_points.txt");
     for (int game = 0; game < 60; ++game) {
-        b->setFromFEN(START_POINTS[game % std::size(START_POINTS)]);
+        b->setFromFEN(starts[game % starts.size()][0].c_str());
         for (int ply = 0; ply < 60; ++ply) {
             MoveList list;
             generateAllLegal(*b, list);
@@ -60,8 +51,7 @@ TEST(MovePicker, EveryKindAgreesWithTheGenerator) {
             computeCheckInfo(*b, info);
             const bool check = info.inCheck();
 
-            // Generation kinds: the generator's order out of check; in check the evasion
-            // generator's, which differs.
+            // Generation kinds: the generator's order; in check the evasions' (sorted).
             MovePicker p;
             initPicker(p, check ? PICK_EVASIONS : PICK_ALL_LEGAL, *b, info.checkers);
             ASSERT_EQ(generateAndCount(p), legal.size());
@@ -70,8 +60,7 @@ TEST(MovePicker, EveryKindAgreesWithTheGenerator) {
             ASSERT_EQ(countMoves(counter), legal.size());
             EXPECT_EQ(check ? sorted(drain(p)) : drain(p), check ? sorted(legal) : legal);
 
-            // Searching kinds, with PV and hash moves legal, foreign or random, and
-            // killers likewise.
+            // Searching kinds, with PV, hash and killer moves legal, foreign or random.
             MovePicker s;
             initPicker(s, check ? PICK_IN_CHECK : PICK_FULL_WIDTH, *b, info.checkers);
             const Move any = legal[rng() % legal.size()];
@@ -98,8 +87,7 @@ TEST(MovePicker, EveryKindAgreesWithTheGenerator) {
             h = h2 = HistoryEntry{};
             foreign = any;
 
-            // Quiescence: captures (promoting only to a queen), en passant and queen
-            // promotions, most valuable victim first.
+            // Quiescence: captures, en passant, queen promotions; most valuable victim first.
             if (!check) {
                 std::vector<Move> expected;
                 for (Move m : legal) {
@@ -118,19 +106,14 @@ TEST(MovePicker, EveryKindAgreesWithTheGenerator) {
     }
 }
 
-// Hears the picker's collision reports.
+// Hears the picker's collision reports: move, pseudo-legal (0 or 1) and FEN, one a line.
 struct CollisionRecorder : RecordingInterface {
     void reportHashCollision(const Board_BB64 &b, Move m, bool pseudoLegal) override {
         char fen[128];
         b.toFEN(fen);
-        reports.push_back({m, pseudoLegal, fen});
+        reports += moveText(m) + (pseudoLegal ? " 1 " : " 0 ") + fen + "\n";
     }
-    struct Report {
-        Move move;
-        bool pseudoLegal;
-        std::string fen;
-    };
-    std::vector<Report> reports;
+    std::string reports;
 };
 
 TEST(MovePicker, BadHashMovesAreReported) {
@@ -139,24 +122,18 @@ TEST(MovePicker, BadHashMovesAreReported) {
     CollisionRecorder recorder;
     testing::internal::CaptureStdout();
     // Not even pseudo-legal; pseudo-legal but the knight is pinned.
-    const struct {
-        const char *fen;
-        Move hash;
-        bool pseudoLegal;
-    } cases[] = {{START_FEN, makeMove(12, 36), false}, {"4k3/8/8/8/4r3/8/4N3/4K3 w - - 0 1", makeMove(12, 29), true}};
-    for (const auto &c : cases) {
-        b->setFromFEN(c.fen);
+    const std::tuple<const char *, Move, const char *> cases[] = {
+        {START_FEN, makeMove(12, 36), "e2e5 0 "}, {"4k3/8/8/8/4r3/8/4N3/4K3 w - - 0 1", makeMove(12, 29), "e2f4 1 "}};
+    for (const auto &[fen, hash, report] : cases) {
+        b->setFromFEN(fen);
         MovePicker p;
         initPicker(p, PICK_FULL_WIDTH, *b, AttackInfo{});
         EXPECT_EQ(p.reporter, nullptr);
-        p.hashMove = c.hash;
+        p.hashMove = hash;
         p.reporter = &recorder;
         const std::vector<Move> all = drain(p);
-        EXPECT_EQ(std::count(all.begin(), all.end(), c.hash), 0);
-        ASSERT_EQ(recorder.reports.size(), 1u) << c.fen;
-        EXPECT_EQ(recorder.reports[0].move, c.hash);
-        EXPECT_EQ(recorder.reports[0].pseudoLegal, c.pseudoLegal);
-        EXPECT_EQ(recorder.reports[0].fen, c.fen);
+        EXPECT_EQ(std::count(all.begin(), all.end(), hash), 0);
+        EXPECT_EQ(recorder.reports, report + std::string(fen) + "\n");
         recorder.reports.clear();
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");  // the picker itself prints nothing

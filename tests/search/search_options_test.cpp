@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// The search options beyond the clock: several lines, a restricted root, a mate target,
-// and the bounds and selective depth of the reported lines.
+// Several lines, a restricted root, a mate target, and the bounds of the reported lines.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -39,12 +38,6 @@ Searched searchWith(const char *fen, int depth, const SearchOptions &options, Li
     return {r, f.state->stats.nodes.load(), moveText(r.bestMove)};
 }
 
-SearchOptions withLines(int lines) {
-    SearchOptions o;
-    o.multiPv = lines;
-    return o;
-}
-
 // White wins the queen with Bxg5; nothing else comes close.
 const char *QUEEN_FEN = "r1b1kbnr/pppp1ppp/2n5/4p1q1/4P3/3P4/PPP2PPP/RNBQKBNR w KQkq - 0 1";
 // Mate in two moves (three plies) and nothing shorter.
@@ -53,12 +46,12 @@ const char *MATE_FEN = "k7/8/2K5/8/8/8/8/7R w - - 0 1";
 TEST(SearchOptions, OneLineIsThePlainSearch) {
     for (int i : {0, 1, 4, 16}) {
         const char *fen = BENCH_FENS[i];
-        const Searched plain = searchWith(fen, 7, SearchOptions{}), single = searchWith(fen, 7, withLines(1));
+        const Searched plain = searchWith(fen, 7, SearchOptions{}), single = searchWith(fen, 7, {.multiPv = 1});
         EXPECT_EQ(single.nodes, plain.nodes) << fen;
         EXPECT_EQ(single.result.bestMove, plain.result.bestMove) << fen;
         EXPECT_EQ(single.result.score, plain.result.score) << fen;
         // The option is read at all: more lines cost more nodes.
-        EXPECT_GT(searchWith(fen, 7, withLines(3)).nodes, plain.nodes) << fen;
+        EXPECT_GT(searchWith(fen, 7, {.multiPv = 3}).nodes, plain.nodes) << fen;
     }
 }
 
@@ -66,7 +59,7 @@ TEST(SearchOptions, SeveralLinesBestFirstWithDistinctMoves) {
     const Searched plain = searchWith(QUEEN_FEN, 6, SearchOptions{});
     ASSERT_EQ(plain.best, "c1g5");
     LineRecorder recorder;
-    const Searched multi = searchWith(QUEEN_FEN, 6, withLines(3), &recorder);
+    const Searched multi = searchWith(QUEEN_FEN, 6, {.multiPv = 3}, &recorder);
     EXPECT_EQ(multi.result.bestMove, plain.result.bestMove);
     EXPECT_EQ(multi.result.score, plain.result.score);
     // Every iteration reports lines 1, 2, 3 in turn, exact, best first.
@@ -94,7 +87,7 @@ TEST(SearchOptions, SeveralLinesBestFirstWithDistinctMoves) {
 
     // More lines than moves (the king has three): one line per move.
     recorder.lines.clear();
-    searchWith("7k/8/8/8/8/8/P7/K7 b - - 0 1", 3, withLines(10), &recorder);
+    searchWith("7k/8/8/8/8/8/P7/K7 b - - 0 1", 3, {.multiPv = 10}, &recorder);
     ASSERT_EQ(lines.size(), 3u * 3u);
     EXPECT_EQ(lines[2].report.multiPv, 3);
     EXPECT_EQ(lines[3].report.multiPv, 1);
@@ -128,23 +121,18 @@ TEST(SearchOptions, RootMovesRestrictTheSearch) {
 TEST(SearchOptions, MateTargetStopsAtTheMate) {
     LineRecorder plainLines, twoLines;
     const Searched plain = searchWith(MATE_FEN, 12, SearchOptions{}, &plainLines);
-    SearchOptions options;
-    options.mateMoves = 1;
-    const Searched one = searchWith(MATE_FEN, 12, options);
-    options.mateMoves = 2;
-    const Searched two = searchWith(MATE_FEN, 12, options, &twoLines);
+    const Searched one = searchWith(MATE_FEN, 12, {.mateMoves = 1});
+    const Searched two = searchWith(MATE_FEN, 12, {.mateMoves = 2}, &twoLines);
     // A target of one move is never met; the search runs as without one.
     EXPECT_EQ(one.nodes, plain.nodes);
-    // Two moves: the search ends as soon as the mating line is found, before the rest of
-    // that iteration's root moves.
+    // Two moves: the search ends as soon as the mating line is found.
     EXPECT_LT(two.nodes, plain.nodes);
     EXPECT_EQ(two.result.score, MATE_SCORE - 3);
     EXPECT_EQ(two.result.bestMove, plain.result.bestMove);
     EXPECT_EQ(twoLines.lastScore, MATE_SCORE - 3);
     EXPECT_LE(twoLines.lastDepth, 3);
 
-    // The mate is found at depth 3 above the window around the rook's value: the fail
-    // high comes first, as a lower bound, then the exact line.
+    // The mate fails high at depth 3 first, as a lower bound, then the exact line.
     bool lower = false;
     int exactReports = 0;
     for (const LineRecorder::Line &line : plainLines.lines) {

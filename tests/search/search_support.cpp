@@ -4,15 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
-
-void initSearchTestTables() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        initStaticTables();
-        initEvaluationTables();
-    });
-}
+void initSearchTestTables() { initEvaluationTables(); }  // the board's tables too, each built once
 
 std::string moveText(Move m) {
     char text[6];

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Shared set-up of the search tests: one search thread on small tables of its own, and
-// an interface that records what the search reports.
+// One search thread on small tables of its own, and an interface that records its reports.
 #pragma once
 
 #include <memory>

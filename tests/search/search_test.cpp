@@ -1,61 +1,45 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Whole searches: the stopping rules, roots without a move, a full history stack,
-// time-outs and two threads on one table; single nodes at the mate-distance edges.
-// (Determinism: the plain and the one-line search must count the same nodes.)
+// Whole searches: stops, full history stack, time-outs, two threads; mate-distance nodes.
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "search/basic_interface.h"
 #include "search/node.h"
+#include "tests/board/case_file.h"
 #include "tests/search/search_support.h"
 
 namespace {
 
 const char *MIDDLEGAME = "r1bq1rk1/ppp2ppp/2np1n2/2b1p3/2B1P3/2NP1N2/PPP2PPP/R1BQ1RK1 w - - 0 7";
 
-// The move played ("" any, nullptr none), the last score and (at most) depth reported,
-// and the stop reasons in order, '*' standing for the move played.
+// "M3" is a mate in 3 plies, "-M2" mated in 2.
+int scoreOf(const std::string &text) {
+    if (text == "-inf") return -INFINITE_SCORE;
+    if (text[0] == 'M') return MATE_SCORE - std::stoi(text.substr(1));
+    if (text.starts_with("-M")) return std::stoi(text.substr(2)) - MATE_SCORE;
+    return std::stoi(text);
+}
+
 TEST(Search, StopsAtMatesForcedMovesAndDraws) {
-    const struct {
-        const char *fen;
-        const char *move;
-        int score, lastDepth;
-        std::string stops;
-    } cases[] = {
-        // Mates in 1, 2 and 3 moves (check extensions may prove one an iteration early).
-        {"6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1", "d1d8", MATE_SCORE - 1, 1, "mate 1 *\n"},
-        {"6k1/pp4p1/2p5/2bp4/8/P5Pb/1P3rrP/2BRRN1K b - - 0 1", "", MATE_SCORE - 3, 3, "mate 3 *\n"},
-        {"k7/8/2K5/8/8/8/8/7R w - - 0 1", "", MATE_SCORE - 3, 3, "mate 3 *\n"},
-        {"r1b1kb1r/pppp1ppp/5q2/4n3/3KP3/2N3PN/PPP4P/R1BQ1B1R b kq - 0 1", "", MATE_SCORE - 5, 5, "mate 5 *\n"},
-        // Whatever Black plays, Rb1-a1 mates.
-        {"k7/2K4p/8/8/8/8/8/1R6 b - - 0 1", "", 2 - MATE_SCORE, 3, "mated 2 *\n"},
-        // Ka7 is forced and Ra2 mates: both rules end the search after depth 1.
-        {"k7/8/8/8/8/8/1R6/1R5K b - - 0 1", "a8a7", 2 - MATE_SCORE, 1, "forced 0 *\nmated 2 *\n"},
-        // A bare king can only draw.
-        {"8/8/8/3k4/3P4/8/8/7K b - - 0 1", "d5d4", 0, 3, "draw 0 *\n"},
-        // Stalemate and checkmate: one report of depth 0, no move.
-        {"k7/8/1Q6/8/8/8/8/7K b - - 0 1", nullptr, -INFINITE_SCORE, 0, ""},
-        {"R5k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1", nullptr, -INFINITE_SCORE, 0, ""},
-    };
-    for (const auto &c : cases) {
+    for (const CaseFields &c : readCases("search/stops.txt")) {
         SearchFixture f;
-        const SearchResult r = f.search(c.fen, 12);
+        const SearchResult r = f.search(c[0].c_str(), 12);
         const std::string played = moveText(r.bestMove);
-        if (!c.move) {
-            EXPECT_EQ(r.bestMove, NO_MOVE) << c.fen;
-            EXPECT_EQ(f.player.reports, 1) << c.fen;
-            EXPECT_EQ(f.player.lastPv.length, 0) << c.fen;
-        } else if (*c.move) {
-            EXPECT_EQ(played, c.move) << c.fen;
+        if (c[1] == "-") {
+            EXPECT_EQ(r.bestMove, NO_MOVE) << c[0];
+            EXPECT_EQ(f.player.reports, 1) << c[0];
+            EXPECT_EQ(f.player.lastPv.length, 0) << c[0];
+        } else if (c[1] != "*") {
+            EXPECT_EQ(played, c[1]) << c[0];
         }
-        EXPECT_EQ(f.player.lastScore, c.score) << c.fen;
-        EXPECT_LE(f.player.lastDepth, c.lastDepth) << c.fen;
-        std::string stops = c.stops;
-        for (size_t at; (at = stops.find('*')) != std::string::npos;) stops.replace(at, 1, played);
-        EXPECT_EQ(f.player.stops, stops) << c.fen;
-        EXPECT_EQ(f.player.finished, 1) << c.fen;
+        EXPECT_EQ(f.player.lastScore, scoreOf(c[2])) << c[0];
+        EXPECT_LE(f.player.lastDepth, std::stoi(c[3])) << c[0];
+        std::string stops;
+        for (char ch : c[4]) stops += ch == '*' ? played : ch == ';' ? "\n" : std::string(1, ch);
+        EXPECT_EQ(f.player.stops, stops.empty() ? stops : stops + "\n") << c[0];
+        EXPECT_EQ(f.player.finished, 1) << c[0];
     }
 }
 
@@ -148,8 +132,7 @@ TEST(Search, TimeOutKeepsTheBestMoveOfFinishedWorkAndAbortIsMarked) {
     EXPECT_TRUE(iterativeDeepening(*f.state, *f.game).aborted);
 }
 
-// Two threads on one table (the thread-sanitizer build runs this): the helper's results
-// reach the main thread through the table, and the helper stops on request.
+// Two threads on one table (TSan runs this): results shared through it, stop on request.
 TEST(Threads, HelperSharesTheTableAndStopsOnRequest) {
     const char *helperFen = "r2q1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 9";
     SearchFixture main;

@@ -1,54 +1,33 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Exchange evaluation on hand-built capture sequences; the transposition table's mate
-// scores, bounds and replacement; clearing and resizing the shared hash tables.
+// Exchange values; the transposition table's mate scores, bounds and replacement; clearing.
 #include <gtest/gtest.h>
 
 #include "search/see.h"
+#include "tests/board/case_file.h"
 #include "tests/search/search_support.h"
 
 namespace {
 
 TEST(Exchange, CaptureSequencesAndGains) {
     initSearchTestTables();
-    const struct {
-        const char *fen;
-        Move capture;
-        bool holds;
-    } captures[] = {
-        {"4k3/8/2p5/3p4/8/8/6B1/4K3 w - - 0 1", makeMove(14, 35), false},  // 114 - 403 < 0
-        {"4k3/8/8/3p4/8/8/6B1/4K3 w - - 0 1", makeMove(14, 35), true},     // undefended
-        {"3rk3/3r4/8/8/8/8/3R4/3RK3 w - - 0 1", makeMove(11, 51), true},   // rooks: even trade
-        {"4k3/4p3/3n4/8/8/8/8/3QK3 w - - 0 1", makeMove(3, 43), false},    // queen takes a defended knight
-        {"4k3/8/3q4/4n3/3P4/8/8/4K3 w - - 0 1", makeMove(27, 36), true},   // pawn takes a knight
-        {"4k3/8/8/8/3p4/2p5/3K4/8 w - - 0 1", makeMove(11, 18), false},    // king takes a defended pawn
-    };
+    auto square = [](const std::string &text, size_t at) { return Square(text[at] - 'a' + 8 * (text[at + 1] - '1')); };
     Board_BB64 b;
-    for (const auto &c : captures) {
-        ASSERT_TRUE(b.setFromFEN(c.fen)) << c.fen;
-        EXPECT_EQ(captureHoldsExchange(b, c.capture), c.holds) << c.fen;
-    }
-    // A pawn capturing from its seventh rank counts as a queen; no attacker gains nothing.
-    const struct {
-        const char *fen;
-        Square target;
-        int piece, gain;
-    } gains[] = {
-        {"1n2k3/P7/8/8/8/8/8/4K3 w - - 0 1", 57, KNIGHT, 400 + 1222 - 114},
-        {"rn2k3/P7/8/8/8/8/8/4K3 w - - 0 1", 57, KNIGHT, 400 - 114},  // the rook takes the queen back
-        {"4k3/8/8/8/8/8/6p1/4K2R b - - 0 1", 7, ROOK, 608 + 1222 - 114},
-        {"4k3/8/8/8/8/8/6p1/4K2R w - - 0 1", 7, ROOK, 0},
-    };
-    for (const auto &c : gains) {
-        ASSERT_TRUE(b.setFromFEN(c.fen)) << c.fen;
-        const int gain = b.side() == WHITE ? seeGain<WHITE>(b, c.target, c.piece, b.occupied())
-                                           : seeGain<BLACK>(b, c.target, c.piece, b.occupied());
-        EXPECT_EQ(gain, c.gain) << c.fen;
+    for (const CaseFields &c : readCases("search/exchange.txt")) {
+        ASSERT_TRUE(b.setFromFEN(c[0].c_str())) << c[0];
+        if (c[1].size() == 4) {  // a capture, legal or not
+            EXPECT_EQ(captureHoldsExchange(b, makeMove(square(c[1], 0), square(c[1], 2))), c[2] == "1") << c[0];
+            continue;
+        }
+        const Square target = square(c[1], 0);
+        const int piece = b.pieceOn[target];
+        const int gain = b.side() == WHITE ? seeGain<WHITE>(b, target, piece, b.occupied())
+                                           : seeGain<BLACK>(b, target, piece, b.occupied());
+        EXPECT_EQ(gain, std::stoi(c[2])) << c[0];
     }
 }
 
-// Both shared tables: entries found until cleared, none after (beyond the fill sample
-// too), the block kept; a resize gives a working table of the new size.
+// Both shared tables: nothing found after a clear, the block kept; a resize works.
 template <class Table, class Store, class Finds> void expectClearAndResize(Table &t, Store store, Finds finds) {
     auto key = [](uint64_t i) { return 0x9E3779B97F4A7C15ull * (i + 1); };
     for (uint64_t i = 0; i < 4096; ++i) store(key(i));
@@ -97,17 +76,11 @@ TEST(HashTables, ClearEmptiesAndResizeKeepsWorking) {
     EXPECT_EQ(pawns.hits(), 0u);
 }
 
-class TranspositionTableTest : public testing::Test {
-protected:
-    void SetUp() override {
-        initSearchTestTables();
-        b->setFromFEN(START_FEN);
-    }
+struct TranspositionTableTest : testing::Test, SearchFixture {
+    TranspositionTableTest() { board(START_FEN); }
     bool probe(int alpha, int beta, int ply, int depth) {
-        return tt.probe(*b, alpha, beta, ply, depth, score, move, found);
+        return tt->probe(*game, alpha, beta, ply, depth, score, move, found);
     }
-    TranspositionTable tt{1};
-    std::unique_ptr<Board_BB64> b = std::make_unique<Board_BB64>();
     int score = 0;
     Move move = NO_MOVE;
     bool found = false;
@@ -115,23 +88,23 @@ protected:
 
 TEST_F(TranspositionTableTest, MateScoresAreKeptRelativeToTheNode) {
     const Move m = makeMove(12, 28);
-    tt.store(*b, -31995, 31994, -INFINITE_SCORE, INFINITE_SCORE, 5, 7, 31990, m);
-    const TTData d = tt.entryAt(4 * (uint32_t(b->key()) & (tt.entryCount() / 4 - 1)));
+    tt->store(*game, -31995, 31994, -INFINITE_SCORE, INFINITE_SCORE, 5, 7, 31990, m);
+    const TTData d = tt->entryAt(4 * (uint32_t(game->key()) & (tt->entryCount() / 4 - 1)));
     EXPECT_EQ(d.score, 31995);
     EXPECT_EQ(d.bound, TT_EXACT);
-    EXPECT_EQ(d.age, uint8_t(b->historyIndex - 5));
+    EXPECT_EQ(d.age, uint8_t(game->historyIndex - 5));
     EXPECT_TRUE(probe(-INFINITE_SCORE, INFINITE_SCORE, 3, 7));
     EXPECT_EQ(score, 31992);
     EXPECT_EQ(move, m);
     EXPECT_TRUE(found);
-    tt.store(*b, -31995, 31994, -INFINITE_SCORE, INFINITE_SCORE, 5, 7, -31990, m);
+    tt->store(*game, -31995, 31994, -INFINITE_SCORE, INFINITE_SCORE, 5, 7, -31990, m);
     EXPECT_TRUE(probe(-INFINITE_SCORE, INFINITE_SCORE, 2, 7));
     EXPECT_EQ(score, -31993);
 }
 
 TEST_F(TranspositionTableTest, BoundsDecideWhetherAProbeCuts) {
     const Move m = makeMove(6, 21);
-    tt.store(*b, -31999, 31999, 10, 20, 0, 4, 50, m);  // fail high at depth 4: a lower bound
+    tt->store(*game, -31999, 31999, 10, 20, 0, 4, 50, m);  // fail high at depth 4: a lower bound
     EXPECT_TRUE(probe(10, 40, 0, 4));
     EXPECT_EQ(score, 50);
     EXPECT_FALSE(probe(10, 60, 0, 4));
@@ -141,30 +114,29 @@ TEST_F(TranspositionTableTest, BoundsDecideWhetherAProbeCuts) {
     EXPECT_FALSE(probe(10, 40, 0, 5));
     EXPECT_TRUE(found);
     EXPECT_EQ(move, m);
-    tt.store(*b, -31999, 31999, 10, 20, 0, 4, -5, NO_MOVE);  // fail low: an upper bound
+    tt->store(*game, -31999, 31999, 10, 20, 0, 4, -5, NO_MOVE);  // fail low: an upper bound
     EXPECT_TRUE(probe(0, 30, 0, 4));
     EXPECT_FALSE(probe(-10, 30, 0, 4));
     // A score at the mate-distance bound is exact even above beta.
-    tt.store(*b, -31999, 31999, 10, 20, 0, 4, 31999, NO_MOVE);
+    tt->store(*game, -31999, 31999, 10, 20, 0, 4, 31999, NO_MOVE);
     EXPECT_TRUE(probe(-INFINITE_SCORE + 1, -INFINITE_SCORE + 2, 0, 4));
     EXPECT_EQ(score, 31999);
     // Another position misses.
-    b->setFromFEN("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
+    game->setFromFEN("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
     found = false;
     EXPECT_FALSE(probe(-100, 100, 0, 1));
     EXPECT_FALSE(found);
 }
 
-// The table sees a position only through its key and history index, so the test
-// places made-up keys that share one bucket.
+// Made-up keys that share one bucket (the table sees only key and history index).
 TEST_F(TranspositionTableTest, FullBucketLosesTheLeastWorthEntry) {
     const uint32_t bucket = 77;
     auto storeAt = [&](uint64_t high, int depth, uint32_t age, Move m) {
-        b->historyIndex = age;
-        b->history[age].key = (high << 32) | bucket;
-        tt.store(*b, -31999, 31999, -100, 100, 0, depth, 7, m);
+        game->historyIndex = age;
+        game->history[age].key = (high << 32) | bucket;
+        tt->store(*game, -31999, 31999, -100, 100, 0, depth, 7, m);
     };
-    auto keyAt = [&](uint32_t i) { return tt.entryAt(4 * bucket + i).key >> 32; };
+    auto keyAt = [&](uint32_t i) { return tt->entryAt(4 * bucket + i).key >> 32; };
     // Worths: 1014, 763, 748, 1536.
     storeAt(1, 3, 10, 1);
     storeAt(2, 2, 5, 2);
@@ -177,8 +149,8 @@ TEST_F(TranspositionTableTest, FullBucketLosesTheLeastWorthEntry) {
     // The same key takes its own slot back even from a deeper entry.
     storeAt(4, 1, 0, 44);
     EXPECT_EQ(keyAt(3), 4u);
-    EXPECT_EQ(tt.entryAt(4 * bucket + 3).depth, 1);
-    EXPECT_EQ(tt.entryAt(4 * bucket + 3).move, 44);
+    EXPECT_EQ(tt->entryAt(4 * bucket + 3).depth, 1);
+    EXPECT_EQ(tt->entryAt(4 * bucket + 3).move, 44);
     EXPECT_EQ(keyAt(0), 1u);
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Where the search asks the tablebases and what it makes of their answers: a fake probe
-// records every call and answers a chosen score.
+// Where the search asks the tablebases, via a fake probe that records every call.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "search/node.h"
+#include "tests/board/case_file.h"
 #include "tests/search/search_support.h"
 
 namespace {
@@ -22,8 +22,7 @@ struct ProbeCall {
 
 using Answer = std::function<bool(const Board_BB64 &, int &)>;
 
-// Gaviota answers first, as a mate score; Syzygy (its WDL) where the request allows it.
-// Neither has tables by default.
+// Gaviota answers first, as a mate score; Syzygy (WDL) where allowed. No tables by default.
 struct FakeProbe : TablebaseProbe {
     Answer answer = [](const Board_BB64 &, int &) { return false; }, wdl = answer;
     uint32_t rootIndex = 0;
@@ -79,8 +78,7 @@ int legalMoves(Board_BB64 &b) {
     return int(list.size());
 }
 
-// Inside the tree only full-width nodes probe: never a side in check, a quiescence node
-// or a position with more than five men.
+// Inside the tree only full-width nodes probe: not in check, not quiescence, five men at most.
 TEST(TablebaseSearch, OnlyFullWidthNodesWithinTheTablesProbe) {
     // Checks and captures for the quiescence search; five men.
     const char *fiveMen = "4k3/8/3p4/8/2N5/8/Q7/4K3 w - - 0 1";
@@ -97,8 +95,7 @@ TEST(TablebaseSearch, OnlyFullWidthNodesWithinTheTablesProbe) {
     for (const ProbeCall &c : f.probe.calls) {
         EXPECT_GE(c.ply, 1);
         EXPECT_LE(c.men, 5);
-        // Root moves that give check are scored like every root move; inside the tree a
-        // side in check is never probed.
+        // Root moves that give check are scored; inside the tree a side in check is not probed.
         if (c.ply > 1) {
             EXPECT_FALSE(c.inCheck);
             ++deeper;
@@ -112,66 +109,43 @@ TEST(TablebaseSearch, OnlyFullWidthNodesWithinTheTablesProbe) {
     for (const ProbeCall &c : f.probe.calls) EXPECT_LE(c.men, 5);
 }
 
-// Gaviota: deep in late iterations a node asks the cache only; a win or loss at distance
-// d from the node is a mate at distance d + ply from the root. Syzygy, where Gaviota has
-// no answer and the clock was just reset: a win scores just below the mates, from the
-// root, and a result the 50-move rule spoils is a draw while the rule is on (the sign
-// kept as a hint).
+// Gaviota: the cache only, deep in late iterations; mates from the root. Syzygy: wins below mates, 50-move rule.
 TEST(TablebaseSearch, NodesScoreTheTablesAnswers) {
     TablebaseSearch f;
     int answer = 0;
+    bool gaviota = true;
     const char *fen = "4k3/4p3/8/8/8/8/8/R3K3 w - - 0 1";  // four men, clock 0
-    f.probe.answer = [&answer](const Board_BB64 &, int &s) { return s = answer, true; };
-    const struct {
-        int iteration, depth;
-        bool mayRead;
-    } reads[] = {{1, 1, true}, {6, 1, true},  {7, 1, true}, {8, 1, false}, {8, 2, true},  {9, 2, false},
-                 {9, 3, true}, {20, 4, false}, {20, 5, true}, {40, 4, false}, {40, 5, true}};
-    for (const auto &c : reads) {
-        EXPECT_EQ(f.node(fen, c.depth, c.iteration), 0);
-        ASSERT_EQ(f.probe.calls.size(), 1u);
-        EXPECT_EQ(f.probe.calls[0].mayReadFiles, c.mayRead) << c.iteration << " " << c.depth;
-    }
+    f.probe.answer = [&](const Board_BB64 &, int &s) { return s = answer, gaviota; };
+    f.probe.wdl = [&](const Board_BB64 &, int &w) { return w = answer, true; };
     for (const auto &[tb, atPly3] : {std::pair{MATE_SCORE - 10, MATE_SCORE - 13}, {10 - MATE_SCORE, 13 - MATE_SCORE}}) {
         answer = tb;
         EXPECT_EQ(f.node(fen, 2), atPly3);
     }
-
-    f.probe.answer = [](const Board_BB64 &, int &) { return false; };
-    f.probe.wdl = [&answer](const Board_BB64 &, int &w) { return w = answer, true; };
     const int win = SYZYGY_WIN_SCORE - 3;
-    const struct {
-        int wdl;
-        bool rule;
-        int score;
-    } scored[] = {{2, true, win},   {1, true, 1},     {0, true, 0},  {-1, true, -1},    {-2, true, -win},
-                  {2, false, win}, {1, false, win}, {0, false, 0}, {-1, false, -win}, {-2, false, -win}};
-    for (const auto &c : scored) {
-        f.state->tbUse = {4, 1, c.rule};
-        answer = c.wdl;
-        EXPECT_EQ(f.node(fen, 2), c.score) << c.wdl << c.rule;
-    }
-    // Asked or not: the clock past a zeroing move, the plies left against
-    // SyzygyProbeDepth, the men against the largest table.
-    const struct {
-        const char *fen;
-        TablebaseUse use;
-        bool asked;
-    } cases[] = {{fen, {4, 2, true}, true},
-                 {"4k3/4p3/8/8/8/8/8/R3K3 w - - 3 1", {4, 1, true}, false},
-                 {fen, {4, 3, true}, false},
-                 {fen, {3, 1, true}, false}};
-    answer = 2;
-    for (const auto &c : cases) {
-        f.state->tbUse = c.use;
-        f.node(c.fen, 2);
-        const auto &calls = f.probe.syzygyCalls;
-        EXPECT_EQ(std::find(calls.begin(), calls.end(), f.game->key()) != calls.end(), c.asked) << c.fen << c.use.men;
+    for (const CaseFields &c : readCases("search/tablebase_nodes.txt")) {
+        std::vector<int> n;
+        for (size_t i = 1; i < c.size(); ++i) n.push_back(c[i] == "W" ? win : c[i] == "-W" ? -win : std::stoi(c[i]));
+        gaviota = c[0] == "read";
+        if (gaviota) {
+            answer = 0;
+            EXPECT_EQ(f.node(fen, n[1], n[0]), 0);
+            ASSERT_EQ(f.probe.calls.size(), 1u);
+            EXPECT_EQ(f.probe.calls[0].mayReadFiles, n[2] == 1) << n[0] << " " << n[1];
+        } else if (c[0] == "wdl") {
+            f.state->tbUse = {4, 1, n[1] == 1};
+            answer = n[0];
+            EXPECT_EQ(f.node(fen, 2), n[2]) << n[0] << " " << n[1];
+        } else {
+            f.state->tbUse = {n[1], n[2], true};
+            answer = 2;
+            f.node(("4k3/4p3/8/8/8/8/8/R3K3 w - - " + c[1] + " 1").c_str(), 2);
+            const auto &calls = f.probe.syzygyCalls;
+            EXPECT_EQ(std::find(calls.begin(), calls.end(), f.game->key()) != calls.end(), n[3] == 1) << c[1] << c[2];
+        }
     }
 }
 
-// When the tables settle every root move the search ends there: one depth-0 line with
-// the best of the converted scores, no iteration, and that move played.
+// Tables settling every root move end the search: one depth-0 line, the best move played.
 TEST(TablebaseSearch, RootSettledByTheTablesEndsWithoutIterations) {
     const char *fen = "8/8/8/4k3/8/8/3P4/R3K3 w - - 0 1";
     TablebaseSearch f;
@@ -186,8 +160,7 @@ TEST(TablebaseSearch, RootSettledByTheTablesEndsWithoutIterations) {
         return key;
     };
     const uint64_t winKey = keyAfter(winning), drawKey = keyAfter(drawing);
-    // After Ra5+ the defender is mated in 5 plies: a mate in 6 for the root. After d4 a
-    // draw; after every other move the defender mates in 3: a loss in 4 for the root.
+    // Ra5+: mated in 5 plies (a mate in 6 for the root); d4: a draw; else a loss in 4.
     f.probe.answer = [&](const Board_BB64 &child, int &s) {
         s = child.key() == winKey ? 5 - MATE_SCORE : child.key() == drawKey ? 0 : MATE_SCORE - 3;
         return true;
@@ -209,8 +182,7 @@ TEST(TablebaseSearch, RootSettledByTheTablesEndsWithoutIterations) {
     EXPECT_GT(int(f.probe.calls.size()), legalMoves(b));
 }
 
-// A mate the search sees comes before any Syzygy win: here every capture reaches a
-// position the tables call lost for the side to move.
+// A mate the search sees beats a Syzygy win (every capture reaches a lost position).
 TEST(TablebaseSearch, SeenMateBeatsASyzygyWin) {
     TablebaseSearch f;
     f.probe.limits = {6, 1, true};
