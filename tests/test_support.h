@@ -3,7 +3,9 @@
 // Helpers shared by the unit tests: where the test data lives.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 // The test data travels in two sets with the same layout (gaviota/, books/, perft/ …):
 // a small one in the checkout's tests/data, which every test can rely on, and the
@@ -28,3 +30,12 @@ bool testDataRequired();
             GTEST_SKIP() << "test data missing: " << (path) << " (set GRELVIN_DATA)";      \
         }                                                                                  \
     } while (0)
+
+// Cases kept as text in a file under tests/: one case a line, lines that are empty or
+// start with '#' skipped; readCases splits each at '|'. Fails the test on a missing or
+// empty file.
+std::vector<std::string> readCaseLines(const std::string &name);
+using CaseFields = std::vector<std::string>;
+std::vector<CaseFields> readCases(const std::string &name);
+// Pairs of lines: an input, then "> " and the answer it must give. Returns the count.
+int checkTextCases(const std::string &name, const std::function<std::string(const std::string &)> &answer);

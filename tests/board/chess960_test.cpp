@@ -8,7 +8,7 @@
 #include <string>
 
 #include "board/movegen.h"
-#include "tests/tools/text_cases.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #endif
 
 #include "board/largetable.h"
-#include "tests/board/case_file.h"
+#include "tests/test_support.h"
 
 namespace {
 

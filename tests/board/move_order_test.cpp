@@ -6,7 +6,7 @@
 #include <string>
 
 #include "board/movegen.h"
-#include "tests/board/case_file.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "board/movegen.h"
-#include "tests/board/case_file.h"
+#include "tests/test_support.h"
 
 namespace {
 

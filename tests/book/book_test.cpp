@@ -57,7 +57,7 @@ constexpr Move E2E4 = makeMove(12, 28, NORMAL, 1), D2D4 = makeMove(11, 27, NORMA
 
 TEST(PolyglotKey, PublishedKeysAfterMoves) {
     Board_BB64 b;
-    for (const std::string &line : caseLines("book/published_keys.txt")) {
+    for (const std::string &line : readCaseLines("book/published_keys.txt")) {
         std::istringstream in(line);
         std::string text;
         uint64_t key = 0;

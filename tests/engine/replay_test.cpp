@@ -9,7 +9,7 @@
 
 #include "board/movegen.h"
 #include "engine/replay.h"
-#include "tests/tools/text_cases.h"
+#include "tests/test_support.h"
 
 namespace {
 

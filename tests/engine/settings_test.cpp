@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/settings.h"
-#include "tests/tools/text_cases.h"
+#include "tests/test_support.h"
 
 TEST(Settings, SpinValuesAreClampedAndFlagged) {
     checkTextCases("engine/spin_settings.txt", [](const std::string &quoted) {

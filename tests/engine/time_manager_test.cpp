@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "engine/time_manager.h"
-#include "tests/tools/text_cases.h"
+#include "tests/test_support.h"
 
 namespace {
 

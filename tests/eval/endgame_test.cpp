@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
 // Scaling factor for drawish endings and the mop-up evaluation without pawns.
-#include "tests/board/case_file.h"
 #include "tests/eval/eval_helpers.h"
+#include "tests/test_support.h"
 
 namespace {
 

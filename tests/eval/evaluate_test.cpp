@@ -7,8 +7,8 @@
 #include <string>
 
 #include "board/movegen.h"
-#include "tests/board/case_file.h"
 #include "tests/eval/eval_helpers.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <iterator>
 #include <sstream>
 
-#include "tests/board/case_file.h"
 #include "tests/eval/eval_helpers.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include "search/movepick.h"
 #include "search/see.h"
-#include "tests/board/case_file.h"
 #include "tests/search/search_support.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "search/basic_interface.h"
 #include "search/node.h"
-#include "tests/board/case_file.h"
 #include "tests/search/search_support.h"
+#include "tests/test_support.h"
 
 namespace {
 

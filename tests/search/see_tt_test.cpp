@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "search/see.h"
-#include "tests/board/case_file.h"
 #include "tests/search/search_support.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "search/node.h"
-#include "tests/board/case_file.h"
 #include "tests/search/search_support.h"
+#include "tests/test_support.h"
 
 namespace {
 

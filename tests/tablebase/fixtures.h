@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "board/movegen.h"
+#include "tests/test_support.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -57,16 +58,6 @@ inline bool randomBoard(Board_BB64 &b, std::string_view men, std::mt19937 &rng, 
     b.sideToMove = uint8_t(rng() & 1);
     b.rebuildKeys();
     return !isAttackedBy(b, b.side(), b.kingSquare(opposite(b.side())));
-}
-
-// The case lines of a table file under tests/, without blank and comment (#) lines.
-inline std::vector<std::string> caseLines(const std::string &name) {
-    std::ifstream in(std::string(GRELVIN_SOURCE_DIR) + "/tests/" + name);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty() && line[0] != '#') lines.push_back(line);
-    EXPECT_FALSE(lines.empty()) << name;
-    return lines;
 }
 
 inline std::string fenOf(const Board_BB64 &b) {

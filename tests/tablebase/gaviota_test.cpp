@@ -17,6 +17,7 @@
 #include "tablebase/module.h"
 #include "tablebase/probe.h"
 #include "tests/tablebase/fixtures.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -172,7 +173,7 @@ TEST(Decode, RunLengthAndHuffmanWrittenByHand) {
 }
 
 TEST(Decode, StoredByteToAnswerForBothSides) {
-    for (const std::string &line : caseLines("tablebase/stored_bytes.txt")) {
+    for (const std::string &line : readCaseLines("tablebase/stored_bytes.txt")) {
         unsigned value = 0, side = 0, code = 0, plies = 0;
         std::istringstream(line) >> value >> side >> code >> plies;
         EXPECT_EQ(storedByteToAnswer(uint8_t(value), int(side)), packAnswer(code, plies)) << line;

@@ -155,7 +155,7 @@ struct Known {
 
 std::vector<Known> knownValues() {
     std::vector<Known> rows;
-    for (const std::string &line : caseLines("tablebase/syzygy_known.txt")) {
+    for (const std::string &line : readCaseLines("tablebase/syzygy_known.txt")) {
         Known k;
         std::istringstream in(line);
         in >> k.tableWdl >> k.wdl >> k.dtz >> std::ws;
