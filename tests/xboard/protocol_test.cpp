@@ -14,7 +14,6 @@
 #include <random>
 
 #include "board/movegen.h"
-#include "engine/version.h"
 #include "tests/xboard/xboard_session.h"
 
 namespace {
@@ -211,33 +210,6 @@ TEST(Protocol, ConsoleToolsAndSpecialFiles) {
     e.send("ping 4");
     EXPECT_EQ(e.waitExit(DEADLINE), 0);
     EXPECT_NE(e.lines().back(), "pong 4");
-}
-
-TEST(Protocol, IniWarningsComeBeforeTheBannerAndBadLinesAreHarmless) {
-    const std::string ini = "numberOfCores=0\n  # ttHashSizeMB=1\nttHashSizeMB\ngtbCacheSizeMB = 300\n"
-                            "ttHashSizeMB = 4096\npawnHashSizeMB = 2\n\x01\xff garbage = = \n" +
-                            std::string(3000, 'x') + "\nbookFilePath = \"C:/books/my book.bin\"\n"
-                                                     "ttHashSizeMB=16";  // no final newline
-    EngineSession e({"-cores", "x", "-threads", "2", "-cores"}, ini);
-    e.send("xboard");
-    e.send("protover 2");
-    ASSERT_TRUE(e.waitForLine("feature done=1"));
-    const auto &l = e.lines();
-    auto at = [&](const std::string &s) { return std::find(l.begin(), l.end(), s) - l.begin(); };
-    const long banner = at(std::string("# GrelvinBB ") + ENGINE_VERSION), end = long(l.size());
-    EXPECT_LT(at("# WARNING: numberOfCores = 0 out of range in ini file (min = 1)"), banner);
-    EXPECT_LT(at("# WARNING: gtbCacheSizeMB = 300 out of range in ini file (min = 0, max = 256)"), banner);
-    EXPECT_LT(at("# WARNING: ttHashSizeMB = 4096 out of range in ini file (min = 1, max = 2048)"), banner);
-    EXPECT_GT(at("# warning: found bad argument \"0\" for command line option \"-cores\", must be a positive number"),
-              banner);
-    for (const std::string line : {"# warning: found unknown command line option \"-threads\"",
-                                   "# warning: found unknown command line option \"2\"",
-                                   "# warning: missing argument for command line option \"-cores\"",
-                                   "# new size of TT hash: 16 MB", "# new size of Pawn hash: 2 MB",
-                                   "feature option=\"bookFilePath -path C:/books/my book.bin\"",
-                                   "feature option=\"gtbCacheSizeMB -spin 16 0 256\""})
-        EXPECT_LT(at(line), end) << line;
-    expectCleanQuit(e);
 }
 
 // Budgets under the real clock (the exact ones are in sessions/10_time_budgets): a clock
