@@ -13,7 +13,6 @@
 #include "tablebase/probe.h"
 #include "tablebase/syzygy_probe.h"
 #include "tests/test_support.h"
-#include "tests/xboard/cursed_table.h"
 #include "tests/xboard/xboard_session.h"
 
 namespace {
@@ -173,25 +172,4 @@ TEST(TablebasePlay, Syzygy) {
         EXPECT_TRUE(!g.won || r.mated) << g.fen << " after " << r.engineMoves;
     }
     quit(*e);
-}
-
-// syzygyPath and syzygy50MoveRule from the ini: with the rule off a cursed win is worth
-// the knight; with it on it is a draw and the rook keeps it.
-TEST(TablebasePlay, SyzygyIniKeysReachTheSearch) {
-    for (const bool rule : {true, false}) {
-        EngineSession e({}, SMALL_TABLES + "syzygyPath = .\n" + (rule ? "" : "syzygy50MoveRule = 0\n"),
-                        writeCursedRookTable);
-        e.send("xboard");
-        e.send("setboard 8/8/8/4k3/8/8/8/KR6 w - - 0 1");
-        e.send("tbprobe");
-        EXPECT_EQ(e.waitForPrefix("# syzygy wdl"),
-                  std::string("# syzygy wdl 1 dtz none clock 0 ") + (rule ? "draw" : "win"));
-        e.send("setboard 6k1/8/8/3n4/8/8/8/3R2K1 w - - 0 1");
-        e.send("sd 6");
-        e.send("go");
-        const auto move = e.waitFor(isMoveLine, 30s);
-        ASSERT_TRUE(move);
-        EXPECT_EQ(*move == "move d1d5", !rule) << *move;
-        quit(e);
-    }
 }
