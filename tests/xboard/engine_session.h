@@ -25,8 +25,9 @@ public:
     // prepare may put more files in the folder first.
     explicit EngineSession(const std::vector<std::string> &args = {}, const std::string &ini = {},
                            const std::function<void(const std::string &folder)> &prepare = {});
-    // Another engine program, without an ini file.
-    EngineSession(const std::string &program, const std::vector<std::string> &args);
+    // Another engine program.
+    EngineSession(const std::string &program, const std::vector<std::string> &args, const std::string &ini = {},
+                  const std::function<void(const std::string &folder)> &prepare = {});
     ~EngineSession();
     EngineSession(const EngineSession &) = delete;
     EngineSession &operator=(const EngineSession &) = delete;
@@ -38,8 +39,12 @@ public:
     // it), or nothing by the deadline or the engine's end.
     std::optional<std::string> waitFor(const std::function<bool(const std::string &)> &match,
                                        std::chrono::milliseconds timeout = 20s);
-    std::optional<std::string> waitForLine(const std::string &line, std::chrono::milliseconds timeout = 20s);
-    std::optional<std::string> waitForPrefix(const std::string &prefix, std::chrono::milliseconds timeout = 20s);
+    std::optional<std::string> waitForLine(const std::string &line, std::chrono::milliseconds timeout = 20s) {
+        return waitFor([&](const std::string &l) { return l == line; }, timeout);
+    }
+    std::optional<std::string> waitForPrefix(const std::string &prefix, std::chrono::milliseconds timeout = 20s) {
+        return waitFor([&](const std::string &l) { return l.rfind(prefix, 0) == 0; }, timeout);
+    }
     // Sends a ping and returns the lines from the read position to its pong.
     std::vector<std::string> sync(std::chrono::milliseconds timeout = 20s);
 
@@ -55,8 +60,6 @@ public:
     std::string errorOutput() const;
 
 private:
-    void start(const std::string &program, const std::vector<std::string> &args, const std::string &ini,
-               const std::function<void(const std::string &folder)> &prepare);
     bool readSome(std::chrono::milliseconds timeout);
 
     pid_t pid_ = -1;

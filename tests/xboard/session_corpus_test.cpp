@@ -42,6 +42,7 @@ std::string masked(std::string line) {
         {std::regex(R"(Nodes/second: \d+)"), "Nodes/second: N"},
         {std::regex(R"(\b(elapsed|remaining|available|max)=-?\d+)"), "$1=T"},
         {std::regex(R"(maxTime = -?\d+)"), "maxTime = T"},
+        {std::regex(R"(use \d+ cores)"), "use T cores"},
     };
     for (const auto &[pattern, replacement] : rules) line = std::regex_replace(line, pattern, replacement);
     return line;
