@@ -21,8 +21,7 @@ bool playMoveText(Board_BB64 &b, const std::string &text);
 
 class EngineSession {
 public:
-    // The engine in a fresh temporary folder with ini as "grelvin.ini" (if not empty);
-    // prepare may put more files in the folder first.
+    // In a fresh folder with ini as "grelvin.ini"; prepare may put more files there.
     explicit EngineSession(const std::vector<std::string> &args = {}, const std::string &ini = {},
                            const std::function<void(const std::string &folder)> &prepare = {});
     // Another engine program.
@@ -35,8 +34,7 @@ public:
     void send(const std::string &line);
     void closeInput();
 
-    // The first line from the read position on that matches (the position moves past
-    // it), or nothing by the deadline or the engine's end.
+    // The next matching line from the read position on, or nothing by the deadline.
     std::optional<std::string> waitFor(const std::function<bool(const std::string &)> &match,
                                        std::chrono::milliseconds timeout = 20s);
     std::optional<std::string> waitForLine(const std::string &line, std::chrono::milliseconds timeout = 20s) {
@@ -56,7 +54,6 @@ public:
 
     // Waits for the process to end: its exit status, or -1 if it had to be killed.
     int waitExit(std::chrono::milliseconds timeout = 20s);
-    // What the engine wrote to standard error.
     std::string errorOutput() const;
 
 private:

@@ -57,7 +57,6 @@ void expectReplies(EngineSession &e, const std::vector<std::pair<std::string, Li
 // The depth of a thinking line, -1 for any other line.
 int depthOf(const std::string &l) { return std::isdigit(static_cast<unsigned char>(l[0])) ? std::stoi(l) : -1; }
 
-// A temporary folder, removed with everything in it.
 struct TempFolder {
     std::string path = (fs::temp_directory_path() / ("grelvin_files_" + std::to_string(getpid()))).string();
     TempFolder() { fs::remove_all(path), fs::create_directories(path); }
@@ -75,7 +74,7 @@ const Lines NEW_GAME = {"# new size of TT hash: 8 MB", "# new size of Pawn hash:
 
 // The console and the tools: prompts, line ends, garbage, long lines; a FIFO where a file
 // is read or written cannot be opened and is never waited on.
-TEST(Protocol, ConsoleToolsAndSpecialFiles) {
+TEST(Protocol, ConsoleToolsAndFifos) {
     TempFolder folder;
     const std::string fifo = folder.fifo("fifo"), fens = folder.path + "/fens.txt";
     folder.fifo("kqk.gtb.cp4");
@@ -128,7 +127,6 @@ TEST(Protocol, ConsoleToolsAndSpecialFiles) {
     EXPECT_LE(read(reader, buffer, sizeof buffer), 0) << "FENs written into the FIFO";
     close(reader);
 
-    // randpos alone sets up a random game; with a count it prints FENs and starts anew.
     initStaticTables();
     Board_BB64 b;
     e.send("randpos");
@@ -184,9 +182,8 @@ TEST(Protocol, ConsoleToolsAndSpecialFiles) {
     quit(e);
 }
 
-// Budgets under the real clock (the exact ones are in sessions/10_time_budgets): a clock
-// at zero or below still gives a move at once; an increment beyond the clock brings the
-// guard, and without an increment there is none.
+// Under the real clock (exact budgets: session 10) a clock at zero or below still moves at
+// once; an increment beyond the clock brings the guard, no increment none.
 TEST(Protocol, TimeBudgetsAtTheClocksEdge) {
     const std::string position = "setboard r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3";
     const std::pair<Lines, std::string> cases[] = {

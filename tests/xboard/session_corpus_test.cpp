@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// Recorded protocol sessions replayed against the engine, compared line by line. In
-// sessions/NAME.txt: input lines; "~ TEXT" waits for a line starting with TEXT and
-// "= TEXT" for a line that is exactly TEXT ("= #": the end of a diagram) before the next
-// input; "; " starts a comment, "! ARG" is a command-line argument; NAME.ini, if there,
-// is the ini file, beside a table of cursed wins (cursed_table.h). NAME.expected holds the output; a recorded T or N stands for a figure
-// that depends on the clock. GRELVIN_RECORD_SESSIONS=1 records them anew.
+// Recorded sessions replayed and compared line by line. sessions/NAME.txt holds input
+// lines; "~ TEXT" waits for a line starting with TEXT, "= TEXT" for exactly TEXT ("= #":
+// a diagram's end); "; " is a comment, "! ARG" a command-line argument; NAME.ini is the
+// ini file. NAME.expected: the output, T or N for a figure that depends on the clock.
+// GRELVIN_RECORD_SESSIONS=1 records them anew.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -79,7 +78,7 @@ std::vector<std::string> play(const fs::path &script, const std::string &dataDir
     EngineSession e(args, {}, [&](const std::string &dir) {
         fs::create_directory_symlink(inTreeDataDir(), dir + "/in tree");
         fs::create_directory_symlink(SESSIONS, dir + "/sessions");
-        writeCursedRookTable(dir);
+        writeCursedRookTable(dir);  // for syzygyPath = .
         if (fs::path ini = script; fs::exists(ini.replace_extension(".ini"))) fs::copy_file(ini, dir + "/grelvin.ini");
     });
     for (const std::string &line : lines) {

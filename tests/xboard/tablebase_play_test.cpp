@@ -147,7 +147,7 @@ TEST(TablebasePlay, Gaviota) {
 }
 
 // Won endings are won against the defence that delays zeroing longest, KRvKR not lost
-// (tbprobe and the verdict at the root: sessions/11_syzygy).
+// (tbprobe and the verdict at the root: session 11).
 TEST(TablebasePlay, Syzygy) {
     initStaticTables();
     auto e = protocolEngine();
