@@ -7,17 +7,11 @@
 #include <string>
 #include <vector>
 
-// The test data travels in two sets with the same layout (gaviota/, books/, perft/ …):
-// a small one in the checkout's tests/data, which every test can rely on, and the
-// larger one in $GRELVIN_DATA, else ../shared/data beside the checkout.
-//
-// The folder a test reads: the larger set where it exists, so that tests which run
-// over every file of a kind extend over it; otherwise the checkout's own.
+// Two data sets of the same layout: the checkout's tests/data and the larger one in
+// $GRELVIN_DATA, else ../shared/data. testDataDir() is the larger where it exists.
 std::string testDataDir();
-// The checkout's own set, for data that only it holds (the books made from the
-// engine's own games).
 std::string inTreeDataDir();
-// The larger set's folder, empty when it does not exist.
+// Empty when the larger set does not exist.
 std::string largerDataDir();
 // True when CI demands the larger set (GRELVIN_REQUIRE_DATA=1).
 bool testDataRequired();

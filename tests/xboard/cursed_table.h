@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The GrelvinBB authors
-// A Syzygy WDL table of the tests' own making whose every position is a result the
-// 50-move rule changes. The published tables below five men hold no such position,
-// so this is how the engine tests see what the search makes of them.
+// A Syzygy WDL table whose every position is a result the 50-move rule changes: the
+// published tables below five men hold none.
 #pragma once
 
 #include <cstdint>

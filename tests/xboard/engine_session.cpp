@@ -26,16 +26,11 @@ bool playMoveText(Board_BB64 &b, const std::string &text) {
 }
 
 EngineSession::EngineSession(const std::vector<std::string> &args, const std::string &ini,
-                             const std::function<void(const std::string &folder)> &prepare) {
-    start(GRELVIN_BINARY, args, ini, prepare);
-}
+                             const std::function<void(const std::string &folder)> &prepare)
+    : EngineSession(GRELVIN_BINARY, args, ini, prepare) {}
 
-EngineSession::EngineSession(const std::string &program, const std::vector<std::string> &args) {
-    start(program, args, {}, {});
-}
-
-void EngineSession::start(const std::string &program, const std::vector<std::string> &args,
-                          const std::string &ini, const std::function<void(const std::string &folder)> &prepare) {
+EngineSession::EngineSession(const std::string &program, const std::vector<std::string> &args,
+                             const std::string &ini, const std::function<void(const std::string &folder)> &prepare) {
     static int serial = 0;
     dir_ = (fs::temp_directory_path() /
             ("grelvin_session_" + std::to_string(getpid()) + "_" + std::to_string(serial++)))
@@ -122,14 +117,6 @@ std::optional<std::string> EngineSession::waitFor(const std::function<bool(const
         if (left.count() <= 0) return std::nullopt;
         if (!readSome(left) && fromEngine_ < 0) return std::nullopt;
     }
-}
-
-std::optional<std::string> EngineSession::waitForLine(const std::string &line, std::chrono::milliseconds timeout) {
-    return waitFor([&](const std::string &l) { return l == line; }, timeout);
-}
-
-std::optional<std::string> EngineSession::waitForPrefix(const std::string &prefix, std::chrono::milliseconds timeout) {
-    return waitFor([&](const std::string &l) { return l.rfind(prefix, 0) == 0; }, timeout);
 }
 
 std::vector<std::string> EngineSession::sync(std::chrono::milliseconds timeout) {

@@ -11,7 +11,6 @@
 
 #include "tests/xboard/engine_session.h"
 
-// Small tables keep the many engine starts cheap.
 inline const std::string SMALL_TABLES = "ttHashSizeMB = 8\npawnHashSizeMB = 1\n";
 
 // An engine in protocol mode that has finished its feature list.
@@ -23,7 +22,6 @@ inline std::unique_ptr<EngineSession> protocolEngine(const std::vector<std::stri
     return e;
 }
 
-// "quit" and a clean exit.
 inline void quit(EngineSession &e) {
     e.send("quit");
     EXPECT_EQ(e.waitExit(), 0);
