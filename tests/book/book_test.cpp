@@ -71,6 +71,13 @@ TEST(PolyglotKey, PublishedKeysAfterMoves) {
     }
 }
 
+// The compiled-in constants against the published list, every one of them.
+TEST(PolyglotKey, ConstantsAreThePublishedList) {
+    const std::vector<std::string> list = readCaseLines("data/polyglot-random64.txt");
+    ASSERT_EQ(list.size(), POLYGLOT_RANDOM64.size());
+    for (size_t i = 0; i < list.size(); ++i) EXPECT_EQ(POLYGLOT_RANDOM64[i], std::stoull(list[i], nullptr, 16)) << i;
+}
+
 TEST(BookMoveConversion, CastlingPromotionEnPassantAndDoubleStep) {
     const char *castle = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1";
     const char *epWhite = "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1";
