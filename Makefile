@@ -68,8 +68,8 @@ debug: deps
 # with the same sanitizer, as their subprocess (the UCI engine's benchmark is left out:
 # it is the single-threaded search, and slow under the sanitizer).
 # Optimised with debug information: the perft and search tests are too slow at -O0.
-TSAN_TESTS ?= search xboard eval:PawnHash.Concurrent* tablebase:*.Concurrent* \
-             uci:UciEngine*:UciPonder.*:UciDebug.*:UciSyzygy.*:UciStrength.*-UciEngine.Bench*
+TSAN_TESTS ?= search xboard eval:PawnHash.Concurrent* tablebase:*.Concurrent*:SyzygyProbe.*FromFour \
+             uci:UciEngine*:UciSessions.*:UciSyzygy.*:UciStrength.*-UciEngine.Bench*
 TSAN_PROGRAMS = $(addsuffix _tests,$(foreach t,$(TSAN_TESTS),$(firstword $(subst :, ,$(t)))))
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

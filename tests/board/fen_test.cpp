@@ -2,6 +2,7 @@
 // Copyright (C) 2026 The GrelvinBB authors
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -66,6 +67,23 @@ TEST(MakeMove, RightsClockEnPassantAndUnmake) {
     b.makeNullMove(u);
     EXPECT_EQ(b.halfmoveClock, 0);
     EXPECT_TRUE(b.isConsistent());
+}
+
+// The check the other tests lean on sees each kind of damage.
+TEST(Board, ConsistencyCheckFindsDamage) {
+    const std::function<void(Board_BB64 &)> damage[] = {
+        [](Board_BB64 &b) { b.colorBB[WHITE] |= squareBB(35); },
+        [](Board_BB64 &b) { b.colorBB[BLACK] |= squareBB(4); },
+        [](Board_BB64 &b) { b.pieceBB[KNIGHT - 1] |= squareBB(4); },
+        [](Board_BB64 &b) { b.pieceOn[35] = PAWN; },
+        [](Board_BB64 &b) { b.halfmoveClock = 3; },  // harmless: the clock is no part of the check
+    };
+    for (size_t i = 0; i < std::size(damage); ++i) {
+        Board_BB64 b;
+        ASSERT_TRUE(b.setFromFEN(START_FEN) && b.isConsistent());
+        damage[i](b);
+        EXPECT_EQ(b.isConsistent(), i == 4) << i;
+    }
 }
 
 TEST(Notation, TextAndMoves) {

@@ -93,7 +93,7 @@ protected:
         GRELVIN_REQUIRE_DATA_FILE(gaviotaDir + "/kqk.gtb.cp4");
         GRELVIN_REQUIRE_DATA_FILE(syzygyDir + "/KQvK.rtbw");
         initStaticTables();
-        ASSERT_TRUE(gaviota.open(4, {gaviotaDir}) && gaviota.setCache(64));
+        ASSERT_TRUE(gaviota.open(10, {gaviotaDir}) && gaviota.setCache(64));  // no scheme 10: .cp4 files
         ASSERT_GE(syzygy.load(syzygyDir), largerDataDir().empty() ? 8 : 35);
     }
     // The Syzygy tables whose every capture and promotion leads to a table on hand.
