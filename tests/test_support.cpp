@@ -66,3 +66,9 @@ int checkTextCases(const std::string &name, const std::function<std::string(cons
     }
     return cases;
 }
+
+std::string replaceAll(std::string text, const std::string &from, const std::string &to) {
+    if (from.empty()) return text;
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+    return text;
+}

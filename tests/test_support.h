@@ -33,3 +33,5 @@ using CaseFields = std::vector<std::string>;
 std::vector<CaseFields> readCases(const std::string &name);
 // Pairs of lines: an input, then "> " and the answer it must give. Returns the count.
 int checkTextCases(const std::string &name, const std::function<std::string(const std::string &)> &answer);
+// Every occurrence of from in text replaced by to (none when from is empty).
+std::string replaceAll(std::string text, const std::string &from, const std::string &to);

@@ -23,11 +23,6 @@ std::vector<std::string> readLines(const fs::path &file) {
     return out;
 }
 
-std::string replaced(std::string text, const std::string &from, const std::string &to) {
-    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
-    return text;
-}
-
 std::string masked(const std::string &line, const std::string &dataDir) {
     static const std::pair<std::regex, std::string> rules[] = {
         {std::regex(R"( nps \d+)"), ""},  // none while the time is 0
@@ -38,7 +33,7 @@ std::string masked(const std::string &line, const std::string &dataDir) {
         {std::regex(R"(^(option name Threads .* max )\d+)"), "$1N"},
         {std::regex(R"(code for .*)"), "code for @LEVEL@"},
     };
-    std::string out = replaced(line, dataDir, "@DATA@");
+    std::string out = replaceAll(line, dataDir, "@DATA@");
     for (const auto &[pattern, replacement] : rules) out = std::regex_replace(out, pattern, replacement);
     return out;
 }
@@ -55,7 +50,7 @@ TEST(UciSessions, EverySessionReplaysAsRecorded) {
         EngineSession e(GRELVIN_UCI_BINARY, {});
         for (const std::string &line : readLines(script)) {
             if (line.rfind("~ ", 0) == 0) EXPECT_TRUE(e.waitForPrefix(line.substr(2), 60s)) << line;
-            else if (!line.empty() && line.rfind("; ", 0) != 0) e.send(replaced(line, "@DATA@", dataDir));
+            else if (!line.empty() && line.rfind("; ", 0) != 0) e.send(replaceAll(line, "@DATA@", dataDir));
         }
         e.closeInput();
         EXPECT_EQ(e.waitExit(60s), 0);

@@ -16,21 +16,15 @@
 #include <vector>
 
 #include "engine/version.h"
+#include "tests/test_support.h"
 #include "tests/xboard/cursed_table.h"
 #include "tests/xboard/engine_session.h"
-#include "tests/test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 const fs::path SESSIONS = fs::path(GRELVIN_SOURCE_DIR) / "tests" / "xboard" / "sessions";
-
-std::string replaceAll(std::string text, const std::string &from, const std::string &to) {
-    if (from.empty()) return text;
-    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
-    return text;
-}
 
 // Times, speeds and the budgets that follow from them, and the machine's core count.
 std::string masked(std::string line) {
