@@ -96,6 +96,13 @@ if [ -x "$packaged" ]; then
 else
     echo "(no packaged build at $packaged: make deb, or PACKAGED=path to a GRELVIN_DISPATCH build's grelvin-uci)"
 fi
+# The Windows program of "make windows" (WINDOWS, default build-windows/grelvin-uci.exe)
+# under wine, where wine is installed: its perft times carry wine's own start-up.
+windows=${WINDOWS:-build-windows/grelvin-uci.exe}
+windows_uci() { WINEDEBUG=-all wine "$windows" "$@" 2>/dev/null | tr -d '\r'; }
+if [ -f "$windows" ] && command -v wine >/dev/null; then
+    for level in "" x86-64-v2 x86-64; do uci_row "Windows ($windows, wine) ${level:-as chosen}" windows_uci "$level"; done
+fi
 [ -n "$sf" ] && uci_row "stockfish ($sf)" stockfish ""
 
 # "Nodes/second: N" of a search_bench run.
