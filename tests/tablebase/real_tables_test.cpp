@@ -11,6 +11,7 @@
 
 #include "tablebase/module.h"
 #include "tablebase/probe.h"
+#include "tablebase/syzygy_format.h"
 #include "tablebase/syzygy_probe.h"
 #include "tests/tablebase/fixtures.h"
 #include "tests/test_support.h"
@@ -381,6 +382,29 @@ TEST(DamagedFiles, SyzygyFilesAreRefused) {
         EXPECT_NE(problems[0].find("KQvK.rtbw"), std::string::npos) << problems[0];
         EXPECT_TRUE(szProbeWdl(tables, rook, wdl));
         EXPECT_EQ(wdl, -2);
+    }
+}
+
+// A file's name gives its material: K and up to six pieces a side, seven men at most,
+// in capitals; anything else names no table.
+TEST(SyzygyNames, MaterialOrRefusal) {
+    const struct {
+        const char *name;
+        int men, uniquePieces;
+        bool pawns, symmetric;
+    } cases[] = {{"KQvK", 3, 3, false, false}, {"KPvKP", 4, 4, true, true}, {"KRPPvKRP", 7, 5, true, false},
+                 {"KBNNvKQ", 6, 4, false, false}};
+    for (const auto &c : cases) {
+        SzMaterial m;
+        ASSERT_TRUE(szParseName(c.name, m)) << c.name;
+        EXPECT_EQ(m.men, c.men) << c.name;
+        EXPECT_EQ(m.uniquePieces, c.uniquePieces) << c.name;
+        EXPECT_EQ(m.hasPawns, c.pawns) << c.name;
+        EXPECT_EQ(m.symmetric, c.symmetric) << c.name;
+    }
+    for (const char *bad : {"KRPPvKRPP", "KQvk", "QKvK", "KKvK", "KQv", "vK", "KQK", "KXvK", "KQvKv", ""}) {
+        SzMaterial m;
+        EXPECT_FALSE(szParseName(bad, m)) << bad;
     }
 }
 

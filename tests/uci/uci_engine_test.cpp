@@ -234,6 +234,9 @@ TEST(UciEngine, InfoLinesOnTwoThreads) {
         }
     }
     EXPECT_GT(field(iterations.back(), "hashfull"), 0) << iterations.back();
+    // The whole search's totals come once, from the main thread alone.
+    const auto isTotals = [](const std::string &l) { return l.rfind("info nodes ", 0) == 0; };
+    EXPECT_EQ(countLines(lines, isTotals) + countLines(syncReady(*e), isTotals), 1);
     // A node limit ends both threads' search soon after the count (the helper runs on while
     // thread 0 waits for a core); one thread stops at it exactly (sessions/03_searches.txt).
     ASSERT_NE(searchMove(*e, "go nodes 150000", &lines), "");
