@@ -632,6 +632,7 @@ TEST_F(TbIndex, BadNamesAndPlacementsHaveNoIndex) {
         {"kpk", {A1, A8}, {H6}},          // pawn on the last rank
         {"kpk", {A1, B1}, {H6}},          // and on the first
         {"kqk", {E2, D5}, {D2}},          // kings side by side
+        {"kpk", {D2, D5}, {C3}},          // and corner to corner
         {"kpkp", {E2, D5}, {D2, B7}},     // also with pawns
         {"knkp", {D5, H8}, {A1, D5}},     // pawn on a king
         {"kbbk", {A1, C3, C3}, {H8}},     // like pieces on one square
