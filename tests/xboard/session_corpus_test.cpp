@@ -63,10 +63,6 @@ std::vector<std::string> readLines(const fs::path &file) {
     return out;
 }
 
-// Once a line has not come the session has failed; its later waits are then short, so
-// that an engine that stopped answering fails in seconds rather than a minute a line.
-std::chrono::seconds lineWait = 60s;
-
 // Plays one session and returns its output, the data folder and version replaced.
 std::vector<std::string> play(const fs::path &script, const std::string &dataDir) {
     const std::vector<std::string> lines = readLines(script);
@@ -79,6 +75,9 @@ std::vector<std::string> play(const fs::path &script, const std::string &dataDir
         writeCursedRookTable(dir);  // for syzygyPath = .
         if (fs::path ini = script; fs::exists(ini.replace_extension(".ini"))) fs::copy_file(ini, dir + "/grelvin.ini");
     });
+    // Once a line has not come the session has failed; its later waits are then short, so
+    // that an engine that stopped answering fails in seconds rather than a minute a line.
+    auto lineWait = 60s;
     for (const std::string &line : lines) {
         if (line.empty() || line[0] == ';' || line[0] == '!') continue;
         if (line.rfind("~ ", 0) == 0 || line.rfind("= ", 0) == 0) {
