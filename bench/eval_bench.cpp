@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -55,10 +56,10 @@ struct Timing {
 };
 
 // Evaluates the batch once and adds the time taken.
-void timeBatch(const std::vector<Board_BB64> &boards, int count, PawnHashTable &table, int alpha, int beta,
+void timeBatch(const std::vector<Board_BB64> &boards, int count, EvalTables &tables, int alpha, int beta,
                Timing &t) {
     const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < count; ++i) t.checksum += evaluate(boards[i], table, alpha, beta);
+    for (int i = 0; i < count; ++i) t.checksum += evaluate(boards[i], tables, alpha, beta);
     t.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
@@ -75,6 +76,8 @@ int main() {
     const std::vector<std::string> fens = samplePositions();
     std::vector<Board_BB64> boards(BATCH);
     PawnHashTable table(32);
+    auto tables = std::make_unique<EvalTables>();  // a search thread's own, as in a search
+    tables->pawns = &table;
 
     // Each figure is the best of several full passes: the machine is often shared.
     Timing cold{1e9}, warm{1e9}, narrow{1e9};
@@ -87,14 +90,14 @@ int main() {
             const int count = int(std::min(fens.size() - first, size_t(BATCH)));
             for (int i = 0; i < count; ++i) boards[i].setFromFEN(fens[first + i].c_str());
             uint64_t before = table.hits();
-            timeBatch(boards, count, table, -INFINITE_SCORE, INFINITE_SCORE, c);
+            timeBatch(boards, count, *tables, -INFINITE_SCORE, INFINITE_SCORE, c);
             coldHits += table.hits() - before;
             before = table.hits();
-            timeBatch(boards, count, table, -INFINITE_SCORE, INFINITE_SCORE, w);
+            timeBatch(boards, count, *tables, -INFINITE_SCORE, INFINITE_SCORE, w);
             warmHits += table.hits() - before;
             // A null window at 0, as most search nodes see: the lazy cut can fire.
             before = table.hits();
-            timeBatch(boards, count, table, -1, 0, n);
+            timeBatch(boards, count, *tables, -1, 0, n);
             narrowHits += table.hits() - before;
         }
         if (c.seconds < cold.seconds) cold = c;

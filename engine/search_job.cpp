@@ -55,7 +55,7 @@ void SearchJob::start(bool level) {
         SearchState &st = (*pool_)[i].state();
         st.stats.reset();
         st.tt = tables_.tt();
-        st.pawnHash = tables_.pawnHash();
+        st.eval.pawns = tables_.pawnHash();
         st.limits = limits_;
         st.player = this;
         st.tablebase = tablebases_;

@@ -4,6 +4,7 @@
 #include "eval/breakdown.h"
 
 #include <iterator>
+#include <memory>
 
 #include "eval/terms.h"
 
@@ -38,7 +39,9 @@ EvalBreakdownRow makeRow(const char *name, TermPair w, TermPair k, int phase) {
 
 EvalBreakdown evaluationBreakdown(const Board_BB64 &b, PawnHashTable &pawnHash) {
     EvalTrace trace;
-    int score = eval::evaluateTraced(b, pawnHash, -INFINITE_SCORE, INFINITE_SCORE, &trace);
+    auto tables = std::make_unique<EvalTables>();
+    tables->pawns = &pawnHash;
+    int score = eval::evaluateTraced(b, *tables, -INFINITE_SCORE, INFINITE_SCORE, &trace);
     // A dead draw stops the evaluation before anything is recorded.
     if (trace.scaling == 0) {
         trace = EvalTrace{};

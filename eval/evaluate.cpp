@@ -63,11 +63,11 @@ void tracePawns(const PawnInfo &pi, EvalTrace &trace) {
 
 }  // namespace
 
-int evaluateTraced(const Board_BB64 &b, PawnHashTable &pawnHash, int alpha, int beta, EvalTrace *trace) {
+int evaluateTraced(const Board_BB64 &b, EvalTables &tables, int alpha, int beta, EvalTrace *trace) {
     // A hand-made position without a king has no meaningful score, and every king
     // term would index past the tables.
     if (!b.pieces(WHITE, KING) || !b.pieces(BLACK, KING)) return 0;
-    const MaterialInfo mi = computeMaterial(b);
+    const MaterialInfo mi = tables.material.probe(b);
     const int s = scalingFactor(b, mi);
     if (s == 0) return 0;
     const int phase = int(mi.phase);
@@ -92,7 +92,7 @@ int evaluateTraced(const Board_BB64 &b, PawnHashTable &pawnHash, int alpha, int 
     }
 
     PawnInfo pi;
-    probePawnStructure(b, pawnHash, pi);
+    probePawnStructure(b, *tables.pawns, tables.hitLane, pi);
     if (trace) tracePawns(pi, *trace);
     const TermPair white = positionalTerms<WHITE>(b, pi, mi, trace);
     const TermPair black = positionalTerms<BLACK>(b, pi, mi, trace);
@@ -106,8 +106,14 @@ int evaluateTraced(const Board_BB64 &b, PawnHashTable &pawnHash, int alpha, int 
 
 }  // namespace eval
 
+int evaluate(const Board_BB64 &b, EvalTables &tables, int alpha, int beta) {
+    return eval::evaluateTraced(b, tables, alpha, beta, nullptr);
+}
+
 int evaluate(const Board_BB64 &b, PawnHashTable &pawnHash, int alpha, int beta) {
-    return eval::evaluateTraced(b, pawnHash, alpha, beta, nullptr);
+    EvalTables tables;
+    tables.pawns = &pawnHash;
+    return evaluate(b, tables, alpha, beta);
 }
 
 void initEvaluationTables() {

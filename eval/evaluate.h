@@ -31,7 +31,35 @@ struct MaterialInfo {
 
 MaterialInfo computeMaterial(const Board_BB64 &b);
 
+// Material depends on the ten piece counts alone, and a search meets few different
+// sets of them, so each search thread keeps its last results by counts.
+class MaterialCache {
+public:
+    // computeMaterial(b), from the cache when the counts are there.
+    MaterialInfo probe(const Board_BB64 &b);
+
+private:
+    struct Entry {
+        uint64_t key = ~uint64_t(0);  // no position has this key
+        MaterialInfo info;
+    };
+    static constexpr uint32_t SIZE = 1024;
+    Entry entries_[SIZE];
+};
+
+// What one thread evaluates with: the pawn hash all threads share, the hit counter
+// it counts in (its search thread index) and a material cache of its own. Each
+// search thread owns one, so that the evaluation keeps no state of its own.
+struct EvalTables {
+    PawnHashTable *pawns = nullptr;
+    uint32_t hitLane = 0;
+    MaterialCache material;
+};
+
 // Score of the position for the side to move. alpha and beta only feed the lazy cut.
+int evaluate(const Board_BB64 &b, EvalTables &tables, int alpha, int beta);
+// The same for a single evaluation outside a search: a fresh material cache, hits
+// counted in lane 0.
 int evaluate(const Board_BB64 &b, PawnHashTable &pawnHash, int alpha, int beta);
 
 // 0 (dead draw) .. 100 (no scaling) for known drawish endings and the fifty-move clock.

@@ -28,20 +28,6 @@ bool canWin(const MaterialInfo &mi, Colour c) {
     return minors >= 3 || (minors == 2 && mi.count(c, MaterialInfo::BISHOPS) > 0);
 }
 
-}  // namespace
-
-namespace {
-
-// Material depends on the ten piece counts alone, and a search meets few different
-// sets of them, so each thread keeps the last results by counts. The key holds every
-// count in six bits: with both kings on the board no count reaches 64.
-struct MaterialCacheEntry {
-    uint64_t key = ~uint64_t(0);  // no position has this key
-    MaterialInfo info;
-};
-constexpr uint32_t MATERIAL_CACHE_SIZE = 1024;
-thread_local MaterialCacheEntry materialCache[MATERIAL_CACHE_SIZE];
-
 MaterialInfo materialFromCounts(const Board_BB64 &b, const int (&n)[2][5]) {
     MaterialInfo mi;
     mi.counts[WHITE] = countWord(n[WHITE], popCount(b.pieces(WHITE)) - 1);
@@ -72,20 +58,33 @@ MaterialInfo materialFromCounts(const Board_BB64 &b, const int (&n)[2][5]) {
     return mi;
 }
 
-}  // namespace
-
-MaterialInfo computeMaterial(const Board_BB64 &b) {
-    int n[2][5];
+// The counts of pawn .. queen of each colour, and a key that holds every count in six
+// bits: with both kings on the board no count reaches 64.
+uint64_t countPieces(const Board_BB64 &b, int (&n)[2][5]) {
     uint64_t key = 0;
     for (Colour c : {WHITE, BLACK})
         for (int pt = PAWN; pt <= QUEEN; ++pt) {
             n[c][pt - 1] = popCount(b.pieces(c, pt));
             key = key << 6 | uint64_t(n[c][pt - 1]);
         }
+    return key;
+}
+
+}  // namespace
+
+MaterialInfo computeMaterial(const Board_BB64 &b) {
+    int n[2][5];
+    countPieces(b, n);
+    return materialFromCounts(b, n);
+}
+
+MaterialInfo MaterialCache::probe(const Board_BB64 &b) {
+    int n[2][5];
+    const uint64_t key = countPieces(b, n);
     // Kings are not in the key (the count of men is): only positions with one king a
     // side, all that the evaluation scores, go through the cache.
     const bool cacheable = popCount(b.pieces(WHITE, KING)) == 1 && popCount(b.pieces(BLACK, KING)) == 1;
-    MaterialCacheEntry &e = materialCache[(key * 0x9E3779B97F4A7C15ULL) >> 54];
+    Entry &e = entries_[(key * 0x9E3779B97F4A7C15ULL) >> 54];
     if (cacheable && e.key == key) return e.info;
     const MaterialInfo mi = materialFromCounts(b, n);
     if (cacheable) e.key = key, e.info = mi;

@@ -13,8 +13,6 @@ uint64_t packData(const PawnEntryData &d) {
            uint64_t(d.halfOpenFiles) << 40;
 }
 
-thread_local uint32_t hitLane = 0;
-
 PawnEntryData unpackData(uint64_t w) {
     PawnEntryData d;
     d.weak = TermPair(int16_t(uint16_t(w)), int16_t(uint16_t(w >> 16)));
@@ -37,8 +35,6 @@ void PawnHashTable::clear() {
     resetHits();
 }
 
-void PawnHashTable::setHitLane(uint32_t threadIndex) { hitLane = threadIndex % HIT_LANES; }
-
 void PawnHashTable::resetHits() {
     for (HitCounter &h : hits_) h.n = 0;
 }
@@ -53,13 +49,13 @@ double PawnHashTable::fillPercent() const {
     return sampledFill([](const Entry &e) { return (e.check.load() ^ e.data.load()) != 0; });
 }
 
-bool PawnHashTable::probe(uint64_t key, PawnEntryData &out) {
+bool PawnHashTable::probe(uint64_t key, PawnEntryData &out, uint32_t hitLane) {
     if (!entries_) return false;
     Entry &e = slot(key);
     const uint64_t data = e.data.load();
     const uint64_t check = e.check.load();
     if ((check ^ data) != key) return false;
-    hits_[hitLane].n.inc();
+    hits_[hitLane % HIT_LANES].n.inc();
     out = unpackData(data);
     return true;
 }

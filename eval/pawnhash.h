@@ -40,15 +40,14 @@ public:
 
     uint64_t hits() const;
     // Hits are counted per search thread, each counter on a cache line of its own, so
-    // that threads probing at the same time do not pass one line back and forth. The
-    // calling thread picks its counter by its search thread index (0 by default).
-    static void setHitLane(uint32_t threadIndex);
+    // that threads probing at the same time do not pass one line back and forth: the
+    // caller names its counter by its search thread index (hitLane).
     // Entries with a non-zero key among the first min(entryCount, 65536), as a
     // percentage of 65536.
     double fillPercent() const;
 
-    // True on a hit (full-key match); counts the hit.
-    bool probe(uint64_t key, PawnEntryData &out);
+    // True on a hit (full-key match); counts the hit in the caller's lane.
+    bool probe(uint64_t key, PawnEntryData &out, uint32_t hitLane);
     // Always overwrites the entry at the key's index.
     void store(uint64_t key, const PawnEntryData &data);
 

@@ -119,10 +119,10 @@ void computePawnStructure(const Board_BB64 &b, PawnInfo &pi) {
     pi.weak = w - k;
 }
 
-void probePawnStructure(const Board_BB64 &b, PawnHashTable &table, PawnInfo &pi) {
+void probePawnStructure(const Board_BB64 &b, PawnHashTable &table, uint32_t hitLane, PawnInfo &pi) {
     const uint64_t key = b.pawnKey();
     PawnEntryData data;
-    pi.hit = table.probe(key, data);
+    pi.hit = table.probe(key, data, hitLane);
     if (pi.hit) {
         pi.weak = data.weak;
         pi.openFiles = data.openFiles;

@@ -28,7 +28,7 @@ struct PawnInfo {
 };
 
 // Fetches the pawn structure from the table, computing and storing it on a miss.
-void probePawnStructure(const Board_BB64 &b, PawnHashTable &table, PawnInfo &pi);
+void probePawnStructure(const Board_BB64 &b, PawnHashTable &table, uint32_t hitLane, PawnInfo &pi);
 // Computes the pawn structure from scratch (weak pairs and file masks).
 void computePawnStructure(const Board_BB64 &b, PawnInfo &pi);
 
@@ -67,7 +67,7 @@ struct EvalTrace {
 };
 
 // The evaluation with an optional trace of its terms (nullptr in the search).
-int evaluateTraced(const Board_BB64 &b, PawnHashTable &pawnHash, int alpha, int beta, EvalTrace *trace);
+int evaluateTraced(const Board_BB64 &b, EvalTables &tables, int alpha, int beta, EvalTrace *trace);
 
 // Table builders, each guarded by its own flag.
 void initPawnMasks();

@@ -76,7 +76,7 @@ bool selfPlay(const std::vector<std::string> &opening, int depth, int plies, Cou
     state->limits = &limits;
     state->player = &quiet;
     state->tt = &tt;
-    state->pawnHash = &pawnHash;
+    state->eval.pawns = &pawnHash;
     for (int ply = int(opening.size()); ply < plies; ++ply) {
         MoveList legal;
         generateAllLegal(*b, legal);

@@ -29,7 +29,7 @@ BenchTotals runBench(int depth, const std::function<void(const BenchPosition &)>
         TranspositionTable tt(16);
         PawnHashTable pawnHash(8);
         state->tt = &tt;
-        state->pawnHash = &pawnHash;
+        state->eval.pawns = &pawnHash;
         const SearchResult r = iterativeDeepening(*state, *board);
         const uint64_t nodes = state->stats.nodes.load();
         if (each) each({fen, r.bestMove, nodes});

@@ -33,7 +33,7 @@ bool settleEarly(SearchState &st, Window &w, int ply, int depth, Move &hashMove,
     if (timeIsUp(st)) return score = NO_SCORE, true;
     int reason = DRAW_NONE;
     if (isDraw(b, reason)) return score = 0, true;
-    if (historyFull(b)) return score = evaluate(b, *st.pawnHash, w.alpha, w.beta), true;
+    if (historyFull(b)) return score = evaluate(b, st.eval, w.alpha, w.beta), true;
 
     w.bounds = mateBounds(b, ply);
     w.alpha = std::max(w.alpha, w.bounds.low - 1);
@@ -108,7 +108,7 @@ bool tryNullMove(SearchState &st, const Window &w, int ply, int depth, int stati
 template <Colour Us>
 bool prune(SearchState &st, const Window &w, int ply, int depth, Move hashMove, int &score) {
     Board_BB64 &b = st.board;
-    const int staticEval = evaluate(b, *st.pawnHash, w.alpha, w.beta);
+    const int staticEval = evaluate(b, st.eval, w.alpha, w.beta);
     if (depth <= 3 && isNullWindow(w.alpha, w.beta) && hashMove == NO_MOVE && w.alpha >= -MATE_BOUND - 1 &&
         w.alpha < MATE_BOUND && staticEval <= w.alpha - RAZOR_MARGIN[depth]) {
         const int r = w.alpha - RAZOR_MARGIN[depth];

@@ -146,7 +146,7 @@ int quiesce(SearchState &st, int alpha, int beta, int ply, int quietChecksDone, 
     beta = std::min(beta, bounds.high + 1);
     if (alpha >= beta) return alpha;
 
-    int best = evaluate(b, *st.pawnHash, alpha, beta);
+    int best = evaluate(b, st.eval, alpha, beta);
     if (best >= beta || historyFull(b)) return best;
 
     int picked = 0;

@@ -185,7 +185,7 @@ template <Colour Us> RootMoves scoreRootMoves(SearchState &st) {
             ++root.settled;
             s = -tbScore(tb, 1, 0, st.tbUse.fiftyMoveRule);
         } else {
-            s = -evaluate(b, *st.pawnHash, -INFINITE_SCORE, INFINITE_SCORE);
+            s = -evaluate(b, st.eval, -INFINITE_SCORE, INFINITE_SCORE);
         }
         b.template unmakeMove<Us>(m, undo);
         if (s > root.bestScore) {
@@ -401,7 +401,7 @@ template <Colour Us> SearchResult iterativeDeepeningFor(SearchState &st, const B
         st.abort.store(false, std::memory_order_relaxed);
     }
     st.easyMove = false;
-    PawnHashTable::setHitLane(st.threadIndex);
+    st.eval.hitLane = st.threadIndex;
     st.stats.reset();
     st.firstMovesMs = 0;
     st.iterationDepth = 0;

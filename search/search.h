@@ -14,7 +14,7 @@
 //     auto state = std::make_unique<SearchState>();   // large: keep it off the stack
 //     state->threadIndex = 0;                   // thread 0 alone prints and stops others
 //     state->tt = &tt;
-//     state->pawnHash = &pawnHash;
+//     state->eval.pawns = &pawnHash;
 //     state->limits = &limits;
 //     state->player = &myInterface;             // a SearchInterface: time-out test,
 //                                               // thinking output, statistics
@@ -35,6 +35,7 @@
 #include <cstdint>
 
 #include "board/board.h"
+#include "eval/evaluate.h"
 #include "search/limits.h"
 #include "search/report.h"
 #include "tablebase/answer.h"
@@ -125,7 +126,7 @@ struct SearchState {
     bool easyMove = false;
 
     TranspositionTable *tt = nullptr;
-    PawnHashTable *pawnHash = nullptr;
+    EvalTables eval;  // the shared pawn hash and this thread's own caches
     TablebaseProbe *tablebase = nullptr;
     SearchLimits *limits = nullptr;
     SearchInterface *player = nullptr;

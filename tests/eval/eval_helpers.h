@@ -3,6 +3,7 @@
 // Shared set-up for the evaluation tests.
 #pragma once
 
+#include <memory>
 #include <ostream>
 
 #include <gtest/gtest.h>
@@ -27,6 +28,8 @@ inline Board_BB64 boardFromFen(const char *fen) {
 inline int evalOf(const char *fen, eval::EvalTrace *trace = nullptr) {
     const Board_BB64 b = boardFromFen(fen);
     PawnHashTable table(1);
-    return trace ? eval::evaluateTraced(b, table, -INFINITE_SCORE, INFINITE_SCORE, trace)
-                 : evaluate(b, table, -INFINITE_SCORE, INFINITE_SCORE);
+    auto tables = std::make_unique<EvalTables>();
+    tables->pawns = &table;
+    return trace ? eval::evaluateTraced(b, *tables, -INFINITE_SCORE, INFINITE_SCORE, trace)
+                 : evaluate(b, *tables, -INFINITE_SCORE, INFINITE_SCORE);
 }

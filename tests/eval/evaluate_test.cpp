@@ -2,6 +2,7 @@
 // Copyright (C) 2026 The GrelvinBB authors
 // The evaluation frame: material, lazy cut, clamp, can-win rule, scaling, colour symmetry.
 #include <cctype>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -32,9 +33,10 @@ TEST(Material, CountWordsPhaseAndBalance) {
 
 // Material is cached by counts: a second king gets its own figures, a cached answer is fresh.
 TEST(Material, CachedByCountsOnlyWithOneKingEachAndCanWinFlags) {
-    const MaterialInfo one = computeMaterial(boardFromFen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1"));
-    const MaterialInfo two = computeMaterial(boardFromFen("4k3/8/8/8/8/8/8/R3K2K w - - 0 1"));
-    const MaterialInfo again = computeMaterial(boardFromFen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1"));
+    auto cache = std::make_unique<MaterialCache>();
+    const MaterialInfo one = cache->probe(boardFromFen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1"));
+    const MaterialInfo two = cache->probe(boardFromFen("4k3/8/8/8/8/8/8/R3K2K w - - 0 1"));
+    const MaterialInfo again = cache->probe(boardFromFen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1"));
     EXPECT_EQ(one.count(WHITE, MaterialInfo::MEN), 1);
     EXPECT_EQ(two.count(WHITE, MaterialInfo::MEN), 2);
     EXPECT_TRUE(again.counts[WHITE] == one.counts[WHITE] && again.material() == one.material() &&
@@ -51,7 +53,7 @@ TEST(Evaluate, StartPositionLazyCutAndScaling) {
     PawnEntryData data;
     EXPECT_EQ(evaluate(b, table, 224, 400), 224);
     EXPECT_EQ(evaluate(b, table, -400, -176), -176);
-    EXPECT_FALSE(table.probe(b.pawnKey(), data));  // cut before the pawn hash
+    EXPECT_FALSE(table.probe(b.pawnKey(), data, 0));  // cut before the pawn hash
     EXPECT_EQ(evaluate(b, table, 223, 400), 24);
     EXPECT_EQ(evaluate(b, table, -400, -175), 24);
     // Any scaling disables the cut: the clock at 10 gives 99.

@@ -42,7 +42,7 @@ TEST(PawnHash, ConcurrentWritersNeverYieldMixedEntries) {
             const uint64_t key = x % 4 + 1;  // few keys, so hits are frequent
             PawnEntryData got;
             const PawnEntryData want = dataFor(key);
-            if (table.probe(key, got) &&
+            if (table.probe(key, got, 0) &&
                 !(got.weak == want.weak && got.openFiles == want.openFiles && got.halfOpenFiles == want.halfOpenFiles))
                 ++bad;
             table.store(key, want);

@@ -22,7 +22,7 @@ SearchFixture::SearchFixture() {
     tt = std::make_unique<TranspositionTable>(4);
     pawnHash = std::make_unique<PawnHashTable>(1);
     state->tt = tt.get();
-    state->pawnHash = pawnHash.get();
+    state->eval.pawns = pawnHash.get();
     state->limits = &limits;
     state->player = &player;
 }

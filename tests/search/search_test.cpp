@@ -83,7 +83,7 @@ TEST(SearchNodes, MateDistanceWindowMatesAndQuiescence) {
     // Quiescence: the only capture loses the bishop, so the static evaluation stands.
     st.board = f.board("4k3/8/2p5/3p4/8/8/6B1/4K3 w - - 0 1");
     st.stats.reset();
-    const int eval = evaluate(st.board, *f.pawnHash, -INFINITE_SCORE, INFINITE_SCORE);
+    const int eval = evaluate(st.board, st.eval, -INFINITE_SCORE, INFINITE_SCORE);
     EXPECT_EQ(quiesce<WHITE>(st, -INFINITE_SCORE, INFINITE_SCORE, 0, 1, pv), eval);
     EXPECT_EQ(st.stats.qsNodes.load(), 1u);
     // A quiet check that mates is found only while quiet checks are still allowed.
@@ -143,7 +143,7 @@ TEST(Threads, HelperSharesTheTableAndStopsOnRequest) {
     BasicSearchInterface silent;
     helper->threadIndex = 1;
     helper->tt = main.tt.get();
-    helper->pawnHash = main.pawnHash.get();
+    helper->eval.pawns = main.pawnHash.get();
     helper->limits = &helperLimits;
     helper->player = &silent;
 

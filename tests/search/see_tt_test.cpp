@@ -71,7 +71,7 @@ TEST(HashTables, ClearEmptiesAndResizeKeepsWorking) {
     PawnHashTable pawns(1);
     PawnEntryData d;
     expectClearAndResize(
-        pawns, [&](uint64_t key) { pawns.store(key, d); }, [&](uint64_t key) { return pawns.probe(key, d); });
+        pawns, [&](uint64_t key) { pawns.store(key, d); }, [&](uint64_t key) { return pawns.probe(key, d, 0); });
     pawns.clear();
     EXPECT_EQ(pawns.hits(), 0u);
 }
