@@ -17,9 +17,12 @@ namespace {
 // mapping can use them, so larger blocks are mapped with room to align.
 constexpr std::size_t HUGE_PAGE = std::size_t(2) << 20;
 constexpr std::size_t PAGE = 4096;
-// Below this a block is faulted in or cleared by the calling thread alone: a few
-// hundred microseconds at most, less than starting threads for it would cost.
-constexpr std::size_t PARALLEL_BYTES = std::size_t(4) << 20;
+// Below this a block is faulted in or cleared by the calling thread alone, and a block
+// is shared out in parts of at least this size: 32 MB take about 3 ms, which is what
+// starting and ending one thread costs where that is dearest (Wine: 4 ms, against
+// tens of microseconds on Linux). The benchmark builds its tables afresh for every
+// position, so smaller parts cost a Windows program under Wine a tenth of its speed.
+constexpr std::size_t PARALLEL_BYTES = std::size_t(32) << 20;
 constexpr unsigned MAX_WORKERS = 4;
 // Background faulting goes in steps of this size, so that a block given up meanwhile
 // (a resize, or "quit" right after start-up) is not waited for to the end.
@@ -35,11 +38,11 @@ void faultIn(char *p, std::size_t n) {
 }
 
 // Runs work(begin, length) over [0, bytes) in page-aligned parts, one per core (up to
-// MAX_WORKERS), the calling thread taking the last. A part whose thread cannot be
-// started is done by the caller.
+// MAX_WORKERS) and none smaller than PARALLEL_BYTES, the calling thread taking the
+// last. A part whose thread cannot be started is done by the caller.
 template <class Work> void inParallel(std::size_t bytes, Work work) {
     const unsigned cores = std::max(1u, std::min(std::thread::hardware_concurrency(), MAX_WORKERS));
-    const unsigned parts = bytes >= PARALLEL_BYTES ? cores : 1;
+    const unsigned parts = unsigned(std::clamp<std::size_t>(bytes / PARALLEL_BYTES, 1, cores));
     const std::size_t part = (bytes / parts + PAGE - 1) & ~(PAGE - 1);
     std::thread workers[MAX_WORKERS];
     for (unsigned i = 0; i < parts; ++i) {

@@ -76,7 +76,7 @@ TEST(TableSize, AnAllocationThatFailsIsRetriedAtHalfSize) {
 #endif
 
 TEST(LargeTable, ClearEmptiesTheBlockAndKeepsIt) {
-    for (const std::size_t bytes : {std::size_t(64) << 10, std::size_t(24) << 20}) {  // one thread, several
+    for (const std::size_t bytes : {std::size_t(64) << 10, std::size_t(80) << 20}) {  // one thread, several
         LargeTable t;
         auto *p = static_cast<unsigned char *>(t.allocate(bytes));
         ASSERT_NE(p, nullptr);
