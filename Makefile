@@ -32,7 +32,8 @@ run: build
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# Ours against stockfish (and against an older build: make bench BASELINE=old-build-dir).
+# Ours against stockfish (and against an older build: make bench BASELINE=old-build-dir;
+# CPU=N runs every program on that processor alone).
 bench: build
 	@scripts/run-bench.sh $(BUILD) $(BASELINE)
 

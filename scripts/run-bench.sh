@@ -10,7 +10,15 @@
 # alternating; the median of RUNS runs (default 5; RUNS7, default 3, for start-position
 # perft 7) is quoted. Ratios say how many times as fast ours is. The protocol figures
 # drive the grelvin binary (ours, and the baseline's when given) as an interface would.
+#
+# CPU=N runs everything on that one processor (taskset), every program under the same
+# conditions: on a virtual machine whose processors differ in speed from run to run
+# (here the first was 1.6 times as slow as the second for the same perft), a program
+# otherwise gains or loses by where the scheduler happens to put it.
 set -uo pipefail
+if [ -n "${CPU:-}" ] && [ -z "${GRELVIN_BENCH_PINNED:-}" ]; then
+    GRELVIN_BENCH_PINNED=1 exec taskset -c "$CPU" "$0" "$@"
+fi
 build=${1:-build}
 base=${2:-}
 runs=${RUNS:-5}
@@ -101,7 +109,17 @@ fi
 windows=${WINDOWS:-build-windows/grelvin-uci.exe}
 windows_uci() { WINEDEBUG=-all wine "$windows" "$@" 2>/dev/null | tr -d '\r'; }
 if [ -f "$windows" ] && command -v wine >/dev/null; then
+    # A wine session ends with its last program here, and every program that starts one
+    # pays for the session's start: a second or more, and its services running beside
+    # the program on the same processors for a while. A server kept for the rows starts
+    # the session once, as a Windows machine has its services running all along.
+    own_server=""
+    if ! pgrep -u "$(id -u)" -f wineserver >/dev/null; then
+        WINEDEBUG=-all wineserver -p 2>/dev/null && own_server=1
+    fi
+    echo quit | windows_uci >/dev/null
     for level in "" x86-64-v2 x86-64; do uci_row "Windows ($windows, wine) ${level:-as chosen}" windows_uci "$level"; done
+    [ -n "$own_server" ] && WINEDEBUG=-all wineserver -k 2>/dev/null
 fi
 [ -n "$sf" ] && uci_row "stockfish ($sf)" stockfish ""
 
