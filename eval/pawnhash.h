@@ -38,10 +38,10 @@ public:
     // Empties every entry and the hit counts, keeping the memory.
     void clear();
 
-    uint64_t hits() const;
     // Hits are counted per search thread, each counter on a cache line of its own, so
     // that threads probing at the same time do not pass one line back and forth: the
     // caller names its counter by its search thread index (hitLane).
+    uint64_t hits() const;
     // Entries with a non-zero key among the first min(entryCount, 65536), as a
     // percentage of 65536.
     double fillPercent() const;
