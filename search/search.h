@@ -41,7 +41,6 @@
 #include "tablebase/answer.h"
 
 class TranspositionTable;
-class PawnHashTable;
 
 // Why thread 0 ends a search after an iteration; several may hold at once.
 enum class StopReason : uint8_t { FORCED_MOVE, EASY_MOVE, NO_TIME_FOR_ITERATION, FORCED_MATE, FORCED_DRAW, GETTING_MATED };
