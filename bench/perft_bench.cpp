@@ -5,6 +5,7 @@
 //   perft_bench                  all three positions at their bench depths
 //   perft_bench N [depth]        position N (0-2) only, for timing a fresh process per
 //                                position or a short fixed workload under a profiler
+#include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +13,6 @@
 
 #include "board/board.h"
 #include "tools/perft.h"
-#include "search/limits.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ int main(int argc, char **argv) {
     Board_BB64 board;
     PerftHash hash;
     uint64_t totalLeaves = 0;
-    uint32_t totalTimeCs = 0;
+    double totalSeconds = 0;
     for (int i = 0; i < count; ++i) {
         if (only >= 0 && i != only) continue;
         BenchPosition p = POSITIONS[i];
@@ -57,17 +57,17 @@ int main(int argc, char **argv) {
         }
         board.rebuildKeys();
         hash.prepare(PerftHash::DEFAULT_SIZE_MB, perftExpectedEntries(board, p.depth));
-        const uint32_t startCs = timestampNow();
+        const auto start = std::chrono::steady_clock::now();
         PerftContext ctx{board, hash};
         const uint64_t leaves = countFromRoot(ctx, p.depth, false);
-        const uint32_t timeCs = timestampNow() - startCs;
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         totalLeaves += leaves;
-        totalTimeCs += timeCs;
-        std::printf("%-72s depth %u: %12" PRIu64 " leaves %4u.%02u s %12" PRIu64 " leaves/s\n", p.fen, p.depth,
-                    leaves, timeCs / 100, timeCs % 100, timeCs ? leaves * 100 / timeCs : 0);
+        totalSeconds += seconds;
+        std::printf("%-72s depth %u: %12" PRIu64 " leaves %8.3f s %12.0f leaves/s\n", p.fen, p.depth, leaves,
+                    seconds, seconds > 0 ? double(leaves) / seconds : 0.0);
         std::fflush(stdout);
     }
-    std::printf("total: %" PRIu64 " leaves in %u.%02u s, %" PRIu64 " leaves/s\n", totalLeaves, totalTimeCs / 100,
-                totalTimeCs % 100, totalTimeCs ? totalLeaves * 100 / totalTimeCs : 0);
+    std::printf("total: %" PRIu64 " leaves in %.3f s, %.0f leaves/s\n", totalLeaves, totalSeconds,
+                totalSeconds > 0 ? double(totalLeaves) / totalSeconds : 0.0);
     return 0;
 }

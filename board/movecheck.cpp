@@ -8,13 +8,6 @@
 
 namespace {
 
-// A FEN's rights are not checked against the placement, so castling must check it.
-bool castlingPiecesInPlace(const Board_BB64 &b, int extra) {
-    const int us = extra >> 1;
-    const Square k = b.castling.kingFrom[us], r = b.castling.rookFrom[extra];
-    return b.pieceOn[k] == KING && b.colorOn[k] == us && b.pieceOn[r] == ROOK && b.colorOn[r] == us;
-}
-
 template <Colour Us> bool isValidCastling(const Board_BB64 &b, Move m) {
     // Each extra value belongs to one side and has one castling move in a game.
     const int extra = moveExtra(m);
@@ -49,9 +42,7 @@ template <Colour Us> bool isValidPawnMove(const Board_BB64 &b, Move m) {
 }  // namespace
 
 bool castlingAvailable(const Board_BB64 &b, int extra) {
-    if (!(b.castlingRights & (1 << extra)) || (b.occupied() & b.castling.path[extra]) ||
-        !castlingPiecesInPlace(b, extra))
-        return false;
+    if (!castlingUnobstructed(b, extra)) return false;
     // Attacks on the squares passed are seen with the rook still at home: a slider it
     // screens would also reach the destination, which the legality test sees.
     for (Bitboard pass = b.castling.kingPass[extra]; pass;)

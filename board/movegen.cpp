@@ -243,7 +243,8 @@ template <Colour Us, class Sink> void generateQuiets(Board_BB64 &b, const CheckI
 // King side first, then queen side.
 template <Colour Us, class Sink> void generateCastling(Board_BB64 &b, const CheckInfo &info, Sink &list) {
     constexpr int ExtraOO = Us == WHITE ? CASTLE_WHITE_OO : CASTLE_BLACK_OO;
-    if (info.inCheck()) return;
+    // Most positions have no right left for the side: one test covers both.
+    if (info.inCheck() || !(b.castlingRights & (3 << ExtraOO))) return;
     for (int extra : {ExtraOO, ExtraOO + 1})
         if (castlingAvailable(b, extra)) addLegal<Us>(b, info, b.castling.move(extra), list);
 }
@@ -290,13 +291,17 @@ template <Colour Us> void generateQuiescenceMoves(Board_BB64 &b, const CheckInfo
     addPromotionsAndCaptures<Us, PROMOTE_QUEEN>(b, info, list);
 }
 
-template <Colour Us> static bool generateAllLegalFor(Board_BB64 &b, MoveList &list) {
-    CheckInfo info;
-    computeCheckInfo<Us>(b, info);
+template <Colour Us> void generateAllLegal(Board_BB64 &b, const CheckInfo &info, MoveList &list) {
     generateEpCaptures<Us>(b, info, list);
     generateCapturesAndPromotions<Us>(b, info, list);
     generateQuiets<Us>(b, info, list);
     generateCastling<Us>(b, info, list);
+}
+
+template <Colour Us> static bool generateAllLegalFor(Board_BB64 &b, MoveList &list) {
+    CheckInfo info;
+    computeCheckInfo<Us>(b, info);
+    generateAllLegal<Us>(b, info, list);
     return info.inCheck();
 }
 
@@ -306,6 +311,34 @@ bool generateAllLegal(Board_BB64 &b, MoveList &list) {
     return b.sideToMove == WHITE ? generateAllLegalFor<WHITE>(b, list) : generateAllLegalFor<BLACK>(b, list);
 }
 
+namespace {
+
+// The king's steps and castling moves of a side with one king, not in check. The
+// squares the king would step to or pass are tested together, with the king lifted
+// off its square: out of check that changes no attack on the squares it passes.
+template <Colour Us> uint32_t countKingMoves(Board_BB64 &b, const CheckInfo &info, Bitboard targets) {
+    constexpr int ExtraOO = Us == WHITE ? CASTLE_WHITE_OO : CASTLE_BLACK_OO;
+    const Bitboard kings = b.pieces(Us, KING);
+    const Bitboard steps = kingAttacks[lsb(kings)] & targets;
+    if (!(b.castlingRights & (3 << ExtraOO))) {
+        uint32_t count = 0;
+        for (Bitboard to = steps; to;) count += !attackedThrough<opposite(Us)>(b, popLsb(to), b.occupied() ^ kings);
+        return count;
+    }
+    Bitboard passed = 0;
+    bool open[2] = {false, false};
+    for (int side : {0, 1})
+        if ((open[side] = castlingUnobstructed(b, ExtraOO + side))) passed |= b.castling.kingPass[ExtraOO + side];
+    const Bitboard attacked = attackedAmong<opposite(Us)>(b, steps | passed, b.occupied() ^ kings);
+    uint32_t count = uint32_t(popCount(steps & ~attacked));
+    for (int side : {0, 1})
+        count += open[side] && !(b.castling.kingPass[ExtraOO + side] & attacked) &&
+                 passesLegalityTest<Us>(b, b.castling.move(ExtraOO + side), info);
+    return count;
+}
+
+}  // namespace
+
 template <Colour Us> uint32_t countLegalMoves(Board_BB64 &b, const CheckInfo &info) {
     if (info.inCheck()) {
         MoveList list;
@@ -313,17 +346,28 @@ template <Colour Us> uint32_t countLegalMoves(Board_BB64 &b, const CheckInfo &in
         return list.count;
     }
     // The same moves as the four generators of a full list, but each piece's captures
-    // and quiet moves are counted from one attack set.
+    // and quiet moves are counted from one attack set. Pinned pieces go through the
+    // legality test; a pinned knight never moves.
     MoveCounter counter;
-    const Bitboard targets = ~b.pieces(Us);
+    const Bitboard targets = ~b.pieces(Us), occ = b.occupied(), pinned = info.pinned();
     generateEpCaptures<Us>(b, info, counter);
     addPawnCaptures<Us, PROMOTE_ALL>(b, info, counter);
     addPawnPushes<Us>(b, info, counter);
-    addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), targets, counter);
-    addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us), targets, counter);
-    addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us), targets, counter);
-    addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), targets, counter);
-    generateCastling<Us>(b, info, counter);
+    for (Bitboard n = b.pieces(Us, KNIGHT) & ~pinned; n;) counter.count += popCount(knightAttacks[popLsb(n)] & targets);
+    for (Bitboard d = diagonalMovers(b, Us) & ~pinned; d;)
+        counter.count += popCount(bishopAttacks(popLsb(d), occ) & targets);
+    for (Bitboard l = lineMovers(b, Us) & ~pinned; l;) counter.count += popCount(rookAttacks(popLsb(l), occ) & targets);
+    if (pinned) {
+        addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us) & pinned, targets, counter);
+        addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us) & pinned, targets, counter);
+    }
+    const Bitboard kings = b.pieces(Us, KING);
+    if (moreThanOne(kings)) {  // a hand-made board: the general path
+        addPieceMoves<Us, KING>(b, info, kings, targets, counter);
+        generateCastling<Us>(b, info, counter);
+    } else if (kings) {
+        counter.count += countKingMoves<Us>(b, info, targets);
+    }
     return counter.count;
 }
 
@@ -360,5 +404,7 @@ template void generateEvasions<WHITE>(Board_BB64 &, const CheckInfo &, MoveList 
 template void generateEvasions<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
 template void generateQuiescenceMoves<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
 template void generateQuiescenceMoves<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateAllLegal<WHITE>(Board_BB64 &, const CheckInfo &, MoveList &);
+template void generateAllLegal<BLACK>(Board_BB64 &, const CheckInfo &, MoveList &);
 template uint32_t countLegalMoves<WHITE>(Board_BB64 &, const CheckInfo &);
 template uint32_t countLegalMoves<BLACK>(Board_BB64 &, const CheckInfo &);

@@ -56,6 +56,8 @@ template <Colour Us, class Sink> void generateCapturesAndPromotions(Board_BB64 &
 template <Colour Us, class Sink> void generateQuiets(Board_BB64 &b, const CheckInfo &info, Sink &list);
 template <Colour Us, class Sink> void generateCastling(Board_BB64 &b, const CheckInfo &info, Sink &list);
 template <Colour Us> void generateEvasions(Board_BB64 &b, const CheckInfo &info, MoveList &list);
+// The four generators above in their order (castling only out of check).
+template <Colour Us> void generateAllLegal(Board_BB64 &b, const CheckInfo &info, MoveList &list);
 // Quiescence moves: en-passant captures, queen promotions (pushes and captures),
 // pawn captures, piece captures, king captures.
 template <Colour Us> void generateQuiescenceMoves(Board_BB64 &b, const CheckInfo &info, MoveList &list);
@@ -67,9 +69,22 @@ inline Bitboard lineMovers(const Board_BB64 &b, Colour c) { return b.pieces(c, R
 // Would side By attack s if the board's occupancy were occ? Pieces of By standing
 // on s do not count (a capture removes them).
 template <Colour By> inline bool attackedThrough(const Board_BB64 &b, Square s, Bitboard occ) {
+    const Bitboard diagonal = diagonalMovers(b, By), line = lineMovers(b, By);
+    // A slider's attack set is only looked up when one stands on a line through s.
     return (pawnAttacks[opposite(By)][s] & b.pieces(By, PAWN)) || (knightAttacks[s] & b.pieces(By, KNIGHT)) ||
-           (kingAttacks[s] & b.pieces(By, KING)) || (bishopAttacks(s, occ) & diagonalMovers(b, By)) ||
-           (rookAttacks(s, occ) & lineMovers(b, By));
+           (kingAttacks[s] & b.pieces(By, KING)) ||
+           ((bishopRays[s] & diagonal) && (bishopAttacks(s, occ) & diagonal)) ||
+           ((rookRays[s] & line) && (rookAttacks(s, occ) & line));
+}
+
+// The squares among `squares` that side By attacks when the occupancy is occ.
+template <Colour By> inline Bitboard attackedAmong(const Board_BB64 &b, Bitboard squares, Bitboard occ) {
+    Bitboard attacked = 0;
+    while (squares) {
+        const Square s = popLsb(squares);
+        if (attackedThrough<By>(b, s, occ)) attacked |= squareBB(s);
+    }
+    return attacked;
 }
 
 // The generators' test of a pseudo-legal move, with the same answers as playing it
@@ -105,8 +120,15 @@ bool generateAllLegal(Board_BB64 &b, MoveList &list);
 // Pseudo-legality of a move from outside the generator (hash move, killer).
 template <Colour Us> bool isValidMove(const Board_BB64 &b, Move m);
 bool isValidMove(const Board_BB64 &b, Move m);
-// Castling by its extra value: the right is held, king and rook stand at home, the path
-// is empty and the squares the king passes are not attacked. Being in check and the
+// Castling by its extra value, attacks aside: the right is held, king and rook stand at
+// home (a FEN's rights are not checked against the placement) and the path is empty.
+inline bool castlingUnobstructed(const Board_BB64 &b, int extra) {
+    const int us = extra >> 1;
+    const Square k = b.castling.kingFrom[us], r = b.castling.rookFrom[extra];
+    return (b.castlingRights & (1 << extra)) && !(b.occupied() & b.castling.path[extra]) && b.pieceOn[k] == KING &&
+           b.colorOn[k] == us && b.pieceOn[r] == ROOK && b.colorOn[r] == us;
+}
+// The same, and the squares the king passes are not attacked. Being in check and the
 // king's destination are left to the legality test.
 bool castlingAvailable(const Board_BB64 &b, int extra);
 // The generators' legality filter for one pseudo-legal move.

@@ -145,10 +145,7 @@ template <Colour Us> void generateStage(MovePicker &p, int stage) {
     p.moves.clear();
     switch (stage) {
     case STAGE_ALL_LEGAL:
-        generateEpCaptures<Us>(b, p.info, p.moves);
-        generateCapturesAndPromotions<Us>(b, p.info, p.moves);
-        generateQuiets<Us>(b, p.info, p.moves);
-        if (!p.info.inCheck()) generateCastling<Us>(b, p.info, p.moves);
+        generateAllLegal<Us>(b, p.info, p.moves);
         break;
     case STAGE_EVASIONS:
         generateEvasions<Us>(b, p.info, p.moves);

@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "board/movegen.h"
-#include "search/movepick.h"
 #include "search/limits.h"
 
 PerftHash::Prepared PerftHash::prepare(uint32_t requestedMB, uint64_t expectedEntries) {
@@ -70,6 +69,20 @@ double PerftHash::fillPercent() const {
 
 namespace {
 
+// The check information of the side to move, given its checkers.
+template <Colour Us> CheckInfo checkInfo(const Board_BB64 &b, const AttackInfo &checkers) {
+    CheckInfo info;
+    info.checkers = checkers;
+    computePins<Us>(b, info);
+    return info;
+}
+
+// The moves walked below a node: the evasions in check, else every legal move.
+template <Colour Us> void listMoves(Board_BB64 &b, const CheckInfo &info, MoveList &moves) {
+    if (info.inCheck()) generateEvasions<Us>(b, info, moves);
+    else generateAllLegal<Us>(b, info, moves);
+}
+
 // Leaves below move m, which leaves `depth` plies to count after it (0: m is a leaf).
 template <Colour Us> inline uint64_t countAfter(PerftContext &ctx, Move m, uint32_t depth) {
     Board_BB64 &b = ctx.board;
@@ -93,12 +106,13 @@ template <Colour Us> uint64_t perft(PerftContext &ctx, const AttackInfo &checker
     uint64_t sum = 0;
     if (depth > 1 && ctx.hash.probe(key, depth, sum)) return sum;
 
-    MovePicker picker;
-    initPicker(picker, checkers.count ? PICK_EVASIONS : PICK_ALL_LEGAL, b, checkers);
-    // Leaves are counted from the generated list without being visited.
-    if (depth == 1) return countMoves(picker);
+    const CheckInfo info = checkInfo<Us>(b, checkers);
+    // Leaves are counted, not visited.
+    if (depth == 1) return countLegalMoves<Us>(b, info);
 
-    for (Move m = nextMove(picker); m != NO_MOVE; m = nextMove(picker)) sum += countAfter<Us>(ctx, m, depth - 1);
+    MoveList moves;
+    listMoves<Us>(b, info, moves);
+    for (const ScoredMove &sm : moves) sum += countAfter<Us>(ctx, sm.move, depth - 1);
     ctx.hash.store(key, depth, sum);
     return sum;
 }
@@ -107,13 +121,13 @@ template <Colour Us> uint64_t divideRoot(PerftContext &ctx, const AttackInfo &ch
     Board_BB64 &b = ctx.board;
     ++ctx.nodes;
 
-    MovePicker picker;
-    initPicker(picker, checkers.count ? PICK_EVASIONS : PICK_ALL_LEGAL, b, checkers);
+    MoveList moves;
+    listMoves<Us>(b, checkInfo<Us>(b, checkers), moves);
     uint64_t total = 0;
-    for (Move m = nextMove(picker); m != NO_MOVE; m = nextMove(picker)) {
-        const uint64_t count = countAfter<Us>(ctx, m, depth - 1);
+    for (const ScoredMove &sm : moves) {
+        const uint64_t count = countAfter<Us>(ctx, sm.move, depth - 1);
         total += count;
-        ctx.rootCounts.push_back({m, count});
+        ctx.rootCounts.push_back({sm.move, count});
     }
     return total;
 }
@@ -131,9 +145,9 @@ uint64_t perftExpectedEntries(Board_BB64 &b, uint32_t depth) {
     const Colour us = b.side();
     AttackInfo checkers;
     isAttackedBy(b, opposite(us), b.kingSquare(us), checkers);
-    MovePicker picker;
-    initPicker(picker, checkers.count ? PICK_EVASIONS : PICK_ALL_LEGAL, b, checkers);
-    const uint64_t moves = std::max<uint64_t>(countMoves(picker), 2);
+    const uint64_t legal = us == WHITE ? countLegalMoves<WHITE>(b, checkInfo<WHITE>(b, checkers))
+                                       : countLegalMoves<BLACK>(b, checkInfo<BLACK>(b, checkers));
+    const uint64_t moves = std::max<uint64_t>(legal, 2);
     uint64_t entries = 1;
     for (uint32_t ply = 2; ply < depth && entries < (uint64_t(1) << 40); ++ply) entries *= moves;
     return entries;
