@@ -85,6 +85,10 @@ public:
     // Perft variant: keys on the perftKeys stack, no history, no piece-square sums.
     template <Colour Us> void makePerftMove(Move m, UndoInfo &undo);
     template <Colour Us> void unmakePerftMove(Move m, const UndoInfo &undo);
+    // The same without keys and without a push on the perftKeys stack: for the last
+    // make of a perft, whose position is only counted.
+    template <Colour Us> void makeUnkeyedMove(Move m, UndoInfo &undo);
+    template <Colour Us> void unmakeUnkeyedMove(Move m, const UndoInfo &undo);
 
     void makeNullMove(UndoInfo &undo);
     void unmakeNullMove(const UndoInfo &undo);
@@ -99,7 +103,8 @@ public:
     bool isConsistent() const;
 
 private:
-    template <Colour Us, bool Perft> void doMove(Move m, UndoInfo &undo);
+    enum class MakeKind : uint8_t { GAME, PERFT, UNKEYED };
+    template <Colour Us, MakeKind Kind> void doMove(Move m, UndoInfo &undo);
     // Full key recomputed from scratch (for set-up and verification).
     uint64_t computeKey() const;
 };

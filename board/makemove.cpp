@@ -149,15 +149,17 @@ void Board_BB64::updateCastleKey(int oldRights, int newRights, uint64_t &key) {
         key ^= zobristCastle[changed & -changed];
 }
 
-template <Colour Us, bool Perft> void Board_BB64::doMove(Move m, UndoInfo &undo) {
+template <Colour Us, Board_BB64::MakeKind Kind> void Board_BB64::doMove(Move m, UndoInfo &undo) {
     constexpr Colour Them = opposite(Us);
-    constexpr MakeMode M = Perft ? PERFT : FULL;
-    uint64_t unusedPawnKey = 0;
-    Keys k;
-    if constexpr (Perft) {
+    constexpr bool Perft = Kind != MakeKind::GAME;
+    constexpr MakeMode M = Kind == MakeKind::UNKEYED ? QUICK : Perft ? PERFT : FULL;
+    // An unkeyed make writes its keys to a local that is never read.
+    uint64_t unusedPawnKey = 0, unusedKey = 0;
+    Keys k{&unusedKey, &unusedPawnKey};
+    if constexpr (Kind == MakeKind::PERFT) {
         perftKeys[perftIndex + 1] = perftKeys[perftIndex];
         k = {&perftKeys[++perftIndex], &unusedPawnKey};
-    } else {
+    } else if constexpr (Kind == MakeKind::GAME) {
         HistoryEntry &next = pushHistory(*this);
         k = {&next.key, &next.pawnKey};
     }
@@ -190,8 +192,11 @@ template <Colour Us, bool Perft> void Board_BB64::doMove(Move m, UndoInfo &undo)
     *k.key ^= zobristSide;
 }
 
-template <Colour Us> void Board_BB64::makeMove(Move m, UndoInfo &undo) { doMove<Us, false>(m, undo); }
-template <Colour Us> void Board_BB64::makePerftMove(Move m, UndoInfo &undo) { doMove<Us, true>(m, undo); }
+template <Colour Us> void Board_BB64::makeMove(Move m, UndoInfo &undo) { doMove<Us, MakeKind::GAME>(m, undo); }
+template <Colour Us> void Board_BB64::makePerftMove(Move m, UndoInfo &undo) { doMove<Us, MakeKind::PERFT>(m, undo); }
+template <Colour Us> void Board_BB64::makeUnkeyedMove(Move m, UndoInfo &undo) {
+    doMove<Us, MakeKind::UNKEYED>(m, undo);
+}
 
 template <Colour Us> void Board_BB64::unmakeMove(Move m, const UndoInfo &undo) {
     sideToMove = Us;
@@ -201,10 +206,13 @@ template <Colour Us> void Board_BB64::unmakeMove(Move m, const UndoInfo &undo) {
 }
 
 // The perft make never touched the piece-square sums, so neither does its unmake.
-template <Colour Us> void Board_BB64::unmakePerftMove(Move m, const UndoInfo &undo) {
+template <Colour Us> void Board_BB64::unmakeUnkeyedMove(Move m, const UndoInfo &undo) {
     sideToMove = Us;
     unplaceMove<Us, QUICK>(*this, m, int(undo.captured));
     restoreCounters(*this, undo);
+}
+template <Colour Us> void Board_BB64::unmakePerftMove(Move m, const UndoInfo &undo) {
+    unmakeUnkeyedMove<Us>(m, undo);
     --perftIndex;
 }
 
@@ -256,6 +264,10 @@ template void Board_BB64::makeMove<WHITE>(Move, UndoInfo &);
 template void Board_BB64::makeMove<BLACK>(Move, UndoInfo &);
 template void Board_BB64::unmakeMove<WHITE>(Move, const UndoInfo &);
 template void Board_BB64::unmakeMove<BLACK>(Move, const UndoInfo &);
+template void Board_BB64::makeUnkeyedMove<WHITE>(Move, UndoInfo &);
+template void Board_BB64::makeUnkeyedMove<BLACK>(Move, UndoInfo &);
+template void Board_BB64::unmakeUnkeyedMove<WHITE>(Move, const UndoInfo &);
+template void Board_BB64::unmakeUnkeyedMove<BLACK>(Move, const UndoInfo &);
 template void Board_BB64::makePerftMove<WHITE>(Move, UndoInfo &);
 template void Board_BB64::makePerftMove<BLACK>(Move, UndoInfo &);
 template void Board_BB64::unmakePerftMove<WHITE>(Move, const UndoInfo &);

@@ -83,33 +83,44 @@ template <Colour Us> void listMoves(Board_BB64 &b, const CheckInfo &info, MoveLi
     else generateAllLegal<Us>(b, info, moves);
 }
 
+// A node one ply above the leaves: its moves are counted, not visited.
+template <Colour Us> uint64_t countLastPly(PerftContext &ctx, const AttackInfo &checkers) {
+    ++ctx.nodes;
+    return countLegalMoves<Us>(ctx.board, checkInfo<Us>(ctx.board, checkers));
+}
+
 // Leaves below move m, which leaves `depth` plies to count after it (0: m is a leaf).
 template <Colour Us> inline uint64_t countAfter(PerftContext &ctx, Move m, uint32_t depth) {
     Board_BB64 &b = ctx.board;
     AttackInfo childCheckers;
     checkersAfter<Us>(b, m, childCheckers);
     UndoInfo undo;
-    b.makePerftMove<Us>(m, undo);
-    const uint64_t count = depth == 0 ? 1 : perft<opposite(Us)>(ctx, childCheckers, depth);
-    b.unmakePerftMove<Us>(m, undo);
+    if (depth > 1) {
+        b.makePerftMove<Us>(m, undo);
+        const uint64_t count = perft<opposite(Us)>(ctx, childCheckers, depth);
+        b.unmakePerftMove<Us>(m, undo);
+        return count;
+    }
+    // The child's key would never be looked up.
+    b.makeUnkeyedMove<Us>(m, undo);
+    const uint64_t count = depth ? countLastPly<opposite(Us)>(ctx, childCheckers) : 1;
+    b.unmakeUnkeyedMove<Us>(m, undo);
     return count;
 }
 
 }  // namespace
 
 template <Colour Us> uint64_t perft(PerftContext &ctx, const AttackInfo &checkers, uint32_t depth) {
+    if (depth == 1) return countLastPly<Us>(ctx, checkers);
     Board_BB64 &b = ctx.board;
     ++ctx.nodes;
 
-    // The probe comes before the picker's set-up: a hit then skips the pin computation.
+    // The probe comes first: a hit skips the pin computation.
     const uint64_t key = b.perftKeys[b.perftIndex];
     uint64_t sum = 0;
-    if (depth > 1 && ctx.hash.probe(key, depth, sum)) return sum;
+    if (ctx.hash.probe(key, depth, sum)) return sum;
 
     const CheckInfo info = checkInfo<Us>(b, checkers);
-    // Leaves are counted, not visited.
-    if (depth == 1) return countLegalMoves<Us>(b, info);
-
     MoveList moves;
     listMoves<Us>(b, info, moves);
     for (const ScoredMove &sm : moves) sum += countAfter<Us>(ctx, sm.move, depth - 1);
@@ -154,8 +165,7 @@ uint64_t perftExpectedEntries(Board_BB64 &b, uint32_t depth) {
 }
 
 uint32_t perftMaxDepth(const Board_BB64 &b) {
-    // Each ply of the walk pushes one key, down to the last make (divide makes moves at
-    // depth 1 too).
+    // Each ply of the walk pushes at most one key.
     return b.perftIndex < uint32_t(PERFT_KEYS_SIZE) ? uint32_t(PERFT_KEYS_SIZE) - 1 - b.perftIndex : 0;
 }
 
