@@ -81,16 +81,44 @@ struct Dir {
 constexpr Dir ROOK_DIRS[4] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
 constexpr Dir BISHOP_DIRS[4] = {{1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
 
-// Attacks of a slider on s for the given occupancy, walking each direction square by
-// square and stopping after the first occupied square.
+// The squares a slider on s reaches in one direction for the given occupancy, walking
+// square by square and stopping after the first occupied square.
+constexpr Bitboard walkRay(Square s, Dir d, Bitboard occupied) {
+    Bitboard result = 0;
+    for (int f = fileOf(s) + d.df, r = rankOf(s) + d.dr; f >= 0 && f < 8 && r >= 0 && r < 8; f += d.df, r += d.dr) {
+        result |= squareBB(makeSquare(f, r));
+        if (occupied & squareBB(makeSquare(f, r))) break;
+    }
+    return result;
+}
+
 constexpr Bitboard walkAttacks(Square s, Bitboard occupied, const Dir (&dirs)[4]) {
     Bitboard result = 0;
-    for (Dir d : dirs) {
-        for (int f = fileOf(s) + d.df, r = rankOf(s) + d.dr; f >= 0 && f < 8 && r >= 0 && r < 8;
-             f += d.df, r += d.dr) {
-            result |= squareBB(makeSquare(f, r));
-            if (occupied & squareBB(makeSquare(f, r))) break;
-        }
+    for (Dir d : dirs) result |= walkRay(s, d, occupied);
+    return result;
+}
+
+// The empty-board rays of the four directions from every square, so that the table is
+// filled without walking: a ray is cut behind its first occupied square, the nearest
+// one (lowest index on a ray that goes up the board's numbering, highest on one that
+// goes down).
+struct Rays {
+    Bitboard ray[4][64];
+};
+constexpr Rays raysOf(const Dir (&dirs)[4]) {
+    Rays r{};
+    for (int i = 0; i < 4; ++i)
+        for (Square s = 0; s < 64; ++s) r.ray[i][s] = walkRay(s, dirs[i], 0);
+    return r;
+}
+
+Bitboard rayAttacks(const Rays &rays, const Dir (&dirs)[4], Square s, Bitboard occupied) {
+    Bitboard result = 0;
+    for (int i = 0; i < 4; ++i) {
+        Bitboard ray = rays.ray[i][s];
+        if (const Bitboard blockers = ray & occupied)
+            ray ^= rays.ray[i][dirs[i].df + 8 * dirs[i].dr > 0 ? lsb(blockers) : msb(blockers)];
+        result |= ray;
     }
     return result;
 }
@@ -130,6 +158,7 @@ static_assert(bitCountsMatchMasks());
 // Fills the blocks of one slider kind, starting at offset; returns the offset after them.
 uint32_t fillSlider(uint32_t offset, const Magic (&magics)[64], const Bitboard (&masks)[64],
                     uint32_t (&shifts)[64], uint32_t (&offsets)[64], const Dir (&dirs)[4]) {
+    const Rays rays = raysOf(dirs);
     for (Square s = 0; s < 64; ++s) {
         const uint32_t bits = magics[s].bitCount;
         offsets[s] = offset;
@@ -137,7 +166,7 @@ uint32_t fillSlider(uint32_t offset, const Magic (&magics)[64], const Bitboard (
         // Every subset of the mask, each once (the carry-rippler walk), ending at 0.
         Bitboard subset = 0;
         do {
-            const Bitboard attacks = walkAttacks(s, subset, dirs);
+            const Bitboard attacks = rayAttacks(rays, dirs, s, subset);
             Bitboard &slot = sliderAttacks[offset + uint32_t((subset * magics[s].multiplier) >> shifts[s])];
             // A slider always attacks at least one square, so 0 marks an unused slot.
             assert(slot == 0 || slot == attacks);
