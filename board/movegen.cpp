@@ -4,7 +4,6 @@
 // moves only: a candidate that moves the king, moves a pinned piece, or is played in
 // check is tested before it enters the list.
 #include <initializer_list>
-#include <type_traits>
 
 #include "board/movegen.h"
 
@@ -89,14 +88,6 @@ enum PawnMoveKind { PLAIN, PROMOTE_ALL, PROMOTE_QUEEN };
 // Pawn moves for every target of a shifted set; D is the step from pawn to target.
 template <Colour Us, int D, PawnMoveKind K, class Sink>
 void addPawnMoves(Board_BB64 &b, const CheckInfo &info, Bitboard targets, Sink &list) {
-    if constexpr (std::is_same_v<Sink, MoveCounter>) {
-        // Outside check the targets of unpinned pawns are counted at once.
-        if (!info.inCheck()) {
-            const Bitboard free = targets & ~shift<D>(info.pinned());
-            list.count += uint32_t(popCount(free) * (K == PROMOTE_ALL ? 4 : 1));
-            targets ^= free;
-        }
-    }
     for (; targets;) {
         const Square to = popLsb(targets), from = to - D;
         if constexpr (K == PROMOTE_ALL) {
@@ -113,8 +104,23 @@ template <Colour Us> struct PawnSteps {
     static constexpr int UpWest = Up + WEST;
     static constexpr int UpEast = Up + EAST;
     static constexpr Bitboard Rank2 = relativeRankBB(Us, RANK_2);
+    static constexpr Bitboard Rank3 = relativeRankBB(Us, RANK_3);
     static constexpr Bitboard Rank7 = relativeRankBB(Us, RANK_7);
+    static constexpr Bitboard Rank8 = relativeRankBB(Us, RANK_8);
 };
+
+// Outside check, the moves of pawns without a pin, counted by target sets: pushes, double
+// steps and captures to either side, a promotion counting four.
+template <Colour Us> uint32_t countFreePawnMoves(const Board_BB64 &b, Bitboard pawns) {
+    using P = PawnSteps<Us>;
+    const Bitboard empty = ~b.occupied(), enemies = b.pieces(P::Them);
+    const Bitboard push = shift<P::Up>(pawns) & empty;
+    const Bitboard twice = shift<P::Up>(push & P::Rank3) & empty;
+    const Bitboard west = shift<P::UpWest>(pawns) & enemies, east = shift<P::UpEast>(pawns) & enemies;
+    return uint32_t(popCount(push & ~P::Rank8) + popCount(twice) + popCount(west & ~P::Rank8) +
+                    popCount(east & ~P::Rank8) +
+                    4 * (popCount(push & P::Rank8) + popCount(west & P::Rank8) + popCount(east & P::Rank8)));
+}
 
 }  // namespace
 
@@ -188,10 +194,9 @@ template <Colour Us, class Sink> void generateEpCaptures(Board_BB64 &b, const Ch
 // Promotions by a push, capturing promotions to either side, then other pawn captures.
 // The quiescence search wants queen promotions only.
 template <Colour Us, PawnMoveKind Promote, class Sink>
-void addPawnCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list) {
+void addPawnCaptures(Board_BB64 &b, const CheckInfo &info, Bitboard pawns, Sink &list) {
     using P = PawnSteps<Us>;
     const Bitboard enemies = b.pieces(P::Them);
-    const Bitboard pawns = b.pieces(Us, PAWN);
     addPawnMoves<Us, P::Up, Promote>(b, info, shift<P::Up>(pawns & P::Rank7) & ~b.occupied(), list);
     addPawnMoves<Us, P::UpWest, Promote>(b, info, shift<P::UpWest>(pawns & P::Rank7) & enemies, list);
     addPawnMoves<Us, P::UpEast, Promote>(b, info, shift<P::UpEast>(pawns & P::Rank7) & enemies, list);
@@ -204,7 +209,7 @@ void addPawnCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list) {
 template <Colour Us, PawnMoveKind Promote, class Sink>
 void addPromotionsAndCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list) {
     const Bitboard enemies = b.pieces(opposite(Us));
-    addPawnCaptures<Us, Promote>(b, info, list);
+    addPawnCaptures<Us, Promote>(b, info, b.pieces(Us, PAWN), list);
     addPieceMoves<Us, KNIGHT>(b, info, b.pieces(Us, KNIGHT), enemies, list);
     addPieceMoves<Us, BISHOP>(b, info, b.pieces(Us, BISHOP), enemies, list);
     addPieceMoves<Us, ROOK>(b, info, b.pieces(Us, ROOK), enemies, list);
@@ -213,10 +218,9 @@ void addPromotionsAndCaptures(Board_BB64 &b, const CheckInfo &info, Sink &list) 
 }
 
 // Single pushes of advanced pawns, then of pawns on their initial rank, then double steps.
-template <Colour Us, class Sink> void addPawnPushes(Board_BB64 &b, const CheckInfo &info, Sink &list) {
+template <Colour Us, class Sink> void addPawnPushes(Board_BB64 &b, const CheckInfo &info, Bitboard pawns, Sink &list) {
     using P = PawnSteps<Us>;
     const Bitboard empty = ~b.occupied();
-    const Bitboard pawns = b.pieces(Us, PAWN);
     addPawnMoves<Us, P::Up, PLAIN>(b, info, shift<P::Up>(pawns & ~P::Rank2 & ~P::Rank7) & empty, list);
     const Bitboard single = shift<P::Up>(pawns & P::Rank2) & empty;
     addPawnMoves<Us, P::Up, PLAIN>(b, info, single, list);
@@ -237,7 +241,7 @@ template <Colour Us, class Sink> void generateQuiets(Board_BB64 &b, const CheckI
     addPieceMoves<Us, BISHOP>(b, info, diagonalMovers(b, Us), empty, list);
     addPieceMoves<Us, ROOK>(b, info, lineMovers(b, Us), empty, list);
     addPieceMoves<Us, KING>(b, info, b.pieces(Us, KING), empty, list);
-    addPawnPushes<Us>(b, info, list);
+    addPawnPushes<Us>(b, info, b.pieces(Us, PAWN), list);
 }
 
 // King side first, then queen side.
@@ -350,9 +354,13 @@ template <Colour Us> uint32_t countLegalMoves(Board_BB64 &b, const CheckInfo &in
     // legality test; a pinned knight never moves.
     MoveCounter counter;
     const Bitboard targets = ~b.pieces(Us), occ = b.occupied(), pinned = info.pinned();
+    const Bitboard pawns = b.pieces(Us, PAWN);
     generateEpCaptures<Us>(b, info, counter);
-    addPawnCaptures<Us, PROMOTE_ALL>(b, info, counter);
-    addPawnPushes<Us>(b, info, counter);
+    counter.count += countFreePawnMoves<Us>(b, pawns & ~pinned);
+    if (pawns & pinned) {
+        addPawnCaptures<Us, PROMOTE_ALL>(b, info, pawns & pinned, counter);
+        addPawnPushes<Us>(b, info, pawns & pinned, counter);
+    }
     for (Bitboard n = b.pieces(Us, KNIGHT) & ~pinned; n;) counter.count += popCount(knightAttacks[popLsb(n)] & targets);
     for (Bitboard d = diagonalMovers(b, Us) & ~pinned; d;)
         counter.count += popCount(bishopAttacks(popLsb(d), occ) & targets);
