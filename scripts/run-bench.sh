@@ -8,7 +8,8 @@
 #
 # Perft is timed as a whole process, fresh for every run, ours and stockfish's `go perft`
 # alternating; the median of RUNS runs (default 5; RUNS7, default 3, for start-position
-# perft 7) is quoted. Ratios say how many times as fast ours is. The protocol figures
+# perft 7) is quoted. Ratios say how many times as fast ours is: the ratio of the medians,
+# and ("paired") the median of the ratios of the runs made one after the other. The protocol figures
 # drive the grelvin binary (ours, and the baseline's when given) as an interface would.
 #
 # CPU=N runs everything on that one processor (taskset), every program under the same
@@ -45,17 +46,23 @@ sf_perft() { printf 'position %s\ngo perft %s\nquit\n' "$1" "$2" | "$sf"; }
 
 # One perft figure: our position index and depth against stockfish's position command.
 perft_pair() {
-    local name=$1 index=$2 depth=$3 position=$4 n=$5 ours=() theirs=() i
+    local name=$1 index=$2 depth=$3 position=$4 n=$5 ours=() theirs=() pairs=() i
     for ((i = 0; i < n; ++i)); do
         ours+=("$(seconds "$build/perft_bench" "$index" "$depth")")
-        [ -n "$sf" ] && theirs+=("$(seconds sf_perft "$position" "$depth")")
+        if [ -n "$sf" ]; then
+            theirs+=("$(seconds sf_perft "$position" "$depth")")
+            pairs+=("$(ratio "${theirs[i]}" "${ours[i]}")")
+        fi
     done
     local om sm line
     om=$(printf '%s\n' "${ours[@]}" | median)
     line=$(printf '%-14s d%s  ours %7.3f s' "$name" "$depth" "$om")
     if [ -n "$sf" ]; then
         sm=$(printf '%s\n' "${theirs[@]}" | median)
-        line+=$(printf '  stockfish %7.3f s  ratio %s' "$sm" "$(ratio "$sm" "$om")")
+        # The ratio of the medians, and the median of each run's ratio to the stockfish
+        # run beside it, which holds better when the processors change speed.
+        line+=$(printf '  stockfish %7.3f s  ratio %s  paired %s' "$sm" "$(ratio "$sm" "$om")" \
+                "$(printf '%s\n' "${pairs[@]}" | median | xargs printf '%.2f')")
     fi
     echo "$line"
     summary+=("perft $line")
