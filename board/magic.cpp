@@ -81,34 +81,31 @@ struct Dir {
 constexpr Dir ROOK_DIRS[4] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
 constexpr Dir BISHOP_DIRS[4] = {{1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
 
-// The squares a slider on s reaches in one direction for the given occupancy, walking
-// square by square and stopping after the first occupied square.
-constexpr Bitboard walkRay(Square s, Dir d, Bitboard occupied) {
+// The squares from s in one direction, to the edge of the board.
+constexpr Bitboard rayOf(Square s, Dir d) {
     Bitboard result = 0;
-    for (int f = fileOf(s) + d.df, r = rankOf(s) + d.dr; f >= 0 && f < 8 && r >= 0 && r < 8; f += d.df, r += d.dr) {
+    for (int f = fileOf(s) + d.df, r = rankOf(s) + d.dr; f >= 0 && f < 8 && r >= 0 && r < 8; f += d.df, r += d.dr)
         result |= squareBB(makeSquare(f, r));
-        if (occupied & squareBB(makeSquare(f, r))) break;
-    }
     return result;
 }
 
-constexpr Bitboard walkAttacks(Square s, Bitboard occupied, const Dir (&dirs)[4]) {
+// A slider's reach from s on an empty board.
+constexpr Bitboard emptyBoardAttacks(Square s, const Dir (&dirs)[4]) {
     Bitboard result = 0;
-    for (Dir d : dirs) result |= walkRay(s, d, occupied);
+    for (Dir d : dirs) result |= rayOf(s, d);
     return result;
 }
 
-// The empty-board rays of the four directions from every square, so that the table is
-// filled without walking: a ray is cut behind its first occupied square, the nearest
-// one (lowest index on a ray that goes up the board's numbering, highest on one that
-// goes down).
+// The four rays from every square. A slider's attacks for an occupancy are its rays,
+// each cut behind its first occupied square: the nearest one, the lowest on a ray that
+// goes up the board's numbering and the highest on one that goes down.
 struct Rays {
     Bitboard ray[4][64];
 };
 constexpr Rays raysOf(const Dir (&dirs)[4]) {
     Rays r{};
     for (int i = 0; i < 4; ++i)
-        for (Square s = 0; s < 64; ++s) r.ray[i][s] = walkRay(s, dirs[i], 0);
+        for (Square s = 0; s < 64; ++s) r.ray[i][s] = rayOf(s, dirs[i]);
     return r;
 }
 
@@ -130,9 +127,9 @@ constexpr Bitboard rookMaskOf(Square s) {
     if (fileOf(s) != FILE_H) edges |= FILE_H_BB;
     if (rankOf(s) != RANK_1) edges |= RANK_1_BB;
     if (rankOf(s) != RANK_8) edges |= RANK_8_BB;
-    return walkAttacks(s, 0, ROOK_DIRS) & ~edges;
+    return emptyBoardAttacks(s, ROOK_DIRS) & ~edges;
 }
-constexpr Bitboard bishopMaskOf(Square s) { return walkAttacks(s, 0, BISHOP_DIRS) & 0x007E7E7E7E7E7E00ULL; }
+constexpr Bitboard bishopMaskOf(Square s) { return emptyBoardAttacks(s, BISHOP_DIRS) & 0x007E7E7E7E7E7E00ULL; }
 
 constexpr int entriesOf(const Magic (&magics)[64]) {
     int total = 0;
