@@ -107,6 +107,22 @@ TEST(Perft, CachedAndUncachedCountsAgree) {
     EXPECT_FALSE(hash.prepare(TEST_HASH_MB).made);
 }
 
+// A full bucket gives up its shallowest subtree; the others stay found at their depth.
+TEST(Perft, FullBucketGivesUpTheShallowestEntry) {
+    PerftHash hash;
+    hash.prepare(TEST_HASH_MB, 1);
+    const uint64_t bucketBits = 0x1234;  // below every table's bucket count
+    const uint32_t depths[] = {5, 4, 6, 3, 7};
+    for (uint64_t i = 0; i < 5; ++i) hash.store(((i + 1) << 40) | bucketBits, depths[i], 100 + i);
+    for (uint64_t i = 0; i < 5; ++i) {
+        uint64_t count = 0;
+        EXPECT_EQ(hash.probe(((i + 1) << 40) | bucketBits, depths[i], count), i != 3) << i;
+        if (i != 3) {
+            EXPECT_EQ(count, 100 + i);
+        }
+    }
+}
+
 // The command counts and times itself, and refuses what the generators cannot walk,
 // printing nothing: the faces word the result.
 TEST(PerftCommand, CountsDividesAndRefuses) {
@@ -125,9 +141,12 @@ TEST(PerftCommand, CountsDividesAndRefuses) {
 
     EXPECT_EQ(perftCommand(b, hash, TEST_HASH_MB, 0, false).status, PerftStatus::NO_DEPTH);
     EXPECT_EQ(perftCommand(b, hash, TEST_HASH_MB, -3, true).status, PerftStatus::NO_DEPTH);
-    // Beyond the perft key stack, no kings, two white kings, side not to move in check.
+    // Beyond the perft key stack (a stalemate is counted to the deepest it has room
+    // for), no kings, two white kings, side not to move in check.
     const std::tuple<const char *, int, PerftStatus> refused[] = {
         {START_FEN, 64, PerftStatus::TOO_DEEP},
+        {"k7/8/1Q6/8/8/8/8/7K b - - 0 1", 63, PerftStatus::COUNTED},
+        {"k7/8/1Q6/8/8/8/8/7K b - - 0 1", 64, PerftStatus::TOO_DEEP},
         {"8/8/8/8/8/8/8/8 w - - 0 1", 1, PerftStatus::ILLEGAL_POSITION},
         {"k7/8/8/8/8/8/8/KK6 w - - 0 1", 1, PerftStatus::ILLEGAL_POSITION},
         {"k7/8/8/8/8/8/8/R6K w - - 0 1", 1, PerftStatus::ILLEGAL_POSITION},
