@@ -153,11 +153,9 @@ uint64_t countFromRoot(PerftContext &ctx, uint32_t depth, bool divide) {
 }
 
 uint64_t perftExpectedEntries(Board_BB64 &b, uint32_t depth) {
-    const Colour us = b.side();
-    AttackInfo checkers;
-    isAttackedBy(b, opposite(us), b.kingSquare(us), checkers);
-    const uint64_t legal = us == WHITE ? countLegalMoves<WHITE>(b, checkInfo<WHITE>(b, checkers))
-                                       : countLegalMoves<BLACK>(b, checkInfo<BLACK>(b, checkers));
+    CheckInfo info;
+    computeCheckInfo(b, info);
+    const uint64_t legal = b.side() == WHITE ? countLegalMoves<WHITE>(b, info) : countLegalMoves<BLACK>(b, info);
     const uint64_t moves = std::max<uint64_t>(legal, 2);
     uint64_t entries = 1;
     for (uint32_t ply = 2; ply < depth && entries < (uint64_t(1) << 40); ++ply) entries *= moves;
